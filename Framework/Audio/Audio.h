@@ -1,0 +1,128 @@
+// Audio services over OpenAL Soft: the engine (device and context), the one
+// listener of the game, loaded sounds (VeSoundEffect, one buffer per WAV
+// file) and playable voices (VeSoundInstance, one source each), plain or
+// positioned in 3D against the listener in the game's left-handed space.
+// With no engine every operation is silent and creation gives empty pointers.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Framework/Math/SimpleMath.h"
+
+class VeSoundInstance;
+
+struct AudioListener {
+    Vector3 front{0, 0, 1};
+    Vector3 top{0, 1, 0};
+    Vector3 position{0, 0, 0};
+    Vector3 velocity{0, 0, 0};
+};
+
+struct AudioEmitter {
+    Vector3 front{0, 0, -1};
+    Vector3 top{0, 1, 0};
+    Vector3 position{0, 0, 0};
+    Vector3 velocity{0, 0, 0};
+    float innerRadius = 0.0f;
+    float innerRadiusAngle = 0.7853982f;
+    int channelCount = 1;
+    float channelRadius = 1.0f;
+    float curveDistanceScaler = 1.0f;
+    float dopplerScaler = 1.0f;
+};
+
+class AudioManager {
+public:
+    static AudioManager& GetInstance();
+
+    // Opens the default output device, or, when there is none, a silent one
+    // (the loopback device rendering into nothing), so the game always runs.
+    // False only when OpenAL cannot make any device.
+    bool Init();
+    // Opens the loopback device only (tests render the mix into memory with
+    // RenderSamples). Stereo 16-bit at the given rate.
+    bool InitLoopback(int sampleRate = 44100);
+    void Update();
+    void Release();
+    bool IsRunning() const { return engine_ != nullptr; }
+    bool IsLoopback() const;
+
+    // Holds the instance until the first Update that finds it not playing.
+    void KeepAlive(const std::shared_ptr<VeSoundInstance>& instance);
+    size_t KeepAliveCount() const { return keepAlive_.size(); }
+
+    // Loopback only: renders frames of interleaved stereo 16-bit samples.
+    bool RenderSamples(short* interleavedStereo, int frames);
+
+    AudioListener listener;
+
+    struct Engine;
+    Engine* GetEngine() const { return engine_.get(); }
+
+private:
+    AudioManager() = default;
+    ~AudioManager();
+    std::unique_ptr<Engine> engine_;
+    std::map<VeSoundInstance*, std::shared_ptr<VeSoundInstance>> keepAlive_;
+};
+
+class VeSoundEffect : public std::enable_shared_from_this<VeSoundEffect> {
+public:
+    VeSoundEffect() = default;
+    ~VeSoundEffect();
+    // Reads a WAV file (PCM 8/16 bit, float, ADPCM; mono or stereo; any
+    // rate). False without an engine or for a missing or corrupt file.
+    bool Load(const std::string& path);
+    // Empty without an engine or when nothing is loaded.
+    std::shared_ptr<VeSoundInstance> CreateInstance(bool use3D);
+
+    bool IsLoaded() const { return buffer_ != 0; }
+    int GetChannels() const { return channels_; }
+    int GetSampleRate() const { return sampleRate_; }
+    float GetDurationSeconds() const { return duration_; }
+    const std::string& GetPath() const { return path_; }
+    unsigned GetBuffer() const { return buffer_; }
+    // A mono copy of the buffer for 3D voices (made on demand).
+    unsigned GetMonoBuffer();
+
+private:
+    unsigned buffer_ = 0;
+    unsigned monoBuffer_ = 0;
+    int channels_ = 0;
+    int sampleRate_ = 0;
+    float duration_ = 0.0f;
+    std::string path_;
+    std::shared_ptr<std::vector<short>> samples_;
+};
+
+class VeSoundInstance : public std::enable_shared_from_this<VeSoundInstance> {
+public:
+    VeSoundInstance(std::shared_ptr<VeSoundEffect> source, bool use3D);
+    ~VeSoundInstance();
+    VeSoundInstance(const VeSoundInstance&) = delete;
+    VeSoundInstance& operator=(const VeSoundInstance&) = delete;
+
+    void Play(bool loop, bool keepAlive);
+    void Play3D(const Vector3& position, bool loop, bool keepAlive);
+    void Stop();
+    void SetVolume(float volume);
+    float GetVolume() const { return volume_; }
+    void SetPosition(const Vector3& position);
+    void SetCurveDistanceScaler(float scale);
+    void Apply3D();
+    bool IsPlaying() const;
+
+    bool Is3D() const { return use3D_; }
+    bool HasVoice() const { return source_ != 0; }
+    const AudioEmitter& GetEmitter() const { return emitter_; }
+
+private:
+    unsigned source_ = 0;  // OpenAL source, 0 when creation failed
+    std::shared_ptr<VeSoundEffect> effect_;
+    AudioEmitter emitter_;
+    bool use3D_ = false;
+    float volume_ = 1.0f;
+};

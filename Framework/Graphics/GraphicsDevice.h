@@ -1,0 +1,152 @@
+// The graphics device over OpenGL 3.3 core: the context, the back buffer and
+// depth buffer, default render states, a 1x1 white texture and the
+// size-class vertex buffers for immediate-mode draws.
+//
+// Without a device (never initialised, or headless) every operation can be
+// called and does nothing, so the game logic can be stepped without a GPU.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Framework/Graphics/VeTexture.h"
+
+struct SDL_Window;
+
+enum class Topology { TriangleList, TriangleStrip, LineList };
+enum class CullMode { None, Front, Back };
+enum class FillMode { Solid, Wireframe };
+
+// Render-state objects. Made by the device's factories, owned by the caller.
+struct BlendState {
+    int mode = 0;  // 0 opaque, 1 alpha blending, 2 additive
+};
+struct DepthStencilState {
+    bool depthTest = true;
+    bool depthWrite = true;
+};
+struct RasterizerState {
+    CullMode cull = CullMode::Back;
+    FillMode fill = FillMode::Solid;
+    bool depthClip = true;
+    bool scissor = false;
+};
+struct SamplerState {
+    int filter = 0;       // 0 point, 1 linear, 2 anisotropic
+    int maxAnisotropy = 1;
+    int addressMode = 0;  // 0 wrap, 1 clamp
+    bool comparison = false;
+    unsigned glSampler = 0;
+};
+
+// Vertex layouts the shaders take (chosen by the shader set that is bound).
+enum class VertexLayout {
+    Model,    // position 3f, uv 2f, normal 3f, colour 4 x u8 normalised: 36 bytes
+    Effect,   // position 3f, uv 2f, colour 4f: 36 bytes
+    Sprite,   // position 3f, uv 2f: 20 bytes
+};
+
+class GraphicsDevice {
+public:
+    static GraphicsDevice& GetInstance();
+
+    static constexpr int kSizeClassCount = 10;  // 80 .. 40,960 bytes, doubling
+
+    // Creates the OpenGL 3.3 core context on the window, the depth buffer,
+    // default states, the white texture and the vertex buffers. On failure
+    // writes one of the device's failure texts into errorText, releases
+    // everything and returns false.
+    bool Init(SDL_Window* window, int width, int height, bool debug, std::string& errorText);
+    void Release();
+    bool IsReady() const { return ready_; }
+
+    // Presents the back buffer (no vertical sync).
+    void Present();
+
+    void SetBackBufferAsTarget();
+    void ClearTarget(float r, float g, float b, float a);
+    void ClearDepthStencil(float depth, uint8_t stencil);
+    void SetViewport(int x, int y, int width, int height);
+    void GetViewport(int& width, int& height) const;
+
+    void SetCullMode(CullMode mode);
+    void SetVertexLayout(VertexLayout layout) { layout_ = layout; }
+    VertexLayout GetVertexLayout() const { return layout_; }
+
+    // Draws count vertices of the current layout from data through the
+    // size-class buffers: the first of the ten whose capacity is strictly
+    // greater than count * stride, else the eleventh (re-created with exactly
+    // that size when it is smaller).
+    void DrawVertices(Topology topology, unsigned count, const void* data, unsigned stride);
+    // Index of the buffer a draw of this many bytes uses (0..9, or 10 for
+    // the eleventh), and the capacities: for tests.
+    static int SizeClassFor(size_t bytes);
+    size_t BufferCapacity(int index) const;
+
+    // State factories: each returns a new state the caller owns.
+    std::unique_ptr<BlendState> CreateBlendState(int mode);
+    std::unique_ptr<DepthStencilState> CreateDepthStencilState(bool depthTest, bool depthWrite);
+    std::unique_ptr<RasterizerState> CreateRasterizerState(CullMode cull, FillMode fill, bool depthClip,
+                                                           bool scissor);
+    std::unique_ptr<SamplerState> CreateSamplerState(int filter, int maxAnisotropy, int addressMode,
+                                                     bool comparison);
+    void ReleaseSamplerState(SamplerState* state);
+
+    // Binding states. The current ones are remembered so they can be saved
+    // and restored (sprites) and queried (tests).
+    void SetBlendState(const BlendState* state);
+    void SetDepthStencilState(const DepthStencilState* state);
+    void SetRasterizerState(const RasterizerState* state);
+    void SetPixelSampler(int slot, const SamplerState* state);
+    const BlendState* GetBlendState() const { return currentBlend_; }
+    const DepthStencilState* GetDepthStencilState() const { return currentDepth_; }
+    const RasterizerState* GetRasterizerState() const { return currentRaster_; }
+    const SamplerState* GetPixelSampler(int slot) const;
+    const BlendState* GetDefaultBlendState() const { return &defaultBlend_; }
+    // Depth writes on or off while keeping the depth test (effects).
+    void SetDepthWrite(bool on);
+
+    // Binds a texture (or nothing) to a pixel slot.
+    void BindTexture(int slot, const VeTexture* texture);
+
+    std::shared_ptr<VeTexture> GetBackBuffer() const { return backBuffer_; }
+    std::shared_ptr<VeTexture> GetDepthTexture() const { return depth_; }
+    std::shared_ptr<VeTexture> GetWhiteTexture() const { return white_; }
+    int GetWidth() const { return width_; }
+    int GetHeight() const { return height_; }
+    // GL version of the context, e.g. 33 for 3.3 (0 when not ready).
+    int GetGLVersion() const { return glVersion_; }
+
+    // Reads the current colour target into RGBA8 rows, top row first (tests,
+    // screenshots). Returns false without a device.
+    bool ReadPixels(int x, int y, int width, int height, unsigned char* rgba) const;
+    // Writes the current colour target to a PNG file.
+    bool SaveScreenshot(const std::string& path) const;
+
+private:
+    GraphicsDevice() = default;
+    bool ready_ = false;
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;
+    int width_ = 0, height_ = 0;
+    int glVersion_ = 0;
+    VertexLayout layout_ = VertexLayout::Model;
+    std::shared_ptr<VeTexture> backBuffer_, depth_, white_;
+    struct DynamicBuffer {
+        unsigned vbo = 0;
+        size_t capacity = 0;
+        unsigned spare = 0;
+    };
+    DynamicBuffer buffers_[kSizeClassCount + 1];
+    unsigned vaos_[3] = {0, 0, 0};
+    BlendState defaultBlend_{1};
+    DepthStencilState defaultDepth_{};
+    RasterizerState defaultRaster_{};
+    const BlendState* currentBlend_ = nullptr;
+    const DepthStencilState* currentDepth_ = nullptr;
+    const RasterizerState* currentRaster_ = nullptr;
+    const SamplerState* currentSamplers_[2] = {nullptr, nullptr};
+    std::unique_ptr<SamplerState> sampler0_, sampler1_;
+};

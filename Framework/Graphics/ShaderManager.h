@@ -1,0 +1,178 @@
+// The three shader sets (models, effects, sprites) and the frame-wide
+// constant blocks (camera, lights). Draws models, effect geometry and 2D
+// sprites. The block structs below mirror the GPU uniform blocks byte for
+// byte (std140); callers write their members and mark them for upload.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Math/SimpleMath.h"
+
+class VeModel;
+class VeTexture;
+
+struct CbObject {            // slot 0 of the model set, 96 bytes
+    Matrix g_mW;             // 0
+    Vector2 g_UVOffset;      // 64
+    Vector2 g_UVTiling{1.0f, 1.0f};  // 72
+    int g_LightEnable = 1;   // 80
+    float g_AlphaTestThreshold = 0.0f;  // 84
+    float pad_[2] = {0, 0};
+};
+struct CbMaterial {          // slot 1 of the model set, 48 bytes
+    Vector4 BaseColor;       // 0
+    Vector3 Emissive;        // 16
+    float Metallic = 0.0f;   // 28
+    float Roughness = 0.0f;  // 32
+    float pad_[3] = {0, 0, 0};
+};
+struct CbPerObject {         // slot 0 of the effect set, 96 bytes
+    Matrix g_mW;             // 0
+    Vector2 g_UVOffset;      // 64
+    Vector2 g_UVTiling{1.0f, 1.0f};  // 72
+    float g_AlphaTestThreshold = 0.0f;  // 80
+    float pad_[3] = {0, 0, 0};
+};
+struct CbSprite {            // slot 0 of the sprite set, 80 bytes
+    Matrix g_mTransform;     // 0
+    Vector4 g_color{1, 1, 1, 1};  // 64
+};
+struct CbProjection {        // slot 1 of the sprite set, 64 bytes
+    Matrix g_mProj;
+};
+struct CbCamera {            // slot 7, 160 bytes
+    Matrix g_mV;             // 0
+    Matrix g_mP;             // 64
+    Vector3 g_CamPos;        // 128
+    int g_DistanceFogEnable = 0;  // 140
+    Vector3 g_DistanceFogColor{1, 1, 1};  // 144
+    float g_DistanceFogDensity = 0.001f;  // 156
+};
+struct PointLight {          // 32 bytes
+    Vector3 color{3, 3, 3};  // 0
+    float radius = 0.0f;     // 12
+    Vector3 pos;             // 16
+    float tmp4 = 0.0f;       // 28
+};
+constexpr int kMaxPointLights = 100;
+struct CbLight {             // slot 8, 3,264 bytes
+    Vector3 g_AmbientLight;  // 0
+    float pad0_ = 0;
+    Vector3 g_DL_Dir{0, -1, 0};  // 16
+    float pad1_ = 0;
+    Vector3 g_DL_Color{1, 1, 1};  // 32
+    float pad2_ = 0;
+    PointLight g_PL[kMaxPointLights];  // 48
+    int g_PL_Num = 0;        // 3,248
+    float pad3_[3] = {0, 0, 0};
+};
+
+static_assert(sizeof(CbObject) == 96, "cbObject layout");
+static_assert(sizeof(CbMaterial) == 48, "cbMaterial layout");
+static_assert(sizeof(CbPerObject) == 96, "cbPerObject layout");
+static_assert(sizeof(CbSprite) == 80, "cbSprite layout");
+static_assert(sizeof(CbCamera) == 160, "cbCamera layout");
+static_assert(sizeof(CbLight) == 3264, "cbLight layout");
+static_assert(offsetof(CbLight, g_PL_Num) == 3248, "cbLight layout");
+
+// Source rectangle of a sprite in texels: left, top, width, height.
+struct SpriteRect {
+    float left = 0, top = 0, width = 0, height = 0;
+};
+
+// Corners and texture coordinates of a sprite quad, as DrawTexture computes
+// them (exposed for tests).
+struct SpriteQuad {
+    float x0, y0, x1, y1;
+    float uLeft, uRight, vTop, vBottom;
+};
+
+class ShaderManager {
+public:
+    static ShaderManager& GetInstance();
+
+    // Compiles and links the programs and creates the blocks (nothing without
+    // a device, but the CPU-side blocks always exist). Returns false when a
+    // program cannot be built.
+    bool Init();
+    void Release();
+
+    // ---- model set
+    void SetModelShader();
+    void SetObjectMatrix(const Matrix& m) { objectMatrix_ = m; }
+    const Matrix& GetObjectMatrix() const { return objectMatrix_; }
+    CbObject& ObjectBlock() { objectPending_ = true; return cbObject_; }
+    // Draws every mesh node of the model with the colour multiplier.
+    void DrawModel(const VeModel* model, float r, float g, float b, float a);
+
+    // ---- effect set
+    void SetEffectShader();
+    CbPerObject& PerObjectBlock() { return cbPerObject_; }
+    void UploadPerObject();
+
+    // ---- sprite set
+    void Begin2D(bool linearFilter, bool depthOff);
+    // Draws a texture quad at (x, y) of width x height in sprite coordinates
+    // (origin at the screen centre, y up). source == nullptr means the whole
+    // texture; colour == nullptr keeps g_color.
+    void DrawTexture(const VeTexture* texture, float x, float y, float width, float height,
+                     const SpriteRect* source, const Vector4* colour, Vector2 pivot);
+    void End2D();
+    bool In2D() const { return in2D_; }
+    CbSprite& SpriteBlock() { spritePending_ = true; return cbSprite_; }
+    void SetTransform(const Matrix& m) { SpriteBlock().g_mTransform = m; }
+    static SpriteQuad ComputeSpriteQuad(float textureWidth, float textureHeight, float x, float y,
+                                        float width, float height, const SpriteRect* source,
+                                        Vector2 pivot);
+
+    // ---- camera
+    CbCamera& CameraBlock() { cameraPending_ = true; return cbCamera_; }
+    void SetView(const Matrix& view);
+    void SetProjection(const Matrix& projection);
+    void UploadCamera();
+
+    // ---- lights
+    CbLight& LightBlock() { lightPending_ = true; return cbLight_; }
+    void SetAmbientLight(const Vector3& colour);
+    void SetDirectionalLight(const Vector3& direction, const Vector3& colour);  // stored normalised
+    // Ignored once 100 lights are set this frame.
+    void AddPointLight(const Vector3& colour, const Vector3& position, float radius);
+    void BeginFrameLights();
+    void UploadLightsIfPending();
+    void UploadLights();
+    bool LightsPending() const { return lightPending_; }
+    int PointLightCount() const { return cbLight_.g_PL_Num; }
+
+    // GL program names (tests read the block layout from them).
+    unsigned GetModelProgram() const { return modelProgram_; }
+    unsigned GetEffectProgram() const { return effectProgram_; }
+    unsigned GetSpriteProgram() const { return spriteProgram_; }
+
+private:
+    ShaderManager() = default;
+    void UploadBlock(unsigned buffer, const void* data, size_t size);
+
+    Matrix objectMatrix_;
+    CbObject cbObject_;
+    CbMaterial cbMaterial_;
+    CbPerObject cbPerObject_;
+    CbSprite cbSprite_;
+    CbProjection cbProjection_;
+    CbCamera cbCamera_;
+    CbLight cbLight_;
+    bool objectPending_ = true, materialPending_ = true, perObjectPending_ = true;
+    bool spritePending_ = true, projectionPending_ = true, cameraPending_ = true, lightPending_ = true;
+    bool in2D_ = false;
+
+    unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0;
+    unsigned ubo_[7] = {};  // object, material, perObject, sprite, projection, camera, light
+
+    std::unique_ptr<DepthStencilState> depthOff_;
+    std::unique_ptr<RasterizerState> spriteRaster_;
+    std::unique_ptr<SamplerState> spritePoint_, spriteLinear_;
+    const DepthStencilState* savedDepth_ = nullptr;
+    const RasterizerState* savedRaster_ = nullptr;
+    const SamplerState* savedSampler_ = nullptr;
+};

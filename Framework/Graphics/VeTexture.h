@@ -1,0 +1,70 @@
+// A 2D texture with its views: sampled (shader resource), render target
+// and/or depth target. With no graphics device the texture still keeps its
+// description (size, format, path) so game logic can run headless.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum class TextureFormat { RGBA8, R32F, Depth32F };
+
+// Bind flags of a texture, as a bit set.
+enum TextureBind : uint32_t {
+    kBindShaderResource = 1u << 0,
+    kBindRenderTarget = 1u << 1,
+    kBindDepthStencil = 1u << 2,
+};
+
+struct TextureDesc {
+    int width = 0;
+    int height = 0;
+    TextureFormat format = TextureFormat::RGBA8;
+    uint32_t bindFlags = 0;
+    int mipLevels = 1;
+};
+
+class VeTexture {
+public:
+    VeTexture() = default;
+    ~VeTexture();
+    VeTexture(const VeTexture&) = delete;
+    VeTexture& operator=(const VeTexture&) = delete;
+
+    // Loads a PNG or JPEG file (TGA and HDR as fallback readers) as a
+    // shader-resource texture, top row first, without generated mip levels.
+    // An empty path or an unreadable file gives false and an empty texture.
+    bool LoadFromFile(const std::string& path);
+    // Decodes an image held in memory (same readers); used by LoadFromFile.
+    bool LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo);
+    // Creates a texture from a description and optional RGBA8 initial data
+    // (rows top first, rowPitch bytes per row).
+    bool Create(const TextureDesc& desc, const void* initialData = nullptr, int rowPitch = 0);
+    void Release();
+
+    // Binds this texture's render target with the device's depth buffer and
+    // sets the viewport to its size.
+    void SetAsRenderTarget();
+    // Clears its colour target.
+    void Clear(float r, float g, float b, float a);
+
+    bool IsValid() const { return desc_.width > 0 && desc_.height > 0; }
+    bool HasShaderResource() const { return (desc_.bindFlags & kBindShaderResource) != 0 && IsValid(); }
+    const TextureDesc& GetDesc() const { return desc_; }
+    int GetWidth() const { return desc_.width; }
+    int GetHeight() const { return desc_.height; }
+    const std::string& GetPath() const { return path_; }
+
+    // OpenGL names (0 when absent or headless).
+    unsigned GetGLTexture() const { return glTexture_; }
+    unsigned GetGLFramebuffer() const { return glFramebuffer_; }
+
+private:
+    friend class GraphicsDevice;
+    TextureDesc desc_;
+    std::string path_;
+    unsigned glTexture_ = 0;
+    unsigned glFramebuffer_ = 0;
+};
+
+using VeTexturePtr = std::shared_ptr<VeTexture>;

@@ -1,0 +1,148 @@
+// glTF models: the loader's intermediate form (VeGLTFModel, VeGLTFNode) and
+// the drawable model (VeModel with VeMesh nodes and materials). Geometry is
+// converted to the game's left-handed coordinates on load (Z mirrored,
+// winding reversed). Meshes keep CPU copies of positions and triangles for
+// the ray queries, with or without a graphics device.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Framework/Graphics/VeTexture.h"
+#include "Framework/Math/SimpleMath.h"
+
+// 36-byte model vertex.
+struct VeVertex {
+    Vector3 position;
+    Vector2 uv;
+    Vector3 normal;
+    uint8_t color[4] = {255, 255, 255, 255};
+};
+static_assert(sizeof(VeVertex) == 36, "model vertex is 36 bytes");
+
+struct VeTriangle {
+    uint32_t i0 = 0, i1 = 0, i2 = 0;
+};
+
+struct VeSubset {
+    int32_t materialIndex = 0;
+    uint32_t firstTriangle = 0;
+    uint32_t triangleCount = 0;
+};
+static_assert(sizeof(VeSubset) == 12, "subset record is 12 bytes");
+
+struct VeGLTFMaterial {
+    std::string name;
+    std::string alphaMode = "OPAQUE";
+    float alphaCutoff = 0.5f;
+    bool doubleSided = false;
+    std::string baseColorTexture;
+    float baseColorFactor[4] = {1, 1, 1, 1};
+    std::string metallicRoughnessTexture;
+    float metallicFactor = 1.0f;
+    float roughnessFactor = 1.0f;
+    std::string emissiveTexture;
+    float emissiveFactor[3] = {0, 0, 0};
+    std::string normalTexture;
+    std::string occlusionTexture;
+};
+
+struct VeGLTFNode {
+    std::string name;
+    int index = 0;
+    std::vector<std::shared_ptr<VeGLTFNode>> children;
+    Matrix localMatrix;
+    Matrix worldMatrix;
+    bool hasMesh = false;
+    std::vector<VeVertex> vertices;
+    std::vector<VeTriangle> triangles;
+    std::vector<VeSubset> subsets;
+};
+
+struct VeGLTFModel {
+    std::vector<std::shared_ptr<VeGLTFNode>> allNodes;
+    std::vector<std::shared_ptr<VeGLTFNode>> rootNodes;
+    std::vector<VeGLTFMaterial> materials;
+};
+
+// Reads a glTF (ASCII; binary when the extension is "glb") file. Empty on
+// failure. Every accessor read is bounds-checked: bad files give empty, never
+// a crash.
+std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path);
+// The same from memory (fuzzing, tests); binary selects the GLB reader.
+std::shared_ptr<VeGLTFModel> VeLoadGLTFModelFromMemory(const unsigned char* data, size_t size,
+                                                       bool binary, const std::string& baseDir);
+
+class VeMesh {
+public:
+    VeMesh() = default;
+    ~VeMesh();
+    VeMesh(const VeMesh&) = delete;
+    VeMesh& operator=(const VeMesh&) = delete;
+
+    bool Create(const std::vector<VeVertex>& vertices, const std::vector<VeTriangle>& triangles,
+                const std::vector<VeSubset>& subsets);
+    void Release();
+    // Binds the buffers (vertex buffer 0, 32-bit indices, triangle list).
+    void SetToDevice() const;
+    // Draws one subset (nothing for an invalid index or an empty subset).
+    void DrawSubset(size_t index) const;
+
+    const std::vector<VeSubset>& GetSubsets() const { return subsets_; }
+    const std::vector<Vector3>& GetPositions() const { return positions_; }
+    const std::vector<VeTriangle>& GetTriangles() const { return triangles_; }
+    Vector3 GetBoxCenter() const { return boxCenter_; }
+    Vector3 GetBoxExtents() const { return boxExtents_; }
+    Vector3 GetSphereCenter() const { return sphereCenter_; }
+    float GetSphereRadius() const { return sphereRadius_; }
+
+    // Acceleration data of the ray queries, built on first use and kept.
+    // Owned by the collision layer; opaque here.
+    struct RayAccel;
+    RayAccel* GetRayAccel() const { return rayAccel_.get(); }
+    void SetRayAccel(std::shared_ptr<RayAccel> accel) const { rayAccel_ = std::move(accel); }
+
+private:
+    unsigned vao_ = 0, vbo_ = 0, ibo_ = 0;
+    std::vector<VeSubset> subsets_;
+    Vector3 boxCenter_{0, 0, 0};
+    Vector3 boxExtents_{1, 1, 1};
+    Vector3 sphereCenter_{0, 0, 0};
+    float sphereRadius_ = 1.0f;
+    std::vector<Vector3> positions_;
+    std::vector<VeTriangle> triangles_;
+    mutable std::shared_ptr<RayAccel> rayAccel_;
+};
+
+struct VeModelNode {
+    std::string name;
+    int index = 0;
+    Matrix matrix;  // the node's local matrix (parents are not composed in)
+    std::shared_ptr<VeMesh> mesh;
+};
+
+struct VeModelMaterial {
+    std::string name;
+    std::shared_ptr<VeTexture> baseColorTexture;
+    float baseColorFactor[4] = {1, 1, 1, 1};
+    std::shared_ptr<VeTexture> metallicRoughnessTexture;
+    float metallicFactor = 1.0f;
+    float roughnessFactor = 1.0f;
+    std::shared_ptr<VeTexture> emissiveTexture;
+    float emissiveFactor[3] = {0, 0, 0};
+    std::shared_ptr<VeTexture> normalTexture;
+};
+
+class VeModel {
+public:
+    // Replaces the contents with the file's; false (and an empty model) on failure.
+    bool Load(const std::string& path);
+    void Release();
+
+    std::vector<VeModelNode> nodes;
+    std::vector<VeModelNode> rootNodes;
+    std::vector<VeModelMaterial> materials;
+};

@@ -1,0 +1,120 @@
+// The game's only access to keyboard, mouse buttons and the cursor.
+//
+// Game code asks for the state of a key at the moment of the call (like an
+// asynchronous key-state query), reads and places the cursor in screen
+// coordinates, converts between screen and window-client coordinates, and
+// shows or hides the cursor with a display counter (visible while >= 0).
+//
+// Two sources stand behind it:
+//  - the SDL source (the real window, the default once a window exists);
+//  - an injected source: a script of per-frame states that tests and tools
+//    use to drive the real scenes without a person. While a script is set,
+//    nothing is read from SDL and SetCursorPos only moves the scripted cursor.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Platform {
+
+enum class Key : int {
+    W, A, S, D, R, Escape, LeftButton, RightButton, Count
+};
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point& o) const { return x == o.x && y == o.y; }
+};
+
+// One frame of injected input: which keys and buttons are down, and where
+// the cursor is in window-client coordinates.
+struct InputFrame {
+    bool keys[static_cast<int>(Key::Count)] = {};
+    Point cursor{640, 360};
+    // When true the cursor is taken as an offset from where the game last
+    // put it (SetCursorPos) rather than as an absolute client position:
+    // scripts that "move the mouse by dx, dy" use this.
+    bool relativeCursor = false;
+    bool Down(Key k) const { return keys[static_cast<int>(k)]; }
+    InputFrame& Set(Key k, bool down = true) { keys[static_cast<int>(k)] = down; return *this; }
+};
+
+// A source of injected input. Advance() is called once per frame by the
+// frame loop (or the test) before the frame's scene update.
+class InputScript {
+public:
+    virtual ~InputScript() = default;
+    // State for the frame that is about to run. Returning false ends the
+    // script (the application then closes its window).
+    virtual bool Next(InputFrame& frame) = 0;
+};
+
+// A script that plays a fixed list of frames, then holds the last one.
+class FrameListScript : public InputScript {
+public:
+    explicit FrameListScript(std::vector<InputFrame> frames) : frames_(std::move(frames)) {}
+    bool Next(InputFrame& frame) override;
+    size_t Position() const { return pos_; }
+private:
+    std::vector<InputFrame> frames_;
+    size_t pos_ = 0;
+};
+
+class Input {
+public:
+    static Input& GetInstance();
+
+    // Key or button down at this moment.
+    bool IsKeyDown(Key key) const;
+
+    // Cursor in screen coordinates.
+    Point GetCursorPos() const;
+    void SetCursorPos(Point screen);
+    // Window origin is added / subtracted (no window: origin 0, 0).
+    Point ClientToScreen(Point client) const;
+    Point ScreenToClient(Point screen) const;
+    // Display counter: +1 for true, -1 for false; returns the new counter.
+    // The cursor is visible while the counter is >= 0.
+    int ShowCursor(bool show);
+    int CursorCounter() const { return cursorCounter_; }
+
+    // Injection. Set a script (ownership stays with the caller) or nullptr
+    // to go back to SDL. Advance() takes the next scripted frame; it returns
+    // false when the script has ended.
+    void SetScript(InputScript* script);
+    bool HasScript() const { return script_ != nullptr; }
+    bool Advance();
+    // Directly set the state (tests that drive single frames).
+    void SetFrame(const InputFrame& frame);
+    const InputFrame& CurrentFrame() const { return frame_; }
+
+    // Called by the window layer with SDL's relative mouse motion when the
+    // platform cannot warp the pointer; accumulates into the cursor so that
+    // the cursor-minus-centre offset per frame is the same as with warping.
+    void AddRelativeMotion(int dx, int dy);
+    // Window position on the screen (set by the window layer).
+    void SetWindowOrigin(Point origin) { windowOrigin_ = origin; }
+
+    // Clears all state (tests).
+    void Reset();
+
+private:
+    Input() = default;
+    InputScript* script_ = nullptr;
+    InputFrame frame_;
+    Point scriptedCursorScreen_{640, 360};
+    Point lastSetCursor_{640, 360};
+    bool haveSetCursor_ = false;
+    Point windowOrigin_{0, 0};
+    Point relativeCursor_{0, 0};
+    bool useRelative_ = false;
+    int cursorCounter_ = 0;
+};
+
+// Millisecond clock and sleep of the frame loop.
+uint32_t TimeMs();
+void SleepMs(uint32_t ms);
+
+}  // namespace Platform

@@ -1,0 +1,121 @@
+// The base class of every placed thing: a world matrix and a list of model
+// parts (a drawn model and an optional hit-test model each), a horizontal
+// push-out shape, and the flags the owning list uses to update and draw it.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Framework/Math/SimpleMath.h"
+
+class VeModel;
+class Stage;
+
+struct ModelPart {
+    Matrix world;                // local * object matrix
+    Matrix local;                // offset of the part relative to the object
+    VeModel* model = nullptr;    // drawn; null for a hit-only part (not owned)
+    VeModel* rayModel = nullptr; // hit-tested; null for a part never hit (not owned)
+    int damage = 0;              // damage a shot on this part deals
+};
+
+// Object kinds.
+enum ObjectKind : int {
+    kKindStage = 0,
+    kKindDoor = 1,
+    kKindKey = 2,
+    kKindShelf = 3,
+    kKindDesk = 4,
+    kKindPlantGlass = 5,
+    kKindPlant = 6,
+    kKindPc = 8,
+    kKindBulletBox = 9,
+    kKindKeyReader = 11,
+    kKindChair = 12,
+    kKindMonitor = 13,
+    kKindPortal = 14,
+    kKindPortalHole = 15,
+    kKindPortalPart = 16,
+    kKindEnemy = 17,
+};
+
+class Object {
+public:
+    Object() = default;
+    virtual ~Object();
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    virtual void Update() {}
+    // Draws every part that has a model: uvOffset, the part's world matrix,
+    // colour (1, 1, 1, alpha).
+    virtual void Draw();
+    // world = local * matrix for every part, matrix unchanged.
+    virtual void UpdatePartMatrices();
+    // A hit of the given strength at a world position; nothing by default.
+    virtual void Damage(int amount, const Vector3& hitPosition) { (void)amount; (void)hitPosition; }
+
+    // matrix = m, then every part's world = local * matrix.
+    void SetMatrix(const Matrix& m);
+    Matrix* GetMatrix() { return &matrix_; }
+    const Matrix& GetMatrixRef() const { return matrix_; }
+    Vector3 GetPosition() const { return matrix_.Translation(); }
+
+    ModelPart* AddModelPart(const Matrix& world, const Matrix& local, int damage, VeModel* model,
+                            VeModel* rayModel);
+    const std::vector<std::unique_ptr<ModelPart>>& GetParts() const { return parts_; }
+
+    void SetPushShape(bool enabled, bool circle, float radius, bool box, float boxMaxZ, float boxMinZ,
+                      float boxMaxX, float boxMinX);
+    bool IsPushEnabled() const { return pushEnabled_; }
+    bool IsPushCircle() const { return pushCircle_; }
+    bool IsPushBox() const { return pushBox_; }
+    float GetPushRadius() const { return pushRadius_; }
+    float GetBoxMaxZ() const { return boxMaxZ_; }
+    float GetBoxMinZ() const { return boxMinZ_; }
+    float GetBoxMaxX() const { return boxMaxX_; }
+    float GetBoxMinX() const { return boxMinX_; }
+
+    int GetFloor() const { return floor_; }
+    void SetFloor(int floor) { floor_ = floor; }
+    bool* GetActive() { return &active_; }
+    bool IsActive() const { return active_; }
+    void SetActive(bool active) { active_ = active; }
+    bool IsHighlighted() const { return highlighted_; }
+    void SetHighlighted(bool on) { highlighted_ = on; }
+    bool* GetTranslucent() { return &translucent_; }
+    bool IsTranslucent() const { return translucent_; }
+    void SetTranslucent(bool on) { translucent_ = on; }
+    int GetKind() const { return kind_; }
+    void SetKind(int kind) { kind_ = kind; }
+    float* GetAlpha() { return &alpha_; }
+    float GetAlphaValue() const { return alpha_; }
+    void SetAlpha(float alpha) { alpha_ = alpha; }
+    Vector2 GetUVOffset() const { return uvOffset_; }
+    void SetUVOffset(const Vector2& uv) { uvOffset_ = uv; }
+    Stage* GetStage() const { return stage_; }
+    void SetStage(Stage* stage) { stage_ = stage; }
+
+protected:
+    // Object::Draw with a colour of the caller's own instead of white.
+    void DrawParts(float r, float g, float b, float a);
+
+    int floor_ = 0;
+    bool active_ = true;
+    bool highlighted_ = false;
+    bool translucent_ = false;
+    int kind_ = 0;
+    Matrix matrix_;
+    std::vector<std::unique_ptr<ModelPart>> parts_;
+    float alpha_ = 1.0f;
+    Vector2 uvOffset_{0.0f, 0.0f};
+    bool pushEnabled_ = false;
+    bool pushCircle_ = false;
+    float pushRadius_ = 0.0f;
+    bool pushBox_ = false;
+    float boxMaxZ_ = 0.0f;
+    float boxMinZ_ = 0.0f;
+    float boxMaxX_ = 0.0f;
+    float boxMinX_ = 0.0f;
+    Stage* stage_ = nullptr;
+};

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run and test the game.
+# Safe to run repeatedly.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+PKGS=(
+  build-essential cmake pkg-config git
+  libsdl2-dev libepoxy-dev libopenal-dev
+  libtinygltf-dev nlohmann-json3-dev libstb-dev libimgui-dev
+  fonts-dejavu-core fonts-ipafont-gothic
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick
+  libgl1-mesa-dri libglx-mesa0 mesa-utils
+  libopenal1 libopenal-data
+  clang
+)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
