@@ -10,7 +10,6 @@
 
 class VeModel;
 class Object;
-class EnemyBase;
 class Stage;
 struct ModelPart;
 
@@ -23,10 +22,29 @@ public:
     bool RayTestModel(const VeModel* model, const ModelPart& part, const Vector3& origin,
                       const Vector3& direction, float& distance, Vector3& normal) const;
 
-    // Every enemy, then every stage object (active ones).
+    // Every enemy (any type derived from Object; instantiated where the type
+    // is complete), then every stage object (active ones). Writes the hit
+    // part's damage.
+    template <class Enemy>
     Object* RayTestAll(const Vector3& origin, const Vector3& direction, float& distance,
-                       Vector3& normal, const std::vector<EnemyBase*>* enemies, const Stage* stage,
-                       int& damage) const;
+                       Vector3& normal, const std::vector<Enemy*>* enemies, const Stage* stage,
+                       int& damage) const {
+        ++queryCount;
+        distance = kNoHit;
+        Object* best = nullptr;
+        if (enemies)
+            for (Enemy* e : *enemies) TestObjectInto(static_cast<Object*>(e), origin, direction, best, distance, normal, &damage);
+        TestStageInto(stage, false, origin, direction, best, distance, normal, &damage);
+        return best;
+    }
+    // Tests one object (if active) and replaces best on a strictly nearer hit.
+    void TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,
+                        float& distance, Vector3& normal, int* damage) const;
+    // Tests every stage object in order (active; only kinds 0 and 1 when
+    // structureOnly) into best.
+    void TestStageInto(const Stage* stage, bool structureOnly, const Vector3& origin,
+                       const Vector3& direction, Object*& best, float& distance, Vector3& normal,
+                       int* damage) const;
     // Stage objects that are active and of kind 0 (stage geometry) or 1 (door).
     Object* RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
                              Vector3& normal, const Stage* stage) const;
