@@ -1,0 +1,53 @@
+// Object: world matrix, model parts and the flags the owning lists use.
+#include "Game/Object/Object.h"
+
+#include "Framework/Graphics/ShaderManager.h"
+
+Object::~Object() {
+    parts_.clear();
+}
+
+void Object::Draw() { DrawParts(1.0f, 1.0f, 1.0f, alpha_); }
+
+void Object::DrawParts(float r, float g, float b, float a) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    for (const auto& part : parts_) {
+        if (!part->model) continue;
+        shaders.ObjectBlock().g_UVOffset = uvOffset_;
+        shaders.SetObjectMatrix(part->world);
+        shaders.DrawModel(part->model, r, g, b, a);
+    }
+}
+
+void Object::UpdatePartMatrices() {
+    for (auto& part : parts_) part->world = part->local * matrix_;
+}
+
+void Object::SetMatrix(const Matrix& m) {
+    matrix_ = m;
+    for (auto& part : parts_) part->world = part->local * matrix_;
+}
+
+ModelPart* Object::AddModelPart(const Matrix& world, const Matrix& local, int damage, VeModel* model,
+                                VeModel* rayModel) {
+    auto part = std::make_unique<ModelPart>();
+    part->world = world;
+    part->local = local;
+    part->damage = damage;
+    part->model = model;
+    part->rayModel = rayModel;
+    parts_.push_back(std::move(part));
+    return parts_.back().get();
+}
+
+void Object::SetPushShape(bool enabled, bool circle, float radius, bool box, float boxMaxZ, float boxMinZ,
+                          float boxMaxX, float boxMinX) {
+    pushEnabled_ = enabled;
+    pushCircle_ = circle;
+    pushRadius_ = radius;
+    pushBox_ = box;
+    boxMaxZ_ = boxMaxZ;
+    boxMinZ_ = boxMinZ;
+    boxMaxX_ = boxMaxX;
+    boxMinX_ = boxMinX;
+}
