@@ -1,0 +1,481 @@
+// glTF loader: reads a file with tinygltf and converts it into VeGLTFModel,
+// mirroring Z (right-handed file data to the game's left-handed space) and
+// reversing the triangle winding to match.
+//
+// Every accessor read is checked against its buffer view and buffer, so a
+// damaged or hostile file yields an empty model instead of reading out of
+// range. Images are not decoded here: the game loads textures itself from the
+// URIs, so the image callback only accepts the entry.
+#include <tiny_gltf.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "Framework/Model/VeModel.h"
+
+namespace {
+
+// Upper bounds on what one model may expand to. A file can reference one
+// large accessor from many nodes; without a cap a small file could ask for
+// gigabytes of vertices.
+constexpr size_t kMaxVerticesPerModel = size_t(1) << 24;
+constexpr size_t kMaxTrianglesPerModel = size_t(1) << 24;
+constexpr int kMaxNodeDepth = 256;
+
+struct LoadError {
+    std::string message;
+};
+
+bool AcceptImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*,
+                 int, void*) {
+    return true;
+}
+
+// File-system callbacks that refuse every external file: a model parsed from
+// memory without a base directory must not reach into the file system.
+bool NoFileExists(const std::string&, void*) { return false; }
+std::string KeepPath(const std::string& path, void*) { return path; }
+bool NoReadFile(std::vector<unsigned char>*, std::string* err, const std::string& path, void*) {
+    if (err) *err += "External file not allowed: " + path + "\n";
+    return false;
+}
+bool NoWriteFile(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
+
+int ComponentCountOf(int type) {
+    switch (type) {
+    case TINYGLTF_TYPE_SCALAR: return 1;
+    case TINYGLTF_TYPE_VEC2: return 2;
+    case TINYGLTF_TYPE_VEC3: return 3;
+    case TINYGLTF_TYPE_VEC4: return 4;
+    default: return 0;
+    }
+}
+
+int ComponentSizeOf(int componentType) {
+    switch (componentType) {
+    case TINYGLTF_COMPONENT_TYPE_BYTE:
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return 1;
+    case TINYGLTF_COMPONENT_TYPE_SHORT:
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: return 2;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
+    case TINYGLTF_COMPONENT_TYPE_FLOAT: return 4;
+    default: return 0;
+    }
+}
+
+// A checked view of one accessor's elements inside its buffer.
+struct AccessorView {
+    const unsigned char* base = nullptr;  // first element; null for an all-zero accessor
+    size_t count = 0;
+    size_t stride = 0;
+    int components = 0;
+    int componentType = 0;
+    bool normalized = false;
+};
+
+AccessorView CheckAccessor(const tinygltf::Model& m, int index, const char* what) {
+    auto fail = [&](const std::string& why) {
+        throw LoadError{std::string(what) + " accessor " + std::to_string(index) + ": " + why};
+    };
+    if (index < 0 || size_t(index) >= m.accessors.size()) fail("index out of range");
+    const tinygltf::Accessor& a = m.accessors[size_t(index)];
+    if (a.sparse.isSparse) fail("sparse accessors are not supported");
+    AccessorView v;
+    v.components = ComponentCountOf(a.type);
+    const int csize = ComponentSizeOf(a.componentType);
+    if (v.components == 0) fail("unsupported element type");
+    if (csize == 0) fail("unsupported component type");
+    v.componentType = a.componentType;
+    v.normalized = a.normalized;
+    v.count = a.count;
+    if (v.count > kMaxVerticesPerModel * 3) fail("element count too large");
+    const size_t elemSize = size_t(csize) * size_t(v.components);
+
+    if (a.bufferView < 0) {
+        // No buffer view: every element is zero.
+        v.stride = elemSize;
+        return v;
+    }
+    if (size_t(a.bufferView) >= m.bufferViews.size()) fail("buffer view out of range");
+    const tinygltf::BufferView& bv = m.bufferViews[size_t(a.bufferView)];
+    if (bv.buffer < 0 || size_t(bv.buffer) >= m.buffers.size()) fail("buffer out of range");
+    const tinygltf::Buffer& buf = m.buffers[size_t(bv.buffer)];
+    if (bv.byteOffset > buf.data.size() || bv.byteLength > buf.data.size() - bv.byteOffset)
+        fail("buffer view exceeds its buffer");
+    v.stride = bv.byteStride ? bv.byteStride : elemSize;
+    if (v.stride < elemSize) fail("byte stride smaller than the element");
+    if (v.count > 0) {
+        if (a.byteOffset > bv.byteLength) fail("offset past the buffer view");
+        const size_t room = bv.byteLength - a.byteOffset;
+        // (count - 1) * stride + elemSize <= room, without overflow.
+        if (elemSize > room || (v.count - 1) > (room - elemSize) / v.stride)
+            fail("elements exceed the buffer view");
+    }
+    v.base = buf.data.data() + bv.byteOffset + a.byteOffset;
+    return v;
+}
+
+float ReadComponent(const unsigned char* p, int componentType, bool normalized) {
+    switch (componentType) {
+    case TINYGLTF_COMPONENT_TYPE_FLOAT: {
+        float f;
+        std::memcpy(&f, p, 4);
+        return f;
+    }
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return normalized ? p[0] / 255.0f : float(p[0]);
+    case TINYGLTF_COMPONENT_TYPE_BYTE: {
+        const float f = float(int8_t(p[0]));
+        return normalized ? std::max(f / 127.0f, -1.0f) : f;
+    }
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
+        uint16_t u;
+        std::memcpy(&u, p, 2);
+        return normalized ? u / 65535.0f : float(u);
+    }
+    case TINYGLTF_COMPONENT_TYPE_SHORT: {
+        int16_t s;
+        std::memcpy(&s, p, 2);
+        return normalized ? std::max(s / 32767.0f, -1.0f) : float(s);
+    }
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
+        uint32_t u;
+        std::memcpy(&u, p, 4);
+        return float(u);
+    }
+    default: return 0.0f;
+    }
+}
+
+// Reads component c of element i (both already validated).
+float ReadFloat(const AccessorView& v, size_t i, int c) {
+    if (!v.base) return 0.0f;
+    const int csize = ComponentSizeOf(v.componentType);
+    return ReadComponent(v.base + i * v.stride + size_t(c) * size_t(csize), v.componentType, v.normalized);
+}
+
+uint32_t ReadIndex(const AccessorView& v, size_t i) {
+    if (!v.base) return 0;
+    const unsigned char* p = v.base + i * v.stride;
+    switch (v.componentType) {
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return p[0];
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
+        uint16_t u;
+        std::memcpy(&u, p, 2);
+        return u;
+    }
+    default: {
+        uint32_t u;
+        std::memcpy(&u, p, 4);
+        return u;
+    }
+    }
+}
+
+uint8_t PackColor(float c) {
+    if (!(c > 0.0f)) return 0;  // also NaN
+    if (c >= 1.0f) return 255;
+    return static_cast<uint8_t>(c * 255.0f);
+}
+
+std::string ImageUriOf(const tinygltf::Model& m, int textureIndex) {
+    if (textureIndex < 0 || size_t(textureIndex) >= m.textures.size()) return std::string();
+    const int source = m.textures[size_t(textureIndex)].source;
+    if (source < 0 || size_t(source) >= m.images.size()) return std::string();
+    return m.images[size_t(source)].uri;
+}
+
+void ConvertMaterials(const tinygltf::Model& m, VeGLTFModel& out) {
+    for (const tinygltf::Material& src : m.materials) {
+        VeGLTFMaterial mat;
+        mat.name = src.name;
+        mat.alphaMode = src.alphaMode;
+        mat.alphaCutoff = float(src.alphaCutoff);
+        mat.doubleSided = src.doubleSided;
+        const tinygltf::PbrMetallicRoughness& pbr = src.pbrMetallicRoughness;
+        if (pbr.baseColorFactor.size() == 4)
+            for (int i = 0; i < 4; ++i) mat.baseColorFactor[i] = float(pbr.baseColorFactor[size_t(i)]);
+        mat.baseColorTexture = ImageUriOf(m, pbr.baseColorTexture.index);
+        mat.metallicFactor = float(pbr.metallicFactor);
+        mat.roughnessFactor = float(pbr.roughnessFactor);
+        mat.metallicRoughnessTexture = ImageUriOf(m, pbr.metallicRoughnessTexture.index);
+        if (src.emissiveFactor.size() == 3)
+            for (int i = 0; i < 3; ++i) mat.emissiveFactor[i] = float(src.emissiveFactor[size_t(i)]);
+        mat.emissiveTexture = ImageUriOf(m, src.emissiveTexture.index);
+        mat.normalTexture = ImageUriOf(m, src.normalTexture.index);
+        mat.occlusionTexture = ImageUriOf(m, src.occlusionTexture.index);
+        out.materials.push_back(std::move(mat));
+    }
+    if (out.materials.empty()) out.materials.emplace_back();
+}
+
+Matrix LocalMatrixOf(const tinygltf::Node& n) {
+    Matrix local;
+    if (n.matrix.size() == 16) {
+        // glTF stores column-major matrices for column vectors; read in order,
+        // the same numbers are the row-major matrix for row vectors.
+        float v[16];
+        for (int i = 0; i < 16; ++i) v[i] = float(n.matrix[size_t(i)]);
+        local = Matrix(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12],
+                       v[13], v[14], v[15]);
+    } else {
+        Matrix s, r, t;
+        if (n.scale.size() == 3) s = Matrix::CreateScale(float(n.scale[0]), float(n.scale[1]), float(n.scale[2]));
+        if (n.rotation.size() == 4)
+            r = Matrix::CreateFromQuaternion(Quaternion(float(n.rotation[0]), float(n.rotation[1]),
+                                                        float(n.rotation[2]), float(n.rotation[3])));
+        if (n.translation.size() == 3)
+            t = Matrix::CreateTranslation(float(n.translation[0]), float(n.translation[1]),
+                                          float(n.translation[2]));
+        local = s * r * t;
+    }
+    // Mirror Z: F * M * F with F = diag(1, 1, -1, 1).
+    local._13 = -local._13;
+    local._23 = -local._23;
+    local._31 = -local._31;
+    local._32 = -local._32;
+    local._43 = -local._43;
+    return local;
+}
+
+struct Primitive {
+    int material = -1;
+    std::vector<VeVertex> vertices;
+    std::vector<VeTriangle> triangles;
+};
+
+Primitive ConvertPrimitive(const tinygltf::Model& m, const tinygltf::Primitive& p) {
+    Primitive out;
+    out.material = p.material;
+    if (out.material < -1 || (out.material >= 0 && size_t(out.material) >= m.materials.size()))
+        throw LoadError{"primitive material out of range"};
+
+    auto attr = [&](const char* name) {
+        auto it = p.attributes.find(name);
+        return it == p.attributes.end() ? -1 : it->second;
+    };
+    const int posIndex = attr("POSITION");
+    if (posIndex < 0) throw LoadError{"primitive without POSITION"};
+    const AccessorView pos = CheckAccessor(m, posIndex, "POSITION");
+    if (pos.components != 3) throw LoadError{"POSITION is not a 3-component vector"};
+    const size_t n = pos.count;
+    if (n > kMaxVerticesPerModel) throw LoadError{"too many vertices"};
+    out.vertices.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        out.vertices[i].position = Vector3(ReadFloat(pos, i, 0), ReadFloat(pos, i, 1), -ReadFloat(pos, i, 2));
+
+    // Optional attributes must describe the same vertices as POSITION.
+    auto optional = [&](const char* name, int minComponents, int maxComponents) {
+        AccessorView v = CheckAccessor(m, attr(name), name);
+        if (v.components < minComponents || v.components > maxComponents)
+            throw LoadError{std::string(name) + " has an unexpected element type"};
+        if (v.count != n) throw LoadError{std::string(name) + " count differs from POSITION"};
+        return v;
+    };
+    if (attr("NORMAL") >= 0) {
+        const AccessorView nv = optional("NORMAL", 3, 3);
+        for (size_t i = 0; i < n; ++i)
+            out.vertices[i].normal = Vector3(ReadFloat(nv, i, 0), ReadFloat(nv, i, 1), -ReadFloat(nv, i, 2));
+    }
+    if (attr("TEXCOORD_0") >= 0) {
+        const AccessorView tv = optional("TEXCOORD_0", 2, 2);
+        for (size_t i = 0; i < n; ++i) out.vertices[i].uv = Vector2(ReadFloat(tv, i, 0), ReadFloat(tv, i, 1));
+    }
+    if (attr("COLOR_0") >= 0) {
+        const AccessorView cv = optional("COLOR_0", 3, 4);
+        for (size_t i = 0; i < n; ++i) {
+            uint8_t* c = out.vertices[i].color;
+            for (int k = 0; k < 3; ++k) c[k] = PackColor(ReadFloat(cv, i, k));
+            c[3] = cv.components == 4 ? PackColor(ReadFloat(cv, i, 3)) : 255;
+        }
+    }
+
+    if (p.indices >= 0) {
+        const AccessorView iv = CheckAccessor(m, p.indices, "indices");
+        if (iv.components != 1 || (iv.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
+                                   iv.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
+                                   iv.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT))
+            throw LoadError{"indices must be unsigned scalars"};
+        const size_t triCount = iv.count / 3;
+        if (triCount > kMaxTrianglesPerModel) throw LoadError{"too many triangles"};
+        out.triangles.resize(triCount);
+        for (size_t t = 0; t < triCount; ++t) {
+            const uint32_t i0 = ReadIndex(iv, t * 3), i1 = ReadIndex(iv, t * 3 + 1), i2 = ReadIndex(iv, t * 3 + 2);
+            if (i0 >= n || i1 >= n || i2 >= n) throw LoadError{"index past the vertex count"};
+            out.triangles[t] = VeTriangle{i0, i2, i1};
+        }
+    } else {
+        // Non-indexed triangle list: consecutive vertices form the triangles.
+        const size_t triCount = n / 3;
+        out.triangles.resize(triCount);
+        for (size_t t = 0; t < triCount; ++t) {
+            const uint32_t b = uint32_t(t * 3);
+            out.triangles[t] = VeTriangle{b, b + 2, b + 1};
+        }
+    }
+    return out;
+}
+
+void ConvertMesh(const tinygltf::Model& m, const tinygltf::Mesh& mesh, VeGLTFNode& node, size_t& vertexBudget,
+                 size_t& triangleBudget) {
+    std::vector<Primitive> prims;
+    prims.reserve(mesh.primitives.size());
+    for (const tinygltf::Primitive& p : mesh.primitives) {
+        prims.push_back(ConvertPrimitive(m, p));
+        const Primitive& added = prims.back();
+        if (added.vertices.size() > vertexBudget || added.triangles.size() > triangleBudget)
+            throw LoadError{"model too large"};
+        vertexBudget -= added.vertices.size();
+        triangleBudget -= added.triangles.size();
+    }
+    std::stable_sort(prims.begin(), prims.end(),
+                     [](const Primitive& a, const Primitive& b) { return a.material < b.material; });
+    for (const Primitive& p : prims) {
+        const uint32_t offset = uint32_t(node.vertices.size());
+        VeSubset subset;
+        subset.materialIndex = p.material;
+        subset.firstTriangle = uint32_t(node.triangles.size());
+        subset.triangleCount = uint32_t(p.triangles.size());
+        node.vertices.insert(node.vertices.end(), p.vertices.begin(), p.vertices.end());
+        for (const VeTriangle& t : p.triangles)
+            node.triangles.push_back(VeTriangle{t.i0 + offset, t.i1 + offset, t.i2 + offset});
+        node.subsets.push_back(subset);
+    }
+}
+
+std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
+    auto out = std::make_shared<VeGLTFModel>();
+    ConvertMaterials(m, *out);
+
+    const size_t nodeCount = m.nodes.size();
+    out->allNodes.reserve(nodeCount);
+    for (size_t i = 0; i < nodeCount; ++i) {
+        auto node = std::make_shared<VeGLTFNode>();
+        node->name = m.nodes[i].name;
+        node->index = int(i);
+        out->allNodes.push_back(node);
+    }
+    // A node may have at most one parent; this also rules out cycles.
+    std::vector<char> hasParent(nodeCount, 0);
+    for (size_t i = 0; i < nodeCount; ++i) {
+        const tinygltf::Node& src = m.nodes[i];
+        VeGLTFNode& node = *out->allNodes[i];
+        for (int c : src.children) {
+            if (c < 0 || size_t(c) >= nodeCount) throw LoadError{"child node out of range"};
+            if (hasParent[size_t(c)] || size_t(c) == i) throw LoadError{"node graph is not a tree"};
+            hasParent[size_t(c)] = 1;
+            node.children.push_back(out->allNodes[size_t(c)]);
+        }
+        node.localMatrix = LocalMatrixOf(src);
+        if (src.mesh >= 0) {
+            if (size_t(src.mesh) >= m.meshes.size()) throw LoadError{"node mesh out of range"};
+            node.hasMesh = true;
+        }
+    }
+
+    // Root nodes: the default scene, else the first one.
+    int sceneIndex = m.defaultScene;
+    if (sceneIndex < 0 || size_t(sceneIndex) >= m.scenes.size()) sceneIndex = m.scenes.empty() ? -1 : 0;
+    if (sceneIndex >= 0) {
+        for (int r : m.scenes[size_t(sceneIndex)].nodes) {
+            if (r < 0 || size_t(r) >= nodeCount) throw LoadError{"scene node out of range"};
+            out->rootNodes.push_back(out->allNodes[size_t(r)]);
+        }
+    }
+
+    // World matrices, depth-first from each root.
+    std::function<void(VeGLTFNode&, const Matrix*, int)> walk = [&](VeGLTFNode& node, const Matrix* parent,
+                                                                     int depth) {
+        if (depth > kMaxNodeDepth) throw LoadError{"node hierarchy too deep"};
+        node.worldMatrix = parent ? node.localMatrix * *parent : node.localMatrix;
+        for (auto& child : node.children) walk(*child, &node.worldMatrix, depth + 1);
+    };
+    for (auto& root : out->rootNodes) walk(*root, nullptr, 0);
+
+    size_t vertexBudget = kMaxVerticesPerModel, triangleBudget = kMaxTrianglesPerModel;
+    for (size_t i = 0; i < nodeCount; ++i) {
+        const int meshIndex = m.nodes[i].mesh;
+        if (meshIndex < 0) continue;
+        ConvertMesh(m, m.meshes[size_t(meshIndex)], *out->allNodes[i], vertexBudget, triangleBudget);
+    }
+    return out;
+}
+
+std::shared_ptr<VeGLTFModel> Finish(bool ok, const tinygltf::Model& model, const std::string& err,
+                                    const std::string& warn) {
+    if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
+    if (!err.empty()) std::printf("Err: %s\n", err.c_str());
+    if (!ok) {
+        std::printf("Failed to parse glTF\n");
+        std::fflush(stdout);
+        return nullptr;
+    }
+    try {
+        return Convert(model);
+    } catch (const LoadError& e) {
+        std::printf("Err: %s\n", e.message.c_str());
+        std::printf("Failed to parse glTF\n");
+    } catch (const std::exception& e) {
+        // Allocation failures on hostile sizes end as an empty model too.
+        std::printf("Err: %s\n", e.what());
+        std::printf("Failed to parse glTF\n");
+    }
+    std::fflush(stdout);
+    return nullptr;
+}
+
+bool HasGlbExtension(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && path.compare(dot + 1, std::string::npos, "glb") == 0;
+}
+
+}  // namespace
+
+std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path) {
+    tinygltf::TinyGLTF loader;
+    loader.SetImageLoader(AcceptImage, nullptr);
+    tinygltf::Model model;
+    std::string err, warn;
+    bool ok = false;
+    try {
+        if (HasGlbExtension(path)) {
+            std::printf("Reading binary glTF\n");
+            ok = loader.LoadBinaryFromFile(&model, &err, &warn, path);
+        } else {
+            std::printf("Reading ASCII glTF\n");
+            ok = loader.LoadASCIIFromFile(&model, &err, &warn, path);
+        }
+    } catch (const std::exception& e) {
+        err += e.what();
+        ok = false;
+    }
+    return Finish(ok, model, err, warn);
+}
+
+std::shared_ptr<VeGLTFModel> VeLoadGLTFModelFromMemory(const unsigned char* data, size_t size, bool binary,
+                                                       const std::string& baseDir) {
+    tinygltf::TinyGLTF loader;
+    loader.SetImageLoader(AcceptImage, nullptr);
+    if (baseDir.empty()) loader.SetFsCallbacks(tinygltf::FsCallbacks{NoFileExists, KeepPath, NoReadFile, NoWriteFile, nullptr});
+    tinygltf::Model model;
+    std::string err, warn;
+    bool ok = false;
+    if (!data || size == 0 || size > UINT_MAX) {
+        err = "no data";
+    } else {
+        try {
+            if (binary)
+                ok = loader.LoadBinaryFromMemory(&model, &err, &warn, data, unsigned(size), baseDir);
+            else
+                ok = loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(data),
+                                                unsigned(size), baseDir);
+        } catch (const std::exception& e) {
+            err += e.what();
+            ok = false;
+        }
+    }
+    return Finish(ok, model, err, warn);
+}
