@@ -1,15 +1,92 @@
-// The stage: owns every placed object of the level, in creation order.
+// The container of every placed object of a scene: map pieces, furniture,
+// doors, key cards, ammunition boxes and the generator. It knows the height
+// of each floor, switches objects on and off by the player's floor, runs
+// their update and their two draw passes, and pushes moving bodies out of
+// furniture.
 #pragma once
 
 #include <vector>
 
+#include "Framework/Math/SimpleMath.h"
+
 class Object;
+class Key;
+class Portal;
+class GameScene;
+class TitleScene;
+class ResultScene;
 
 class Stage {
 public:
+    // The game scene's stage: floors at 0, -42 and -84, generator size 18,
+    // activity refreshed every 30 updates.
+    explicit Stage(GameScene* scene);
+    // The title and result rooms: a plain list of objects.
+    explicit Stage(TitleScene* scene);
+    explicit Stage(ResultScene* scene);
+    ~Stage();
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+
+    // Appends an object; the stage owns it from now on.
+    void Add(Object* object);
+
+    // Updates every active object (objects appended during the pass are
+    // visited too) and every 30th call re-decides which objects are active
+    // from the player's current floor.
+    void Update();
+    // Rewrites every object's active flag: its floor is the given floor, or 5.
+    void RefreshActivity(int playerFloor);
+
+    // Draw passes: every object without / with its translucent flag, in list
+    // order, whatever its active flag.
+    void DrawOpaque();
+    void DrawTranslucent();
+
+    // Floor index of a height: 0, 1 or 2. Positions below the lowest floor
+    // count as the lowest floor.
+    int GetFloor(const Vector3& position) const;
+    // Ground height of a floor index (floor 0 for anything but 1 and 2).
+    float GroundHeight(int floor) const;
+
+    // Pushes a mover of the given radius (its world matrix's translation is
+    // corrected in place) out of every active object with a push shape, one
+    // object after the other. displacement receives the push.
+    void PushOut(Vector3& displacement, Matrix& mover, float radius) const;
+
     std::vector<Object*>& GetObjects() { return objects_; }
     const std::vector<Object*>& GetObjects() const { return objects_; }
+    std::vector<Key*>& GetKeys() { return keys_; }
+    const std::vector<Key*>& GetKeys() const { return keys_; }
+    Portal* GetPortal() const { return portal_; }
+    void SetPortal(Portal* portal) { portal_ = portal; }
+    float GetGeneratorSize() const { return generatorSize_; }
+    int GetRefreshCounter() const { return refreshCounter_; }
 
-protected:
+    // The generator core is alive: true while no core has been built (the
+    // game cannot be won without one) and while the built core lives.
+    bool IsCoreAlive() const;
+    // Tests of the scene's ending: treat the core as destroyed even when no
+    // generator has been built.
+    void MarkCoreDestroyedForTest() { coreDestroyedForTest_ = true; }
+
+    GameScene* GetGameScene() const { return gameScene_; }
+    TitleScene* GetTitleScene() const { return titleScene_; }
+    ResultScene* GetResultScene() const { return resultScene_; }
+
+    // Deletes every object and empties both lists.
+    void Clear();
+
+private:
+    GameScene* gameScene_ = nullptr;
+    TitleScene* titleScene_ = nullptr;
+    ResultScene* resultScene_ = nullptr;
     std::vector<Object*> objects_;
+    std::vector<Key*> keys_;
+    Portal* portal_ = nullptr;
+    float floorY_[3] = {0.0f, -42.0f, -84.0f};
+    float generatorSize_ = 18.0f;
+    int refreshPeriod_ = 30;
+    int refreshCounter_ = 0;
+    bool coreDestroyedForTest_ = false;
 };

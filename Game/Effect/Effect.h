@@ -1,0 +1,76 @@
+// Base of the short-lived textured quads of the game scene (bullets, holes,
+// flashes, smoke, bubbles, shadows, vomit). Every effect is made with
+// std::make_shared of its concrete kind and only ever held through
+// std::shared_ptr, which destroys the concrete type, so the destructor is
+// not virtual.
+#pragma once
+
+#include "Framework/Math/SimpleMath.h"
+
+class VeTexture;
+class EffectList;
+
+// 36-byte effect vertex: position, texture coordinate, colour.
+struct EffectVertex {
+    Vector3 position;
+    Vector2 uv;
+    Vector4 colour;
+};
+static_assert(sizeof(EffectVertex) == 36, "effect vertex is 36 bytes");
+
+class Effect {
+public:
+    Effect() = default;
+    Effect(const Effect&) = delete;
+    Effect& operator=(const Effect&) = delete;
+
+    // Once a frame while the effect is in a list.
+    virtual void Update() {}
+    // Draws the quad with the effect shaders: nothing without a texture or
+    // once the effect has ended.
+    virtual void Draw();
+
+    // Builds the quad: a w x h rectangle centred on the origin in the xy
+    // plane, corners in triangle-strip order (top left, top right, bottom
+    // left, bottom right), every vertex with the colour (r, g, b, alpha).
+    void SetQuad(VeTexture* texture, float height, float width, float alpha, const Vector2& uvTopLeft,
+                 const Vector2& uvBottomRight, float r, float g, float b);
+
+    bool IsAlive() const { return alive_; }
+    void SetAlive(bool alive) { alive_ = alive; }
+    bool IsAdditive() const { return additive_; }
+    void SetAdditive(bool additive) { additive_ = additive; }
+    bool IsDrawLast() const { return drawLast_; }
+    void SetDrawLast(bool last) { drawLast_ = last; }
+    EffectList* GetList() const { return list_; }
+    void SetList(EffectList* list) { list_ = list; }
+    Matrix* GetMatrix() { return &matrix_; }
+    void SetMatrix(const Matrix& m) { matrix_ = m; }
+    VeTexture* GetTexture() const { return texture_; }
+    void SetTexture(VeTexture* texture) { texture_ = texture; }
+    Vector2* GetUVOffset() { return &uvOffset_; }
+    const EffectVertex* GetVertices() const { return vertices_; }
+
+    // Number of quads actually submitted by Draw since the process started
+    // (tests check which effects reach the screen).
+    static long long DrawCount();
+
+protected:
+    ~Effect() = default;
+
+    Matrix matrix_;
+    VeTexture* texture_ = nullptr;
+    bool alive_ = true;
+    EffectList* list_ = nullptr;
+    bool additive_ = false;
+    // CPU copy of the quad; it is streamed to the device when drawn.
+    EffectVertex vertices_[4] = {};
+    Vector2 uvOffset_{0.0f, 0.0f};
+    bool drawLast_ = false;
+};
+
+// Turns an effect's matrix into a camera-facing billboard at its position,
+// scaled by (sx, sy, sz): matrix = Scale * B, where B has the rows
+// x = normalise(cross(up, z)), y = cross(z, x), z = normalise(p - camera)
+// and the position p. An effect exactly at the camera keeps its matrix.
+void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& up);

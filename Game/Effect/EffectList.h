@@ -1,0 +1,73 @@
+// Spawns, runs and draws the effects of the game scene. Bullet holes live in
+// a list of their own (at most 50, the oldest pushed out first); every other
+// effect lives in the main list and is removed in the frame it ends. Drawing
+// runs in two passes with an alpha and an additive blend state.
+#pragma once
+
+#include <list>
+#include <memory>
+
+#include "Framework/Math/SimpleMath.h"
+#include "Game/Effect/Effect.h"
+
+class GameScene;
+class Object;
+class VeTexture;
+struct BlendState;
+class Smoke;
+
+class EffectList {
+public:
+    static constexpr size_t kMaxDecals = 50;
+
+    explicit EffectList(GameScene* scene);
+    ~EffectList();
+    EffectList(const EffectList&) = delete;
+    EffectList& operator=(const EffectList&) = delete;
+
+    // Updates every effect, then every bullet hole; removes the effects that
+    // ended; trims the bullet holes to the newest 50.
+    void Update();
+    // Bullet holes, then the effects not marked to draw last (additive ones
+    // with the additive blend state, which is set back to alpha blending).
+    void DrawFirstPass();
+    // The effects marked to draw last.
+    void DrawSecondPass();
+
+    // Appends a ready effect to the main list / the bullet-hole list. The
+    // spawn operations below end with these.
+    void Append(const std::shared_ptr<Effect>& effect);
+    void AppendDecal(const std::shared_ptr<Effect>& decal);
+
+    // Spawn operations of the effect kinds.
+    void AddBullet(const Vector3& muzzle, const Vector3& direction, float distance, const Vector3& normal,
+                   Object* target, int damage);
+    // The hole left by an arriving bullet (its end point, normal and target).
+    void AddBulletHole(const Effect* bullet);
+    void AddCircleShadow(const Matrix* owner, const Vector3& offset, const bool* ownerFlag);
+    void AddElectronic(const Vector3& position, Object* owner);
+    void AddHit(const Vector3& position);
+    void AddMuzzleFlash(const Vector3& position);
+    std::shared_ptr<Smoke> AddSmoke(VeTexture* texture, const Vector3& position, const Vector3& direction,
+                                    int life, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
+                                    float alphaStart, float alphaEnd, float speedStart, float speedEnd,
+                                    float sizeStart, float sizeEnd, bool additive);
+    void AddBubble(const Vector3& position, float height);
+    void AddVomiting(const Vector3& start, const Vector3& target, float speed, float radius, int damage);
+
+    GameScene* GetScene() const { return scene_; }
+    void SetScene(GameScene* scene) { scene_ = scene; }
+    const std::list<std::shared_ptr<Effect>>& GetEffects() const { return effects_; }
+    const std::list<std::shared_ptr<Effect>>& GetDecals() const { return decals_; }
+    const BlendState* GetAlphaBlend() const { return alphaBlend_.get(); }
+    const BlendState* GetAdditiveBlend() const { return additiveBlend_.get(); }
+
+private:
+    void DrawEffects(bool drawLast);
+
+    GameScene* scene_ = nullptr;
+    std::list<std::shared_ptr<Effect>> effects_;
+    std::list<std::shared_ptr<Effect>> decals_;
+    std::unique_ptr<BlendState> alphaBlend_;
+    std::unique_ptr<BlendState> additiveBlend_;
+};

@@ -1,0 +1,58 @@
+// The player's hand gun: held in the arm, fired with the left mouse button
+// (automatic while held), reloaded with R. A shot is resolved by two ray
+// queries; its damage is delivered by the bullet effect when it arrives.
+#pragma once
+
+#include <memory>
+
+#include "Game/Object/Object.h"
+
+class GameScene;
+class VeSoundInstance;
+
+class Gun : public Object {
+public:
+    explicit Gun(GameScene* scene);
+    ~Gun() override;
+
+    // Freezes once the generator core is destroyed; otherwise places the gun
+    // in the hand and works out where the muzzle is. Firing and reloading
+    // come with the rest of the weapon.
+    void Update() override;
+
+    // Puts the gun into the player's hand, turned with the view: rotation
+    // rows right, up and forward of the view direction, position the point
+    // (0, -2.2, 0) of the arm part.
+    void Place();
+    // One shot (aiming ray, shot ray, effects, recoil, light, sound).
+    void Fire();
+
+    int GetMagazine() const { return magazine_; }
+    int GetMagazineSize() const { return magazineSize_; }
+    bool IsReloading() const { return reloading_; }
+    const Vector3& GetMuzzle() const { return muzzle_; }
+    const Vector3& GetShotDirection() const { return shotDirection_; }
+    float GetShotDistance() const { return shotDistance_; }
+    const Vector3& GetHitNormal() const { return hitNormal_; }
+    Object* GetHitObject() const { return hitObject_; }
+    int GetHitDamage() const { return hitDamage_; }
+    GameScene* GetScene() const { return scene_; }
+
+private:
+    GameScene* scene_ = nullptr;
+    Vector3 muzzle_{0.0f, 0.0f, 0.0f};
+    Vector3 shotDirection_{0.0f, 0.0f, 0.0f};
+    Vector3 muzzleOffset_{0.0f, 0.24f, 1.75f};
+    float shotDistance_ = 0.0f;
+    int fireInterval_ = 8;
+    int cooldown_ = 0;
+    bool dryFirePlayed_ = false;
+    int magazineSize_ = 20;
+    int magazine_ = 20;
+    bool reloading_ = false;
+    float reloadProgress_ = 0.0f;
+    int hitDamage_ = 0;
+    Vector3 hitNormal_{0.0f, 0.0f, 0.0f};
+    Object* hitObject_ = nullptr;
+    std::shared_ptr<VeSoundInstance> reloadSound_;
+};

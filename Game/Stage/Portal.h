@@ -1,0 +1,47 @@
+// The zombie generator's core: eight lights around it, eight holes on a ring
+// that send out zombies in waves. Each hit damages the light nearest to the
+// hit point; when the last light dies the core dies and the game is won.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Game/Object/Object.h"
+
+class GameScene;
+class PortalLight;
+class PortalHole;
+class VeSoundInstance;
+
+class Portal : public Object {
+public:
+    explicit Portal(GameScene* scene);
+    ~Portal() override;
+
+    void Update() override;
+    void Damage(int amount, const Vector3& hitPosition) override;
+
+    // Builder: light i belongs with hole i.
+    void AddHole(PortalHole* hole);
+    void AddLight(PortalLight* light);
+
+    bool IsAlive() const { return alive_; }
+    int GetHealthSum() const { return healthSum_; }
+    int GetHealthMaxSum() const { return healthMaxSum_; }
+    // Number of lights still alive.
+    int CountLitLights() const;
+
+private:
+    int healthSum_ = 0;
+    int healthMaxSum_ = 0;
+    bool alive_ = true;
+    int spawnInterval_ = 420;
+    int spawnTimer_ = 420;
+    int wakeCount_ = 4;
+    std::vector<PortalLight*> lights_;
+    std::vector<PortalHole*> holes_;
+    std::shared_ptr<VeSoundInstance> explosionSound_;
+    float explosionVolume_ = 2.0f;
+    float explosionFade_ = -0.005f;
+    GameScene* scene_ = nullptr;
+};
