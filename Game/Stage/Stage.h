@@ -18,6 +18,9 @@ class ResultScene;
 
 class Stage {
 public:
+    // A stage without an owning scene (tools and tests): floors and refresh
+    // as for the game. Like every stage it owns and deletes its objects.
+    Stage() = default;
     // The game scene's stage: floors at 0, -42 and -84, generator size 18,
     // activity refreshed every 30 updates.
     explicit Stage(GameScene* scene);
