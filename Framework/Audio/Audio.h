@@ -56,6 +56,8 @@ public:
 
     // Loopback only: renders frames of interleaved stereo 16-bit samples.
     bool RenderSamples(short* interleavedStereo, int frames);
+    // Sources the context grants (mono + stereo); 0 without an engine.
+    int MaxVoices() const;
 
     AudioListener listener;
 
@@ -96,6 +98,9 @@ private:
     float duration_ = 0.0f;
     std::string path_;
     std::shared_ptr<std::vector<short>> samples_;
+    // Engine the buffers were made in; stale handles of an earlier engine
+    // are never passed to a later one.
+    unsigned long generation_ = 0;
 };
 
 class VeSoundInstance : public std::enable_shared_from_this<VeSoundInstance> {
@@ -125,4 +130,5 @@ private:
     AudioEmitter emitter_;
     bool use3D_ = false;
     float volume_ = 1.0f;
+    unsigned long generation_ = 0;  // engine the source was made in
 };

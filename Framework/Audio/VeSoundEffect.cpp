@@ -1,0 +1,120 @@
+// One WAV file loaded into one OpenAL buffer. SDL reads the file (PCM 8 and
+// 16 bit, 32-bit float, MS and IMA ADPCM, any rate) and converts it to
+// signed 16-bit mono or stereo at the file's own rate; OpenAL resamples.
+#include <SDL.h>
+
+#include <new>
+
+#include "Framework/Audio/AudioEngine.h"
+
+namespace {
+
+// Decodes a WAV file to interleaved 16-bit samples with one or two channels.
+bool DecodeWav(const std::string& path, std::vector<short>& out, int& channels, int& rate) {
+    // A data chunk shorter than its header says is a damaged file, not a
+    // short sound.
+    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+    SDL_AudioSpec spec;
+    Uint8* data = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(path.c_str(), &spec, &data, &length)) return false;
+    bool ok = false;
+    const int outChannels = spec.channels >= 2 ? 2 : 1;
+    SDL_AudioStream* stream = nullptr;
+    if (spec.channels > 0 && spec.freq > 0 && length > 0)
+        stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, outChannels, spec.freq);
+    if (stream) {
+        if (SDL_AudioStreamPut(stream, data, static_cast<int>(length)) == 0 && SDL_AudioStreamFlush(stream) == 0) {
+            int available = SDL_AudioStreamAvailable(stream);
+            out.assign(static_cast<size_t>(available) / sizeof(short), 0);
+            int got = available > 0 ? SDL_AudioStreamGet(stream, out.data(), available) : 0;
+            if (got > 0) {
+                size_t frames = static_cast<size_t>(got) / sizeof(short) / outChannels;
+                out.resize(frames * outChannels);
+                ok = frames > 0;
+            }
+        }
+        SDL_FreeAudioStream(stream);
+    }
+    SDL_FreeWAV(data);
+    channels = outChannels;
+    rate = spec.freq;
+    return ok;
+}
+
+ALuint MakeBuffer(const std::vector<short>& samples, int channels, int rate) {
+    alGetError();
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    if (alGetError() != AL_NO_ERROR) return 0;
+    alBufferData(buffer, channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16, samples.data(),
+                 static_cast<ALsizei>(samples.size() * sizeof(short)), rate);
+    if (alGetError() != AL_NO_ERROR) {
+        alDeleteBuffers(1, &buffer);
+        return 0;
+    }
+    return buffer;
+}
+
+}  // namespace
+
+VeSoundEffect::~VeSoundEffect() {
+    if (!audio_detail::EngineOf(generation_)) return;
+    if (monoBuffer_) alDeleteBuffers(1, &monoBuffer_);
+    if (buffer_) alDeleteBuffers(1, &buffer_);
+}
+
+bool VeSoundEffect::Load(const std::string& path) {
+    const unsigned long generation = audio_detail::CurrentGeneration();
+    if (generation == 0) return false;
+    try {
+        auto samples = std::make_shared<std::vector<short>>();
+        int channels = 0, rate = 0;
+        if (!DecodeWav(path, *samples, channels, rate)) return false;
+        ALuint buffer = MakeBuffer(*samples, channels, rate);
+        if (!buffer) return false;
+        // Replace what an earlier Load of this object made.
+        if (audio_detail::EngineOf(generation_)) {
+            if (monoBuffer_) alDeleteBuffers(1, &monoBuffer_);
+            if (buffer_) alDeleteBuffers(1, &buffer_);
+        }
+        buffer_ = buffer;
+        monoBuffer_ = 0;
+        generation_ = generation;
+        channels_ = channels;
+        sampleRate_ = rate;
+        duration_ = static_cast<float>(samples->size() / channels) / static_cast<float>(rate);
+        // The samples are only needed again to make a mono copy of a
+        // stereo sound for 3D voices.
+        samples_ = channels == 2 ? samples : nullptr;
+        path_ = path;
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+unsigned VeSoundEffect::GetMonoBuffer() {
+    if (!audio_detail::EngineOf(generation_) || !buffer_) return 0;
+    if (channels_ == 1) return buffer_;
+    if (monoBuffer_) return monoBuffer_;
+    if (!samples_) return 0;
+    try {
+        const std::vector<short>& stereo = *samples_;
+        std::vector<short> mono(stereo.size() / 2);
+        for (size_t i = 0; i < mono.size(); ++i)
+            mono[i] = static_cast<short>((static_cast<int>(stereo[2 * i]) + stereo[2 * i + 1]) / 2);
+        monoBuffer_ = MakeBuffer(mono, 1, sampleRate_);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return monoBuffer_;
+}
+
+std::shared_ptr<VeSoundInstance> VeSoundEffect::CreateInstance(bool use3D) {
+    if (!audio_detail::EngineOf(generation_) || !buffer_) return nullptr;
+    // Instances keep the wave data alive, so the effect must be shared.
+    std::shared_ptr<VeSoundEffect> self = weak_from_this().lock();
+    if (!self) return nullptr;
+    return std::make_shared<VeSoundInstance>(std::move(self), use3D);
+}
