@@ -1,0 +1,53 @@
+// Effect base: the quad, its drawing and the billboard helper.
+#include "Game/Effect/Effect.h"
+
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/ShaderManager.h"
+
+namespace {
+long long g_drawCount = 0;
+}
+
+long long Effect::DrawCount() { return g_drawCount; }
+
+void Effect::SetQuad(VeTexture* texture, float height, float width, float alpha, const Vector2& uvTopLeft,
+                     const Vector2& uvBottomRight, float r, float g, float b) {
+    texture_ = texture;
+    const float hw = width * 0.5f, hh = height * 0.5f;
+    const Vector4 colour(r, g, b, alpha);
+    vertices_[0] = {Vector3(-hw, hh, 0.0f), Vector2(uvTopLeft.x, uvTopLeft.y), colour};
+    vertices_[1] = {Vector3(hw, hh, 0.0f), Vector2(uvBottomRight.x, uvTopLeft.y), colour};
+    vertices_[2] = {Vector3(-hw, -hh, 0.0f), Vector2(uvTopLeft.x, uvBottomRight.y), colour};
+    vertices_[3] = {Vector3(hw, -hh, 0.0f), Vector2(uvBottomRight.x, uvBottomRight.y), colour};
+}
+
+void Effect::Draw() {
+    if (!texture_ || !alive_) return;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    device.BindTexture(0, texture_);
+    CbPerObject& block = shaders.PerObjectBlock();
+    block.g_mW = matrix_;
+    block.g_UVOffset = uvOffset_;
+    shaders.UploadPerObject();
+    device.DrawVertices(Topology::TriangleStrip, 4, vertices_, sizeof(EffectVertex));
+    ++g_drawCount;
+}
+
+void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& up) {
+    const Vector3 p = matrix.Translation();
+    const Vector3 camera = ShaderManager::GetInstance().CameraBlock().g_CamPos;
+    Vector3 z = p - camera;
+    if (z.LengthSquared() <= 0.0f) return;  // at the camera: no direction to face
+    z.Normalize();
+    Vector3 x = up.Cross(z);
+    if (x.LengthSquared() <= 0.0f) return;  // up along the view line: no basis
+    x.Normalize();
+    Vector3 y = z.Cross(x);
+    Matrix b;
+    b._11 = x.x; b._12 = x.y; b._13 = x.z; b._14 = 0.0f;
+    b._21 = y.x; b._22 = y.y; b._23 = y.z; b._24 = 0.0f;
+    b._31 = z.x; b._32 = z.y; b._33 = z.z; b._34 = 0.0f;
+    b._41 = p.x; b._42 = p.y; b._43 = p.z; b._44 = 1.0f;
+    matrix = Matrix::CreateScale(sx, sy, sz) * b;
+}

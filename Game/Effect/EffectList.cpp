@@ -1,0 +1,49 @@
+// Effect list: update, removal, the 50-hole cap and the two draw passes.
+#include "Game/Effect/EffectList.h"
+
+#include "Framework/Graphics/GraphicsDevice.h"
+
+EffectList::EffectList(GameScene* scene) : scene_(scene) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    alphaBlend_ = device.CreateBlendState(1);
+    additiveBlend_ = device.CreateBlendState(2);
+}
+
+EffectList::~EffectList() {
+    effects_.clear();
+    decals_.clear();
+}
+
+void EffectList::Append(const std::shared_ptr<Effect>& effect) {
+    if (effect) effects_.push_back(effect);
+}
+
+void EffectList::AppendDecal(const std::shared_ptr<Effect>& decal) {
+    if (decal) decals_.push_back(decal);
+}
+
+void EffectList::Update() {
+    // Walk by iterator: an effect may spawn further effects (appended at the
+    // back of either list) while it updates; std::list keeps iterators valid.
+    for (auto it = effects_.begin(); it != effects_.end(); ++it) (*it)->Update();
+    for (auto it = decals_.begin(); it != decals_.end(); ++it) (*it)->Update();
+    effects_.remove_if([](const std::shared_ptr<Effect>& e) { return !e->IsAlive(); });
+    while (decals_.size() > kMaxDecals) decals_.pop_front();
+}
+
+void EffectList::DrawEffects(bool drawLast) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    for (const auto& effect : effects_) {
+        if (effect->IsDrawLast() != drawLast) continue;
+        if (effect->IsAdditive()) device.SetBlendState(additiveBlend_.get());
+        effect->Draw();
+        if (effect->IsAdditive()) device.SetBlendState(alphaBlend_.get());
+    }
+}
+
+void EffectList::DrawFirstPass() {
+    for (const auto& decal : decals_) decal->Draw();
+    DrawEffects(false);
+}
+
+void EffectList::DrawSecondPass() { DrawEffects(true); }

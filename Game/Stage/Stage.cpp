@@ -1,0 +1,125 @@
+// Stage: object list, floors, activity, draw passes and push-out.
+#include "Game/Stage/Stage.h"
+
+#include <cmath>
+
+#include "Game/Object/Object.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Portal.h"
+#include "Scene/GameScene.h"
+
+Stage::Stage(GameScene* scene) : gameScene_(scene) {}
+Stage::Stage(TitleScene* scene) : titleScene_(scene) {}
+Stage::Stage(ResultScene* scene) : resultScene_(scene) {}
+
+Stage::~Stage() { Clear(); }
+
+void Stage::Add(Object* object) {
+    if (object) objects_.push_back(object);
+}
+
+void Stage::Update() {
+    // Index loop: an object may append to the list while it updates, and the
+    // new object is then visited in the same pass.
+    for (size_t i = 0; i < objects_.size(); ++i) {
+        Object* object = objects_[i];
+        if (object->IsActive()) object->Update();
+    }
+    ++refreshCounter_;
+    if (refreshCounter_ % refreshPeriod_ == 0) {
+        refreshCounter_ = 0;
+        int playerFloor = 0;
+        if (gameScene_ && gameScene_->GetPlayer()) playerFloor = gameScene_->GetPlayer()->GetCurrentFloor();
+        RefreshActivity(playerFloor);
+    }
+}
+
+void Stage::RefreshActivity(int playerFloor) {
+    for (Object* object : objects_) {
+        int floor = object->GetFloor();
+        object->SetActive(floor == playerFloor || floor == 5);
+    }
+}
+
+void Stage::DrawOpaque() {
+    for (Object* object : objects_)
+        if (!object->IsTranslucent()) object->Draw();
+}
+
+void Stage::DrawTranslucent() {
+    for (Object* object : objects_)
+        if (object->IsTranslucent()) object->Draw();
+}
+
+int Stage::GetFloor(const Vector3& position) const {
+    if (position.y >= floorY_[0]) return 0;
+    if (position.y >= floorY_[1]) return 1;
+    return 2;
+}
+
+float Stage::GroundHeight(int floor) const {
+    if (floor == 1) return floorY_[1];
+    if (floor == 2) return floorY_[2];
+    return floorY_[0];
+}
+
+void Stage::PushOut(Vector3& displacement, Matrix& mover, float radius) const {
+    displacement = Vector3(0.0f, 0.0f, 0.0f);
+    for (const Object* object : objects_) {
+        if (!object->IsActive() || !object->IsPushEnabled()) continue;
+        const Matrix& world = object->GetMatrixRef();
+        float dx = mover._41 - world._41;
+        float dz = mover._43 - world._43;
+        float d = std::sqrt(dx * dx + dz * dz);
+        if (d + radius > object->GetPushRadius() + radius) continue;
+
+        if (object->IsPushCircle()) {
+            Vector3 push(0.0f, 0.0f, 0.0f);
+            if (d > 0.0f) {
+                float out = object->GetPushRadius() - d;
+                push = Vector3(dx / d * out, 0.0f, dz / d * out);
+            }
+            mover._41 += push.x;
+            mover._43 += push.z;
+            displacement = push;
+        } else if (object->IsPushBox()) {
+            Vector3 local = Vector3::Transform(mover.Translation(), world.Invert());
+            float x = local.x, z = local.z;
+            float zPos = object->GetBoxMaxZ(), zNeg = object->GetBoxMinZ();
+            float xPos = object->GetBoxMaxX(), xNeg = object->GetBoxMinX();
+            float px = 0.0f, pz = 0.0f;
+            if (-xNeg < x && x < xPos) {
+                if (z > zPos && z - radius < zPos)
+                    pz = zPos - (z - radius);
+                else if (z < -zNeg && z + radius > -zNeg)
+                    pz = -zNeg - (z + radius);
+            }
+            if (-zNeg < z && z < zPos) {
+                if (x >= xPos && x - radius <= xPos)
+                    px = xPos - (x - radius);
+                else if (x <= -xNeg && x + radius >= -xNeg)
+                    px = -xNeg - (x + radius);
+            }
+            Vector3 push(px * world._11 + pz * world._31, px * world._12 + pz * world._32,
+                         px * world._13 + pz * world._33);
+            mover._41 += push.x;
+            mover._42 += push.y;
+            mover._43 += push.z;
+            displacement += push;
+        }
+    }
+}
+
+bool Stage::IsCoreAlive() const {
+    if (coreDestroyedForTest_) return false;
+    return portal_ == nullptr || portal_->IsAlive();
+}
+
+void Stage::Clear() {
+    for (Object* object : objects_) delete object;
+    objects_.clear();
+    objects_.shrink_to_fit();
+    keys_.clear();
+    keys_.shrink_to_fit();
+    portal_ = nullptr;
+}

@@ -1,0 +1,191 @@
+// The game scene: construction and teardown orders, the frame, the update
+// order with the end check, the camera and the two drawing stages.
+#include "Scene/GameScene.h"
+
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Math/Random.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Object/Gun.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/BuildStage.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/Hud.h"
+#include "Scene/SceneManager.h"
+
+namespace {
+constexpr float kDegToRad = 0.017453292f;
+}
+
+GameScene::GameScene() {
+    ResourceCache::GetInstance().GetRayCaster();
+    Platform::Input::GetInstance().ShowCursor(false);
+    state_ = kPlaying;
+
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    shaders.SetDirectionalLight(Vector3(1.0f, -1.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f));
+    shaders.SetAmbientLight(Vector3(0.8f, 0.8f, 0.8f));
+    shaders.UploadLights();
+
+    enemyList_ = new EnemyList(this);
+    player_ = new Player(this);
+    gun_ = new Gun(this);
+    gun_->Place();
+    effectList_ = new EffectList(this);
+
+    stage_ = new Stage(this);
+    player_->SetCurrentFloor(stage_->GetFloor(player_->GetPosition()));
+    BuildStage(stage_);
+
+    hud_ = new Hud();
+    hud_->LoadTextures(Hud::kGame);
+    hud_->SetFade(1.0f);
+
+    TextureDesc desc;
+    desc.width = kSceneWidth;
+    desc.height = kSceneHeight;
+    desc.format = TextureFormat::RGBA8;
+    desc.bindFlags = kBindRenderTarget | kBindShaderResource;
+    sceneTexture_.Create(desc);
+}
+
+GameScene::~GameScene() {
+    Platform::Input::GetInstance().ShowCursor(true);
+    delete enemyList_;
+    enemyList_ = nullptr;
+    delete stage_;
+    stage_ = nullptr;
+    delete hud_;
+    hud_ = nullptr;
+    delete effectList_;
+    effectList_ = nullptr;
+    delete player_;
+    player_ = nullptr;
+    delete gun_;
+    gun_ = nullptr;
+    sceneTexture_.Release();
+}
+
+void GameScene::Frame() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+
+    shaders.BeginFrameLights();
+    Update();
+    shaders.UploadLightsIfPending();
+
+    // While ending, the back buffer keeps the last frames: the faint,
+    // shaken copies drawn over it make the picture smear.
+    if (state_ != kEnding) {
+        device.SetBackBufferAsTarget();
+        device.ClearTarget(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    sceneTexture_.Clear(0.0f, 0.0f, 0.0f, 1.0f);
+    device.ClearDepthStencil(1.0f, 0);
+
+    SetCamera();
+    Draw3D();
+    Draw2D();
+}
+
+void GameScene::RequestResult(bool cleared) {
+    requestedResult_ = cleared ? 1 : 0;
+    SceneBase* next = CreateResultScene(cleared);
+    if (next) SceneManager::GetInstance().SetNextScene(next);
+}
+
+void GameScene::Update() {
+    if (state_ == kEnding && hud_->GetFade() >= 1.0f) {
+        // A clear wins when both endings apply.
+        if (!stage_->IsCoreAlive()) {
+            RequestResult(true);
+            return;
+        }
+        if (!player_->IsAlive()) {
+            RequestResult(false);
+            return;
+        }
+    }
+
+    enemyList_->Update();
+    player_->Update();
+    gun_->Update();
+    effectList_->Update();
+    stage_->Update();
+    hud_->UpdateGame(this);
+    enemyList_->RemoveFinished();
+
+    if (player_->IsAlive() && stage_->IsCoreAlive()) return;
+    state_ = kEnding;
+    hud_->SetFadeColour(player_->IsAlive() ? 1.0f : 0.0f);
+}
+
+void GameScene::SetCamera() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const Vector3 eye = player_->GetPosition();
+    const Matrix view = Matrix::CreateLookTo(eye, player_->GetForward(), Vector3(0.0f, 1.0f, 0.0f));
+    CbCamera& camera = shaders.CameraBlock();
+    camera.g_mV = view;
+    camera.g_CamPos = view.Invert().Translation();
+    camera.g_mP = Matrix::CreatePerspectiveFieldOfView(60.0f * kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
+    shaders.UploadCamera();
+}
+
+void GameScene::Draw3D() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+
+    sceneTexture_.SetAsRenderTarget();
+
+    shaders.SetModelShader();
+    stage_->DrawOpaque();
+    enemyList_->Draw();
+
+    // Translucent shells: inner faces first, then (after the first effect
+    // pass) their outer faces.
+    device.SetCullMode(CullMode::Front);
+    stage_->DrawTranslucent();
+    device.SetCullMode(CullMode::Back);
+
+    shaders.SetEffectShader();
+    effectList_->DrawFirstPass();
+
+    shaders.SetModelShader();
+    stage_->DrawTranslucent();
+
+    shaders.SetEffectShader();
+    effectList_->DrawSecondPass();
+
+    // The arm and the gun are never hidden by the world.
+    shaders.SetModelShader();
+    device.ClearDepthStencil(1.0f, 0);
+    player_->Draw();
+    gun_->Draw();
+}
+
+void GameScene::Draw2D() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+
+    device.SetBackBufferAsTarget();
+    shaders.Begin2D(false, true);
+
+    Vector4 colour(1.0f, 1.0f, 1.0f, 1.0f);
+    lastShakeX_ = 0.0f;
+    lastShakeY_ = 0.0f;
+    if (state_ == kEnding) {
+        lastShakeX_ = static_cast<float>(Math::Rand() % 11 - 5);
+        lastShakeY_ = static_cast<float>(Math::Rand() % 11 - 5);
+        colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
+    }
+    shaders.SetTransform(Matrix::CreateTranslation(lastShakeX_, lastShakeY_, 0.0f));
+    const SpriteRect source{0.0f, 0.0f, static_cast<float>(kSceneWidth), static_cast<float>(kSceneHeight)};
+    shaders.DrawTexture(&sceneTexture_, 0.0f, 0.0f, static_cast<float>(kSceneWidth),
+                        static_cast<float>(kSceneHeight), &source, &colour, Vector2(0.5f, 0.5f));
+
+    hud_->DrawGame(this);
+    shaders.End2D();
+}
