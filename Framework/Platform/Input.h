@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+struct SDL_Window;
+
 namespace Platform {
 
 enum class Key : int {
@@ -86,16 +88,28 @@ public:
     void SetScript(InputScript* script);
     bool HasScript() const { return script_ != nullptr; }
     bool Advance();
-    // Directly set the state (tests that drive single frames).
+    // Directly set the state (tests that drive single frames). Like a
+    // script, this takes the input away from SDL until SetScript(nullptr)
+    // or Reset().
     void SetFrame(const InputFrame& frame);
+    // True while the state comes from a script or SetFrame, not from SDL.
+    bool IsInjected() const { return script_ != nullptr || manual_; }
     const InputFrame& CurrentFrame() const { return frame_; }
 
     // Called by the window layer with SDL's relative mouse motion when the
     // platform cannot warp the pointer; accumulates into the cursor so that
     // the cursor-minus-centre offset per frame is the same as with warping.
     void AddRelativeMotion(int dx, int dy);
-    // Window position on the screen (set by the window layer).
+    // Switches the cursor to accumulated relative motion (done by itself
+    // when warping the pointer fails; tests switch it on directly).
+    void UseRelativeMotion(bool on);
+    bool UsesRelativeMotion() const { return useRelative_; }
+    // Window position on the screen, used while no window is attached.
     void SetWindowOrigin(Point origin) { windowOrigin_ = origin; }
+    // The window whose position is the client origin (set by the window
+    // layer on creation, nullptr on destruction).
+    void SetWindow(SDL_Window* window) { window_ = window; }
+    Point WindowOrigin() const;
 
     // Clears all state (tests).
     void Reset();
@@ -111,6 +125,8 @@ private:
     Point relativeCursor_{0, 0};
     bool useRelative_ = false;
     int cursorCounter_ = 0;
+    SDL_Window* window_ = nullptr;
+    bool manual_ = false;
 };
 
 // Millisecond clock and sleep of the frame loop.

@@ -1,0 +1,113 @@
+#include "Application/App.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Application/ImGuiSetup.h"
+#include "Framework/Audio/Audio.h"
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Platform/Input.h"
+#include "Scene/FirstScene.h"
+#include "Scene/SceneManager.h"
+
+namespace {
+
+// Message boxes need a display; without one the stderr line is the report.
+void ShowError(SDL_Window* owner, const char* caption, const std::string& text, bool errorIcon) {
+    SDL_ShowSimpleMessageBox(errorIcon ? SDL_MESSAGEBOX_ERROR : 0, caption, text.c_str(), owner);
+}
+
+}  // namespace
+
+App& App::GetInstance() {
+    static App instance;
+    return instance;
+}
+
+App::~App() { window_.Destroy(); }
+
+bool App::Init(int width, int height) {
+    const std::string caption = "MORVANE  ver1.0.0";
+    const std::string className = "Window";
+
+    if (!window_.Create(width, height, caption, className)) {
+        std::fprintf(stderr, "morvane: cannot open a window: %s\n", window_.LastError().c_str());
+        ShowError(nullptr, "エラー", "ウィンドウ作成に失敗", false);
+        return false;
+    }
+
+    std::string errorText;
+    if (!GraphicsDevice::GetInstance().Init(window_.GetHandle(), width, height, false, errorText)) {
+        std::fprintf(stderr, "morvane: cannot start OpenGL 3.3 core graphics (OpenGL 3.3 is required): %s\n",
+                     errorText.c_str());
+        ShowError(window_.GetHandle(), "Direct3D初期化失敗", errorText, true);
+        return false;
+    }
+
+    ShaderManager::GetInstance().Init();
+
+    if (!AudioManager::GetInstance().Init()) {
+        std::fprintf(stderr, "morvane: cannot start the audio service (OpenAL)\n");
+        ShowError(window_.GetHandle(), "サウンド初期化失敗", errorText, true);
+        return false;
+    }
+
+    if (GraphicsDevice::GetInstance().IsReady()) {
+        imguiReady_ = ImGuiSetup::Init(window_.GetHandle());
+        if (!imguiReady_) std::fprintf(stderr, "morvane: warning: Dear ImGui could not be started\n");
+    }
+    return true;
+}
+
+int App::Run() {
+    if (!Init(1280, 720)) return 1;
+    SceneManager::GetInstance().SetNextScene(CreateFirstScene());
+    while (RunFrame()) {
+    }
+    Shutdown();
+    return 0;
+}
+
+bool App::RunFrame() {
+    const uint32_t frameStart = Platform::TimeMs();
+    window_.PumpMessages();
+
+    // A script stands in for the person at the keyboard: its end, or a
+    // scripted Escape, closes the window as the real key would.
+    Platform::Input& input = Platform::Input::GetInstance();
+    if (window_.GetHandle() && input.HasScript()) {
+        if (!input.Advance() || input.CurrentFrame().Down(Platform::Key::Escape)) window_.Destroy();
+    }
+    if (!window_.GetHandle()) return false;
+
+    AudioManager::GetInstance().Update();
+    SceneManager::GetInstance().Update();
+    GraphicsDevice::GetInstance().Present();
+
+    if (frameCap_) {
+        uint32_t sleep = SleepTime(frameStart, Platform::TimeMs(), targetFrameRate_);
+        if (sleep > 0) Platform::SleepMs(sleep);
+    }
+    return true;
+}
+
+void App::Shutdown() {
+    if (imguiReady_) {
+        ImGuiSetup::Shutdown();
+        imguiReady_ = false;
+    }
+    ShaderManager::GetInstance().Release();
+    GraphicsDevice::GetInstance().Release();
+    AudioManager::GetInstance().Release();
+    window_.Destroy();
+}
+
+uint32_t App::SleepTime(uint32_t frameStart, uint32_t now, int targetFrameRate) {
+    if (targetFrameRate <= 0) return 0;
+    const uint32_t budget = 1000u / static_cast<uint32_t>(targetFrameRate);
+    const uint32_t elapsed = now - frameStart;  // unsigned: survives the clock wrapping
+    return elapsed < budget ? budget - elapsed : 0;
+}

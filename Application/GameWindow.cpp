@@ -1,0 +1,86 @@
+#include "Application/GameWindow.h"
+
+#include <SDL.h>
+
+#include "Application/ImGuiSetup.h"
+#include "Framework/Platform/Input.h"
+
+GameWindow::~GameWindow() { Destroy(); }
+
+bool GameWindow::Create(int width, int height, const std::string& caption, const std::string& className) {
+    // SDL registers its own window class; the X class is the program name.
+    (void)className;
+    if (handle_) Destroy();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        lastError_ = SDL_GetError();
+        return false;
+    }
+    // With no display SDL falls back to its invisible drivers; the game
+    // would then run where nobody can see or stop it. Those are accepted
+    // only when asked for by name (SDL_VIDEODRIVER).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+        !(requested && *requested)) {
+        lastError_ = "no display available (DISPLAY or WAYLAND_DISPLAY is not set)";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    // The context the graphics device makes on this window must match these,
+    // so they are fixed before the window exists.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+
+    // SDL sizes the client area itself, whatever the decorations are; no
+    // SDL_WINDOW_RESIZABLE, so the window manager gets fixed size hints.
+    handle_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!handle_) {
+        lastError_ = SDL_GetError();
+        return false;
+    }
+    Platform::Input::GetInstance().SetWindow(handle_);
+    lastError_.clear();
+    return true;
+}
+
+bool GameWindow::PumpMessages() {
+    bool quitTaken = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        // ImGui sees every event first.
+        ImGuiSetup::ProcessEvent(event);
+        switch (event.type) {
+            case SDL_QUIT:
+                quitTaken = true;
+                Destroy();
+                break;
+            case SDL_WINDOWEVENT:
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) Destroy();
+                break;
+            case SDL_KEYDOWN:
+                if (event.key.keysym.sym == SDLK_ESCAPE && !ImGuiSetup::WantsKeyboard()) Destroy();
+                break;
+            case SDL_MOUSEMOTION:
+                // Only counted while the pointer cannot be warped.
+                Platform::Input::GetInstance().AddRelativeMotion(event.motion.xrel, event.motion.yrel);
+                break;
+            default:
+                break;
+        }
+    }
+    return !quitTaken;
+}
+
+int GameWindow::Destroy() {
+    if (!handle_) return 0;
+    Platform::Input& input = Platform::Input::GetInstance();
+    input.SetWindow(nullptr);
+    SDL_DestroyWindow(handle_);
+    handle_ = nullptr;
+    return 1;
+}

@@ -1,0 +1,173 @@
+// Input service: SDL-backed key, button and cursor state, or an injected
+// script of frames when tests and tools drive the game.
+#include "Framework/Platform/Input.h"
+
+#include <SDL.h>
+
+namespace Platform {
+
+namespace {
+
+bool VideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+
+SDL_Scancode ScancodeOf(Key key) {
+    switch (key) {
+        case Key::W: return SDL_SCANCODE_W;
+        case Key::A: return SDL_SCANCODE_A;
+        case Key::S: return SDL_SCANCODE_S;
+        case Key::D: return SDL_SCANCODE_D;
+        case Key::R: return SDL_SCANCODE_R;
+        case Key::Escape: return SDL_SCANCODE_ESCAPE;
+        default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+}  // namespace
+
+bool FrameListScript::Next(InputFrame& frame) {
+    if (frames_.empty()) return false;
+    // Past the end the last frame is held, so a script can leave a key down
+    // or keep turning for as long as the caller steps frames.
+    size_t index = pos_ < frames_.size() ? pos_ : frames_.size() - 1;
+    frame = frames_[index];
+    if (pos_ < frames_.size()) ++pos_;
+    return true;
+}
+
+Input& Input::GetInstance() {
+    static Input instance;
+    return instance;
+}
+
+bool Input::IsKeyDown(Key key) const {
+    if (key == Key::Count) return false;
+    if (IsInjected()) return frame_.Down(key);
+    if (!VideoUp()) return false;
+    if (key == Key::LeftButton || key == Key::RightButton) {
+        Uint32 buttons = SDL_GetGlobalMouseState(nullptr, nullptr);
+        Uint32 mask = key == Key::LeftButton ? SDL_BUTTON_LMASK : SDL_BUTTON_RMASK;
+        return (buttons & mask) != 0;
+    }
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    int code = static_cast<int>(ScancodeOf(key));
+    return state != nullptr && code > 0 && code < count && state[code] != 0;
+}
+
+Point Input::GetCursorPos() const {
+    if (IsInjected()) return scriptedCursorScreen_;
+    if (useRelative_) {
+        return Point{lastSetCursor_.x + relativeCursor_.x, lastSetCursor_.y + relativeCursor_.y};
+    }
+    if (!VideoUp()) return lastSetCursor_;
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    return Point{x, y};
+}
+
+void Input::SetCursorPos(Point screen) {
+    lastSetCursor_ = screen;
+    haveSetCursor_ = true;
+    relativeCursor_ = Point{0, 0};
+    if (IsInjected()) {
+        scriptedCursorScreen_ = screen;
+        return;
+    }
+    if (useRelative_ || !VideoUp()) return;
+    if (SDL_WarpMouseGlobal(screen.x, screen.y) != 0) {
+        // The windowing system refuses to move the pointer (Wayland, for
+        // one): take the motion SDL reports in relative mode instead, which
+        // gives the same per-frame offset from the point set here.
+        UseRelativeMotion(true);
+    }
+}
+
+Point Input::WindowOrigin() const {
+    if (window_ && VideoUp()) {
+        Point p;
+        SDL_GetWindowPosition(window_, &p.x, &p.y);
+        return p;
+    }
+    return windowOrigin_;
+}
+
+Point Input::ClientToScreen(Point client) const {
+    Point o = WindowOrigin();
+    return Point{client.x + o.x, client.y + o.y};
+}
+
+Point Input::ScreenToClient(Point screen) const {
+    Point o = WindowOrigin();
+    return Point{screen.x - o.x, screen.y - o.y};
+}
+
+int Input::ShowCursor(bool show) {
+    cursorCounter_ += show ? 1 : -1;
+    if (!IsInjected() && VideoUp()) SDL_ShowCursor(cursorCounter_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursorCounter_;
+}
+
+void Input::SetScript(InputScript* script) {
+    script_ = script;
+    manual_ = false;
+    if (script_) {
+        frame_ = InputFrame{};
+        scriptedCursorScreen_ = haveSetCursor_ ? lastSetCursor_ : ClientToScreen(frame_.cursor);
+    }
+}
+
+bool Input::Advance() {
+    if (!script_) return true;
+    InputFrame next;
+    if (!script_->Next(next)) return false;
+    SetFrame(next);
+    return true;
+}
+
+void Input::SetFrame(const InputFrame& frame) {
+    if (!IsInjected()) {
+        manual_ = true;
+        scriptedCursorScreen_ = haveSetCursor_ ? lastSetCursor_ : ClientToScreen(InputFrame{}.cursor);
+    }
+    frame_ = frame;
+    if (frame_.relativeCursor) {
+        // Offset from where the game last put the cursor (the window centre
+        // for the first-person view), as a real mouse move would give.
+        Point base = haveSetCursor_ ? lastSetCursor_ : scriptedCursorScreen_;
+        scriptedCursorScreen_ = Point{base.x + frame_.cursor.x, base.y + frame_.cursor.y};
+    } else {
+        scriptedCursorScreen_ = ClientToScreen(frame_.cursor);
+    }
+}
+
+void Input::AddRelativeMotion(int dx, int dy) {
+    if (!useRelative_) return;
+    relativeCursor_.x += dx;
+    relativeCursor_.y += dy;
+}
+
+void Input::UseRelativeMotion(bool on) {
+    if (on == useRelative_) return;
+    useRelative_ = on;
+    relativeCursor_ = Point{0, 0};
+    if (VideoUp() && window_) SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
+}
+
+void Input::Reset() {
+    if (useRelative_) UseRelativeMotion(false);
+    script_ = nullptr;
+    manual_ = false;
+    frame_ = InputFrame{};
+    scriptedCursorScreen_ = Point{640, 360};
+    lastSetCursor_ = Point{640, 360};
+    haveSetCursor_ = false;
+    windowOrigin_ = Point{0, 0};
+    relativeCursor_ = Point{0, 0};
+    cursorCounter_ = 0;
+}
+
+uint32_t TimeMs() { return SDL_GetTicks(); }
+
+void SleepMs(uint32_t ms) { SDL_Delay(ms); }
+
+}  // namespace Platform
