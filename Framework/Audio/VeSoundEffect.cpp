@@ -112,7 +112,14 @@ unsigned VeSoundEffect::GetMonoBuffer() {
 }
 
 std::shared_ptr<VeSoundInstance> VeSoundEffect::CreateInstance(bool use3D) {
-    if (!audio_detail::EngineOf(generation_) || !buffer_) return nullptr;
+    if (!buffer_) return nullptr;
+    // Loaded under an engine that has since been replaced: its buffers died
+    // with that engine, so read the file again into the running one.
+    if (!audio_detail::EngineOf(generation_) && audio_detail::CurrentGeneration() != 0) {
+        const std::string path = path_;
+        if (!Load(path)) return nullptr;
+    }
+    if (!audio_detail::EngineOf(generation_)) return nullptr;
     // Instances keep the wave data alive, so the effect must be shared.
     std::shared_ptr<VeSoundEffect> self = weak_from_this().lock();
     if (!self) return nullptr;

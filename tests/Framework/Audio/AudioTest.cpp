@@ -381,12 +381,18 @@ TEST_F(AudioTest, WithoutAnEngineEverythingIsSilent) {
     // Handles from the old engine never reach a new one: dropping them
     // must not stop the new engine's voices.
     ASSERT_TRUE(audio.InitLoopback(kRate));
-    EXPECT_EQ(effect->CreateInstance(false), nullptr);
+    EXPECT_FALSE(old->IsPlaying());
     auto now = Sound("tone2.wav", Tone(440, 1.0f, kRate, 0.25f))->CreateInstance(false);
     now->Play(true, false);
     old.reset();
-    effect.reset();
     EXPECT_TRUE(now->IsPlaying());
+    EXPECT_GT(Render(0.2).Both(kSettle), 1000.0);
+    now->Stop();
+
+    // A sound loaded under the old engine is read again for the new one.
+    auto again = effect->CreateInstance(true);
+    ASSERT_TRUE(again && again->HasVoice());
+    again->Play3D(Vector3(0, 0, 0.5f), true, false);
     EXPECT_GT(Render(0.2).Both(kSettle), 1000.0);
 }
 
