@@ -1,0 +1,314 @@
+// The zombies: six body parts each for the normal and the strong kind, the
+// glowing weak spot, and the simplified hit-test parts. Parts are built
+// around the origins the game turns them about (head centre, shoulders,
+// hips) and face +z.
+#include <cmath>
+
+#include "PropsCommon.h"
+
+namespace datagen {
+namespace props {
+
+namespace {
+
+enum ZombieMaterial { kSkin = 0, kFace = 1, kShirt = 2, kTrousers = 3, kShoes = 4, kBlood = 5 };
+
+struct ZombiePalette {
+    Rgba skin, skinDark, shirt, trousers, eye;
+};
+
+ZombiePalette Palette(bool strong) {
+    if (strong)  // the strong kind: bruised purple-grey skin, torn lab coat, red eyes
+        return {{128, 112, 118, 255}, {70, 44, 60, 255}, {190, 186, 172, 255}, {48, 48, 54, 255}, {235, 40, 30, 255}};
+    return {{132, 150, 110, 255}, {70, 86, 58, 255}, {120, 132, 150, 255}, {52, 60, 80, 255}, {225, 220, 120, 255}};
+}
+
+const Rgba kBloodDark{92, 8, 10, 255};
+const Rgba kBloodRed{150, 16, 14, 255};
+
+Image SkinTexture(const ZombiePalette& p, uint32_t seed) {
+    Image img(256, 256);
+    FillNoise(img, p.skin, 0.35f, 4, seed);
+    // Blotchy bruises and veins.
+    Stains(img, 0, 0, 256, 256, p.skinDark, 14, 26, seed + 1, 0.45f);
+    for (int i = 0; i < 10; ++i) {
+        float x = HashNoise(i, 5, seed) * 256, y = HashNoise(i, 6, seed) * 256;
+        for (int s = 0; s < 6; ++s) {
+            const float nx = x + (HashNoise(i, s + 10, seed) - 0.5f) * 40;
+            const float ny = y + HashNoise(i, s + 20, seed) * 30;
+            Line(img, x, y, nx, ny, 1.4f, Scale(p.skinDark, 0.7f), 0.6f);
+            x = nx; y = ny;
+        }
+    }
+    Stains(img, 0, 0, 256, 256, kBloodDark, 6, 14, seed + 2, 0.8f);
+    return img;
+}
+
+Image FaceTexture(const ZombiePalette& p, bool strong, uint32_t seed) {
+    Image img = SkinTexture(p, seed);
+    // Sunken eye sockets, clouded eyes with small pupils.
+    for (int side = -1; side <= 1; side += 2) {
+        const float cx = 128 + side * 52.0f, cy = 100;
+        FillEllipse(img, cx, cy, 38, 28, Scale(p.skinDark, 0.45f), 0.9f);
+        FillEllipse(img, cx, cy + 2, 26, 17, p.eye);
+        FillEllipse(img, cx + side * 3, cy + 3, 8, 8, strong ? Rgba{90, 0, 0, 255} : Rgba{120, 20, 20, 255});
+        FillEllipse(img, cx + side * 3, cy + 3, 3, 3, {10, 0, 0, 255});
+        // Heavy brow shadow.
+        Line(img, cx - 30, cy - 26 + side * 3, cx + 30, cy - 26 - side * 3, 8, Scale(p.skinDark, 0.5f), 0.8f);
+    }
+    // Nose: two dark nostrils and a shadowed ridge.
+    Line(img, 128, 110, 128, 150, 10, Scale(p.skinDark, 0.8f), 0.5f);
+    FillEllipse(img, 120, 156, 6, 4, {25, 20, 15, 255});
+    FillEllipse(img, 136, 156, 6, 4, {25, 20, 15, 255});
+    // Gaping mouth with ragged teeth.
+    FillEllipse(img, 128, 200, 54, 30, {30, 6, 8, 255});
+    FillEllipse(img, 128, 206, 44, 20, {60, 10, 12, 255});
+    for (int t = 0; t < 9; ++t) {
+        const float x = 86 + t * 10.5f;
+        const float h = 8 + HashNoise(t, 1, seed) * 8;
+        FillRect(img, int(x), 174, int(x + 7), int(176 + h), {200, 190, 140, 255});
+        FillRect(img, int(x), int(224 - h * 0.8f), int(x + 7), 226, {180, 170, 120, 255});
+    }
+    // Blood running from the mouth and one eye.
+    for (int d = 0; d < 5; ++d) {
+        const float x = 96 + d * 16 + HashNoise(d, 3, seed) * 6;
+        Line(img, x, 220, x + HashNoise(d, 4, seed) * 4, 230 + HashNoise(d, 5, seed) * 26, 5, kBloodRed, 0.85f);
+    }
+    Line(img, 76, 118, 72, 170, 4, kBloodRed, 0.7f);
+    // Gash across the cheek.
+    Line(img, 170, 130, 214, 170, 6, kBloodDark, 0.9f);
+    Line(img, 172, 132, 212, 168, 2, {200, 60, 60, 255}, 0.7f);
+    return img;
+}
+
+Image ShirtTexture(const ZombiePalette& p, bool strong, uint32_t seed) {
+    Image img(256, 256);
+    FillNoise(img, p.shirt, 0.25f, 8, seed);
+    if (!strong) {
+        // Faded check pattern of a work shirt.
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                if ((x % 32) < 3 || (y % 32) < 3) img.Blend(x, y, {40, 50, 80, 255}, 0.35f);
+    } else {
+        // Lab-coat seams and a pocket.
+        for (int x = 0; x < 256; x += 64) FillRect(img, x, 0, x + 2, 256, {120, 118, 110, 255}, 0.6f);
+        FillRect(img, 150, 60, 210, 120, {170, 166, 154, 255});
+        Bevel(img, 150, 60, 210, 120, 0.4f, 2);
+    }
+    Stains(img, 0, 0, 256, 256, {80, 70, 40, 255}, 10, 30, seed + 1, 0.45f);  // grime
+    Stains(img, 0, 0, 256, 256, kBloodDark, 9, 28, seed + 2, 0.85f);         // blood
+    // Tears: holes showing the skin beneath, with frayed dark edges.
+    for (int i = 0; i < 7; ++i) {
+        const float cx = HashNoise(i, 7, seed) * 256, cy = HashNoise(i, 8, seed) * 256;
+        const float rx = 10 + HashNoise(i, 9, seed) * 18, ry = 6 + HashNoise(i, 10, seed) * 12;
+        FillEllipse(img, cx, cy, rx + 3, ry + 3, {40, 30, 25, 255}, 0.8f);
+        FillEllipse(img, cx, cy, rx, ry, p.skin);
+        FillEllipse(img, cx + 2, cy + 2, rx * 0.5f, ry * 0.5f, kBloodDark, 0.6f);
+    }
+    return img;
+}
+
+Image TrousersTexture(const ZombiePalette& p, uint32_t seed) {
+    Image img(256, 256);
+    FillNoise(img, p.trousers, 0.3f, 16, seed);
+    for (int y = 0; y < 256; y += 3)  // woven lines
+        FillRect(img, 0, y, 256, y + 1, {0, 0, 0, 255}, 0.12f);
+    Stains(img, 0, 0, 256, 256, {60, 50, 35, 255}, 10, 30, seed + 1, 0.5f);  // mud
+    Stains(img, 0, 0, 256, 256, kBloodDark, 5, 20, seed + 2, 0.7f);
+    for (int i = 0; i < 3; ++i) {
+        const float cx = HashNoise(i, 7, seed) * 256, cy = HashNoise(i, 8, seed) * 256;
+        FillEllipse(img, cx, cy, 16, 9, {40, 30, 25, 255}, 0.8f);
+        FillEllipse(img, cx, cy, 12, 6, p.skin);
+    }
+    return img;
+}
+
+Image PlainTexture(Rgba c, float amount, uint32_t seed) {
+    Image img(64, 64);
+    FillNoise(img, c, amount, 4, seed);
+    return img;
+}
+
+}  // namespace
+
+std::vector<Material> ZombieMaterials(const std::string& prefix, bool strong) {
+    (void)strong;
+    return {Mat(prefix + "_skin", prefix + "_skin.png", 0.7f),
+            Mat(prefix + "_face", prefix + "_face.png", 0.7f),
+            Mat(prefix + "_shirt", prefix + "_shirt.png", 0.9f),
+            Mat(prefix + "_trousers", prefix + "_trousers.png", 0.9f),
+            Mat(prefix + "_shoes", prefix + "_shoes.png", 0.6f),
+            Mat(prefix + "_blood", prefix + "_blood.png", 0.4f)};
+}
+
+std::vector<Texture> ZombieTextures(const std::string& prefix, bool strong) {
+    const ZombiePalette p = Palette(strong);
+    const uint32_t seed = strong ? 900u : 100u;
+    return {{prefix + "_skin.png", SkinTexture(p, seed)},
+            {prefix + "_face.png", FaceTexture(p, strong, seed + 10)},
+            {prefix + "_shirt.png", ShirtTexture(p, strong, seed + 20)},
+            {prefix + "_trousers.png", TrousersTexture(p, seed + 30)},
+            {prefix + "_shoes.png", PlainTexture({58, 44, 34, 255}, 0.4f, seed + 40)},
+            {prefix + "_blood.png", PlainTexture({110, 12, 12, 255}, 0.5f, seed + 50)}};
+}
+
+Mesh ZombieHead() {
+    Mesh m;
+    // Skull with the face on its front, a slack jaw and ears.
+    BoxFront(m, {-0.4f, -0.32f, -0.4f}, {0.4f, 0.45f, 0.4f}, kFace, kSkin, 1.2f, {0.0f, 0.0f}, {1.0f, 0.8f});
+    m.Use(kSkin);
+    m.AddSphere({0.0f, 0.32f, -0.04f}, {0.4f, 0.2f, 0.38f}, 10, 5);  // rounded crown
+    BoxFront(m, {-0.33f, -0.52f, -0.28f}, {0.33f, -0.3f, 0.37f}, kFace, kSkin, 1.2f, {0.15f, 0.78f}, {0.85f, 1.0f});
+    m.Use(kSkin);
+    m.AddBox({-0.46f, -0.05f, -0.08f}, {-0.4f, 0.16f, 0.06f}, 1.0f);
+    m.AddBox({0.4f, -0.08f, -0.08f}, {0.45f, 0.12f, 0.05f}, 1.0f);
+    // Wisps of dark hair.
+    m.Use(kShoes);
+    m.AddBox({-0.36f, 0.42f, -0.35f}, {0.1f, 0.5f, 0.2f}, 2.0f);
+    return m;
+}
+
+Mesh ZombieBody() {
+    Mesh m;
+    m.Use(kSkin);
+    m.AddTube({0, 0.3f, 0}, {0, 0.62f, 0.02f}, 0.22f, 0.19f, 10);  // neck
+    m.Use(kShirt);
+    m.AddBox({-0.8f, -0.5f, -0.4f}, {0.8f, 0.42f, 0.45f}, 0.9f);     // chest
+    m.AddSphere({-0.72f, 0.2f, 0.0f}, {0.3f, 0.26f, 0.34f}, 10, 6);  // shoulders
+    m.AddSphere({0.72f, 0.2f, 0.0f}, {0.3f, 0.26f, 0.34f}, 10, 6);
+    m.AddBox({-0.7f, -1.02f, -0.36f}, {0.7f, -0.5f, 0.4f}, 0.9f);    // belly
+    // A torn flap hanging off the shirt's hem.
+    m.AddBoxTransformed(Matrix::CreateScale(0.35f, 0.4f, 0.04f) * Matrix::CreateRotationZ(Rad(12)) *
+                            Matrix::CreateTranslation(0.35f, -1.15f, 0.41f),
+                        0.9f);
+    m.Use(kSkin);  // bare belly through the tear
+    m.AddBox({-0.3f, -0.85f, 0.395f}, {0.1f, -0.6f, 0.42f}, 1.0f);
+    m.Use(kBlood);
+    m.AddBox({-0.25f, -0.8f, 0.415f}, {0.0f, -0.66f, 0.43f}, 1.0f);
+    m.Use(kTrousers);
+    m.AddBox({-0.72f, -1.45f, -0.38f}, {0.72f, -1.0f, 0.38f}, 0.9f);  // hips
+    m.Use(kShoes);
+    m.AddBox({-0.74f, -1.12f, -0.4f}, {0.74f, -1.02f, 0.4f}, 1.0f);   // belt
+    return m;
+}
+
+Mesh ZombieArm(bool right) {
+    Mesh m;
+    m.Use(kShirt);
+    m.AddSphere({0, 0, 0}, {0.26f, 0.26f, 0.26f}, 10, 6);
+    // The right sleeve is ripped off at the elbow, the left hangs in rags.
+    const float sleeveEnd = right ? 0.75f : 1.15f;
+    m.AddTube({0, 0, 0}, {0, -0.05f, sleeveEnd}, 0.25f, 0.22f, 10);
+    m.Use(kSkin);
+    m.AddTube({0, -0.05f, sleeveEnd - 0.02f}, {0, -0.08f, 1.0f}, 0.2f, 0.19f, 10, {1, 1, 1, 1}, false);
+    m.AddSphere({0, -0.08f, 1.0f}, {0.19f, 0.19f, 0.19f}, 8, 5);  // elbow
+    m.AddTube({0, -0.08f, 1.0f}, {0, -0.12f, 1.75f}, 0.18f, 0.14f, 10);
+    m.AddBox({-0.14f, -0.2f, 1.72f}, {0.14f, 0.0f, 1.98f}, 1.5f);  // hand
+    // Clawing fingers and the thumb.
+    for (int f = 0; f < 4; ++f) {
+        const float x = -0.105f + f * 0.07f;
+        m.AddTube({x, -0.06f, 1.96f}, {x, -0.13f - 0.02f * (f % 2), 2.14f}, 0.032f, 0.025f, 5);
+    }
+    const float thumbX = right ? -0.15f : 0.15f;
+    m.AddTube({thumbX, -0.12f, 1.78f}, {thumbX * 1.2f, -0.18f, 1.95f}, 0.035f, 0.028f, 5);
+    m.Use(kBlood);
+    m.AddBox({-0.1f, -0.02f, 1.8f}, {0.06f, 0.005f, 1.9f}, 1.0f);
+    return m;
+}
+
+Mesh ZombieLeg(bool right) {
+    const float x = right ? 0.45f : -0.45f;
+    Mesh m;
+    m.Use(kTrousers);
+    m.AddTube({x, 0.05f, 0}, {x, -1.25f, 0.05f}, 0.3f, 0.24f, 10);
+    m.AddSphere({x, -1.25f, 0.05f}, {0.24f, 0.24f, 0.24f}, 8, 5);  // knee
+    // One trouser leg is torn off above the shin.
+    const float hem = right ? -2.2f : -1.75f;
+    m.AddTube({x, -1.25f, 0.05f}, {x, hem, 0.0f}, 0.23f, 0.2f, 10);
+    m.Use(kSkin);
+    m.AddTube({x, hem + 0.02f, 0.0f}, {x, -2.36f, -0.02f}, 0.17f, 0.15f, 8);
+    m.Use(kShoes);
+    m.AddBox({x - 0.17f, -2.57f, -0.22f}, {x + 0.17f, -2.34f, 0.46f}, 1.5f);
+    return m;
+}
+
+bool WriteZombies(const std::string& outDir) {
+    bool ok = true;
+    struct Part {
+        const char* normalPath;
+        const char* strongPath;
+        Mesh mesh;
+        Matrix strongScale;
+    };
+    const float legStretch = 3.5f / 2.57f;
+    std::vector<Part> parts;
+    parts.push_back({"zombie_All/zombie_Head/zombie_Head.gltf", "zombie_S_All/zombie_S_H/zombie_S_H.gltf",
+                     ZombieHead(), Matrix::CreateScale(1.5f)});
+    parts.push_back({"zombie_All/zombie_Body/zombie_Body.gltf", "zombie_S_All/zombie_S_B/zombie_S_B.gltf",
+                     ZombieBody(), Matrix::CreateScale(1.5f)});
+    parts.push_back({"zombie_All/zombie_Arm_Right/zombie_Arm_Right.gltf", "zombie_S_All/zombie_S_RA/zombie_S_RA.gltf",
+                     ZombieArm(true), Matrix::CreateScale(1.5f)});
+    parts.push_back({"zombie_All/zombie_Arm_Left/zombie_Arm_Left.gltf", "zombie_S_All/zombie_S_LA/zombie_S_LA.gltf",
+                     ZombieArm(false), Matrix::CreateScale(1.5f)});
+    parts.push_back({"zombie_All/zombie_Leg_Right/zombie_Leg_Right.gltf", "zombie_S_All/zombie_S_RL/zombie_S_RL.gltf",
+                     ZombieLeg(true), Matrix::CreateScale(1.5f, legStretch, 1.5f)});
+    parts.push_back({"zombie_All/zombie_Leg_Left/zombie_Leg_Left.gltf", "zombie_S_All/zombie_S_LL/zombie_S_LL.gltf",
+                     ZombieLeg(false), Matrix::CreateScale(1.5f, legStretch, 1.5f)});
+
+    const auto normalTextures = ZombieTextures("zombie", false);
+    const auto strongTextures = ZombieTextures("zombieS", true);
+    for (Part& part : parts) {
+        std::string name = part.normalPath;
+        name = name.substr(name.find_last_of('/') + 1);
+        name = name.substr(0, name.size() - 5);
+        Mesh normal = part.mesh;
+        BakeLight(normal, -4.0f, 1.5f);
+        ok = Save(outDir, part.normalPath, Model::Single(name, ZombieMaterials("zombie", false), normal),
+                  normalTextures) && ok;
+        Mesh strong;
+        strong.Append(part.mesh, part.strongScale);
+        BakeLight(strong, -5.5f, 2.5f);
+        ok = Save(outDir, part.strongPath, Model::Single(name + "_S", ZombieMaterials("zombieS", true), strong),
+                  strongTextures) && ok;
+    }
+
+    // The weak spot: a pulsing growth on the chest, placed by the game at
+    // (-0.15, 0, 0.15) from the zombie's origin, so it bulges out of the
+    // chest's front (z 0.45) a little below the collar.
+    {
+        Image base(128, 128);
+        FillNoise(base, {200, 70, 40, 255}, 0.5f, 4, 321);
+        Stains(base, 0, 0, 128, 128, {255, 200, 80, 255}, 10, 14, 322, 0.8f);
+        Image glow(128, 128);
+        FillNoise(glow, {255, 120, 50, 255}, 0.6f, 4, 323);
+        Stains(glow, 0, 0, 128, 128, {255, 240, 160, 255}, 12, 12, 324, 0.9f);
+        Material m = Glow("weak_growth", "weak_growth.png", {1.0f, 0.55f, 0.3f}, "weak_glow.png");
+        m.roughness = 0.35f;
+        Mesh mesh;
+        mesh.Use(0);
+        mesh.AddSphere({0.0f, -0.12f, 0.33f}, {0.2f, 0.22f, 0.13f}, 12, 8);
+        mesh.AddSphere({0.13f, -0.02f, 0.32f}, {0.09f, 0.09f, 0.08f}, 8, 5);
+        mesh.AddSphere({-0.1f, -0.26f, 0.31f}, {0.1f, 0.08f, 0.08f}, 8, 5);
+        mesh.AddSphere({0.06f, -0.3f, 0.32f}, {0.06f, 0.06f, 0.06f}, 6, 4);
+        ok = Save(outDir, "zombie_All/zombie_weak/zombie_weak.gltf", Model::Single("zombie_weak", {m}, mesh),
+                  {{"weak_growth.png", base}, {"weak_glow.png", glow}}) && ok;
+    }
+
+    // Hit-test parts (shared by both kinds; the strong zombie is scaled by the game).
+    ok = Save(outDir, "zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf",
+              RayModel("zombie_Head_Ray", {{{-0.45f, -0.52f, -0.42f}, {0.45f, 0.5f, 0.42f}}}), {}) && ok;
+    ok = Save(outDir, "zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf",
+              RayModel("zombie_Body_Ray", {{{-0.85f, -1.45f, -0.42f}, {0.85f, 0.62f, 0.47f}}}), {}) && ok;
+    ok = Save(outDir, "zombie_rayModel/zombie_Arm_Right/zombie_ArmR_Ray.gltf",
+              RayModel("zombie_ArmR_Ray", {{{-0.26f, -0.3f, -0.26f}, {0.26f, 0.26f, 2.15f}}}), {}) && ok;
+    ok = Save(outDir, "zombie_rayModel/zombie_Arm_Left/zombie_ArmL_Ray.gltf",
+              RayModel("zombie_ArmL_Ray", {{{-0.26f, -0.3f, -0.26f}, {0.26f, 0.26f, 2.15f}}}), {}) && ok;
+    ok = Save(outDir, "zombie_rayModel/zombie_Leg_Right/zombie_LegR_Ray.gltf",
+              RayModel("zombie_LegR_Ray", {{{0.13f, -2.57f, -0.3f}, {0.77f, 0.05f, 0.46f}}}), {}) && ok;
+    ok = Save(outDir, "zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf",
+              RayModel("zombie_LegL_Ray", {{{-0.77f, -2.57f, -0.3f}, {-0.13f, 0.05f, 0.46f}}}), {}) && ok;
+    return ok;
+}
+
+}  // namespace props
+}  // namespace datagen
