@@ -41,6 +41,13 @@ struct SamplerState {
     unsigned glSampler = 0;
 };
 
+// Vertex attribute locations shared by every program and every vertex array
+// (VeMesh uses the same): position, texture coordinate, normal, colour.
+constexpr unsigned kAttribPosition = 0;
+constexpr unsigned kAttribTexCoord = 1;
+constexpr unsigned kAttribNormal = 2;
+constexpr unsigned kAttribColor = 3;
+
 // Vertex layouts the shaders take (chosen by the shader set that is bound).
 enum class VertexLayout {
     Model,    // position 3f, uv 2f, normal 3f, colour 4 x u8 normalised: 36 bytes
@@ -118,6 +125,11 @@ public:
     int GetHeight() const { return height_; }
     // GL version of the context, e.g. 33 for 3.3 (0 when not ready).
     int GetGLVersion() const { return glVersion_; }
+    // Counts device creations; a texture made under an earlier device does
+    // not delete its (stale) GL names.
+    unsigned GetGeneration() const { return generation_; }
+    // Height of the bound colour target (ReadPixels flips rows with it).
+    void SetCurrentTargetSize(int width, int height) { targetWidth_ = width; targetHeight_ = height; }
 
     // Reads the current colour target into RGBA8 rows, top row first (tests,
     // screenshots). Returns false without a device.
@@ -149,4 +161,13 @@ private:
     const RasterizerState* currentRaster_ = nullptr;
     const SamplerState* currentSamplers_[2] = {nullptr, nullptr};
     std::unique_ptr<SamplerState> sampler0_, sampler1_;
+    RasterizerState cullStates_[3];
+    unsigned generation_ = 0;
+    int targetWidth_ = 0, targetHeight_ = 0;
+    int viewportWidth_ = 0, viewportHeight_ = 0;
+    bool anisotropy_ = false;
+    void ApplyBlend(const BlendState& s);
+    void ApplyDepth(const DepthStencilState& s);
+    void ApplyRaster(const RasterizerState& s);
+    bool CreateBuffer(DynamicBuffer& b, size_t size);
 };

@@ -93,6 +93,17 @@ class ShaderManager {
 public:
     static ShaderManager& GetInstance();
 
+    // Uniform-block binding points. GL shares them between the stages and
+    // programs, so each set's blocks get their own points; camera and light
+    // keep 7 and 8.
+    static constexpr unsigned kBindObject = 0;
+    static constexpr unsigned kBindMaterial = 1;
+    static constexpr unsigned kBindPerObject = 2;
+    static constexpr unsigned kBindSprite = 3;
+    static constexpr unsigned kBindProjection = 4;
+    static constexpr unsigned kBindCamera = 7;
+    static constexpr unsigned kBindLight = 8;
+
     // Compiles and links the programs and creates the blocks (nothing without
     // a device, but the CPU-side blocks always exist). Returns false when a
     // program cannot be built.
@@ -153,6 +164,9 @@ public:
 private:
     ShaderManager() = default;
     void UploadBlock(unsigned buffer, const void* data, size_t size);
+    void UploadSpriteIfPending();
+    void UploadProjection();
+    bool Ready() const;
 
     Matrix objectMatrix_;
     CbObject cbObject_;

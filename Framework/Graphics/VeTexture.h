@@ -58,6 +58,9 @@ public:
     // OpenGL names (0 when absent or headless).
     unsigned GetGLTexture() const { return glTexture_; }
     unsigned GetGLFramebuffer() const { return glFramebuffer_; }
+    // True for a texture that is drawn into: its rows are stored bottom-up
+    // (as rendered), so sprite drawing flips v to show it upright.
+    bool IsRenderTarget() const { return (desc_.bindFlags & kBindRenderTarget) != 0; }
 
 private:
     friend class GraphicsDevice;
@@ -65,6 +68,7 @@ private:
     std::string path_;
     unsigned glTexture_ = 0;
     unsigned glFramebuffer_ = 0;
+    unsigned generation_ = 0;  // device generation the GL names belong to
 };
 
 using VeTexturePtr = std::shared_ptr<VeTexture>;

@@ -1,0 +1,488 @@
+// OpenGL 3.3 core implementation of the graphics device.
+//
+// Conventions kept from the game's original renderer:
+// - front faces are clockwise as seen on screen, back faces are culled;
+// - the projection matrices produce clip z in 0..w; the vertex programs map
+//   it to GL's -w..w range, so depth values end up the same (0..1, less);
+// - render-to-texture targets are stored bottom-up like the back buffer, so
+//   the winding is the same in both; sprite drawing flips v when it samples
+//   such a texture (see ShaderManager::DrawTexture).
+#include "Framework/Graphics/GraphicsDevice.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstring>
+#include <vector>
+
+#include <stb_image_write.h>
+
+namespace {
+
+constexpr size_t kSmallestBuffer = 80;
+
+GLenum ToGL(Topology t) {
+    switch (t) {
+        case Topology::TriangleStrip: return GL_TRIANGLE_STRIP;
+        case Topology::LineList: return GL_LINES;
+        case Topology::TriangleList:
+        default: return GL_TRIANGLES;
+    }
+}
+
+}  // namespace
+
+GraphicsDevice& GraphicsDevice::GetInstance() {
+    static GraphicsDevice instance;
+    return instance;
+}
+
+bool GraphicsDevice::CreateBuffer(DynamicBuffer& b, size_t size) {
+    if (b.vbo == 0) glGenBuffers(1, &b.vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size), nullptr, GL_DYNAMIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        b.capacity = 0;
+        return false;
+    }
+    b.capacity = size;
+    return true;
+}
+
+bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug, std::string& errorText) {
+    if (ready_) Release();
+    (void)debug;
+    window_ = window;
+    width_ = width;
+    height_ = height;
+
+    // The context stands for the device, the immediate context and the swap
+    // chain of the original renderer.
+    if (window == nullptr) {
+        errorText = "Direct3D11デバイス作成失敗";
+        Release();
+        return false;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        errorText = "Direct3D11デバイス作成失敗";
+        Release();
+        return false;
+    }
+    context_ = context;
+    if (SDL_GL_MakeCurrent(window, context) != 0) {
+        errorText = "Direct3D11デバイス作成失敗";
+        Release();
+        return false;
+    }
+    glVersion_ = epoxy_gl_version();
+    if (glVersion_ < 33 || epoxy_is_desktop_gl() == 0) {
+        errorText = "Direct3D11デバイス作成失敗";
+        Release();
+        return false;
+    }
+    SDL_GL_SetSwapInterval(0);
+    ++generation_;
+    ready_ = true;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+
+    // Back buffer: the window's default framebuffer 0.
+    backBuffer_ = std::make_shared<VeTexture>();
+    backBuffer_->desc_.width = width;
+    backBuffer_->desc_.height = height;
+    backBuffer_->desc_.format = TextureFormat::RGBA8;
+    backBuffer_->desc_.bindFlags = kBindRenderTarget;
+    backBuffer_->generation_ = generation_;
+
+    // Depth texture: the depth buffer of every render-to-texture target (the
+    // back buffer has the window's own depth buffer).
+    depth_ = std::make_shared<VeTexture>();
+    TextureDesc depthDesc;
+    depthDesc.width = width;
+    depthDesc.height = height;
+    depthDesc.format = TextureFormat::Depth32F;
+    depthDesc.bindFlags = kBindDepthStencil | kBindShaderResource;
+    if (!depth_->Create(depthDesc) || depth_->GetGLTexture() == 0) {
+        errorText = "Zバッファ作成失敗";
+        Release();
+        return false;
+    }
+
+    SetBackBufferAsTarget();
+    SetViewport(0, 0, width, height);
+
+    anisotropy_ = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+                  epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+
+    // Default states: alpha blending, anisotropic samplers (wrap / clamp),
+    // back-face culling, depth test less with writes.
+    defaultBlend_ = BlendState{1};
+    SetBlendState(&defaultBlend_);
+    sampler0_ = CreateSamplerState(2, 4, 0, false);
+    sampler1_ = CreateSamplerState(2, 4, 1, false);
+    SetPixelSampler(0, sampler0_.get());
+    SetPixelSampler(1, sampler1_.get());
+    defaultRaster_ = RasterizerState{};
+    SetRasterizerState(&defaultRaster_);
+    defaultDepth_ = DepthStencilState{};
+    SetDepthStencilState(&defaultDepth_);
+
+    white_ = std::make_shared<VeTexture>();
+    TextureDesc whiteDesc;
+    whiteDesc.width = 1;
+    whiteDesc.height = 1;
+    whiteDesc.bindFlags = kBindShaderResource;
+    const unsigned char whitePixel[4] = {255, 255, 255, 255};
+    white_->Create(whiteDesc, whitePixel, 4);
+
+    size_t size = kSmallestBuffer;
+    for (int i = 0; i < kSizeClassCount; ++i, size *= 2) CreateBuffer(buffers_[i], size);
+    buffers_[kSizeClassCount] = DynamicBuffer{};
+
+    glGenVertexArrays(3, vaos_);
+    glBindVertexArray(vaos_[0]);
+    return true;
+}
+
+void GraphicsDevice::Release() {
+    if (ready_) {
+        glBindVertexArray(0);
+        glDeleteVertexArrays(3, vaos_);
+        for (int i = kSizeClassCount; i >= 0; --i) {
+            if (buffers_[i].vbo != 0) glDeleteBuffers(1, &buffers_[i].vbo);
+        }
+        white_.reset();
+        if (sampler1_) ReleaseSamplerState(sampler1_.get());
+        if (sampler0_) ReleaseSamplerState(sampler0_.get());
+        depth_.reset();
+        backBuffer_.reset();
+    }
+    for (auto& b : buffers_) b = DynamicBuffer{};
+    vaos_[0] = vaos_[1] = vaos_[2] = 0;
+    sampler0_.reset();
+    sampler1_.reset();
+    white_.reset();
+    depth_.reset();
+    backBuffer_.reset();
+    currentBlend_ = nullptr;
+    currentDepth_ = nullptr;
+    currentRaster_ = nullptr;
+    currentSamplers_[0] = currentSamplers_[1] = nullptr;
+    ready_ = false;
+    if (context_ != nullptr) {
+        SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+        context_ = nullptr;
+    }
+    window_ = nullptr;
+    glVersion_ = 0;
+}
+
+void GraphicsDevice::Present() {
+    if (!ready_) return;
+    SDL_GL_SwapWindow(window_);
+}
+
+void GraphicsDevice::SetBackBufferAsTarget() {
+    if (!ready_) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    SetCurrentTargetSize(width_, height_);
+    SetViewport(0, 0, width_, height_);
+}
+
+void GraphicsDevice::ClearTarget(float r, float g, float b, float a) {
+    if (!ready_) return;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(r, g, b, a);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void GraphicsDevice::ClearDepthStencil(float depth, uint8_t stencil) {
+    if (!ready_) return;
+    // A clear ignores the depth state in the original renderer; GL honours
+    // the write mask, so open it for the clear and restore it.
+    GLboolean mask = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    glDepthMask(GL_TRUE);
+    glClearDepth(depth);
+    glClearStencil(stencil);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDepthMask(mask);
+}
+
+void GraphicsDevice::SetViewport(int x, int y, int width, int height) {
+    viewportWidth_ = width;
+    viewportHeight_ = height;
+    if (!ready_) return;
+    // Viewports are given from the top-left corner of the target.
+    glViewport(x, targetHeight_ - y - height, width, height);
+    glDepthRange(0.0, 1.0);
+}
+
+void GraphicsDevice::GetViewport(int& width, int& height) const {
+    width = viewportWidth_;
+    height = viewportHeight_;
+}
+
+void GraphicsDevice::SetCullMode(CullMode mode) {
+    RasterizerState& s = cullStates_[static_cast<int>(mode)];
+    s = RasterizerState{};
+    s.cull = mode;
+    SetRasterizerState(&s);
+}
+
+int GraphicsDevice::SizeClassFor(size_t bytes) {
+    size_t capacity = kSmallestBuffer;
+    for (int i = 0; i < kSizeClassCount; ++i, capacity *= 2) {
+        if (capacity > bytes) return i;
+    }
+    return kSizeClassCount;
+}
+
+size_t GraphicsDevice::BufferCapacity(int index) const {
+    if (index < 0 || index > kSizeClassCount) return 0;
+    return buffers_[index].capacity;
+}
+
+void GraphicsDevice::DrawVertices(Topology topology, unsigned count, const void* data, unsigned stride) {
+    if (!ready_ || data == nullptr || count == 0 || stride == 0) return;
+    const size_t size = static_cast<size_t>(count) * stride;
+    const int index = SizeClassFor(size);
+    DynamicBuffer& b = buffers_[index];
+    if (index == kSizeClassCount && b.capacity < size) {
+        if (!CreateBuffer(b, size)) return;
+    }
+    if (b.vbo == 0 || b.capacity < size) return;
+
+    glBindVertexArray(vaos_[static_cast<int>(layout_)]);
+    glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+    // Orphan the old contents, then write the new ones.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.capacity), nullptr, GL_DYNAMIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(size), data);
+
+    const GLsizei s = static_cast<GLsizei>(stride);
+    auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
+    glEnableVertexAttribArray(kAttribPosition);
+    glVertexAttribPointer(kAttribPosition, 3, GL_FLOAT, GL_FALSE, s, at(0));
+    glEnableVertexAttribArray(kAttribTexCoord);
+    glVertexAttribPointer(kAttribTexCoord, 2, GL_FLOAT, GL_FALSE, s, at(12));
+    switch (layout_) {
+        case VertexLayout::Model:
+            glEnableVertexAttribArray(kAttribNormal);
+            glVertexAttribPointer(kAttribNormal, 3, GL_FLOAT, GL_FALSE, s, at(20));
+            glEnableVertexAttribArray(kAttribColor);
+            glVertexAttribPointer(kAttribColor, 4, GL_UNSIGNED_BYTE, GL_TRUE, s, at(32));
+            break;
+        case VertexLayout::Effect:
+            glDisableVertexAttribArray(kAttribNormal);
+            glVertexAttrib3f(kAttribNormal, 0.0f, 0.0f, 0.0f);
+            glEnableVertexAttribArray(kAttribColor);
+            glVertexAttribPointer(kAttribColor, 4, GL_FLOAT, GL_FALSE, s, at(20));
+            break;
+        case VertexLayout::Sprite:
+            glDisableVertexAttribArray(kAttribNormal);
+            glDisableVertexAttribArray(kAttribColor);
+            glVertexAttrib4f(kAttribColor, 1.0f, 1.0f, 1.0f, 1.0f);
+            break;
+    }
+    glDrawArrays(ToGL(topology), 0, static_cast<GLsizei>(count));
+}
+
+// ---- state factories
+
+std::unique_ptr<BlendState> GraphicsDevice::CreateBlendState(int mode) {
+    auto s = std::make_unique<BlendState>();
+    s->mode = (mode >= 0 && mode <= 2) ? mode : 0;
+    return s;
+}
+
+std::unique_ptr<DepthStencilState> GraphicsDevice::CreateDepthStencilState(bool depthTest, bool depthWrite) {
+    auto s = std::make_unique<DepthStencilState>();
+    s->depthTest = depthTest;
+    s->depthWrite = depthWrite;
+    return s;
+}
+
+std::unique_ptr<RasterizerState> GraphicsDevice::CreateRasterizerState(CullMode cull, FillMode fill,
+                                                                       bool depthClip, bool scissor) {
+    auto s = std::make_unique<RasterizerState>();
+    s->cull = cull;
+    s->fill = fill;
+    s->depthClip = depthClip;
+    s->scissor = scissor;
+    return s;
+}
+
+std::unique_ptr<SamplerState> GraphicsDevice::CreateSamplerState(int filter, int maxAnisotropy, int addressMode,
+                                                                 bool comparison) {
+    auto s = std::make_unique<SamplerState>();
+    s->filter = filter;
+    s->maxAnisotropy = maxAnisotropy < 1 ? 1 : maxAnisotropy;
+    s->addressMode = addressMode;
+    s->comparison = comparison;
+    if (!ready_) return s;
+
+    GLuint name = 0;
+    glGenSamplers(1, &name);
+    if (name == 0) return nullptr;
+    GLint minFilter = GL_NEAREST_MIPMAP_NEAREST, magFilter = GL_NEAREST;
+    if (filter != 0 || comparison) {
+        minFilter = GL_LINEAR_MIPMAP_LINEAR;
+        magFilter = GL_LINEAR;
+    }
+    glSamplerParameteri(name, GL_TEXTURE_MIN_FILTER, minFilter);
+    glSamplerParameteri(name, GL_TEXTURE_MAG_FILTER, magFilter);
+    if (filter == 2 && !comparison && anisotropy_) {
+        glSamplerParameterf(name, GL_TEXTURE_MAX_ANISOTROPY_EXT, static_cast<float>(s->maxAnisotropy));
+    }
+    const GLint wrap = addressMode == 1 ? GL_CLAMP_TO_EDGE : GL_REPEAT;
+    glSamplerParameteri(name, GL_TEXTURE_WRAP_S, wrap);
+    glSamplerParameteri(name, GL_TEXTURE_WRAP_T, wrap);
+    glSamplerParameteri(name, GL_TEXTURE_WRAP_R, wrap);
+    glSamplerParameterf(name, GL_TEXTURE_MIN_LOD, 0.0f);
+    glSamplerParameterf(name, GL_TEXTURE_MAX_LOD, 1000.0f);
+    if (comparison) {
+        glSamplerParameteri(name, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+        glSamplerParameteri(name, GL_TEXTURE_COMPARE_FUNC, GL_LESS);
+    }
+    s->glSampler = name;
+    return s;
+}
+
+void GraphicsDevice::ReleaseSamplerState(SamplerState* state) {
+    if (state == nullptr) return;
+    for (auto& current : currentSamplers_) {
+        if (current == state) current = nullptr;
+    }
+    if (ready_ && state->glSampler != 0) glDeleteSamplers(1, &state->glSampler);
+    state->glSampler = 0;
+}
+
+void GraphicsDevice::ApplyBlend(const BlendState& s) {
+    glEnable(GL_BLEND);
+    glBlendEquation(GL_FUNC_ADD);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
+    switch (s.mode) {
+        case 0: glBlendFuncSeparate(GL_ONE, GL_ZERO, GL_ONE, GL_ZERO); break;
+        case 2: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
+        case 1:
+        default: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
+    }
+}
+
+void GraphicsDevice::ApplyDepth(const DepthStencilState& s) {
+    if (s.depthTest) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    glDepthFunc(GL_LESS);
+    glDepthMask(s.depthWrite ? GL_TRUE : GL_FALSE);
+    glDisable(GL_STENCIL_TEST);
+}
+
+void GraphicsDevice::ApplyRaster(const RasterizerState& s) {
+    // Front faces are clockwise on screen. GL's window space has y up like
+    // the screen, so the same orientation applies to the back buffer and to
+    // render targets (which are not flipped while drawing).
+    glFrontFace(GL_CW);
+    switch (s.cull) {
+        case CullMode::None: glDisable(GL_CULL_FACE); break;
+        case CullMode::Front:
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_FRONT);
+            break;
+        case CullMode::Back:
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+            break;
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, s.fill == FillMode::Wireframe ? GL_LINE : GL_FILL);
+    if (s.depthClip) {
+        glDisable(GL_DEPTH_CLAMP);
+    } else {
+        glEnable(GL_DEPTH_CLAMP);
+    }
+    if (s.scissor) {
+        glEnable(GL_SCISSOR_TEST);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_MULTISAMPLE);
+    glDisable(GL_LINE_SMOOTH);
+}
+
+void GraphicsDevice::SetBlendState(const BlendState* state) {
+    currentBlend_ = state;
+    if (!ready_) return;
+    ApplyBlend(state != nullptr ? *state : defaultBlend_);
+}
+
+void GraphicsDevice::SetDepthStencilState(const DepthStencilState* state) {
+    currentDepth_ = state;
+    if (!ready_) return;
+    ApplyDepth(state != nullptr ? *state : defaultDepth_);
+}
+
+void GraphicsDevice::SetRasterizerState(const RasterizerState* state) {
+    currentRaster_ = state;
+    if (!ready_) return;
+    ApplyRaster(state != nullptr ? *state : defaultRaster_);
+}
+
+void GraphicsDevice::SetPixelSampler(int slot, const SamplerState* state) {
+    if (slot < 0 || slot > 1) return;
+    currentSamplers_[slot] = state;
+    if (!ready_ || slot != 0) return;
+    // Every texture of the programs samples through sampler slot 0, which
+    // covers the texture units 0..2.
+    const GLuint name = state != nullptr ? state->glSampler : 0;
+    for (GLuint unit = 0; unit < 3; ++unit) glBindSampler(unit, name);
+}
+
+const SamplerState* GraphicsDevice::GetPixelSampler(int slot) const {
+    if (slot < 0 || slot > 1) return nullptr;
+    return currentSamplers_[slot];
+}
+
+void GraphicsDevice::SetDepthWrite(bool on) {
+    if (!ready_) return;
+    glDepthMask(on ? GL_TRUE : GL_FALSE);
+}
+
+void GraphicsDevice::BindTexture(int slot, const VeTexture* texture) {
+    if (!ready_ || slot < 0 || slot > 15) return;
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(slot));
+    GLuint name = 0;
+    if (texture != nullptr && texture->generation_ == generation_) name = texture->GetGLTexture();
+    glBindTexture(GL_TEXTURE_2D, name);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+// ---- read-back
+
+bool GraphicsDevice::ReadPixels(int x, int y, int width, int height, unsigned char* rgba) const {
+    if (!ready_ || rgba == nullptr || width <= 0 || height <= 0) return false;
+    std::vector<unsigned char> rows(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // (x, y) is measured from the top-left corner; GL rows are bottom-up.
+    glReadPixels(x, targetHeight_ - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    if (glGetError() != GL_NO_ERROR) return false;
+    const size_t pitch = static_cast<size_t>(width) * 4;
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(rgba + pitch * row, rows.data() + pitch * (height - 1 - row), pitch);
+    }
+    return true;
+}
+
+bool GraphicsDevice::SaveScreenshot(const std::string& path) const {
+    if (!ready_ || targetWidth_ <= 0 || targetHeight_ <= 0) return false;
+    std::vector<unsigned char> pixels(static_cast<size_t>(targetWidth_) * targetHeight_ * 4);
+    if (!ReadPixels(0, 0, targetWidth_, targetHeight_, pixels.data())) return false;
+    // Screenshots are opaque pictures of what is shown.
+    for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+    return stbi_write_png(path.c_str(), targetWidth_, targetHeight_, 4, pixels.data(), targetWidth_ * 4) != 0;
+}

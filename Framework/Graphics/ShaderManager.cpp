@@ -1,0 +1,435 @@
+// The three GLSL programs (models, effects, sprites), their uniform blocks
+// and the frame-wide camera and light blocks.
+//
+// Uniform-block binding points (shared by every program, bound once):
+//   cbObject 0, cbMaterial 1, cbPerObject 2, cbSprite 3, cbProjection 4,
+//   cbCamera 7, cbLight 8.
+// Texture units: model g_baseTex 0, g_emissiveTex 1, g_mrTex 2; effect g_tex 0;
+// sprite g_inputTex 0. All of them sample through the device's sampler slot 0.
+#include "Framework/Graphics/ShaderManager.h"
+
+#include <epoxy/gl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "Framework/Model/VeModel.h"
+
+const char* GetShaderSource(const char* fileName);
+
+namespace {
+
+enum BlockIndex { kObject, kMaterial, kPerObject, kSprite, kProjection, kCamera, kLight, kBlockCount };
+
+GLuint Compile(GLenum type, const char* fileName) {
+    const char* source = GetShaderSource(fileName);
+    if (source == nullptr) {
+        std::fprintf(stderr, "shader source missing: %s\n", fileName);
+        return 0;
+    }
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char log[2048] = {};
+        glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
+        std::fprintf(stderr, "%s: %s\n", fileName, log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+struct BlockBinding {
+    const char* name;
+    GLuint point;
+};
+
+struct SamplerUnit {
+    const char* name;
+    GLint unit;
+};
+
+GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initializer_list<BlockBinding> blocks,
+                    std::initializer_list<SamplerUnit> samplers) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, vertexFile);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentFile);
+    if (vs == 0 || fs == 0) {
+        if (vs != 0) glDeleteShader(vs);
+        if (fs != 0) glDeleteShader(fs);
+        return 0;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDetachShader(program, vs);
+    glDetachShader(program, fs);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program, sizeof(log), nullptr, log);
+        std::fprintf(stderr, "%s + %s: %s\n", vertexFile, fragmentFile, log);
+        glDeleteProgram(program);
+        return 0;
+    }
+    for (const BlockBinding& b : blocks) {
+        const GLuint index = glGetUniformBlockIndex(program, b.name);
+        if (index != GL_INVALID_INDEX) glUniformBlockBinding(program, index, b.point);
+    }
+    glUseProgram(program);
+    for (const SamplerUnit& s : samplers) {
+        const GLint location = glGetUniformLocation(program, s.name);
+        if (location >= 0) glUniform1i(location, s.unit);
+    }
+    glUseProgram(0);
+    return program;
+}
+
+Matrix DefaultProjection(int width, int height) {
+    const float aspect = (width > 0 && height > 0) ? static_cast<float>(width) / static_cast<float>(height)
+                                                   : 1280.0f / 720.0f;
+    return Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, aspect, 0.01f, 1000.0f);
+}
+
+}  // namespace
+
+ShaderManager& ShaderManager::GetInstance() {
+    static ShaderManager instance;
+    return instance;
+}
+
+bool ShaderManager::Ready() const { return GraphicsDevice::GetInstance().IsReady() && modelProgram_ != 0; }
+
+bool ShaderManager::Init() {
+    Release();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+
+    objectMatrix_ = Matrix::Identity();
+    cbObject_ = CbObject{};
+    cbMaterial_ = CbMaterial{};
+    cbPerObject_ = CbPerObject{};
+    cbSprite_ = CbSprite{};
+    cbProjection_ = CbProjection{};
+    cbCamera_ = CbCamera{};
+    cbCamera_.g_mP = DefaultProjection(device.GetWidth(), device.GetHeight());
+    cbLight_ = CbLight{};
+    objectPending_ = materialPending_ = perObjectPending_ = true;
+    spritePending_ = projectionPending_ = cameraPending_ = lightPending_ = true;
+    in2D_ = false;
+
+    depthOff_ = device.CreateDepthStencilState(false, false);
+    spriteRaster_ = device.CreateRasterizerState(CullMode::None, FillMode::Solid, true, false);
+    spritePoint_ = device.CreateSamplerState(0, 1, 0, false);
+    spriteLinear_ = device.CreateSamplerState(1, 1, 0, false);
+
+    if (!device.IsReady()) return true;
+
+    modelProgram_ = BuildProgram("model.vert", "model.frag",
+                                 {{"cbObject", kBindObject},
+                                  {"cbMaterial", kBindMaterial},
+                                  {"cbCamera", kBindCamera},
+                                  {"cbLight", kBindLight}},
+                                 {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}});
+    effectProgram_ = BuildProgram("effect.vert", "effect.frag",
+                                  {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}}, {{"g_tex", 0}});
+    spriteProgram_ = BuildProgram("sprite.vert", "sprite.frag",
+                                  {{"cbSprite", kBindSprite}, {"cbProjection", kBindProjection}},
+                                  {{"g_inputTex", 0}});
+    if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0) {
+        Release();
+        return false;
+    }
+
+    const struct {
+        int index;
+        GLuint point;
+        size_t size;
+    } blocks[kBlockCount] = {
+        {kObject, kBindObject, sizeof(CbObject)},          {kMaterial, kBindMaterial, sizeof(CbMaterial)},
+        {kPerObject, kBindPerObject, sizeof(CbPerObject)}, {kSprite, kBindSprite, sizeof(CbSprite)},
+        {kProjection, kBindProjection, sizeof(CbProjection)}, {kCamera, kBindCamera, sizeof(CbCamera)},
+        {kLight, kBindLight, sizeof(CbLight)},
+    };
+    glGenBuffers(kBlockCount, ubo_);
+    for (const auto& b : blocks) {
+        glBindBuffer(GL_UNIFORM_BUFFER, ubo_[b.index]);
+        glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(b.size), nullptr, GL_DYNAMIC_DRAW);
+        glBindBufferBase(GL_UNIFORM_BUFFER, b.point, ubo_[b.index]);
+    }
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+    if (glGetError() != GL_NO_ERROR) {
+        Release();
+        return false;
+    }
+    UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));
+    UploadBlock(ubo_[kMaterial], &cbMaterial_, sizeof(cbMaterial_));
+    UploadBlock(ubo_[kPerObject], &cbPerObject_, sizeof(cbPerObject_));
+    UploadBlock(ubo_[kSprite], &cbSprite_, sizeof(cbSprite_));
+    UploadBlock(ubo_[kProjection], &cbProjection_, sizeof(cbProjection_));
+    UploadCamera();
+    UploadLights();
+    objectPending_ = materialPending_ = perObjectPending_ = spritePending_ = projectionPending_ = false;
+    return true;
+}
+
+void ShaderManager::Release() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (device.IsReady()) {
+        glUseProgram(0);
+        if (modelProgram_ != 0) glDeleteProgram(modelProgram_);
+        if (effectProgram_ != 0) glDeleteProgram(effectProgram_);
+        if (spriteProgram_ != 0) glDeleteProgram(spriteProgram_);
+        if (ubo_[0] != 0) glDeleteBuffers(kBlockCount, ubo_);
+    }
+    if (in2D_) End2D();
+    // Never leave the device pointing at states that are about to go.
+    if (device.GetDepthStencilState() == depthOff_.get() && depthOff_) device.SetDepthStencilState(nullptr);
+    if (device.GetRasterizerState() == spriteRaster_.get() && spriteRaster_) device.SetRasterizerState(nullptr);
+    device.ReleaseSamplerState(spritePoint_.get());
+    device.ReleaseSamplerState(spriteLinear_.get());
+    modelProgram_ = effectProgram_ = spriteProgram_ = 0;
+    for (auto& b : ubo_) b = 0;
+    depthOff_.reset();
+    spriteRaster_.reset();
+    spritePoint_.reset();
+    spriteLinear_.reset();
+    savedDepth_ = nullptr;
+    savedRaster_ = nullptr;
+    savedSampler_ = nullptr;
+    in2D_ = false;
+}
+
+void ShaderManager::UploadBlock(unsigned buffer, const void* data, size_t size) {
+    if (!GraphicsDevice::GetInstance().IsReady() || buffer == 0) return;
+    glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+    glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(size), data);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+}
+
+// ---- model set
+
+void ShaderManager::SetModelShader() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.SetVertexLayout(VertexLayout::Model);
+    if (!Ready()) return;
+    glUseProgram(modelProgram_);
+    if (cameraPending_) UploadCamera();
+}
+
+void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, float a) {
+    if (model == nullptr || !Ready()) return;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (cameraPending_) UploadCamera();
+    const std::shared_ptr<VeTexture> white = device.GetWhiteTexture();
+    auto texOrWhite = [&white](const std::shared_ptr<VeTexture>& t) {
+        return (t && t->GetGLTexture() != 0) ? t.get() : white.get();
+    };
+    for (const VeModelNode& node : model->nodes) {
+        if (!node.mesh) continue;
+        node.mesh->SetToDevice();
+        cbObject_.g_mW = node.matrix * objectMatrix_;
+        UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));
+        objectPending_ = false;
+
+        const std::vector<VeSubset>& subsets = node.mesh->GetSubsets();
+        for (size_t i = 0; i < subsets.size(); ++i) {
+            const VeSubset& subset = subsets[i];
+            if (subset.triangleCount == 0 || subset.materialIndex == -1) continue;
+            // A material index beyond the model's materials is skipped
+            // instead of read out of bounds.
+            if (subset.materialIndex < 0 || static_cast<size_t>(subset.materialIndex) >= model->materials.size()) {
+                continue;
+            }
+            const VeModelMaterial& m = model->materials[static_cast<size_t>(subset.materialIndex)];
+            cbMaterial_.BaseColor = Vector4(m.baseColorFactor[0] * r, m.baseColorFactor[1] * g,
+                                            m.baseColorFactor[2] * b, m.baseColorFactor[3] * a);
+            cbMaterial_.Emissive = Vector3(m.emissiveFactor[0], m.emissiveFactor[1], m.emissiveFactor[2]);
+            cbMaterial_.Metallic = m.metallicFactor;
+            cbMaterial_.Roughness = m.roughnessFactor;
+            UploadBlock(ubo_[kMaterial], &cbMaterial_, sizeof(cbMaterial_));
+            materialPending_ = false;
+            device.BindTexture(0, texOrWhite(m.baseColorTexture));
+            device.BindTexture(1, texOrWhite(m.emissiveTexture));
+            device.BindTexture(2, texOrWhite(m.metallicRoughnessTexture));
+            node.mesh->DrawSubset(i);
+        }
+    }
+}
+
+// ---- effect set
+
+void ShaderManager::SetEffectShader() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.SetVertexLayout(VertexLayout::Effect);
+    if (!Ready()) return;
+    glUseProgram(effectProgram_);
+    if (cameraPending_) UploadCamera();
+}
+
+void ShaderManager::UploadPerObject() {
+    UploadBlock(ubo_[kPerObject], &cbPerObject_, sizeof(cbPerObject_));
+    perObjectPending_ = false;
+}
+
+// ---- sprite set
+
+void ShaderManager::UploadSpriteIfPending() {
+    if (!spritePending_) return;
+    UploadBlock(ubo_[kSprite], &cbSprite_, sizeof(cbSprite_));
+    spritePending_ = false;
+}
+
+void ShaderManager::UploadProjection() {
+    UploadBlock(ubo_[kProjection], &cbProjection_, sizeof(cbProjection_));
+    projectionPending_ = false;
+}
+
+void ShaderManager::Begin2D(bool linearFilter, bool depthOff) {
+    if (in2D_) return;
+    in2D_ = true;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    int w = 0, h = 0;
+    device.GetViewport(w, h);
+    if (w <= 0) w = 1280;
+    if (h <= 0) h = 720;
+    // Orthographic: origin at the centre, x right, y up, one unit per pixel.
+    cbProjection_.g_mProj = Matrix(2.0f / static_cast<float>(w), 0, 0, 0,  //
+                                   0, 2.0f / static_cast<float>(h), 0, 0,  //
+                                   0, 0, 1, 0,                             //
+                                   0, 0, 0, 1);
+    UploadProjection();
+
+    savedDepth_ = device.GetDepthStencilState();
+    savedRaster_ = device.GetRasterizerState();
+    savedSampler_ = device.GetPixelSampler(0);
+
+    if (depthOff) device.SetDepthStencilState(depthOff_.get());
+    device.SetPixelSampler(0, linearFilter ? spriteLinear_.get() : spritePoint_.get());
+    device.SetRasterizerState(spriteRaster_.get());
+    device.SetVertexLayout(VertexLayout::Sprite);
+    if (Ready()) glUseProgram(spriteProgram_);
+}
+
+SpriteQuad ShaderManager::ComputeSpriteQuad(float textureWidth, float textureHeight, float x, float y, float width,
+                                            float height, const SpriteRect* source, Vector2 pivot) {
+    SpriteQuad q{};
+    q.uLeft = 0.0f;
+    q.uRight = 1.0f;
+    q.vTop = 0.0f;
+    q.vBottom = 1.0f;
+    if (source != nullptr && textureWidth > 0.0f && textureHeight > 0.0f) {
+        q.uLeft = source->left / textureWidth;
+        q.uRight = (source->left + source->width) / textureWidth;
+        q.vTop = source->top / textureHeight;
+        q.vBottom = (source->top + source->height) / textureHeight;
+    }
+    q.x0 = x - width * pivot.x;
+    q.x1 = x + width - width * pivot.x;
+    q.y0 = y - height * pivot.y;
+    q.y1 = y + height - height * pivot.y;
+    return q;
+}
+
+void ShaderManager::DrawTexture(const VeTexture* texture, float x, float y, float width, float height,
+                                const SpriteRect* source, const Vector4* colour, Vector2 pivot) {
+    if (texture == nullptr) return;
+    if (!in2D_) {
+        Begin2D(false, true);
+        DrawTexture(texture, x, y, width, height, source, colour, pivot);
+        End2D();
+        return;
+    }
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (colour != nullptr) {
+        cbSprite_.g_color = *colour;
+        spritePending_ = true;
+    }
+    if (!Ready()) return;
+    device.BindTexture(0, texture);
+    UploadSpriteIfPending();
+
+    SpriteQuad q = ComputeSpriteQuad(static_cast<float>(texture->GetWidth()), static_cast<float>(texture->GetHeight()),
+                                     x, y, width, height, source, pivot);
+    if (texture->IsRenderTarget()) {
+        // A rendered picture is stored bottom row first.
+        q.vTop = 1.0f - q.vTop;
+        q.vBottom = 1.0f - q.vBottom;
+    }
+    const float vertices[4][5] = {
+        {q.x0, q.y0, 0.0f, q.uLeft, q.vBottom},
+        {q.x0, q.y1, 0.0f, q.uLeft, q.vTop},
+        {q.x1, q.y0, 0.0f, q.uRight, q.vBottom},
+        {q.x1, q.y1, 0.0f, q.uRight, q.vTop},
+    };
+    device.SetVertexLayout(VertexLayout::Sprite);
+    device.DrawVertices(Topology::TriangleStrip, 4, vertices, 20);
+    device.BindTexture(0, nullptr);
+}
+
+void ShaderManager::End2D() {
+    if (!in2D_) return;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.SetDepthStencilState(savedDepth_);
+    device.SetRasterizerState(savedRaster_);
+    device.SetPixelSampler(0, savedSampler_);
+    savedDepth_ = nullptr;
+    savedRaster_ = nullptr;
+    savedSampler_ = nullptr;
+    in2D_ = false;
+}
+
+// ---- camera
+
+void ShaderManager::SetView(const Matrix& view) { CameraBlock().g_mV = view; }
+
+void ShaderManager::SetProjection(const Matrix& projection) { CameraBlock().g_mP = projection; }
+
+void ShaderManager::UploadCamera() {
+    UploadBlock(ubo_[kCamera], &cbCamera_, sizeof(cbCamera_));
+    cameraPending_ = false;
+}
+
+// ---- lights
+
+void ShaderManager::SetAmbientLight(const Vector3& colour) { LightBlock().g_AmbientLight = colour; }
+
+void ShaderManager::SetDirectionalLight(const Vector3& direction, const Vector3& colour) {
+    CbLight& light = LightBlock();
+    const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+    // A zero direction stays zero (no directional light) rather than NaN.
+    light.g_DL_Dir = length > 0.0f ? Vector3(direction.x / length, direction.y / length, direction.z / length)
+                                   : Vector3(0.0f, 0.0f, 0.0f);
+    light.g_DL_Color = colour;
+}
+
+void ShaderManager::AddPointLight(const Vector3& colour, const Vector3& position, float radius) {
+    if (cbLight_.g_PL_Num < 0) cbLight_.g_PL_Num = 0;
+    if (cbLight_.g_PL_Num >= kMaxPointLights) return;
+    PointLight& p = cbLight_.g_PL[cbLight_.g_PL_Num];
+    p.color = colour;
+    p.pos = position;
+    p.radius = radius;
+    ++cbLight_.g_PL_Num;
+    lightPending_ = true;
+}
+
+void ShaderManager::BeginFrameLights() {
+    lightPending_ = true;
+    cbLight_.g_PL_Num = 0;
+}
+
+void ShaderManager::UploadLightsIfPending() {
+    if (lightPending_) UploadLights();
+}
+
+void ShaderManager::UploadLights() {
+    UploadBlock(ubo_[kLight], &cbLight_, sizeof(cbLight_));
+    lightPending_ = false;
+}

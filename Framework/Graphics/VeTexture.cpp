@@ -1,0 +1,188 @@
+// Textures: decoding image files with stb_image, creating GL textures and,
+// for render targets, a framebuffer with the device's depth texture.
+#include "Framework/Graphics/VeTexture.h"
+
+#include <epoxy/gl.h>
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+#include <stb_image.h>
+
+#include "Framework/Graphics/GraphicsDevice.h"
+
+namespace {
+
+// Largest side accepted from an image file (guards the size arithmetic and
+// keeps a corrupt header from asking for gigabytes).
+constexpr int kMaxImageSide = 16384;
+
+bool DeviceReady() { return GraphicsDevice::GetInstance().IsReady(); }
+
+}  // namespace
+
+VeTexture::~VeTexture() { Release(); }
+
+void VeTexture::Release() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    // Names made under a device that has since gone belong to no live
+    // context and are simply forgotten.
+    if (device.IsReady() && generation_ == device.GetGeneration()) {
+        if (glFramebuffer_ != 0) glDeleteFramebuffers(1, &glFramebuffer_);
+        if (glTexture_ != 0) glDeleteTextures(1, &glTexture_);
+    }
+    glFramebuffer_ = 0;
+    glTexture_ = 0;
+    desc_ = TextureDesc{};
+    path_.clear();
+}
+
+bool VeTexture::LoadFromFile(const std::string& path) {
+    Release();
+    if (path.empty()) return false;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (bytes.empty()) return false;
+    return LoadFromMemory(bytes.data(), bytes.size(), path);
+}
+
+bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo) {
+    Release();
+    if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
+    int width = 0, height = 0, channels = 0;
+    if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) return false;
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+    // stb_image reads PNG and JPEG, and TGA and HDR (tone-mapped to 8 bits)
+    // as the fallback readers; rows come top first.
+    stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
+    if (pixels == nullptr) return false;
+
+    TextureDesc desc;
+    desc.width = width;
+    desc.height = height;
+    desc.format = TextureFormat::RGBA8;
+    desc.bindFlags = kBindShaderResource;
+    desc.mipLevels = 1;
+    const bool ok = Create(desc, pixels, width * 4);
+    stbi_image_free(pixels);
+    if (!ok) return false;
+    path_ = pathForInfo;
+    return true;
+}
+
+bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int rowPitch) {
+    Release();
+    if (desc.width <= 0 || desc.height <= 0 || desc.width > kMaxImageSide || desc.height > kMaxImageSide) {
+        return false;
+    }
+    desc_ = desc;
+    if (desc_.mipLevels < 1) desc_.mipLevels = 1;
+    // Without a device the description is kept so sizes are known; nothing
+    // is uploaded.
+    if (!DeviceReady()) return true;
+
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    generation_ = device.GetGeneration();
+    glGenTextures(1, &glTexture_);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, glTexture_);
+    // Only the levels given exist; without this GL would treat the texture
+    // as incomplete under mipmapped filtering.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, desc_.mipLevels - 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    GLenum internalFormat = GL_RGBA8, format = GL_RGBA, type = GL_UNSIGNED_BYTE;
+    const void* pixels = nullptr;
+    switch (desc_.format) {
+        case TextureFormat::RGBA8:
+            pixels = initialData;
+            break;
+        case TextureFormat::R32F:
+            internalFormat = GL_R32F;
+            format = GL_RED;
+            type = GL_FLOAT;
+            break;
+        case TextureFormat::Depth32F:
+            internalFormat = GL_DEPTH_COMPONENT32F;
+            format = GL_DEPTH_COMPONENT;
+            type = GL_FLOAT;
+            break;
+    }
+    // Rows are uploaded top row first, so v = 0 samples the top of the image.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, (pixels != nullptr && rowPitch > 0) ? rowPitch / 4 : 0);
+    int w = desc_.width, h = desc_.height;
+    for (int level = 0; level < desc_.mipLevels; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(internalFormat), w, h, 0, format, type,
+                     level == 0 ? pixels : nullptr);
+        w = w > 1 ? w / 2 : 1;
+        h = h > 1 ? h / 2 : 1;
+    }
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    if (glGetError() != GL_NO_ERROR) {
+        Release();
+        return false;
+    }
+
+    if ((desc_.bindFlags & kBindRenderTarget) != 0 && desc_.format != TextureFormat::Depth32F) {
+        GLint previous = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+        glGenFramebuffers(1, &glFramebuffer_);
+        glBindFramebuffer(GL_FRAMEBUFFER, glFramebuffer_);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, glTexture_, 0);
+        auto depth = device.GetDepthTexture();
+        if (depth && depth->GetGLTexture() != 0) {
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depth->GetGLTexture(), 0);
+        }
+        const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+        // Creating a target does not change the bound one.
+        glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+        if (status != GL_FRAMEBUFFER_COMPLETE) {
+            Release();
+            return false;
+        }
+    }
+    return true;
+}
+
+void VeTexture::SetAsRenderTarget() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (!device.IsReady() || generation_ != device.GetGeneration()) return;
+    if (glFramebuffer_ == 0) {
+        // The back buffer's texture stands for framebuffer 0.
+        if (this == device.GetBackBuffer().get()) device.SetBackBufferAsTarget();
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, glFramebuffer_);
+    device.SetCurrentTargetSize(desc_.width, desc_.height);
+    device.SetViewport(0, 0, desc_.width, desc_.height);
+}
+
+void VeTexture::Clear(float r, float g, float b, float a) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (!device.IsReady() || generation_ != device.GetGeneration()) return;
+    GLint previous = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
+    if (glFramebuffer_ != 0) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, glFramebuffer_);
+    } else if (this == device.GetBackBuffer().get()) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    } else {
+        return;
+    }
+    // The clear is not limited by the scissor or colour mask states.
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const GLfloat colour[4] = {r, g, b, a};
+    glClearBufferfv(GL_COLOR, 0, colour);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previous));
+}

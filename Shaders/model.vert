@@ -1,0 +1,42 @@
+#version 330 core
+// Model vertex program: world, view and projection with row vectors.
+
+layout(std140, row_major) uniform cbObject {
+    mat4 g_mW;
+    vec2 g_UVOffset;
+    vec2 g_UVTiling;
+    int g_LightEnable;
+    float g_AlphaTestThreshold;
+    vec2 cbObject_pad;
+};
+
+layout(std140, row_major) uniform cbCamera {
+    mat4 g_mV;
+    mat4 g_mP;
+    vec3 g_CamPos;
+    int g_DistanceFogEnable;
+    vec3 g_DistanceFogColor;
+    float g_DistanceFogDensity;
+};
+
+layout(location = 0) in vec3 inPos;
+layout(location = 1) in vec2 inUV;
+layout(location = 2) in vec3 inNormal;
+layout(location = 3) in vec4 inColor;
+
+out vec2 vUV;
+out vec3 vWorldPos;
+out vec3 vNormal;
+out vec4 vColor;
+
+void main() {
+    vec4 world = vec4(inPos, 1.0) * g_mW;
+    vec4 clip = world * g_mV * g_mP;
+    // The projection gives z in 0..w; GL clips and maps -w..w.
+    clip.z = 2.0 * clip.z - clip.w;
+    gl_Position = clip;
+    vUV = inUV * g_UVTiling + g_UVOffset;
+    vWorldPos = world.xyz;
+    vNormal = normalize(inNormal * mat3(g_mW));
+    vColor = inColor;
+}
