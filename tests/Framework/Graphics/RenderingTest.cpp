@@ -1,0 +1,550 @@
+// Rendering on a real OpenGL context (Mesa llvmpipe under Xvfb): uniform
+// block layout of the linked programs, the vertex-buffer size classes,
+// sprites, render-to-texture, face winding and the model lighting formula.
+#include <gtest/gtest.h>
+
+#include <epoxy/gl.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Graphics/VeTexture.h"
+#include "Framework/Model/VeModel.h"
+#include "GlTestWindow.h"
+
+namespace {
+
+GlTestWindow* g_window = nullptr;
+std::string g_whyNot;
+
+class Rendering : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_window = new GlTestWindow();
+        if (!g_window->Open(g_whyNot)) {
+            g_window->Close();
+            delete g_window;
+            g_window = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        if (g_window != nullptr) {
+            g_window->Close();
+            delete g_window;
+            g_window = nullptr;
+        }
+    }
+    void SetUp() override {
+        if (g_window == nullptr) {
+            if (g_whyNot == "no DISPLAY") GTEST_SKIP() << "no display";
+            FAIL() << "graphics could not start: " << g_whyNot;
+        }
+        GraphicsDevice& device = GraphicsDevice::GetInstance();
+        device.SetBackBufferAsTarget();
+        device.SetBlendState(nullptr);
+        device.SetDepthStencilState(nullptr);
+        device.SetRasterizerState(nullptr);
+        device.ClearTarget(1, 1, 1, 1);
+        device.ClearDepthStencil(1.0f, 0);
+        ShaderManager& shaders = ShaderManager::GetInstance();
+        shaders.SpriteBlock() = CbSprite{};
+        shaders.ObjectBlock() = CbObject{};
+        shaders.SetObjectMatrix(Matrix::Identity());
+    }
+    void TearDown() override {
+        if (g_window != nullptr) EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+
+    static std::shared_ptr<VeTexture> SolidTexture(unsigned char r, unsigned char g, unsigned char b,
+                                                   unsigned char a = 255) {
+        auto t = std::make_shared<VeTexture>();
+        TextureDesc desc;
+        desc.width = 2;
+        desc.height = 2;
+        desc.bindFlags = kBindShaderResource;
+        const unsigned char p[16] = {r, g, b, a, r, g, b, a, r, g, b, a, r, g, b, a};
+        EXPECT_TRUE(t->Create(desc, p, 8));
+        return t;
+    }
+
+    static void Shot(const std::string& name) {
+        EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(GlTestWindow::ShotPath(name)));
+    }
+};
+
+using Px = GlTestWindow;
+
+// ---- uniform blocks
+
+struct Member {
+    const char* name;
+    size_t offset;
+};
+
+void ExpectBlock(GLuint program, const char* block, size_t size, std::initializer_list<Member> members) {
+    SCOPED_TRACE(block);
+    const GLuint index = glGetUniformBlockIndex(program, block);
+    ASSERT_NE(index, GL_INVALID_INDEX);
+    GLint dataSize = 0;
+    glGetActiveUniformBlockiv(program, index, GL_UNIFORM_BLOCK_DATA_SIZE, &dataSize);
+    EXPECT_EQ(static_cast<size_t>(dataSize), size);
+    for (const Member& m : members) {
+        GLuint uniform = GL_INVALID_INDEX;
+        glGetUniformIndices(program, 1, &m.name, &uniform);
+        ASSERT_NE(uniform, GL_INVALID_INDEX) << m.name;
+        GLint offset = -1, owner = -1;
+        glGetActiveUniformsiv(program, 1, &uniform, GL_UNIFORM_OFFSET, &offset);
+        glGetActiveUniformsiv(program, 1, &uniform, GL_UNIFORM_BLOCK_INDEX, &owner);
+        EXPECT_EQ(owner, static_cast<GLint>(index)) << m.name;
+        EXPECT_EQ(static_cast<size_t>(offset), m.offset) << m.name;
+    }
+}
+
+GLint BindingOf(GLuint program, const char* block) {
+    GLint binding = -1;
+    glGetActiveUniformBlockiv(program, glGetUniformBlockIndex(program, block), GL_UNIFORM_BLOCK_BINDING, &binding);
+    return binding;
+}
+
+}  // namespace
+
+TEST_F(Rendering, UniformBlocksMatchTheCppStructsMemberByMember) {
+    const ShaderManager& s = ShaderManager::GetInstance();
+    const GLuint model = s.GetModelProgram(), effect = s.GetEffectProgram(), sprite = s.GetSpriteProgram();
+    ASSERT_NE(model, 0u);
+    ASSERT_NE(effect, 0u);
+    ASSERT_NE(sprite, 0u);
+
+    ExpectBlock(model, "cbObject", sizeof(CbObject),
+                {{"g_mW", offsetof(CbObject, g_mW)},
+                 {"g_UVOffset", offsetof(CbObject, g_UVOffset)},
+                 {"g_UVTiling", offsetof(CbObject, g_UVTiling)},
+                 {"g_LightEnable", offsetof(CbObject, g_LightEnable)},
+                 {"g_AlphaTestThreshold", offsetof(CbObject, g_AlphaTestThreshold)}});
+    ExpectBlock(model, "cbMaterial", sizeof(CbMaterial),
+                {{"g_Material.BaseColor", offsetof(CbMaterial, BaseColor)},
+                 {"g_Material.Emissive", offsetof(CbMaterial, Emissive)},
+                 {"g_Material.Metallic", offsetof(CbMaterial, Metallic)},
+                 {"g_Material.Roughness", offsetof(CbMaterial, Roughness)}});
+    const std::initializer_list<Member> camera = {
+        {"g_mV", offsetof(CbCamera, g_mV)},
+        {"g_mP", offsetof(CbCamera, g_mP)},
+        {"g_CamPos", offsetof(CbCamera, g_CamPos)},
+        {"g_DistanceFogEnable", offsetof(CbCamera, g_DistanceFogEnable)},
+        {"g_DistanceFogColor", offsetof(CbCamera, g_DistanceFogColor)},
+        {"g_DistanceFogDensity", offsetof(CbCamera, g_DistanceFogDensity)}};
+    ExpectBlock(model, "cbCamera", sizeof(CbCamera), camera);
+    ExpectBlock(effect, "cbCamera", sizeof(CbCamera), camera);
+    ExpectBlock(model, "cbLight", sizeof(CbLight),
+                {{"g_AmbientLight", offsetof(CbLight, g_AmbientLight)},
+                 {"g_DL_Dir", offsetof(CbLight, g_DL_Dir)},
+                 {"g_DL_Color", offsetof(CbLight, g_DL_Color)},
+                 {"g_PL[0].color", offsetof(CbLight, g_PL) + offsetof(PointLight, color)},
+                 {"g_PL[0].radius", offsetof(CbLight, g_PL) + offsetof(PointLight, radius)},
+                 {"g_PL[0].pos", offsetof(CbLight, g_PL) + offsetof(PointLight, pos)},
+                 {"g_PL[0].tmp4", offsetof(CbLight, g_PL) + offsetof(PointLight, tmp4)},
+                 {"g_PL[99].pos", offsetof(CbLight, g_PL) + 99 * sizeof(PointLight) + offsetof(PointLight, pos)},
+                 {"g_PL_Num", offsetof(CbLight, g_PL_Num)}});
+    ExpectBlock(effect, "cbPerObject", sizeof(CbPerObject),
+                {{"g_mW", offsetof(CbPerObject, g_mW)},
+                 {"g_UVOffset", offsetof(CbPerObject, g_UVOffset)},
+                 {"g_UVTiling", offsetof(CbPerObject, g_UVTiling)},
+                 {"g_AlphaTestThreshold", offsetof(CbPerObject, g_AlphaTestThreshold)}});
+    ExpectBlock(sprite, "cbSprite", sizeof(CbSprite),
+                {{"g_mTransform", offsetof(CbSprite, g_mTransform)}, {"g_color", offsetof(CbSprite, g_color)}});
+    ExpectBlock(sprite, "cbProjection", sizeof(CbProjection), {{"g_mProj", offsetof(CbProjection, g_mProj)}});
+
+    // Matrices are laid out row by row, as the C++ matrices are.
+    GLuint uniform = GL_INVALID_INDEX;
+    const char* name = "g_mW";
+    glGetUniformIndices(model, 1, &name, &uniform);
+    GLint rowMajor = 0, stride = 0;
+    glGetActiveUniformsiv(model, 1, &uniform, GL_UNIFORM_IS_ROW_MAJOR, &rowMajor);
+    glGetActiveUniformsiv(model, 1, &uniform, GL_UNIFORM_MATRIX_STRIDE, &stride);
+    EXPECT_EQ(rowMajor, 1);
+    EXPECT_EQ(stride, 16);
+
+    // Binding points: one per block of the three sets, camera 7 and light 8.
+    EXPECT_EQ(BindingOf(model, "cbObject"), 0);
+    EXPECT_EQ(BindingOf(model, "cbMaterial"), 1);
+    EXPECT_EQ(BindingOf(effect, "cbPerObject"), 2);
+    EXPECT_EQ(BindingOf(sprite, "cbSprite"), 3);
+    EXPECT_EQ(BindingOf(sprite, "cbProjection"), 4);
+    EXPECT_EQ(BindingOf(model, "cbCamera"), 7);
+    EXPECT_EQ(BindingOf(effect, "cbCamera"), 7);
+    EXPECT_EQ(BindingOf(model, "cbLight"), 8);
+}
+
+TEST_F(Rendering, VertexBufferClassesAndTheGrowingEleventh) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    size_t expected = 80;
+    for (int i = 0; i < GraphicsDevice::kSizeClassCount; ++i, expected *= 2) {
+        EXPECT_EQ(device.BufferCapacity(i), expected) << i;
+    }
+    EXPECT_EQ(device.BufferCapacity(10), 0u);
+
+    // Degenerate triangles: nothing shows, but the data goes through the buffers.
+    ShaderManager::GetInstance().Begin2D(false, true);
+    std::vector<unsigned char> zeros(60000, 0);
+    device.DrawVertices(Topology::TriangleList, 2400, zeros.data(), 20);  // 48,000 bytes
+    EXPECT_EQ(device.BufferCapacity(10), 48000u);
+    device.DrawVertices(Topology::TriangleList, 2100, zeros.data(), 20);  // 42,000: fits, kept
+    EXPECT_EQ(device.BufferCapacity(10), 48000u);
+    device.DrawVertices(Topology::TriangleList, 3000, zeros.data(), 20);  // 60,000: re-created
+    EXPECT_EQ(device.BufferCapacity(10), 60000u);
+    device.DrawVertices(Topology::TriangleList, 4, zeros.data(), 20);  // 80 bytes: a size class
+    EXPECT_EQ(device.BufferCapacity(10), 60000u);
+    EXPECT_EQ(device.BufferCapacity(1), 160u);
+    ShaderManager::GetInstance().End2D();
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 255, 255, 0));
+}
+
+TEST_F(Rendering, SpriteLandsOnTheRightPixelsForPositionAndPivot) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    auto red = SolidTexture(255, 0, 0);
+    auto green = SolidTexture(0, 255, 0);
+    // Outside Begin2D: the call wraps itself.
+    shaders.DrawTexture(red.get(), 200, 100, 100, 100, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    EXPECT_FALSE(shaders.In2D());
+    shaders.Begin2D(false, true);
+    shaders.DrawTexture(green.get(), -300, -200, 100, 100, nullptr, nullptr, Vector2(0, 0));
+    shaders.End2D();
+    Shot("sprites.png");
+
+    // Centre pivot at (200, 100): x 840..889, rows 210..309 from the top.
+    EXPECT_TRUE(ColourNear(Px::Pixel(840, 260), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(790, 210), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(889, 309), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(789, 260), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(890, 260), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(840, 209), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(840, 310), 255, 255, 255, 0));
+    // Pivot (0, 0) at (-300, -200): bottom-left corner there, so x 340..439
+    // and rows 460..559 (y grows upwards).
+    EXPECT_TRUE(ColourNear(Px::Pixel(340, 559), 0, 255, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(439, 460), 0, 255, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(339, 500), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(390, 560), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(390, 459), 255, 255, 255, 0));
+    // (640, 360) is the top-right corner of the screen.
+    shaders.DrawTexture(red.get(), 640, 360, 10, 10, nullptr, nullptr, Vector2(1, 1));
+    EXPECT_TRUE(ColourNear(Px::Pixel(1279, 0), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(1270, 9), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(1269, 10), 255, 255, 255, 0));
+}
+
+TEST_F(Rendering, ImageFileIsUprightAndSourceRectanglePicksTexels) {
+    // 4 x 4 PNG: top-left red, top-right green, bottom-left blue, bottom-right yellow.
+    std::vector<unsigned char> p(4 * 4 * 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            unsigned char* q = &p[(y * 4 + x) * 4];
+            const bool right = x >= 2, bottom = y >= 2;
+            q[0] = (!bottom && !right) || (bottom && right) ? 255 : 0;
+            q[1] = right ? 255 : 0;
+            q[2] = bottom && !right ? 255 : 0;
+            q[3] = 255;
+        }
+    const std::string path = (std::filesystem::temp_directory_path() / "morvane_gfx_quadrants.png").string();
+    ASSERT_NE(stbi_write_png(path.c_str(), 4, 4, 4, p.data(), 16), 0);
+    VeTexture texture;
+    ASSERT_TRUE(texture.LoadFromFile(path));
+    ASSERT_NE(texture.GetGLTexture(), 0u);
+
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    shaders.Begin2D(false, true);
+    shaders.DrawTexture(&texture, 0, 0, 200, 200, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    const SpriteRect topRight{2, 0, 2, 2}, bottomLeft{0, 2, 2, 2};
+    shaders.DrawTexture(&texture, -300, 0, 100, 100, &topRight, nullptr, Vector2(0.5f, 0.5f));
+    shaders.DrawTexture(&texture, 300, 0, 100, 100, &bottomLeft, nullptr, Vector2(0.5f, 0.5f));
+    shaders.End2D();
+    Shot("quadrants.png");
+    std::filesystem::remove(path);
+
+    // Whole texture over x 540..739, rows 260..459.
+    EXPECT_TRUE(ColourNear(Px::Pixel(560, 280), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(720, 280), 0, 255, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(560, 440), 0, 0, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(720, 440), 255, 255, 0, 0));
+    // Source rectangles: the whole sprite shows one quadrant.
+    for (int x : {291, 340, 389})
+        for (int y : {311, 360, 409}) EXPECT_TRUE(ColourNear(Px::Pixel(x, y), 0, 255, 0, 0)) << x << "," << y;
+    for (int x : {891, 940, 989})
+        for (int y : {311, 360, 409}) EXPECT_TRUE(ColourNear(Px::Pixel(x, y), 0, 0, 255, 0)) << x << "," << y;
+}
+
+TEST_F(Rendering, TintedHalfTransparentQuadBlendsOverBlack) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.ClearTarget(0, 0, 0, 1);
+    const Vector4 tint(1.0f, 0.5f, 0.0f, 0.5f);
+    ShaderManager::GetInstance().DrawTexture(device.GetWhiteTexture().get(), 0, 0, 64, 64, nullptr, &tint,
+                                             Vector2(0.5f, 0.5f));
+    Shot("tinted.png");
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 128, 64, 0, 2));
+    EXPECT_TRUE(ColourNear(Px::Pixel(600, 360), 0, 0, 0, 0));
+    // The colour stays for later sprites until changed.
+    EXPECT_FLOAT_EQ(ShaderManager::GetInstance().SpriteBlock().g_color.w, 0.5f);
+}
+
+TEST_F(Rendering, OffScreenPictureDrawnAsSpriteIsUpright) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    VeTexture picture;
+    TextureDesc desc;
+    desc.width = 1280;
+    desc.height = 720;
+    desc.bindFlags = kBindShaderResource | kBindRenderTarget;
+    ASSERT_TRUE(picture.Create(desc));
+    ASSERT_NE(picture.GetGLFramebuffer(), 0u);
+
+    auto red = SolidTexture(255, 0, 0);
+    auto green = SolidTexture(0, 255, 0);
+    picture.SetAsRenderTarget();
+    picture.Clear(0, 0, 1, 1);
+    device.ClearDepthStencil(1.0f, 0);
+    shaders.Begin2D(false, true);
+    shaders.DrawTexture(red.get(), 0, 180, 1280, 360, nullptr, nullptr, Vector2(0.5f, 0.5f));  // top half
+    shaders.DrawTexture(green.get(), -640, 360, 100, 100, nullptr, nullptr, Vector2(0, 1));   // top-left
+    shaders.End2D();
+    // Read back from the picture itself: top row first.
+    EXPECT_TRUE(ColourNear(Px::Pixel(10, 10), 0, 255, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 100), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 600), 0, 0, 255, 0));
+
+    device.SetBackBufferAsTarget();
+    device.ClearTarget(1, 1, 1, 1);
+    shaders.DrawTexture(&picture, 0, 0, 1280, 720, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    Shot("offscreen.png");
+    EXPECT_TRUE(ColourNear(Px::Pixel(10, 10), 0, 255, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(99, 99), 0, 255, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(1270, 10), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 100), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 600), 0, 0, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(10, 710), 0, 0, 255, 0));
+}
+
+namespace {
+
+// A cube of half-size 1 in the game's convention: left-handed, front faces
+// clockwise when seen from outside; each face has its own vertex colour.
+std::unique_ptr<VeModel> MakeCube() {
+    struct Face {
+        Vector3 n;
+        unsigned char colour[4];
+    } faces[6] = {
+        {{0, 0, -1}, {255, 0, 0, 255}},  {{0, 0, 1}, {0, 255, 0, 255}},  {{-1, 0, 0}, {0, 0, 255, 255}},
+        {{1, 0, 0}, {255, 255, 0, 255}}, {{0, -1, 0}, {255, 0, 255, 255}}, {{0, 1, 0}, {0, 255, 255, 255}},
+    };
+    std::vector<VeVertex> vertices;
+    std::vector<VeTriangle> triangles;
+    for (const Face& f : faces) {
+        // Seen from outside: right a, up b, looking along -n; in left-handed
+        // coordinates a x b = -n, so the corners below go clockwise.
+        const Vector3 b = std::fabs(f.n.y) > 0.5f ? Vector3(0, 0, 1) : Vector3(0, 1, 0);
+        const Vector3 c = f.n * -1.0f;
+        const Vector3 a(b.y * c.z - b.z * c.y, b.z * c.x - b.x * c.z, b.x * c.y - b.y * c.x);
+        const Vector3 corners[4] = {f.n - a - b, f.n - a + b, f.n + a + b, f.n + a - b};
+        const uint32_t base = static_cast<uint32_t>(vertices.size());
+        for (const Vector3& p : corners) {
+            VeVertex v;
+            v.position = p;
+            v.normal = f.n;
+            std::copy(f.colour, f.colour + 4, v.color);
+            vertices.push_back(v);
+        }
+        triangles.push_back({base, base + 1, base + 2});
+        triangles.push_back({base, base + 2, base + 3});
+    }
+    auto model = std::make_unique<VeModel>();
+    VeModelNode node;
+    node.name = "cube";
+    node.mesh = std::make_shared<VeMesh>();
+    node.mesh->Create(vertices, triangles, {VeSubset{0, 0, 12}});
+    model->nodes.push_back(node);
+    model->materials.push_back(VeModelMaterial{});
+    return model;
+}
+
+void DrawCube(const VeModel& cube, const Matrix& world) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
+    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, 1280.0f / 720.0f, 0.01f, 1000.0f));
+    shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
+    shaders.SetModelShader();
+    shaders.ObjectBlock().g_LightEnable = 0;
+    shaders.SetObjectMatrix(world);
+    shaders.DrawModel(&cube, 1, 1, 1, 1);
+}
+
+}  // namespace
+
+TEST_F(Rendering, ClosedModelsShowTheirOuterFacesOnScreenAndOffScreen) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    auto cube = MakeCube();
+    // Straight on: the near (-z, red) face covers the centre; with the wrong
+    // winding the far (+z, green) face would show from inside.
+    DrawCube(*cube, Matrix::Identity());
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 0, 0, 0));
+    // Turned so that the -x (blue) side and the bottom (magenta) come round
+    // towards the camera: exactly the three near faces show.
+    device.ClearTarget(1, 1, 1, 1);
+    device.ClearDepthStencil(1.0f, 0);
+    const Matrix turned = Matrix::CreateRotationY(-35.0f * 0.017453292f) * Matrix::CreateRotationX(25.0f * 0.017453292f);
+    DrawCube(*cube, turned);
+    Shot("cube.png");
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 0, 0, 0));
+    const int colours[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+    int seen[6] = {};
+    std::vector<unsigned char> all(static_cast<size_t>(1280) * 720 * 4);
+    ASSERT_TRUE(device.ReadPixels(0, 0, 1280, 720, all.data()));
+    for (size_t i = 0; i < all.size(); i += 4) {
+        for (int k = 0; k < 6; ++k) {
+            if (all[i] == colours[k][0] && all[i + 1] == colours[k][1] && all[i + 2] == colours[k][2]) ++seen[k];
+        }
+    }
+    EXPECT_GT(seen[0], 20000);  // -z, near
+    EXPECT_GT(seen[2], 10000);  // -x, turned towards the camera
+    EXPECT_GT(seen[4], 10000);  // -y, tilted towards the camera
+    EXPECT_EQ(seen[1], 0);      // +z, far
+    EXPECT_EQ(seen[3], 0);      // +x, turned away
+    EXPECT_EQ(seen[5], 0);      // +y, tilted away
+
+    // The same into an off-screen picture, then shown as a sprite.
+    VeTexture picture;
+    TextureDesc desc;
+    desc.width = 1280;
+    desc.height = 720;
+    desc.bindFlags = kBindShaderResource | kBindRenderTarget;
+    ASSERT_TRUE(picture.Create(desc));
+    picture.SetAsRenderTarget();
+    picture.Clear(0, 0, 0, 1);
+    device.ClearDepthStencil(1.0f, 0);
+    DrawCube(*cube, Matrix::Identity());
+    // A marker at the top of the picture tells up from down.
+    auto white = device.GetWhiteTexture();
+    ShaderManager::GetInstance().DrawTexture(white.get(), 0, 360, 40, 40, nullptr, nullptr, Vector2(0.5f, 1));
+    device.SetBackBufferAsTarget();
+    device.ClearTarget(0.5f, 0.5f, 0.5f, 1);
+    ShaderManager::GetInstance().DrawTexture(&picture, 0, 0, 1280, 720, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    Shot("cube_offscreen.png");
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 0, 0, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 10), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 710), 0, 0, 0, 0));
+}
+
+namespace {
+
+// The model program's lighting, computed on the CPU for one surface point.
+Vector3 ExpectedLit(const Vector3& world, const Vector3& n, const Vector4& base, float metallicFactor,
+                    float roughnessFactor, const CbLight& light, const Vector3& camPos) {
+    auto sat = [](float x) { return std::min(1.0f, std::max(0.0f, x)); };
+    auto dot = [](const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
+    auto normalise = [&dot](const Vector3& v) { return v * (1.0f / std::sqrt(dot(v, v))); };
+    const Vector3 c(base.x, base.y, base.z);  // white textures, white vertex colour
+    const float metallic = 1.0f * metallicFactor, roughness = 1.0f * roughnessFactor;
+    const Vector3 diffuse = c * (1.0f - metallic);
+    const Vector3 spec = Vector3(0.04f, 0.04f, 0.04f) + (c - Vector3(0.04f, 0.04f, 0.04f)) * metallic;
+    const float power = std::pow(2.0f, 13.0f * (1.0f - roughness));
+    const Vector3 toCam = camPos - world;
+    const Vector3 V = toCam * (1.0f / std::sqrt(dot(toCam, toCam)));
+    auto term = [&](const Vector3& ld, const Vector3& lc, float k) {
+        const float d = sat(dot(n, ld));
+        const float s = std::pow(sat(dot(n, normalise(V + ld))), power);
+        return lc * k * (diffuse * (d * 0.31831f) + spec * (s * (power + 2.0f) * 0.159155f));
+    };
+    Vector3 colour = term(light.g_DL_Dir * -1.0f, light.g_DL_Color, 1.0f) * base.w;
+    for (int i = 0; i < light.g_PL_Num; ++i) {
+        const Vector3 L = light.g_PL[i].pos - world;
+        const float dist = std::sqrt(dot(L, L));
+        if (dist < light.g_PL[i].radius) {
+            colour += term(L * (1.0f / dist), light.g_PL[i].color, sat(1.0f - dist / light.g_PL[i].radius)) * base.w;
+        }
+    }
+    colour += c * light.g_AmbientLight * base.w;
+    return colour;
+}
+
+int ToByte(float v) { return static_cast<int>(std::lround(std::min(1.0f, std::max(0.0f, v)) * 255.0f)); }
+
+}  // namespace
+
+TEST_F(Rendering, LitTriangleMatchesTheLightingFormula) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.ClearTarget(0, 0, 0, 1);
+
+    // A triangle at z = 0.5 in clip space (identity view and projection),
+    // clockwise on screen, facing the camera at z = -1.
+    std::vector<VeVertex> vertices(3);
+    const Vector3 corners[3] = {{-0.8f, -0.8f, 0.5f}, {0.0f, 0.8f, 0.5f}, {0.8f, -0.8f, 0.5f}};
+    for (int i = 0; i < 3; ++i) {
+        vertices[i].position = corners[i];
+        vertices[i].normal = Vector3(0, 0, -1);
+    }
+    VeModel model;
+    VeModelNode node;
+    node.mesh = std::make_shared<VeMesh>();
+    ASSERT_TRUE(node.mesh->Create(vertices, {VeTriangle{0, 1, 2}}, {VeSubset{0, 0, 1}}));
+    model.nodes.push_back(node);
+    VeModelMaterial material;
+    material.baseColorFactor[0] = 0.8f;
+    material.baseColorFactor[1] = 0.6f;
+    material.baseColorFactor[2] = 0.4f;
+    material.metallicFactor = 0.25f;
+    material.roughnessFactor = 0.6f;
+    model.materials.push_back(material);
+
+    const Vector3 camPos(0, 0, -1);
+    shaders.SetView(Matrix::Identity());
+    shaders.SetProjection(Matrix::Identity());
+    shaders.CameraBlock().g_CamPos = camPos;
+    shaders.BeginFrameLights();
+    shaders.SetAmbientLight(Vector3(0.1f, 0.12f, 0.08f));
+    shaders.SetDirectionalLight(Vector3(0.3f, -0.2f, 1.0f), Vector3(0.5f, 0.45f, 0.4f));
+    shaders.AddPointLight(Vector3(1.5f, 0.8f, 0.4f), Vector3(0.2f, 0.1f, 0.1f), 1.5f);
+    shaders.UploadLightsIfPending();
+    shaders.SetModelShader();
+    shaders.SetObjectMatrix(Matrix::Identity());
+    shaders.DrawModel(&model, 1, 1, 1, 1);
+    Shot("lit_triangle.png");
+
+    const Vector4 base(0.8f, 0.6f, 0.4f, 1.0f);
+    const CbLight& light = shaders.LightBlock();
+    for (const auto& px : {std::pair<int, int>{640, 360}, {600, 450}, {700, 300}, {560, 520}}) {
+        // Pixel centre back to the triangle's plane.
+        const float x = (px.first + 0.5f) / 1280.0f * 2.0f - 1.0f;
+        const float y = 1.0f - (px.second + 0.5f) / 720.0f * 2.0f;
+        const Vector3 c = ExpectedLit(Vector3(x, y, 0.5f), Vector3(0, 0, -1), base, 0.25f, 0.6f, light, camPos);
+        EXPECT_TRUE(ColourNear(Px::Pixel(px.first, px.second), ToByte(c.x), ToByte(c.y), ToByte(c.z), 2))
+            << px.first << "," << px.second;
+    }
+
+    // Unlit with half alpha and fog: colour = fog + f * (c * a - fog), then
+    // blended at alpha 0.5 over black.
+    device.ClearTarget(0, 0, 0, 1);
+    device.ClearDepthStencil(1.0f, 0);
+    shaders.ObjectBlock().g_LightEnable = 0;
+    CbCamera& camera = shaders.CameraBlock();
+    camera.g_DistanceFogEnable = 1;
+    camera.g_DistanceFogColor = Vector3(0.2f, 0.4f, 0.6f);
+    camera.g_DistanceFogDensity = 0.5f;
+    shaders.UploadCamera();
+    shaders.DrawModel(&model, 1, 1, 1, 0.5f);
+    camera.g_DistanceFogEnable = 0;
+    shaders.UploadCamera();
+    const float x = (640.5f) / 1280.0f * 2.0f - 1.0f, y = 1.0f - 360.5f / 720.0f * 2.0f;
+    const float d = std::sqrt(x * x + y * y + 1.5f * 1.5f);
+    const float f = std::exp(-d * 0.5f);
+    const float fog[3] = {0.2f, 0.4f, 0.6f}, rgb[3] = {0.8f, 0.6f, 0.4f};
+    int want[3];
+    for (int i = 0; i < 3; ++i) want[i] = ToByte((fog[i] + f * (rgb[i] * 0.5f - fog[i])) * 0.5f);
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), want[0], want[1], want[2], 2));
+}
