@@ -244,6 +244,19 @@ TEST_F(AudioTest, SpatialSoundsFollowTheListenerInLeftHandedSpace) {
     listener.position = Vector3(20, 0, 20);
     auto [l4, r4] = measure(Vector3(25, 0, 20));
     EXPECT_GT(r4, 2 * l4);
+
+    // Plain voices stay at the listener wherever it is and however it faces.
+    auto plain = effect->CreateInstance(false);
+    plain->Play(true, false);
+    Mix here = Render(0.3);
+    listener.position = Vector3(500, 0, -300);
+    listener.front = Vector3(-1, 0, 0);
+    plain->Play(true, false);
+    plain->Apply3D();
+    Mix there = Render(0.3);
+    EXPECT_NEAR(there.Rms(0, kSettle) / here.Rms(0, kSettle), 1.0, 0.01);
+    EXPECT_NEAR(there.Rms(1, kSettle) / here.Rms(1, kSettle), 1.0, 0.01);
+    EXPECT_NEAR(here.Rms(0, kSettle) / here.Rms(1, kSettle), 1.0, 0.01);
 }
 
 TEST_F(AudioTest, StereoSoundsArePlacedWhenPlayedIn3D) {
