@@ -422,9 +422,10 @@ Buffer BigExplosion() {
     Biquad low = Biquad::LowPass(90, 0.7), mid = Biquad::LowPass(400, 0.7);
     for (int i = 0; i < int(b.size()); ++i) {
         double t = TimeOf(i);
-        double env = std::fmin(1.0, t / 0.3) * std::pow(1.0 - t / 7.5, 1.5) * (0.8 + 0.2 * std::sin(2 * kPi * 0.6 * t));
+        double env = std::fmin(1.0, t / 0.3) * std::exp(-t / 4.0) * std::fmin(1.0, (7.5 - t) / 1.5) *
+                     (0.8 + 0.2 * std::sin(2 * kPi * 0.6 * t));
         double n = rng.Next();
-        b[i] += float(env * (1.2 * low.Process(n) + 0.15 * mid.Process(n)));
+        b[i] += float(env * (8.0 * low.Process(n) + 0.4 * mid.Process(n)));
     }
     Finish(b);
     return b;
@@ -432,20 +433,25 @@ Buffer BigExplosion() {
 
 Buffer GeneratorHum() {
     const int length = Samples(2.0), fade = Samples(0.25);
-    Buffer src(length + fade + 1);
+    // The tonal part is exactly periodic over the loop (every frequency makes
+    // a whole number of cycles in 2 s), so it needs no crossfade; the air
+    // noise is crossfaded, being uncorrelated with itself.
+    Buffer noise(length + fade + 1);
     Noise rng(24);
     Biquad air = Biquad::BandPass(250, 1.0);
-    for (size_t i = 0; i < src.size(); ++i) {
-        double t = TimeOf(int(i));
+    for (float& v : noise) v = float(air.Process(rng.Next()));
+    Buffer airLoop = LoopCrossfade(noise, length, fade);
+    Buffer b(length);
+    for (int i = 0; i < length; ++i) {
+        double t = TimeOf(i);
         // Mains hum with harmonics, an electrical whine and a mechanical
         // throb at 4 Hz.
         double hum = std::sin(2 * kPi * 50 * t) + 0.6 * std::sin(2 * kPi * 100 * t) + 0.35 * std::sin(2 * kPi * 150 * t) +
                      0.2 * std::sin(2 * kPi * 200 * t) + 0.08 * std::sin(2 * kPi * 350 * t);
         double whine = 0.05 * std::sin(2 * kPi * 1250 * t + 0.3 * std::sin(2 * kPi * 0.5 * t));
         double throb = 0.75 + 0.25 * std::sin(2 * kPi * 4 * t);
-        src[i] = float(0.5 * hum * throb + whine + 0.2 * air.Process(rng.Next()) * throb);
+        b[i] = float(0.5 * hum * throb + whine + 0.2 * airLoop[i] * throb);
     }
-    Buffer b = LoopCrossfade(src, length, fade);
     Finish(b, 0.7, false);
     return b;
 }

@@ -181,20 +181,33 @@ Image MakeSpark() {
     return img;
 }
 
-// A soft, lumpy cloud centred on (cx, cy) of radius r, shaded with noise;
-// transparent beyond r.
+// A soft, billowy cloud centred on (cx, cy) within radius r: a cluster of
+// overlapping soft balls, shaded with noise and lit from above, forced to
+// full transparency before r.
 void PaintPuff(Image& img, float cx, float cy, float r, uint32_t seed, Rgba light, Rgba dark, float density) {
+    struct Ball { float x, y, radius; };
+    std::vector<Ball> balls = {{0, 0, 0.5f}};
+    for (int k = 0; k < 7; ++k) {
+        float ang = HashNoise(k, 0, seed) * 6.2832f, dist = 0.2f + 0.22f * HashNoise(k, 1, seed);
+        balls.push_back({std::cos(ang) * dist, std::sin(ang) * dist, 0.25f + 0.15f * HashNoise(k, 2, seed)});
+    }
     for (int y = std::max(0, int(cy - r - 1)); y < std::min(img.height, int(cy + r + 2)); ++y)
         for (int x = std::max(0, int(cx - r - 1)); x < std::min(img.width, int(cx + r + 2)); ++x) {
-            float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
-            float n = FractalNoise(float(x) * 2, float(y) * 2, img.width * 2, 16, 5, seed);
-            float ang = std::atan2(dy, dx);
-            float lumps = ValueNoise(std::cos(ang) * 2.5f + 9, std::sin(ang) * 2.5f + 9, 32, seed + 1);
-            float edge = r * (0.7f + 0.3f * lumps);  // never beyond r
-            float d = std::hypot(dx, dy) / edge;
-            float a = SmoothStep(1.0f, 0.25f, d) * (0.55f + 0.45f * n) * density;
+            float px = (x + 0.5f - cx) / r, py = (y + 0.5f - cy) / r;
+            float d = std::hypot(px, py);
+            float body = 0, shade = 0;
+            for (const Ball& b : balls) {
+                float q = std::hypot(px - b.x, py - b.y) / b.radius;
+                float w = std::exp(-q * q);
+                body += w;
+                shade += w * Clamp01(0.5f - (py - b.y) / b.radius * 0.5f);  // each ball lit on top
+            }
+            if (body <= 0) continue;
+            float n = FractalNoise(float(x), float(y), img.width, std::max(2, int(img.width / (r * 0.7f))), 3, seed);
+            float wisps = SmoothStep(0.2f, 0.8f, n);
+            float a = (1 - std::exp(-body * 1.3f)) * (0.35f + 0.65f * wisps) * SmoothStep(1.0f, 0.6f, d) * density;
             if (a <= 0) continue;
-            float t = Clamp01(0.5f + (n - 0.5f) * 1.6f - dy / r * 0.25f);  // lit from above
+            float t = Clamp01(0.25f + 0.6f * shade / body + (n - 0.5f) * 0.5f);
             Over(img, x, y, MakeRgba(Lerp(dark.r, light.r, t) / 255.0f, Lerp(dark.g, light.g, t) / 255.0f,
                                      Lerp(dark.b, light.b, t) / 255.0f, 1), a);
         }
