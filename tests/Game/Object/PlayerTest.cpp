@@ -1,0 +1,293 @@
+// The player driven through injected input frames, on hand-made floors and
+// walls inside a real (headless) game scene.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "../Stage/TestGeometry.h"
+#include "Framework/Audio/Audio.h"
+#include "Framework/Platform/Input.h"
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+#include "Scene/Hud.h"
+
+using Platform::Input;
+using Platform::InputFrame;
+using PKey = Platform::Key;
+
+namespace {
+
+InputFrame Keys(std::initializer_list<PKey> keys) {
+    InputFrame f;
+    for (PKey k : keys) f.Set(k);
+    return f;
+}
+
+InputFrame MouseMove(int dx, int dy) {
+    InputFrame f;
+    f.relativeCursor = true;
+    f.cursor = Platform::Point{dx, dy};
+    return f;
+}
+
+}  // namespace
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Input::GetInstance().Reset();
+        scene_ = std::make_unique<GameScene>();
+        // Replace the level by a plain floor at height 0.
+        stage().Clear();
+        floor_ = testgeo::MakeFloor(0.0f, -200, 200, -200, 200);
+        testgeo::AddStructure(stage(), floor_.get(), 0);
+    }
+    void TearDown() override {
+        scene_.reset();
+        Input::GetInstance().Reset();
+    }
+    Stage& stage() { return *scene_->GetStage(); }
+    Player& player() { return *scene_->GetPlayer(); }
+    Vector3 Eye() { return player().GetPosition(); }
+    void Step(const InputFrame& frame, int frames = 1) {
+        for (int i = 0; i < frames; ++i) {
+            Input::GetInstance().SetFrame(frame);
+            player().Update();
+        }
+    }
+    void PlaceEye(float x, float y, float z) {
+        Matrix m = *player().GetMatrix();
+        m._41 = x;
+        m._42 = y;
+        m._43 = z;
+        player().SetMatrix(m);
+    }
+
+    std::unique_ptr<GameScene> scene_;
+    std::unique_ptr<VeModel> floor_;
+};
+
+TEST_F(PlayerTest, StartsAtTheEntranceWithFullHealth) {
+    EXPECT_NEAR(Eye().x, 20.0f, 1e-6f);
+    EXPECT_NEAR(Eye().y, 6.0f, 1e-6f);
+    EXPECT_NEAR(Eye().z, 0.0f, 1e-6f);
+    EXPECT_EQ(player().GetHp(), 10);
+    EXPECT_TRUE(player().IsAlive());
+    EXPECT_EQ(player().GetReserveAmmo(), 300);
+    EXPECT_EQ(player().GetCursorCentre(), Input::GetInstance().ClientToScreen(Platform::Point{640, 360}));
+    EXPECT_TRUE(player().IsPushCircle());
+    EXPECT_FLOAT_EQ(player().GetPushRadius(), 2.0f);
+}
+
+TEST_F(PlayerTest, OpposingKeysMoveNothingAndResetTheBob) {
+    Step(Keys({PKey::W}), 10);
+    EXPECT_EQ(player().GetBobAngle(), 50);
+    const Vector3 before = Eye();
+    Step(Keys({PKey::W, PKey::S}));
+    EXPECT_EQ(player().GetBobAngle(), 0);
+    EXPECT_NEAR((Eye() - before).Length(), 0.0f, 1e-6f);
+    Step(Keys({PKey::A, PKey::D}));
+    EXPECT_NEAR((Eye() - before).Length(), 0.0f, 1e-6f);
+}
+
+TEST_F(PlayerTest, DiagonalMovementIsAsFastAsStraight) {
+    Vector3 start = Eye();
+    Step(Keys({PKey::W}));
+    Vector3 straight = Eye() - start;
+    EXPECT_NEAR(straight.z, 0.2f, 1e-5f);
+    EXPECT_NEAR(straight.x, 0.0f, 1e-5f);
+
+    start = Eye();
+    Step(Keys({PKey::W, PKey::D}));
+    Vector3 diagonal = Eye() - start;
+    EXPECT_NEAR(diagonal.Length(), 0.2f, 1e-5f);
+    EXPECT_NEAR(diagonal.x, diagonal.z, 1e-5f);
+    EXPECT_GT(diagonal.x, 0.0f);
+}
+
+TEST_F(PlayerTest, MovementFollowsTheYaw) {
+    Step(MouseMove(900, 0));  // +90 degrees: forward is +x
+    EXPECT_NEAR(player().GetYaw(), 90.0f, 1e-4f);
+    const Vector3 start = Eye();
+    Step(Keys({PKey::W}));
+    EXPECT_NEAR(Eye().x - start.x, 0.2f, 1e-5f);
+    EXPECT_NEAR(Eye().z - start.z, 0.0f, 1e-5f);
+    const Vector3 forward = player().GetForward();
+    EXPECT_NEAR(forward.x, 1.0f, 1e-5f);
+}
+
+TEST_F(PlayerTest, PitchStopsAtEightyAndTheCursorGoesBack) {
+    Step(MouseMove(0, 2000));
+    EXPECT_FLOAT_EQ(player().GetPitch(), 80.0f);
+    EXPECT_LT(player().GetForward().y, -0.98f) << "positive pitch looks down";
+    EXPECT_EQ(Input::GetInstance().GetCursorPos(), player().GetCursorCentre());
+    Step(MouseMove(0, -5000));
+    EXPECT_FLOAT_EQ(player().GetPitch(), -80.0f);
+
+    // A recoil kick passes the limit until the next mouse step.
+    player().AddPitch(-1.0f);
+    EXPECT_FLOAT_EQ(player().GetPitch(), -81.0f);
+    Step(InputFrame{});
+    EXPECT_FLOAT_EQ(player().GetPitch(), -80.0f);
+
+    // Small motions are not lost: 3 pixels turn by 0.3 degrees.
+    Step(MouseMove(3, 0));
+    EXPECT_NEAR(player().GetYaw(), 0.3f, 1e-5f);
+}
+
+TEST_F(PlayerTest, GroundRaySettlesTheEyeOnlyWhileMoving) {
+    PlaceEye(0, 9, 0);
+    Step(InputFrame{}, 5);
+    EXPECT_NEAR(Eye().y, 9.0f, 1e-5f) << "standing still never snaps to the ground";
+    Step(Keys({PKey::W}));
+    EXPECT_NEAR(Eye().y, 6.0f, 1e-4f);
+
+    // A raised floor lifts the eye to 6 above it.
+    auto platform = testgeo::MakeFloor(1.5f, -10, 10, 5, 20);
+    testgeo::AddStructure(stage(), platform.get(), 0);
+    PlaceEye(0, 6, 5.5f);
+    Step(Keys({PKey::W}));
+    EXPECT_NEAR(Eye().y, 7.5f, 1e-4f);
+    stage().Clear();
+}
+
+TEST_F(PlayerTest, OverAGapTheEyeHeightIsKept) {
+    stage().Clear();  // nothing under the player at all
+    PlaceEye(0, 7.3f, 0);
+    Step(Keys({PKey::W}), 10);
+    EXPECT_NEAR(Eye().y, 7.3f, 1e-5f);
+    EXPECT_NEAR(Eye().z, 2.0f, 1e-4f);
+}
+
+TEST_F(PlayerTest, WallsKeepAClearanceOfOne) {
+    auto wall = testgeo::MakeWallZ(10.0f, -50, 50, -10, 20);
+    testgeo::AddStructure(stage(), wall.get(), 0);
+    PlaceEye(0, 6, 0);
+    Step(Keys({PKey::W}), 100);
+    EXPECT_NEAR(Eye().z, 9.0f, 1e-3f);
+    // Sliding along the wall at 45 degrees keeps the same clearance.
+    Step(MouseMove(450, 0));
+    Step(Keys({PKey::W}), 50);
+    EXPECT_NEAR(Eye().z, 9.0f, 0.05f);
+    EXPECT_GT(Eye().x, 3.0f);
+    stage().Clear();
+}
+
+TEST_F(PlayerTest, FurniturePushesEvenWhenStandingStill) {
+    Object* chair = new Object();
+    chair->SetMatrix(Matrix::CreateTranslation(20.5f, 0, 0));
+    chair->SetPushShape(true, true, 2.0f, false, 0, 0, 0, 0);
+    stage().Add(chair);
+    Step(InputFrame{});
+    EXPECT_NEAR(std::fabs(Eye().x - 20.5f), 2.0f, 1e-4f);
+}
+
+TEST_F(PlayerTest, LivingZombiesPushOnlyAMovingPlayer) {
+    auto* enemy = new EnemyBase();
+    enemy->SetPushShape(true, true, 1.5f, false, 0, 0, 0, 0);
+    enemy->SetGroundOffset(5.0f);
+    enemy->SetMatrix(Matrix::CreateTranslation(22.0f, 5.0f, 0.2f));
+    scene_->GetEnemyList()->Add(enemy);
+
+    Step(InputFrame{});
+    EXPECT_NEAR(Eye().x, 20.0f, 1e-5f) << "standing still is never pushed by zombies";
+    Step(Keys({PKey::W}));
+    // Feet at (20, 0, 0.2), the zombie's base at (22, 0, 0.2): overlap 1.5.
+    EXPECT_NEAR(Eye().x, 18.5f, 1e-4f);
+    EXPECT_NEAR(Eye().y, 6.0f, 1e-4f);
+
+    enemy->SetAlive(false);
+    enemy->SetMatrix(Matrix::CreateTranslation(Eye().x + 1.0f, 5.0f, Eye().z + 0.2f));
+    const float x = Eye().x;
+    Step(Keys({PKey::W}));
+    EXPECT_NEAR(Eye().x, x, 1e-5f) << "a dead zombie does not push";
+}
+
+TEST_F(PlayerTest, DamageStopsAtZeroAndIsIgnoredOnceDead) {
+    Hud& hud = *scene_->GetHud();
+    player().Damage(8, Vector3());
+    EXPECT_EQ(player().GetHp(), 2);
+    EXPECT_FLOAT_EQ(hud.GetDamageFlash(), 1.0f);
+    player().Damage(3, Vector3());
+    EXPECT_EQ(player().GetHp(), 0);
+    EXPECT_FALSE(player().IsAlive());
+    hud.SetDamageFlash(0.0f);
+    player().Damage(5, Vector3());
+    EXPECT_EQ(player().GetHp(), 0);
+    EXPECT_FLOAT_EQ(hud.GetDamageFlash(), 0.0f) << "a dead player is not flashed again";
+}
+
+TEST_F(PlayerTest, FloorTracksTheEyeHeight) {
+    stage().Clear();
+    PlaceEye(0, -30, 0);
+    Step(Keys({PKey::W}));
+    EXPECT_EQ(player().GetCurrentFloor(), 1);
+    PlaceEye(0, -60, 0);
+    Step(InputFrame{});
+    EXPECT_EQ(player().GetCurrentFloor(), 2);
+}
+
+TEST_F(PlayerTest, FootstepsEveryThirtySixMovingFrames) {
+    Step(Keys({PKey::W}), 35);
+    EXPECT_EQ(player().GetFootstepCount(), 0);
+    Step(Keys({PKey::W}));
+    EXPECT_EQ(player().GetFootstepCount(), 1);
+    Step(InputFrame{});  // standing resets the phase
+    Step(Keys({PKey::W}), 35);
+    EXPECT_EQ(player().GetFootstepCount(), 1);
+    Step(Keys({PKey::W}), 37);
+    EXPECT_EQ(player().GetFootstepCount(), 3);
+}
+
+TEST_F(PlayerTest, ArmFollowsTheViewWithTheBob) {
+    Step(Keys({PKey::W}), 18);  // bob angle 90: the arm is 0.04 higher
+    const ModelPart& arm = *player().GetParts()[0];
+    const Matrix expected = player().ArmMatrix(0.04f);
+    for (int k = 0; k < 16; ++k) EXPECT_NEAR((&arm.local._11)[k], (&expected._11)[k], 1e-5f);
+    const Matrix world = arm.local * player().GetMatrixRef();
+    for (int k = 0; k < 16; ++k) EXPECT_NEAR((&arm.world._11)[k], (&world._11)[k], 1e-5f);
+}
+
+// Sounds: a loopback audio device renders nothing audible but plays for real.
+class PlayerSoundTest : public PlayerTest {
+protected:
+    void SetUp() override {
+        AudioManager::GetInstance().Release();
+        audio_ = AudioManager::GetInstance().InitLoopback(44100);
+        PlayerTest::SetUp();
+    }
+    void TearDown() override {
+        PlayerTest::TearDown();
+        AudioManager::GetInstance().Release();
+    }
+    bool audio_ = false;
+};
+
+TEST_F(PlayerSoundTest, HeartBeatLoopsAtTwoOfTenAndIsSilentAtThree) {
+    ASSERT_TRUE(audio_);
+    const auto& heart = player().GetHeartSound();
+    if (!heart || !heart->HasVoice()) GTEST_SKIP() << "Data/Sound/heart.wav is not available";
+    player().Damage(7, Vector3());
+    Step(InputFrame{});
+    EXPECT_FALSE(heart->IsPlaying()) << "3 of 10";
+    player().Damage(1, Vector3());
+    Step(InputFrame{});
+    EXPECT_TRUE(heart->IsPlaying()) << "2 of 10";
+    EXPECT_NEAR(heart->GetVolume(), 0.8f, 1e-6f);
+}
+
+TEST_F(PlayerSoundTest, FirstFootstepSoundsAfterThirtySixMovingFrames) {
+    ASSERT_TRUE(audio_);
+    AudioManager& audio = AudioManager::GetInstance();
+    const size_t before = audio.KeepAliveCount();
+    Step(Keys({PKey::W}), 35);
+    EXPECT_EQ(audio.KeepAliveCount(), before);
+    Step(Keys({PKey::W}));
+    if (player().GetFootstepCount() == 1 && audio.KeepAliveCount() == before)
+        GTEST_SKIP() << "Data/Sound/walkSound.wav is not available";
+    EXPECT_EQ(audio.KeepAliveCount(), before + 1) << "one footstep voice is playing";
+}

@@ -1,0 +1,177 @@
+// The game scene run headless: fade-in, the end check and its ending, the
+// camera, the ending's shake, and teardown.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Math/Random.h"
+#include "Framework/Platform/Input.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Object/Gun.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+#include "Scene/Hud.h"
+
+using Platform::Input;
+
+class GameSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Input::GetInstance().Reset();
+        Input::GetInstance().SetFrame(Platform::InputFrame{});
+        scene_ = std::make_unique<GameScene>();
+    }
+    void TearDown() override {
+        scene_.reset();
+        Input::GetInstance().Reset();
+    }
+    // Frames until the scene asks for a result (or the limit).
+    int RunUntilResult(int limit) {
+        for (int i = 1; i <= limit; ++i) {
+            scene_->Update();
+            if (scene_->GetRequestedResult() != -1) return i;
+        }
+        return -1;
+    }
+    std::unique_ptr<GameScene> scene_;
+};
+
+TEST_F(GameSceneTest, OwnsEveryPartOfTheGame) {
+    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying);
+    ASSERT_NE(scene_->GetEnemyList(), nullptr);
+    ASSERT_NE(scene_->GetStage(), nullptr);
+    ASSERT_NE(scene_->GetHud(), nullptr);
+    ASSERT_NE(scene_->GetEffectList(), nullptr);
+    ASSERT_NE(scene_->GetPlayer(), nullptr);
+    ASSERT_NE(scene_->GetGun(), nullptr);
+    EXPECT_EQ(scene_->GetEffectList()->GetScene(), scene_.get());
+    EXPECT_EQ(scene_->GetEnemyList()->GetScene(), scene_.get());
+    EXPECT_EQ(scene_->GetStage()->GetGameScene(), scene_.get());
+    EXPECT_EQ(scene_->GetHud()->GetMode(), Hud::kGame);
+    EXPECT_EQ(scene_->GetSceneTexture().GetWidth(), 1280);
+    EXPECT_EQ(scene_->GetSceneTexture().GetHeight(), 720);
+    EXPECT_TRUE(scene_->GetSceneTexture().IsRenderTarget());
+    EXPECT_FALSE(scene_->GetStage()->GetObjects().empty());
+}
+
+TEST_F(GameSceneTest, HidesTheCursorWhileItLives) {
+    const int during = Input::GetInstance().CursorCounter();
+    scene_.reset();
+    EXPECT_EQ(Input::GetInstance().CursorCounter(), during + 1);
+}
+
+TEST_F(GameSceneTest, FirstFramesFadeInFromBlack) {
+    Hud& hud = *scene_->GetHud();
+    EXPECT_FLOAT_EQ(hud.GetFade(), 1.0f);
+    scene_->Update();
+    EXPECT_NEAR(hud.GetFade(), 0.95f, 1e-5f);
+    EXPECT_FLOAT_EQ(hud.GetFadeColour(), 0.0f);
+    for (int i = 1; i < 20; ++i) scene_->Update();
+    EXPECT_NEAR(hud.GetFade(), 0.0f, 1e-5f);
+    scene_->Update();
+    EXPECT_FLOAT_EQ(hud.GetFade(), 0.0f);
+    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying);
+}
+
+TEST_F(GameSceneTest, DeathEndsTheGameAfterTheDelayAndTheFade) {
+    for (int i = 0; i < 20; ++i) scene_->Update();  // the fade-in is over
+    ASSERT_FLOAT_EQ(scene_->GetHud()->GetFade(), 0.0f);
+    scene_->GetPlayer()->Damage(10, Vector3());
+    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying) << "noticed at the end of the frame";
+    scene_->Update();
+    EXPECT_EQ(scene_->GetState(), GameScene::kEnding);
+    EXPECT_FLOAT_EQ(scene_->GetHud()->GetFadeColour(), 0.0f);
+    // 239 frames of delay, then +0.01 a frame: 1.0 is reached on about the
+    // 100th fade step; the request comes in the update after that.
+    const int frames = RunUntilResult(600);
+    EXPECT_GE(frames, 330);
+    EXPECT_LE(frames, 345);
+    EXPECT_EQ(scene_->GetRequestedResult(), 0);
+    EXPECT_GE(scene_->GetHud()->GetFade(), 1.0f);
+}
+
+TEST_F(GameSceneTest, DestroyedCoreWinsWithAWhiteFade) {
+    scene_->GetStage()->MarkCoreDestroyedForTest();
+    scene_->Update();
+    EXPECT_EQ(scene_->GetState(), GameScene::kEnding);
+    EXPECT_FLOAT_EQ(scene_->GetHud()->GetFadeColour(), 1.0f);
+    EXPECT_GT(RunUntilResult(600), 0);
+    EXPECT_EQ(scene_->GetRequestedResult(), 1);
+}
+
+TEST_F(GameSceneTest, ClearWinsWhenThePlayerDiesInTheSameFrameAsTheCore) {
+    scene_->GetStage()->MarkCoreDestroyedForTest();
+    scene_->GetPlayer()->Damage(10, Vector3());
+    EXPECT_GT(RunUntilResult(600), 0);
+    EXPECT_EQ(scene_->GetRequestedResult(), 1);
+}
+
+TEST_F(GameSceneTest, DeadPlayerSinksAndLooksUpDuringTheEnding) {
+    Player& player = *scene_->GetPlayer();
+    player.Damage(10, Vector3());
+    for (int i = 0; i < 120; ++i) scene_->Update();
+    EXPECT_FLOAT_EQ(player.GetPitch(), -80.0f);
+    EXPECT_FLOAT_EQ(player.GetArmAngles().x, -270.0f);
+    EXPECT_NEAR(player.GetEyeHeight(), 6.0f - 0.01f * 119, 1e-3f);
+    // Further hits are ignored while ending.
+    player.Damage(1, Vector3());
+    EXPECT_EQ(player.GetHp(), 0);
+}
+
+TEST_F(GameSceneTest, CameraLooksAlongThePlayerWithTheGameProjection) {
+    scene_->SetCamera();
+    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
+    const Vector3 eye = scene_->GetPlayer()->GetPosition();
+    EXPECT_NEAR(camera.g_CamPos.x, eye.x, 1e-4f);
+    EXPECT_NEAR(camera.g_CamPos.y, eye.y, 1e-4f);
+    EXPECT_NEAR(camera.g_CamPos.z, eye.z, 1e-4f);
+    const Matrix& p = camera.g_mP;
+    EXPECT_NEAR(p._11, 0.9742786f, 1e-6f);
+    EXPECT_NEAR(p._22, 1.7320508f, 1e-6f);
+    EXPECT_NEAR(p._33, 1.00001f, 1e-6f);
+    EXPECT_NEAR(p._34, 1.0f, 1e-6f);
+    EXPECT_NEAR(p._43, -0.0100001f, 1e-7f);
+    EXPECT_NEAR(p._44, 0.0f, 1e-7f);
+    // The forward direction maps to view +z.
+    const Vector3 ahead = eye + scene_->GetPlayer()->GetForward() * 10.0f;
+    const Vector3 v = Vector3::Transform(ahead, camera.g_mV);
+    EXPECT_NEAR(v.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(v.y, 0.0f, 1e-4f);
+    EXPECT_NEAR(v.z, 10.0f, 1e-4f);
+}
+
+TEST_F(GameSceneTest, EndingShakesThePictureByUpToFivePixels) {
+    scene_->Draw2D();
+    EXPECT_EQ(scene_->GetLastShakeX(), 0.0f);
+    EXPECT_EQ(scene_->GetLastShakeY(), 0.0f);
+    scene_->GetPlayer()->Damage(10, Vector3());
+    scene_->Update();
+    Math::SeedRand(7);
+    bool moved = false;
+    for (int i = 0; i < 60; ++i) {
+        scene_->Draw2D();
+        EXPECT_LE(std::fabs(scene_->GetLastShakeX()), 5.0f);
+        EXPECT_LE(std::fabs(scene_->GetLastShakeY()), 5.0f);
+        moved = moved || scene_->GetLastShakeX() != 0.0f || scene_->GetLastShakeY() != 0.0f;
+    }
+    EXPECT_TRUE(moved);
+}
+
+TEST_F(GameSceneTest, GunSitsInTheArmsHand) {
+    scene_->GetGun()->Update();
+    const ModelPart& arm = *scene_->GetPlayer()->GetParts()[0];
+    const Vector3 hand = Vector3::Transform(Vector3(0, -2.2f, 0), arm.world);
+    const Vector3 gun = scene_->GetGun()->GetPosition();
+    EXPECT_NEAR((gun - hand).Length(), 0.0f, 1e-4f);
+    // Its forward axis is the view direction.
+    const Matrix& m = scene_->GetGun()->GetMatrixRef();
+    const Vector3 forward = scene_->GetPlayer()->GetForward();
+    EXPECT_NEAR(m._31, forward.x, 1e-5f);
+    EXPECT_NEAR(m._32, forward.y, 1e-5f);
+    EXPECT_NEAR(m._33, forward.z, 1e-5f);
+    const Vector3 muzzle = Vector3::Transform(Vector3(0, 0.24f, 1.75f), m);
+    EXPECT_NEAR((scene_->GetGun()->GetMuzzle() - muzzle).Length(), 0.0f, 1e-5f);
+}
