@@ -109,6 +109,19 @@ bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug,
         return false;
     }
 
+    glGenFramebuffers(1, &depthFbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthFbo_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depth_->GetGLTexture(), 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    const bool depthComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!depthComplete) {
+        errorText = "Zバッファ作成失敗";
+        Release();
+        return false;
+    }
+
     SetBackBufferAsTarget();
     SetViewport(0, 0, width, height);
 
@@ -155,11 +168,13 @@ void GraphicsDevice::Release() {
         white_.reset();
         if (sampler1_) ReleaseSamplerState(sampler1_.get());
         if (sampler0_) ReleaseSamplerState(sampler0_.get());
+        if (depthFbo_ != 0) glDeleteFramebuffers(1, &depthFbo_);
         depth_.reset();
         backBuffer_.reset();
     }
     for (auto& b : buffers_) b = DynamicBuffer{};
     vaos_[0] = vaos_[1] = vaos_[2] = 0;
+    depthFbo_ = 0;
     sampler0_.reset();
     sampler1_.reset();
     white_.reset();
@@ -193,22 +208,38 @@ void GraphicsDevice::SetBackBufferAsTarget() {
 
 void GraphicsDevice::ClearTarget(float r, float g, float b, float a) {
     if (!ready_) return;
+    GLint previous = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(r, g, b, a);
-    glClear(GL_COLOR_BUFFER_BIT);
+    const GLfloat colour[4] = {r, g, b, a};
+    glClearBufferfv(GL_COLOR, 0, colour);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previous));
 }
 
 void GraphicsDevice::ClearDepthStencil(float depth, uint8_t stencil) {
     if (!ready_) return;
-    // A clear ignores the depth state in the original renderer; GL honours
-    // the write mask, so open it for the clear and restore it.
+    GLint previous = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
+    // A clear is not limited by the depth write mask or the scissor.
     GLboolean mask = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
     glDepthMask(GL_TRUE);
-    glClearDepth(depth);
-    glClearStencil(stencil);
-    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glStencilMask(0xFF);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glClearBufferfi(GL_DEPTH_STENCIL, 0, depth, stencil);
+    if (depthFbo_ != 0) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthFbo_);
+        glClearBufferfv(GL_DEPTH, 0, &depth);
+    }
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previous));
     glDepthMask(mask);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
 void GraphicsDevice::SetViewport(int x, int y, int width, int height) {

@@ -73,7 +73,10 @@ public:
     void Present();
 
     void SetBackBufferAsTarget();
+    // Clears the back buffer, whichever target is bound.
     void ClearTarget(float r, float g, float b, float a);
+    // Clears the device's depth: the window's depth buffer and the depth
+    // texture of the render targets alike (one depth buffer to the game).
     void ClearDepthStencil(float depth, uint8_t stencil);
     void SetViewport(int x, int y, int width, int height);
     void GetViewport(int& width, int& height) const;
@@ -163,6 +166,7 @@ private:
     std::unique_ptr<SamplerState> sampler0_, sampler1_;
     RasterizerState cullStates_[3];
     unsigned generation_ = 0;
+    unsigned depthFbo_ = 0;  // framebuffer holding only the depth texture, for clears
     int targetWidth_ = 0, targetHeight_ = 0;
     int viewportWidth_ = 0, viewportHeight_ = 0;
     bool anisotropy_ = false;

@@ -331,6 +331,43 @@ TEST_F(Rendering, OffScreenPictureDrawnAsSpriteIsUpright) {
     EXPECT_TRUE(ColourNear(Px::Pixel(10, 710), 0, 0, 255, 0));
 }
 
+TEST_F(Rendering, OneDepthClearServesBackBufferAndRenderTargets) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    VeTexture picture;
+    TextureDesc desc;
+    desc.width = 1280;
+    desc.height = 720;
+    desc.bindFlags = kBindShaderResource | kBindRenderTarget;
+    ASSERT_TRUE(picture.Create(desc));
+    auto red = SolidTexture(255, 0, 0);
+    auto green = SolidTexture(0, 255, 0);
+    auto drawAtDepth = [&](const VeTexture* t, float z) {
+        shaders.Begin2D(false, false);  // depth test and writes stay on
+        shaders.SetTransform(Matrix::CreateTranslation(0, 0, z));
+        shaders.DrawTexture(t, 0, 0, 200, 200, nullptr, nullptr, Vector2(0.5f, 0.5f));
+        shaders.SetTransform(Matrix::Identity());
+        shaders.End2D();
+    };
+    picture.SetAsRenderTarget();
+    picture.Clear(0, 0, 0, 1);
+    device.ClearDepthStencil(1.0f, 0);
+    drawAtDepth(red.get(), 0.3f);
+    drawAtDepth(green.get(), 0.6f);  // behind: hidden
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 0, 0, 0));
+    // Cleared while the back buffer is bound, as the frame routine does.
+    device.SetBackBufferAsTarget();
+    device.ClearDepthStencil(1.0f, 0);
+    picture.SetAsRenderTarget();
+    drawAtDepth(green.get(), 0.6f);
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 0, 255, 0, 0));
+    // ClearTarget clears the back buffer even while the picture is bound.
+    device.ClearTarget(0, 0, 1, 1);
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 0, 255, 0, 0));
+    device.SetBackBufferAsTarget();
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 0, 0, 255, 0));
+}
+
 namespace {
 
 // A cube of half-size 1 in the game's convention: left-handed, front faces
