@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace datagen {
+namespace synth {
 
 constexpr int kSampleRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
@@ -64,4 +65,5 @@ struct Biquad {
 // Writes mono 16-bit PCM at kSampleRate; samples are clamped to -1..1.
 bool WriteWav(const std::string& path, const std::vector<float>& samples);
 
+}  // namespace synth
 }  // namespace datagen

@@ -9,6 +9,7 @@
 #include <fstream>
 
 namespace datagen {
+namespace synth {
 
 bool WriteWav(const std::string& path, const std::vector<float>& samples) {
     if (!EnsureParentDir(path)) return false;
@@ -458,7 +459,10 @@ Buffer GeneratorHum() {
 
 }  // namespace
 
+}  // namespace synth
+
 bool WriteSounds(const std::string& outDir) {
+    using namespace synth;
     struct Entry { const char* name; Buffer (*make)(); };
     static const Entry entries[] = {
         {"fire.wav", Fire},

@@ -12,6 +12,7 @@
 #include <vector>
 
 namespace datagen {
+namespace paint {
 
 // A single-channel coverage (or intensity) map, 0..1.
 struct Mask {
@@ -127,4 +128,5 @@ Image MakeSplatter(int size, uint32_t seed, Rgba light, Rgba dark);
 bool WriteHudTextures(const std::string& outDir, const Font& font);
 bool WriteEffectTextures(const std::string& outDir);
 
+}  // namespace paint
 }  // namespace datagen

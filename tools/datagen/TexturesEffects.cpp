@@ -7,6 +7,7 @@
 #include <cstdio>
 
 namespace datagen {
+namespace paint {
 
 namespace {
 
@@ -299,4 +300,5 @@ bool WriteEffectTextures(const std::string& outDir) {
     return ok;
 }
 
+}  // namespace paint
 }  // namespace datagen

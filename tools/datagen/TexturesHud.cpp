@@ -6,6 +6,7 @@
 #include <cstdio>
 
 namespace datagen {
+namespace paint {
 
 namespace {
 
@@ -480,4 +481,5 @@ bool WriteHudTextures(const std::string& outDir, const Font& font) {
     return ok;
 }
 
+}  // namespace paint
 }  // namespace datagen
