@@ -11,7 +11,6 @@
 #include <iterator>
 
 namespace datagen {
-namespace paint {
 
 namespace {
 const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
@@ -186,10 +185,7 @@ void BlendMask(Image& img, const Mask& m, Rgba c, float strength) {
         for (int x = 0; x < img.width && x < m.width; ++x) Over(img, x, y, c, m.At(x, y) * strength);
 }
 
-}  // namespace paint
-
 bool WriteTextures(const std::string& outDir) {
-    using namespace paint;
     const Font* font = UiFont();
     if (!font) return false;
     bool ok = WriteHudTextures(outDir, *font);

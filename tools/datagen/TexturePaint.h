@@ -12,7 +12,6 @@
 #include <vector>
 
 namespace datagen {
-namespace paint {
 
 // A single-channel coverage (or intensity) map, 0..1.
 struct Mask {
@@ -128,5 +127,4 @@ Image MakeSplatter(int size, uint32_t seed, Rgba light, Rgba dark);
 bool WriteHudTextures(const std::string& outDir, const Font& font);
 bool WriteEffectTextures(const std::string& outDir);
 
-}  // namespace paint
 }  // namespace datagen

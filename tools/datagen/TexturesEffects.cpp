@@ -7,7 +7,6 @@
 #include <cstdio>
 
 namespace datagen {
-namespace paint {
 
 namespace {
 
@@ -300,5 +299,4 @@ bool WriteEffectTextures(const std::string& outDir) {
     return ok;
 }
 
-}  // namespace paint
 }  // namespace datagen

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 namespace datagen {
-namespace paint {
 
 namespace {
 
@@ -481,5 +480,4 @@ bool WriteHudTextures(const std::string& outDir, const Font& font) {
     return ok;
 }
 
-}  // namespace paint
 }  // namespace datagen
