@@ -284,7 +284,8 @@ Image MakeBloodFrame() {
             float dots = HashNoise(x / 6, y / 6, seed + 9);
             if (d < 190 && dots > 0.985f) a = std::fmax(a, 0.8f * SmoothStep(190, 120, d));
             if (a <= 0) continue;
-            float dark = 0.45f + 0.35f * FractalNoise(float(x), float(y), 1280, 40, 3, seed + 1) + 0.2f * SmoothStep(60, 0, d) * -1.0f;
+            // Darker, dried blood right at the edge.
+            float dark = 0.45f + 0.35f * FractalNoise(float(x), float(y), 1280, 40, 3, seed + 1) - 0.2f * SmoothStep(60, 0, d);
             Over(img, x, y, MakeRgba(0.75f * dark + 0.1f, 0.02f, 0.02f, std::fmin(1.0f, 0.85f + 0.15f * n)), a);
         }
     return img;

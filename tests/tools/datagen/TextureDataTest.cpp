@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <stb_image.h>
+#include <unistd.h>
+
+#include "tools/datagen/DataGen.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -227,6 +233,26 @@ TEST(TextureData, OverlayPicturesHaveTransparentGround) {
         for (size_t i = 3; i < p.px.size(); i += 4) maxAlpha = std::max(maxAlpha, int(p.px[i]));
         EXPECT_GT(maxAlpha, 180);
     }
+}
+
+TEST(TextureData, RegeneratingGivesTheSameBytesAsTheBuild) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("morvane_textures_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    ASSERT_TRUE(datagen::WriteTextures(dir.string()));
+    auto bytes = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        fs::path built = fs::path(MORVANE_BINARY_DIR) / "Data" / entry.path().filename();
+        EXPECT_TRUE(bytes(entry.path()) == bytes(built));
+        ++files;
+    }
+    EXPECT_EQ(files, 31);
+    fs::remove_all(dir);
 }
 
 }  // namespace
