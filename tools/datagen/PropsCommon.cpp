@@ -145,6 +145,13 @@ void BoxFront(Mesh& mesh, const Vector3& mn, const Vector3& mx, int frontMateria
     mesh.Append(box, Matrix::Identity());
 }
 
+void TurnInside(Mesh& mesh) {
+    for (auto& prim : mesh.Primitives()) {
+        for (auto& v : prim.vertices) v.n = -v.n;
+        for (size_t i = 0; i + 2 < prim.indices.size(); i += 3) std::swap(prim.indices[i + 1], prim.indices[i + 2]);
+    }
+}
+
 Mesh RayBoxes(const std::vector<std::pair<Vector3, Vector3>>& boxes) {
     Mesh mesh;
     mesh.Use(0);

@@ -58,6 +58,10 @@ void BakeLight(Mesh& mesh, float minY, float maxY, float ambient = 0.55f);
 void BoxFront(Mesh& mesh, const Vector3& mn, const Vector3& mx, int frontMaterial, int otherMaterial,
               float uvScale = 0.0f, Vector2 frontUv0 = {0, 0}, Vector2 frontUv1 = {1, 1});
 
+// Turns a closed mesh inside out (winding and normals), for domes seen
+// from within.
+void TurnInside(Mesh& mesh);
+
 // A closed low-poly box used by the hit-test models.
 Mesh RayBoxes(const std::vector<std::pair<Vector3, Vector3>>& boxes);
 Model RayModel(const std::string& name, const std::vector<std::pair<Vector3, Vector3>>& boxes);

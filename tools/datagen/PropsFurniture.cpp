@@ -167,8 +167,8 @@ bool WriteFurniture(const std::string& outDir) {
         m.Use(0);
         for (int b = 0; b < 10; ++b) {
             const float y = 0.35f + (b % 4) * 2.9f;
-            const float x = -8.5f + (b * 37 % 17);
             const float w = 1.0f + HashNoise(b, 1, 741) * 1.2f, h = 1.0f + HashNoise(b, 2, 741) * 1.2f;
+            const float x = -9.5f + w + HashNoise(b, 3, 741) * (19.0f - 2 * w);
             m.AddBox({x - w, y, -1.3f}, {x + w, y + h, 1.3f}, 0.0f);
         }
         BakeLight(m, 0, 12);

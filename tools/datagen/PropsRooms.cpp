@@ -210,8 +210,8 @@ bool WriteRooms(const std::string& outDir) {
         Mesh sky;
         sky.Use(3);
         sky.AddSphere({0, 0, 0}, {300, 300, 300}, 24, 12);
-        Matrix flip = Matrix::CreateScale(1, 1, -1);  // a mirror turns the faces inwards
-        m.Append(sky, flip);
+        TurnInside(sky);
+        m.Append(sky, Matrix::Identity());
         Image ground(256, 256);
         FillNoise(ground, {86, 80, 66, 255}, 0.4f, 8, 941);
         Stains(ground, 0, 0, 256, 256, {50, 60, 40, 255}, 10, 30, 942, 0.5f);

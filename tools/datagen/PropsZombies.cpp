@@ -174,8 +174,8 @@ Mesh ZombieBody() {
     m.AddTube({0, 0.3f, 0}, {0, 0.62f, 0.02f}, 0.22f, 0.19f, 10);  // neck
     m.Use(kShirt);
     m.AddBox({-0.8f, -0.5f, -0.4f}, {0.8f, 0.42f, 0.45f}, 0.9f);     // chest
-    m.AddSphere({-0.72f, 0.2f, 0.0f}, {0.3f, 0.26f, 0.34f}, 10, 6);  // shoulders
-    m.AddSphere({0.72f, 0.2f, 0.0f}, {0.3f, 0.26f, 0.34f}, 10, 6);
+    m.AddSphere({-0.62f, 0.2f, 0.0f}, {0.26f, 0.26f, 0.34f}, 10, 6);  // shoulders
+    m.AddSphere({0.62f, 0.2f, 0.0f}, {0.26f, 0.26f, 0.34f}, 10, 6);
     m.AddBox({-0.7f, -1.02f, -0.36f}, {0.7f, -0.5f, 0.4f}, 0.9f);    // belly
     // A torn flap hanging off the shirt's hem.
     m.AddBoxTransformed(Matrix::CreateScale(0.35f, 0.4f, 0.04f) * Matrix::CreateRotationZ(Rad(12)) *
@@ -298,7 +298,7 @@ bool WriteZombies(const std::string& outDir) {
     ok = Save(outDir, "zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf",
               RayModel("zombie_Head_Ray", {{{-0.45f, -0.52f, -0.42f}, {0.45f, 0.5f, 0.42f}}}), {}) && ok;
     ok = Save(outDir, "zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf",
-              RayModel("zombie_Body_Ray", {{{-0.85f, -1.45f, -0.42f}, {0.85f, 0.62f, 0.47f}}}), {}) && ok;
+              RayModel("zombie_Body_Ray", {{{-0.9f, -1.45f, -0.42f}, {0.9f, 0.62f, 0.47f}}}), {}) && ok;
     ok = Save(outDir, "zombie_rayModel/zombie_Arm_Right/zombie_ArmR_Ray.gltf",
               RayModel("zombie_ArmR_Ray", {{{-0.26f, -0.3f, -0.26f}, {0.26f, 0.26f, 2.15f}}}), {}) && ok;
     ok = Save(outDir, "zombie_rayModel/zombie_Arm_Left/zombie_ArmL_Ray.gltf",

@@ -1,0 +1,285 @@
+// The generated level against the placements of the level builder: the map
+// hit-test models are loaded through the game's loader and probed with the
+// game's ray test, the way the player, the zombies and the generator use them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "Framework/Collision/RayCaster.h"
+#include "Framework/Model/VeModel.h"
+#include "Game/Object/Object.h"
+
+namespace {
+
+const std::string kMapDir = std::string(MORVANE_BINARY_DIR) + "/Data/MAP/";
+constexpr float kPi = 3.14159265f;
+
+float FloorOf(float y) { return y >= 0 ? 0.0f : (y >= -42 ? -42.0f : -84.0f); }
+
+struct DoorPlacement {
+    float x, y, z, yaw;
+};
+// The door sets the level builder places (hinge, yaw).
+const DoorPlacement kDoors[] = {
+    {22, 0, 20, 0},     {22, 0, 60, 0},     {20, 0, 92, -90},   {-22, 0, 100, 180}, {-2, 0, 20, 180},
+    {50, -42, 88, 90},  {40, -42, 72, -90}, {48, -42, 40, 180}, {48, -42, -30, 180}, {62, -84, -20, 0},
+};
+
+// Local x and local z of a yawed placement in world space (rows of RotationY).
+Vector3 LocalX(float yawDeg) {
+    const float t = yawDeg * kPi / 180;
+    return {std::cos(t), 0, -std::sin(t)};
+}
+Vector3 LocalZ(float yawDeg) {
+    const float t = yawDeg * kPi / 180;
+    return {std::sin(t), 0, std::cos(t)};
+}
+
+class LevelMaps : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const char* files[] = {"map1/map1_ray.gltf", "map_s/mapS_Ray.gltf", "map2/map2_ray.gltf", "map3/map3_ray.gltf"};
+        for (const char* f : files) {
+            auto m = std::make_unique<VeModel>();
+            loaded_ = m->Load(kMapDir + f) && loaded_;
+            models_.push_back(std::move(m));
+        }
+    }
+    static void TearDownTestSuite() { models_.clear(); }
+
+    void SetUp() override { ASSERT_TRUE(loaded_) << "the map hit-test models did not load from " << kMapDir; }
+
+    // Nearest hit over every map piece (as if all floors were active).
+    static bool Cast(const Vector3& origin, const Vector3& dir, float& distance, Vector3* normal = nullptr) {
+        RayCaster caster;
+        ModelPart part;
+        distance = RayCaster::kNoHit;
+        bool hit = false;
+        for (auto& m : models_) {
+            float d = 0;
+            Vector3 n;
+            if (caster.RayTestModel(m.get(), part, origin, dir, d, n) && d < distance) {
+                distance = d;
+                if (normal) *normal = n;
+                hit = true;
+            }
+        }
+        return hit;
+    }
+    static float Down(const Vector3& origin) {
+        float d;
+        return Cast(origin, {0, -1, 0}, d) ? d : RayCaster::kNoHit;
+    }
+    static bool Blocked(const Vector3& origin, const Vector3& dir, float within) {
+        float d;
+        return Cast(origin, dir, d) && d < within;
+    }
+
+    static std::vector<std::unique_ptr<VeModel>> models_;
+    static bool loaded_;
+};
+std::vector<std::unique_ptr<VeModel>> LevelMaps::models_;
+bool LevelMaps::loaded_ = true;
+
+TEST_F(LevelMaps, DoorOpeningsAreExactlyTheLeafAndTheWallIsSolidBesideThem) {
+    for (const DoorPlacement& door : kDoors) {
+        const Vector3 hinge{door.x, door.y, door.z};
+        const Vector3 along = LocalX(door.yaw), across = LocalZ(door.yaw);
+        SCOPED_TRACE(::testing::Message() << "door at (" << door.x << ", " << door.y << ", " << door.z << ")");
+        auto through = [&](float s, float h, float dirSign) {
+            const Vector3 p = hinge + along * s + Vector3(0, h, 0) - across * (2.0f * dirSign);
+            return Blocked(p, across * dirSign, 4.0f);
+        };
+        for (float side : {1.0f, -1.0f}) {
+            // Eye height through the middle, near both edges and just under the top.
+            EXPECT_FALSE(through(3.0f, 6.0f, side));
+            EXPECT_FALSE(through(0.2f, 6.0f, side));
+            EXPECT_FALSE(through(5.8f, 6.0f, side));
+            EXPECT_FALSE(through(3.0f, 9.7f, side));
+            // Wall beside the opening and the lintel above it.
+            EXPECT_TRUE(through(-0.2f, 6.0f, side));
+            EXPECT_TRUE(through(6.2f, 6.0f, side));
+            EXPECT_TRUE(through(-1.5f, 6.0f, side));
+            EXPECT_TRUE(through(7.5f, 6.0f, side));
+            EXPECT_TRUE(through(3.0f, 10.3f, side));
+            // Zombie wall-ray height beside the opening.
+            EXPECT_TRUE(through(-1.5f, 1.0f, side));
+        }
+    }
+}
+
+TEST_F(LevelMaps, OpenPassagesJoinTheRoomsWhereTheFloorPlanSays) {
+    // Storage to meeting room: doorway z 44..50 in the wall x = -20, solid beside it.
+    EXPECT_FALSE(Blocked({-17, 6, 47}, {-1, 0, 0}, 6));
+    EXPECT_FALSE(Blocked({-17, 6, 44.3f}, {-1, 0, 0}, 6));
+    EXPECT_TRUE(Blocked({-17, 6, 42}, {-1, 0, 0}, 6));
+    EXPECT_TRUE(Blocked({-17, 6, 52}, {-1, 0, 0}, 6));
+    EXPECT_TRUE(Blocked({-17, 11, 47}, {-1, 0, 0}, 6));
+    // East corridor meets the north corridor with no wall between them.
+    float d;
+    ASSERT_TRUE(Cast({28, 6, 106}, {-1, 0, 0}, d));
+    EXPECT_GT(d, 55.0f);
+    // The storage room's north wall is solid all along.
+    for (float x = -18; x <= 18; x += 3) EXPECT_TRUE(Blocked({x, 6, 98}, {0, 0, 1}, 3)) << x;
+}
+
+TEST_F(LevelMaps, EveryPlacementStandsOnTheFloorOfItsHeight) {
+    std::vector<Vector3> spots = {
+        {20, 6, 0},  // the player's start (eye)
+        {-4, 3, -10}, {-45, 3.2f, 55}, {5, -37.5f, 103},  // key cards
+        {-5, 0, -10}, {-40, 0, 70}, {-6, 3.1f, -10}, {-40, 6, 40.1f}, {-9.9f, -36, 85}, {-18, 0, 75},
+        {0, 0, 70}, {0, 0, 80}, {0, 0, 90},
+        {-5, 0, -13}, {-27, 0, 60}, {-27, 0, 70}, {-27, 0, 80}, {-53, 0, 60}, {-53, 0, 70}, {-53, 0, 80},
+        {60, -42, -20}, {60, -42, 0}, {60, -42, 20}, {30, -42, -20}, {30, -42, 0}, {30, -42, 20},
+        {5, -42, 95}, {5, -42, 75}, {20, -42, 95}, {20, -42, 75},
+        {85, -42, 70}, {85, -42, 85}, {85, -42, 100}, {65, -84, 20},
+    };
+    for (float x : {11.0f, 26.0f})
+        for (float z : {70.0f, 80.0f, 90.0f, 100.0f}) spots.push_back({x, -42, z});
+    for (const DoorPlacement& d : kDoors) spots.push_back({d.x, d.y, d.z});
+    // Zombies are placed above the floor and fall onto it.
+    const Vector3 zombies[] = {
+        {0, 5, 5}, {0, 5, -5}, {-30, 5, 10}, {-30, 5, -10}, {-20, 5, 10}, {-20, 5, -10}, {-50, 5, 80},
+        {-50, 5, 40}, {-30, 5, 80}, {-30, 5, 40}, {10, 5, 65}, {-15, 5, 65}, {-15, 5, 85}, {0, 5, 75},
+        {60, -34, 60}, {60, -34, 70}, {60, -34, 80}, {60, -34, 90}, {30, -34, 95}, {30, -34, 65},
+        {-5, -34, 65}, {-5, -34, 80}, {-5, -34, 100}, {45, -34, 20}, {45, -34, 10}, {45, -34, 0}, {45, -34, -10},
+    };
+    for (const Vector3& p : spots) {
+        const float floorY = FloorOf(p.y);
+        EXPECT_NEAR(Down({p.x, floorY + 6, p.z}), 6.0f, 1e-3f) << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+    }
+    for (const Vector3& p : zombies) {
+        const float floorY = FloorOf(p.y);
+        EXPECT_NEAR(Down(p), p.y - floorY, 1e-3f) << "zombie at (" << p.x << ", " << p.y << ", " << p.z << ")";
+    }
+}
+
+TEST_F(LevelMaps, StairFlightsAreContinuousRampsInsideClosedWells) {
+    struct Flight {
+        float x0, zFrom, yFrom, zTo, yTo;
+    };
+    const Flight flights[] = {
+        {20, 112, 0, 140, -21}, {40, 140, -21, 112, -42}, {40, -50, -42, -78, -63}, {60, -78, -63, -50, -84}};
+    for (const Flight& f : flights) {
+        SCOPED_TRACE(::testing::Message() << "flight x " << f.x0 << " from z " << f.zFrom);
+        for (float t = 0; t <= 1.0001f; t += 1.0f / 112) {
+            const float z = f.zFrom + (f.zTo - f.zFrom) * t, y = f.yFrom + (f.yTo - f.yFrom) * t;
+            for (float x : {f.x0 + 1, f.x0 + 5, f.x0 + 9}) {
+                const float d = Down({x, y + 6, z});
+                ASSERT_LT(std::fabs(d - 6.0f), 1.0f) << "x " << x << " z " << z;
+            }
+            // Walls on both sides above the flight at eye height, and headroom.
+            EXPECT_TRUE(Blocked({f.x0 + 5, y + 6, z}, {1, 0, 0}, 6));
+            EXPECT_TRUE(Blocked({f.x0 + 5, y + 6, z}, {-1, 0, 0}, 6));
+            float up;
+            ASSERT_TRUE(Cast({f.x0 + 5, y + 6, z}, {0, 1, 0}, up));
+            EXPECT_GT(up, 3.0f);
+        }
+    }
+    // Landings: flat, walled at the far end.
+    EXPECT_NEAR(Down({35, -15, 145}), 6.0f, 1e-3f);
+    EXPECT_NEAR(Down({55, -57, -83}), 6.0f, 1e-3f);
+    EXPECT_TRUE(Blocked({35, -15, 145}, {0, 0, 1}, 6));
+    EXPECT_TRUE(Blocked({55, -57, -83}, {0, 0, -1}, 6));
+}
+
+// The player's movement over the map pieces alone: a step of 0.2 along the
+// route, pushed back by the wall ray at eye height and put 6 above whatever
+// the ground ray finds.
+TEST_F(LevelMaps, TheWinningRouteCanBeWalkedFromTheStartToTheGenerator) {
+    const Vector3 route[] = {
+        {20, 0, 0}, {25, 0, 15}, {25, 0, 30}, {25, 0, 104}, {25, 0, 145}, {45, 0, 145}, {45, 0, 100},
+        {45, 0, 60}, {45, 0, 30}, {45, 0, -25}, {45, 0, -45}, {45, 0, -83}, {65, 0, -83}, {65, 0, -40},
+        {65, 0, -10}, {65, 0, 5},
+    };
+    Vector3 eye{20, 6, 0};
+    for (size_t i = 1; i < sizeof(route) / sizeof(route[0]); ++i) {
+        const Vector3 target = route[i];
+        for (int step = 0; step < 2000; ++step) {
+            Vector3 to{target.x - eye.x, 0, target.z - eye.z};
+            const float left = to.Length();
+            if (left < 0.1f) break;
+            const Vector3 dir = to / left;
+            eye = eye + dir * std::fmin(0.2f, left);
+            float d;
+            Vector3 n;
+            if (Cast(eye, dir, d, &n)) {
+                n.Normalize();
+                const float c = (dir * -1.0f).Dot(n);
+                const float limit = 2.0f * 0.5f / c;
+                if (limit > d) eye = eye + n * ((limit - d) * c);
+            }
+            if (Cast(eye, {0, -1, 0}, d)) eye.y = eye.y + 6.0f - d;
+        }
+        ASSERT_LT(std::hypot(eye.x - target.x, eye.z - target.z), 0.5f)
+            << "stuck on the way to waypoint " << i << " at (" << eye.x << ", " << eye.y << ", " << eye.z << ")";
+    }
+    EXPECT_NEAR(eye.y, -78.0f, 1e-3f);
+}
+
+TEST_F(LevelMaps, GeneratorHallLeavesRoomForZombiesFallingFromEveryHole) {
+    for (int i = 0; i < 8; ++i) {
+        const float a = i * 45.0f * kPi / 180;
+        const Vector3 spawn{65 - 36 * std::sin(a), -84 + 23, 20 - 36 * std::cos(a)};
+        SCOPED_TRACE(::testing::Message() << "hole " << i);
+        EXPECT_NEAR(Down(spawn), 23.0f, 1e-3f);
+        for (float h : {1.0f, 6.0f, 12.0f, 18.0f, 23.0f})
+            for (int k = 0; k < 8; ++k) {
+                const float b = k * 45.0f * kPi / 180;
+                EXPECT_FALSE(Blocked({spawn.x, -84 + h, spawn.z}, {std::cos(b), 0, std::sin(b)}, 3.0f))
+                    << "height " << h << " direction " << k;
+            }
+    }
+    // The generator's own ring (pipes out to radius 36) is clear of walls.
+    for (int k = 0; k < 16; ++k) {
+        const float b = k * 22.5f * kPi / 180;
+        EXPECT_FALSE(Blocked({65, -78, 20}, {std::cos(b), 0, std::sin(b)}, 39.0f)) << k;
+    }
+}
+
+TEST_F(LevelMaps, DoorLeavesSwingOpenWithoutMeetingAWall) {
+    // The leaf (local x 0..6, 0.5 thick) turns about its hinge towards local
+    // +z by up to about 101 degrees; nothing of the map may stand in its way.
+    for (const DoorPlacement& door : kDoors) {
+        SCOPED_TRACE(::testing::Message() << "door at (" << door.x << ", " << door.y << ", " << door.z << ")");
+        const Vector3 hinge{door.x, door.y, door.z};
+        const Vector3 ax = LocalX(door.yaw), az = LocalZ(door.yaw);
+        for (float deg = 15; deg <= 102; deg += 3) {
+            const float t = deg * kPi / 180;
+            const Vector3 leaf = ax * std::cos(t) + az * std::sin(t);
+            const Vector3 normal = az * std::cos(t) - ax * std::sin(t);
+            for (float h : {0.5f, 5.0f, 9.5f})
+                for (float off : {-0.25f, 0.25f}) {
+                    const Vector3 start = hinge + Vector3(0, h, 0) + normal * off + leaf * 0.4f;
+                    EXPECT_FALSE(Blocked(start, leaf, 5.7f)) << deg << " degrees, height " << h;
+                }
+        }
+    }
+}
+
+TEST_F(LevelMaps, DrawnModelsLoadAndReferenceTexturesBesideThem) {
+    const char* files[] = {"map1/map1.gltf", "map_s/mapS.gltf", "map2/map2.gltf", "map3/map3.gltf"};
+    for (const char* f : files) {
+        VeModel model;
+        ASSERT_TRUE(model.Load(kMapDir + f)) << f;
+        ASSERT_FALSE(model.nodes.empty());
+        ASSERT_TRUE(model.nodes[0].mesh);
+        EXPECT_GT(model.nodes[0].mesh->GetTriangles().size(), 1000u) << f;
+        std::ifstream in(kMapDir + f);
+        const nlohmann::json gltf = nlohmann::json::parse(in);
+        ASSERT_TRUE(gltf.contains("images"));
+        const std::string dir = kMapDir + std::string(f).substr(0, std::string(f).find('/') + 1);
+        for (const auto& image : gltf["images"]) {
+            const std::string uri = image.value("uri", "");
+            EXPECT_TRUE(std::ifstream(dir + uri).good()) << f << " references missing " << uri;
+        }
+    }
+}
+
+}  // namespace
