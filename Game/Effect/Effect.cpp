@@ -13,8 +13,12 @@ long long Effect::DrawCount() { return g_drawCount; }
 void Effect::SetQuad(VeTexture* texture, float height, float width, float alpha, const Vector2& uvTopLeft,
                      const Vector2& uvBottomRight, float r, float g, float b) {
     texture_ = texture;
+    SetQuadVertices(height, width, uvTopLeft, uvBottomRight, Vector4(r, g, b, alpha));
+}
+
+void Effect::SetQuadVertices(float height, float width, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
+                             const Vector4& colour) {
     const float hw = width * 0.5f, hh = height * 0.5f;
-    const Vector4 colour(r, g, b, alpha);
     vertices_[0] = {Vector3(-hw, hh, 0.0f), Vector2(uvTopLeft.x, uvTopLeft.y), colour};
     vertices_[1] = {Vector3(hw, hh, 0.0f), Vector2(uvBottomRight.x, uvTopLeft.y), colour};
     vertices_[2] = {Vector3(-hw, -hh, 0.0f), Vector2(uvTopLeft.x, uvBottomRight.y), colour};
@@ -23,6 +27,10 @@ void Effect::SetQuad(VeTexture* texture, float height, float width, float alpha,
 
 void Effect::Draw() {
     if (!texture_ || !alive_) return;
+    DrawQuad();
+}
+
+void Effect::DrawQuad() {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     ShaderManager& shaders = ShaderManager::GetInstance();
     device.BindTexture(0, texture_);
@@ -50,4 +58,19 @@ void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& 
     b._31 = z.x; b._32 = z.y; b._33 = z.z; b._34 = 0.0f;
     b._41 = p.x; b._42 = p.y; b._43 = p.z; b._44 = 1.0f;
     matrix = Matrix::CreateScale(sx, sy, sz) * b;
+}
+
+Vector3 ViewRow(int i) {
+    const Matrix& view = ShaderManager::GetInstance().CameraBlock().g_mV;
+    return view.Row(i);
+}
+
+Vector3 CameraForward() {
+    const Matrix& view = ShaderManager::GetInstance().CameraBlock().g_mV;
+    return Vector3::TransformNormal(Vector3(0.0f, 0.0f, 1.0f), view.Invert());
+}
+
+Vector3 CameraRight() {
+    const Matrix& view = ShaderManager::GetInstance().CameraBlock().g_mV;
+    return Vector3::TransformNormal(Vector3(1.0f, 0.0f, 0.0f), view.Invert());
 }

@@ -57,6 +57,11 @@ public:
 
 protected:
     ~Effect() = default;
+    // The drawing steps of Draw without its texture and alive checks.
+    void DrawQuad();
+    // Writes the quad's corners as SetQuad does, keeping the texture.
+    void SetQuadVertices(float height, float width, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
+                         const Vector4& colour);
 
     Matrix matrix_;
     VeTexture* texture_ = nullptr;
@@ -74,3 +79,12 @@ protected:
 // x = normalise(cross(up, z)), y = cross(z, x), z = normalise(p - camera)
 // and the position p. An effect exactly at the camera keeps its matrix.
 void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& up);
+
+// Row i (0 to 2) of the current view matrix: the camera's right, up and
+// forward axes seen component by component. Row 1 is the up vector the
+// billboards pass (for a camera without roll, (0, cos pitch, -sin pitch)).
+Vector3 ViewRow(int i);
+// The camera's forward axis: (0, 0, 1) turned by the inverse of the view.
+Vector3 CameraForward();
+// The camera's right axis: (1, 0, 0) turned by the inverse of the view.
+Vector3 CameraRight();

@@ -15,6 +15,7 @@ class Object;
 class VeTexture;
 struct BlendState;
 class Smoke;
+class Bullet;
 
 class EffectList {
 public:
@@ -40,19 +41,37 @@ public:
     void AppendDecal(const std::shared_ptr<Effect>& decal);
 
     // Spawn operations of the effect kinds.
+    //
+    // A shot's bullet: from the muzzle along the unit direction to the hit
+    // at the given distance, with the hit's normal, object and damage. A
+    // bullet without a target (a miss) flies out of sight and ends there.
     void AddBullet(const Vector3& muzzle, const Vector3& direction, float distance, const Vector3& normal,
                    Object* target, int damage);
-    // The hole left by an arriving bullet (its end point, normal and target).
-    void AddBulletHole(const Effect* bullet);
+    // The hole left by an arriving bullet at its end point, facing along its
+    // normal, on its target (a bullet-hole list entry).
+    void AddBulletHole(const Bullet& bullet);
+    // A blob shadow under the owner's matrix + offset, ending when the flag
+    // goes false. The second form also watches the owner object itself, so
+    // that the shadow never reads a deleted owner: owners that are objects
+    // should use it.
     void AddCircleShadow(const Matrix* owner, const Vector3& offset, const bool* ownerFlag);
-    void AddElectronic(const Vector3& position, Object* owner);
+    void AddCircleShadow(Object* owner, const Vector3& offset, const bool* ownerFlag);
+    // An electric spark at the position, in the spawning object's colour.
+    void AddElectronic(const Vector3& position, Object* owner, const Vector3& colour = Vector3(1.0f, 1.0f, 1.0f));
+    // Five sparks thrown back around the gun's shot direction.
     void AddHit(const Vector3& position);
+    // The flash of a shot, following the gun's muzzle.
     void AddMuzzleFlash(const Vector3& position);
+    // A particle: life in frames; alpha, speed and size change evenly from
+    // their start to their end values over the life.
     std::shared_ptr<Smoke> AddSmoke(VeTexture* texture, const Vector3& position, const Vector3& direction,
                                     int life, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
                                     float alphaStart, float alphaEnd, float speedStart, float speedEnd,
                                     float sizeStart, float sizeEnd, bool additive);
+    // A bubble rising the given height.
     void AddBubble(const Vector3& position, float height);
+    // A vomit from start towards target at speed units a frame; it hurts the
+    // player by damage when it comes within radius of the player's body.
     void AddVomiting(const Vector3& start, const Vector3& target, float speed, float radius, int damage);
 
     GameScene* GetScene() const { return scene_; }

@@ -1,12 +1,33 @@
-// The gun: its model, its place in the player's hand and its muzzle.
+// The gun: its model, its place in the player's hand, firing and reloading.
 #include "Game/Object/Gun.h"
 
+#include <algorithm>
+
 #include "Framework/Audio/Audio.h"
+#include "Framework/Collision/RayCaster.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
+#include "Scene/SceneManager.h"
+
+namespace {
+
+// A new voice of the sound, played once at the volume and kept until done.
+void PlayOnce(const char* path, float volume) {
+    std::shared_ptr<VeSoundInstance> sound = ResourceCache::GetInstance().CreateSoundInstance(path, false);
+    if (!sound) return;
+    sound->SetVolume(volume);
+    sound->Play(false, true);
+}
+
+}  // namespace
 
 Gun::Gun(GameScene* scene) : scene_(scene) {
     ResourceCache& cache = ResourceCache::GetInstance();
@@ -42,4 +63,109 @@ void Gun::Update() {
     if (stage && stage->GetPortal() && !stage->GetPortal()->IsAlive()) return;
     Place();
     muzzle_ = Vector3::Transform(muzzleOffset_, matrix_);
+
+    cooldown_ = std::max(cooldown_ - 1, 0);
+
+    const Platform::Input& input = Platform::Input::GetInstance();
+    SceneManager& scenes = SceneManager::GetInstance();
+    if (input.IsKeyDown(Platform::Key::LeftButton)) {
+        if (cooldown_ <= 0 && !reloading_) {
+            // The click that started the game is held by the latch until the
+            // button is released: it is not a shot.
+            if (!scenes.IsClickLatched()) Fire();
+            cooldown_ = fireInterval_;
+        }
+    } else {
+        scenes.SetClickLatched(false);
+        dryFirePlayed_ = false;
+    }
+
+    if (input.IsKeyDown(Platform::Key::R)) reloading_ = true;
+    if (!reloading_) return;
+
+    // Summed in single precision, the progress stays just below 1 on the
+    // 50th frame and just below 2 on the 100th: 50 frames down, 50 up, and
+    // the rounds move on the 101st.
+    reloadProgress_ += 0.02f;
+    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    if (reloadProgress_ < 1.0f) {
+        // Swing the arm down out of view...
+        if (player) {
+            const Vector3 arm = player->GetArmAngles();
+            player->SetArmAngles(arm.x + 1.8f, arm.y);
+        }
+        if (reloadSound_ && !reloadSound_->IsPlaying()) {
+            reloadSound_->Play(false, true);
+            reloadSound_->SetVolume(0.3f);
+        }
+    } else if (reloadProgress_ < 2.0f) {
+        // ...and back up.
+        if (player) {
+            const Vector3 arm = player->GetArmAngles();
+            player->SetArmAngles(arm.x - 1.8f, arm.y);
+        }
+    } else {
+        if (player) {
+            const int need = magazineSize_ - magazine_;
+            const int reserve = player->GetReserveAmmo();
+            const int moved = std::max(0, std::min(need, reserve));
+            player->AddReserveAmmo(-moved);
+            magazine_ += moved;
+        }
+        reloadProgress_ = 0.0f;
+        reloading_ = false;
+    }
+}
+
+void Gun::Fire() {
+    if (magazine_ <= 0) {
+        if (!dryFirePlayed_) {
+            PlayOnce("Data/Sound/gunfiremiss.wav", 0.03f);
+            dryFirePlayed_ = true;
+            ++dryFireCount_;
+        }
+        return;
+    }
+    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    if (!player) return;
+
+    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    EnemyList* enemyList = scene_->GetEnemyList();
+    const std::vector<EnemyBase*>* enemies = enemyList ? &enemyList->GetEnemies() : nullptr;
+    const Stage* stage = scene_->GetStage();
+
+    // Where the view points: the nearest thing on the line of sight.
+    const Vector3 eye = player->GetPosition();
+    const Vector3 forward = player->GetForward().Normalized();
+    float aimDistance = RayCaster::kNoHit;
+    Vector3 aimNormal;
+    int aimDamage = 0;
+    Object* aimed = rays ? rays->RayTestAll(eye, forward, aimDistance, aimNormal, enemies, stage, aimDamage) : nullptr;
+    // Nothing in sight: aim at a far point along the view (the "no hit"
+    // distance would put the aim point out of float range).
+    if (!aimed) aimDistance = kAimRange;
+    const Vector3 aimPoint = eye + forward * aimDistance;
+
+    // The shot itself flies from the muzzle to that point; whatever it meets
+    // first is what is hit.
+    Vector3 toAim = aimPoint - muzzle_;
+    shotDirection_ = toAim.LengthSquared() > 0.0f ? toAim.Normalized() : forward;
+    hitNormal_ = Vector3(0.0f, 0.0f, 0.0f);
+    hitDamage_ = 0;
+    shotDistance_ = RayCaster::kNoHit;
+    hitObject_ = rays ? rays->RayTestAll(muzzle_, shotDirection_, shotDistance_, hitNormal_, enemies, stage, hitDamage_)
+                      : nullptr;
+    if (!hitObject_) {
+        hitNormal_ = Vector3(0.0f, 0.0f, 0.0f);
+        hitDamage_ = 0;
+    }
+
+    if (EffectList* effects = scene_->GetEffectList()) {
+        effects->AddMuzzleFlash(muzzle_);
+        effects->AddBullet(muzzle_, shotDirection_, shotDistance_, hitNormal_, hitObject_, hitDamage_);
+    }
+    player->AddPitch(-1.0f);
+    magazine_ -= 1;
+    ShaderManager::GetInstance().AddPointLight(Vector3(8.0f, 5.0f, 5.0f), muzzle_, 5.0f);
+    PlayOnce("Data/Sound/fire.wav", 0.03f);
 }

@@ -15,9 +15,14 @@ public:
     explicit Gun(GameScene* scene);
     ~Gun() override;
 
-    // Freezes once the generator core is destroyed; otherwise places the gun
-    // in the hand and works out where the muzzle is. Firing and reloading
-    // come with the rest of the weapon.
+    // How far the aim reaches when the view ray hits nothing.
+    static constexpr float kAimRange = 1000.0f;
+
+    // Freezes once the generator core is destroyed. Otherwise places the gun
+    // in the hand, works out where the muzzle is, fires while the left
+    // button is held (first at once, then every fireInterval frames; not
+    // while reloading, nor while the scene manager's click latch holds the
+    // click that started the game), and runs a reload started with R.
     void Update() override;
 
     // Puts the gun into the player's hand, turned with the view: rotation
@@ -28,6 +33,12 @@ public:
     void Fire();
 
     int GetMagazine() const { return magazine_; }
+    // Loads the magazine directly (tests, and a level that starts armed).
+    void SetMagazine(int rounds) { magazine_ = rounds; }
+    int GetCooldown() const { return cooldown_; }
+    float GetReloadProgress() const { return reloadProgress_; }
+    // Empty-magazine clicks sounded since the gun was made.
+    int GetDryFireCount() const { return dryFireCount_; }
     int GetMagazineSize() const { return magazineSize_; }
     bool IsReloading() const { return reloading_; }
     const Vector3& GetMuzzle() const { return muzzle_; }
@@ -55,4 +66,5 @@ private:
     Vector3 hitNormal_{0.0f, 0.0f, 0.0f};
     Object* hitObject_ = nullptr;
     std::shared_ptr<VeSoundInstance> reloadSound_;
+    int dryFireCount_ = 0;
 };

@@ -95,6 +95,10 @@ public:
     void SetUVOffset(const Vector2& uv) { uvOffset_ = uv; }
     Stage* GetStage() const { return stage_; }
     void SetStage(Stage* stage) { stage_ = stage; }
+    // Expires when the object is destroyed. Effects that keep a plain
+    // pointer to an object (a bullet's target, the wall under a bullet hole,
+    // the owner of a blob shadow) hold it to see that the object is gone.
+    std::weak_ptr<void> GetLifeToken() const { return lifeToken_; }
 
 protected:
     // Object::Draw with a colour of the caller's own instead of white.
@@ -118,4 +122,7 @@ protected:
     float boxMaxX_ = 0.0f;
     float boxMinX_ = 0.0f;
     Stage* stage_ = nullptr;
+
+private:
+    std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };

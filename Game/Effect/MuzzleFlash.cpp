@@ -1,0 +1,42 @@
+// Muzzle flashes and their spawn operation.
+#include "Game/Effect/MuzzleFlash.h"
+
+#include "Framework/Math/Random.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Object/Gun.h"
+#include "Scene/GameScene.h"
+
+namespace {
+constexpr float kDegToRad = 0.017453292f;
+}
+
+void EffectList::AddMuzzleFlash(const Vector3& position) {
+    auto flash = std::make_shared<MuzzleFlash>();
+    flash->SetQuad(ResourceCache::GetInstance().GetTexture("Data/MuzzleFlash.png"), 1.0f, 1.0f, 1.0f,
+                   Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
+    flash->SetList(this);
+    flash->SetAdditive(true);
+    flash->SetDrawLast(true);
+    flash->scene_ = scene_;
+    flash->roll_ = Math::Rand() % 360;
+    flash->GetMatrix()->Translation(position);
+    flash->Face();
+    Append(flash);
+}
+
+void MuzzleFlash::Face() {
+    const Vector3 axis = ViewRow(2).Normalized();
+    const Vector3 up = Vector3::TransformNormal(ViewRow(1),
+                                                Matrix::CreateFromAxisAngle(axis, static_cast<float>(roll_) * kDegToRad));
+    MakeBillboard(matrix_, scale_, scale_, 1.0f, up);
+}
+
+void MuzzleFlash::Update() {
+    life_ -= 1.0f;
+    // The flash stays on the muzzle while the gun moves and turns.
+    if (scene_ && scene_->GetGun()) matrix_.Translation(scene_->GetGun()->GetMuzzle());
+    Face();
+    scale_ += 1.0f;
+    if (life_ < 0.0f) alive_ = false;
+}

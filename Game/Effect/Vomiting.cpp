@@ -1,0 +1,109 @@
+// The vomit and its spawn operation.
+#include "Game/Effect/Vomiting.h"
+
+#include <cmath>
+
+#include "Framework/Math/Random.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Effect/Smoke.h"
+#include "Game/Object/Player.h"
+#include "Scene/GameScene.h"
+
+namespace {
+
+constexpr float kDegToRad = 0.017453292f;
+constexpr const char* kBlobTexture = "Data/gero.png";
+
+// v turned by three random angles of -spread to +spread degrees.
+Vector3 Scatter(const Vector3& v, int spread) {
+    const int range = spread * 2 + 1;
+    const float pitch = static_cast<float>(Math::Rand() % range - spread) * kDegToRad;
+    const float yaw = static_cast<float>(Math::Rand() % range - spread) * kDegToRad;
+    const float roll = static_cast<float>(Math::Rand() % range - spread) * kDegToRad;
+    return Vector3::TransformNormal(v, Matrix::CreateFromRollPitchYaw(pitch, yaw, roll));
+}
+
+// 0.99 to 1.09.
+float SpeedJitter() { return static_cast<float>(Math::Rand() % 11 + 99) / 100.0f; }
+
+}  // namespace
+
+void EffectList::AddVomiting(const Vector3& start, const Vector3& target, float speed, float radius, int damage) {
+    auto vomit = std::make_shared<Vomiting>();
+    vomit->SetList(this);
+    vomit->scene_ = scene_;
+    vomit->start_ = start;
+    vomit->startCopy_ = start;
+    vomit->target_ = target;
+    vomit->radius_ = radius;
+    vomit->damage_ = damage;
+
+    const Vector3 toTarget = target - start;
+    const float length = toTarget.Length();
+    // A target at the mouth, or no speed, gives a vomit that only falls.
+    if (speed > 0.0f && length > 0.0f) {
+        vomit->velocity_ = toTarget / length * speed;
+        vomit->framesToTarget_ = static_cast<int>(length / speed);
+    }
+    vomit->verticalSpeed_ = static_cast<float>(vomit->framesToTarget_) * 0.005f * 0.5f;
+    vomit->GetMatrix()->Translation(start);
+
+    VeTexture* texture = ResourceCache::GetInstance().GetTexture(kBlobTexture);
+    const Vector2 uv0(0.0f, 0.0f), uv1(1.0f, 1.0f);
+    vomit->blobs_.push_back(AddSmoke(texture, start, vomit->velocity_, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
+                                     speed, speed, vomit->blobSize_, vomit->blobGrowth_, false));
+    for (int i = 0; i < 5; ++i) {
+        const Vector3 direction = Scatter(vomit->velocity_, 15);
+        const float blobSpeed = speed * SpeedJitter();
+        vomit->blobs_.push_back(AddSmoke(texture, start, direction, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
+                                         blobSpeed, blobSpeed, 0.25f, 1.5f, false));
+    }
+    Append(vomit);
+}
+
+void Vomiting::End() {
+    alive_ = false;
+    for (auto& blob : blobs_) blob->SetAlive(false);
+}
+
+void Vomiting::Burst() {
+    EffectList* list = list_;
+    if (!list) return;
+    VeTexture* texture = ResourceCache::GetInstance().GetTexture(kBlobTexture);
+    const float speed = velocity_.Length();
+    for (int i = 0; i < 10; ++i) {
+        const Vector3 direction = Scatter(velocity_, 5);
+        const float blobSpeed = speed * SpeedJitter();
+        const float k = static_cast<float>(Math::Rand() % 11 - 5) / 10.0f;
+        blobs_.push_back(list->AddSmoke(texture, start_, direction, framesToTarget_, Vector2(0.0f, 0.0f),
+                                        Vector2(1.0f, 1.0f), 1.0f, 1.0f, blobSpeed, blobSpeed, k * blobSize_,
+                                        k * blobGrowth_, false));
+    }
+}
+
+void Vomiting::Update() {
+    matrix_.Translation(matrix_.Translation() + velocity_ + Vector3(0.0f, verticalSpeed_, 0.0f));
+    travelled_ += velocity_.Length();
+
+    for (auto& blob : blobs_) blob->RaiseBy(verticalSpeed_);
+    verticalSpeed_ += gravity_;
+
+    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    if (!player) {
+        // Nobody to hit: the vomit ends with its first blobs.
+        if (counter_ >= framesToTarget_) End();
+    } else {
+        const Vector3 eye = player->GetPosition();
+        if (Vector3::Distance(GetPosition(), eye) < player->GetPushRadius() + radius_) {
+            player->Damage(damage_, Vector3(0.0f, 0.0f, 0.0f));
+            End();
+        } else if (eye.y - player->GetEyeHeight() > GetPosition().y) {
+            End();
+        }
+    }
+    if (!alive_) return;
+
+    counter_ += 1;
+    if (counter_ < 20 && counter_ % 2 == 0) Burst();
+}
