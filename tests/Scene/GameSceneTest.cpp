@@ -2,6 +2,8 @@
 // camera, the ending's shake, and teardown.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <memory>
 
 #include "Framework/Graphics/ShaderManager.h"
@@ -174,4 +176,61 @@ TEST_F(GameSceneTest, GunSitsInTheArmsHand) {
     EXPECT_NEAR(m._33, forward.z, 1e-5f);
     const Vector3 muzzle = Vector3::Transform(Vector3(0, 0.24f, 1.75f), m);
     EXPECT_NEAR((scene_->GetGun()->GetMuzzle() - muzzle).Length(), 0.0f, 1e-5f);
+}
+
+// A scripted walk through the real south hall of the generated level.
+class GameSceneLevelWalkTest : public GameSceneTest {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists("Data/MAP/map1/map1_ray.gltf"))
+            GTEST_SKIP() << "the generated Data/ tree is not here (run from the build folder)";
+        GameSceneTest::SetUp();
+    }
+    // Walks with W for a number of frames, checking the eye height each frame.
+    void Walk(int frames) {
+        Platform::InputFrame f;
+        f.Set(Platform::Key::W);
+        for (int i = 0; i < frames; ++i) {
+            Input::GetInstance().SetFrame(f);
+            scene_->Update();
+            const Vector3 eye = scene_->GetPlayer()->GetPosition();
+            ASSERT_NEAR(eye.y, 6.0f, 0.05f) << "frame " << i << " at (" << eye.x << ", " << eye.z << ")";
+        }
+    }
+    void Turn(int dx) {
+        Platform::InputFrame f;
+        f.relativeCursor = true;
+        f.cursor = Platform::Point{dx, 0};
+        Input::GetInstance().SetFrame(f);
+        scene_->Update();
+    }
+    Vector3 Eye() { return scene_->GetPlayer()->GetPosition(); }
+};
+
+TEST_F(GameSceneLevelWalkTest, SouthHallWallsFloorAndFurniture) {
+    // North from the start: the hall's north wall (centred on z 20, its face
+    // at 19.75) beside door A stops the player one unit short of its face.
+    Walk(150);
+    EXPECT_NEAR(Eye().z, 18.75f, 0.1f);
+    EXPECT_NEAR(Eye().x, 20.0f, 1e-3f);
+
+    // West along the wall to the opening of door E (x -8..-2).
+    Turn(-900);
+    Walk(125);
+    EXPECT_NEAR(Eye().x, -5.0f, 0.05f);
+    EXPECT_NEAR(Eye().z, 18.75f, 0.1f);
+
+    // South onto desk4 (x -15..5, z -14..-9 with its yaw): its box holds the
+    // player two units away from its north face.
+    Turn(-900);
+    Walk(200);
+    EXPECT_GE(Eye().z, -7.25f);
+    EXPECT_LE(Eye().z, -6.9f);
+    EXPECT_NEAR(Eye().x, -5.0f, 0.1f);
+
+    // Back north through the open doorway of door E into the storage room.
+    Turn(1800);
+    Walk(180);
+    EXPECT_GT(Eye().z, 25.0f);
+    EXPECT_EQ(scene_->GetPlayer()->GetCurrentFloor(), 0);
 }

@@ -8,6 +8,7 @@
 #include "../Stage/TestGeometry.h"
 #include "Framework/Audio/Audio.h"
 #include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Player.h"
@@ -258,10 +259,13 @@ protected:
     void SetUp() override {
         AudioManager::GetInstance().Release();
         audio_ = AudioManager::GetInstance().InitLoopback(44100);
+        // Sounds requested without an engine stay cached as empty: start afresh.
+        ResourceCache::GetInstance().Clear();
         PlayerTest::SetUp();
     }
     void TearDown() override {
         PlayerTest::TearDown();
+        ResourceCache::GetInstance().Clear();
         AudioManager::GetInstance().Release();
     }
     bool audio_ = false;
