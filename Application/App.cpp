@@ -27,7 +27,10 @@ App& App::GetInstance() {
     return instance;
 }
 
-App::~App() { window_.Destroy(); }
+App::~App() {
+    window_.Destroy();
+    window_.ReleaseClosedWindows();
+}
 
 bool App::Init(int width, int height) {
     const std::string caption = "MORVANE  ver1.0.0";
@@ -103,6 +106,7 @@ void App::Shutdown() {
     GraphicsDevice::GetInstance().Release();
     AudioManager::GetInstance().Release();
     window_.Destroy();
+    window_.ReleaseClosedWindows();
 }
 
 uint32_t App::SleepTime(uint32_t frameStart, uint32_t now, int targetFrameRate) {

@@ -5,7 +5,10 @@
 #include "Application/ImGuiSetup.h"
 #include "Framework/Platform/Input.h"
 
-GameWindow::~GameWindow() { Destroy(); }
+GameWindow::~GameWindow() {
+    Destroy();
+    ReleaseClosedWindows();
+}
 
 bool GameWindow::Create(int width, int height, const std::string& caption, const std::string& className) {
     // SDL registers its own window class; the X class is the program name.
@@ -80,7 +83,15 @@ int GameWindow::Destroy() {
     if (!handle_) return 0;
     Platform::Input& input = Platform::Input::GetInstance();
     input.SetWindow(nullptr);
-    SDL_DestroyWindow(handle_);
+    // Destroying the native window now would take the current OpenGL
+    // context with it while the services still have objects to delete.
+    SDL_HideWindow(handle_);
+    closed_.push_back(handle_);
     handle_ = nullptr;
     return 1;
+}
+
+void GameWindow::ReleaseClosedWindows() {
+    for (SDL_Window* w : closed_) SDL_DestroyWindow(w);
+    closed_.clear();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct SDL_Window;
 
@@ -22,12 +23,19 @@ public:
     // true when the queue ran empty. Escape and the close box destroy the window.
     bool PumpMessages();
     // Destroys the window if there is one; returns 1 if one was destroyed, else 0.
+    // The window disappears at once and the handle becomes null, but the
+    // native window lives on hidden until ReleaseClosedWindows, so that the
+    // OpenGL context made on it stays usable while the services release
+    // their GPU objects.
     int Destroy();
+    // Frees the native windows of closed windows (shutdown, destructor).
+    void ReleaseClosedWindows();
 
     SDL_Window* GetHandle() const { return handle_; }
     const std::string& LastError() const { return lastError_; }
 
 private:
     SDL_Window* handle_ = nullptr;
+    std::vector<SDL_Window*> closed_;
     std::string lastError_;
 };

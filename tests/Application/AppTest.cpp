@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstdlib>
 #include <vector>
 
@@ -82,6 +84,23 @@ TEST_F(AppTest, ScriptedEscapeEndsTheLoopBeforeTheSceneUpdate) {
     EXPECT_TRUE(app.RunFrame());
     EXPECT_FALSE(app.RunFrame());
     EXPECT_EQ(g_updates, 2);
+}
+
+TEST_F(AppTest, EscapeKeyEndsTheLoopAndShutdownStillReleasesTheGpuObjects) {
+    SceneManager::GetInstance().SetNextScene(CreateFirstScene());
+    ASSERT_TRUE(app.RunFrame());
+    ASSERT_TRUE(app.RunFrame());
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_ESCAPE;
+    e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    SDL_PushEvent(&e);
+    EXPECT_FALSE(app.RunFrame());
+    EXPECT_EQ(app.GetWindowHandle(), nullptr);
+    // The context is still current while the services delete their objects.
+    EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
+    app.Shutdown();
+    EXPECT_FALSE(GraphicsDevice::GetInstance().IsReady());
 }
 
 TEST_F(AppTest, CappedFramesTakeAtLeastTheIntegerBudgetEach) {
