@@ -106,8 +106,12 @@ float HalfArea(const float* bmin, const float* bmax) {
 }
 
 // Builds the subtree for items[begin, end) into node index nodeIndex.
+// Beyond this depth nodes are split at the median, which bounds the depth
+// (and the traversal stack) whatever the triangle distribution.
+constexpr int kMaxSahDepth = 48;
+
 void BuildNode(VeMesh::RayAccel& accel, std::vector<BuildItem>& items, uint32_t nodeIndex, uint32_t begin,
-               uint32_t end) {
+               uint32_t end, int depth) {
     using Node = VeMesh::RayAccel::Node;
     Node node;
     const float inf = kInf;
@@ -132,7 +136,7 @@ void BuildNode(VeMesh::RayAccel& accel, std::vector<BuildItem>& items, uint32_t 
         if (cmax[k] - cmin[k] > cmax[axis] - cmin[axis]) axis = k;
     const float lo = cmin[axis], span = cmax[axis] - cmin[axis];
     uint32_t mid = begin + count / 2;
-    if (span > 0.0f) {
+    if (span > 0.0f && depth < kMaxSahDepth) {
         struct Bin {
             float bmin[3] = {kInf, kInf, kInf}, bmax[3] = {-kInf, -kInf, -kInf};
             uint32_t n = 0;
@@ -166,19 +170,24 @@ void BuildNode(VeMesh::RayAccel& accel, std::vector<BuildItem>& items, uint32_t 
             mid = uint32_t(it - items.begin());
         }
     }
-    if (mid == begin || mid == end || span <= 0.0f) {
-        // All centroids coincide (or no useful split): split by count.
+    if (mid == begin || mid == end || span <= 0.0f || depth >= kMaxSahDepth) {
+        // No useful split, or too deep: halve at the median centroid (by
+        // list position when all centroids coincide).
         mid = begin + count / 2;
         std::nth_element(items.begin() + begin, items.begin() + mid, items.begin() + end,
-                         [&](const BuildItem& a, const BuildItem& b) { return a.tri < b.tri; });
+                         [&](const BuildItem& a, const BuildItem& b) {
+                             if (span > 0.0f && a.centroid[axis] != b.centroid[axis])
+                                 return a.centroid[axis] < b.centroid[axis];
+                             return a.tri < b.tri;
+                         });
     }
     const uint32_t left = uint32_t(accel.nodes.size());
     accel.nodes.emplace_back();
     accel.nodes.emplace_back();
     accel.nodes[nodeIndex].first = left;
     accel.nodes[nodeIndex].count = 0;
-    BuildNode(accel, items, left, begin, mid);
-    BuildNode(accel, items, left + 1, mid, end);
+    BuildNode(accel, items, left, begin, mid, depth + 1);
+    BuildNode(accel, items, left + 1, mid, end, depth + 1);
 }
 
 std::shared_ptr<VeMesh::RayAccel> BuildAccel(const VeMesh& mesh) {
@@ -215,7 +224,7 @@ std::shared_ptr<VeMesh::RayAccel> BuildAccel(const VeMesh& mesh) {
     if (items.empty()) return accel;
     accel->nodes.reserve(items.size() * 2 / kLeafSize + 2);
     accel->nodes.emplace_back();
-    BuildNode(*accel, items, 0, 0, uint32_t(items.size()));
+    BuildNode(*accel, items, 0, 0, uint32_t(items.size()), 0);
     // Reorder the triangle copies into leaf order for locality.
     std::vector<VeMesh::RayAccel::Tri> ordered;
     ordered.reserve(items.size());
@@ -359,7 +368,9 @@ void WalkAccelerated(const VeMesh& mesh, const Vector3& lo, const Vector3& ld, f
         const bool hl = RayBox(lo, invDir, accel->nodes[l].bmin, accel->nodes[l].bmax, margin, tl) && tl <= limit;
         const bool hr = RayBox(lo, invDir, accel->nodes[r].bmin, accel->nodes[r].bmax, margin, tr) && tr <= limit;
         if (top + 2 > int(sizeof(stack) / sizeof(stack[0]))) {
-            // Degenerate depth: fall back to the plain walk for exactness.
+            // Cannot happen with the bounded build depth; if it did, start
+            // over with the plain walk rather than return a partial answer.
+            hit = MeshHit{};
             WalkPlain(mesh, lo, ld, scale, hit);
             return;
         }

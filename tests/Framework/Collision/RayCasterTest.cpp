@@ -184,6 +184,7 @@ TEST(RayQueries, AcceleratedMatchesPlainWalkExactly) {
     cases.push_back({"sphere", raytest::Sphere(6.0f, 48, 64), Matrix(),
                      Matrix::CreateScale(1.5f) * Matrix::CreateTranslation(0, 3, 0)});
     cases.push_back({"soup", raytest::Soup(3000, 20.0f, 11), Matrix::CreateRotationX(0.7f), Matrix()});
+    cases.push_back({"lopsided", raytest::Lopsided(3000), Matrix(), Matrix::CreateScale(0.1f)});
     cases.push_back({"small box", raytest::Box(2.0f), Matrix(), Matrix::CreateTranslation(1, 1, 1)});
 
     std::mt19937 rng(1234);

@@ -118,4 +118,20 @@ inline MeshData Soup(int count, float half, uint32_t seed) {
     return m;
 }
 
+// Small triangles at exponentially growing x: a lopsided distribution that
+// drives a surface-area split towards a deep, one-sided hierarchy.
+inline MeshData Lopsided(int count) {
+    MeshData m;
+    float x = 0.5f;
+    for (int i = 0; i < count; ++i) {
+        m.Add(Vector3(x, -1, -1));
+        m.Add(Vector3(x, 1, -1));
+        m.Add(Vector3(x, 0, 1));
+        const uint32_t b = uint32_t(i * 3);
+        m.triangles.push_back({b, b + 1, b + 2});
+        x *= 1.004f;
+    }
+    return m;
+}
+
 }  // namespace raytest
