@@ -96,12 +96,23 @@ void MapBuilder::RaySlopeBlock(float x0, float x1, float zA, float yA, float zB,
     ray_.Use(0);
     const Vector3 a0{x0, yA, zA}, a1{x1, yA, zA}, b0{x0, yB, zB}, b1{x1, yB, zB};
     const Vector3 ga0{x0, yBottom, zA}, ga1{x1, yBottom, zA}, gb0{x0, yBottom, zB}, gb1{x1, yBottom, zB};
-    ray_.AddQuad(a0, a1, b1, b0);      // the slope
-    ray_.AddQuad(ga0, gb0, gb1, ga1);  // the bottom
-    ray_.AddQuad(a0, b0, gb0, ga0);    // side x0
-    ray_.AddQuad(a1, ga1, gb1, b1);    // side x1
-    if (yA - yBottom > 1e-3f) ray_.AddQuad(a0, ga0, ga1, a1);  // end at zA
-    if (yB - yBottom > 1e-3f) ray_.AddQuad(b0, b1, gb1, gb0);  // end at zB
+    const Vector3 centre = (a0 + a1 + b0 + b1 + ga0 + ga1 + gb0 + gb1) * 0.125f;
+    // Each face wound so that its normal points out of the block (walls and
+    // floors report outward normals to the movers' push-back).
+    auto face = [&](const Vector3& p0, const Vector3& p1, const Vector3& p2, const Vector3& p3) {
+        const Vector3 n = (p1 - p0).Cross(p2 - p0);
+        if (n.LengthSquared() < 1e-12f) return;
+        if (n.Dot((p0 + p1 + p2 + p3) * 0.25f - centre) >= 0)
+            ray_.AddQuad(p0, p1, p2, p3);
+        else
+            ray_.AddQuad(p3, p2, p1, p0);
+    };
+    face(a0, a1, b1, b0);      // the slope
+    face(ga0, gb0, gb1, ga1);  // the bottom
+    face(a0, b0, gb0, ga0);    // side x0
+    face(a1, ga1, gb1, b1);    // side x1
+    if (yA - yBottom > 1e-3f) face(a0, ga0, ga1, a1);  // end at zA
+    if (yB - yBottom > 1e-3f) face(b0, b1, gb1, gb0);  // end at zB
 }
 
 Opening DoorOpening(float hingeX, float hingeZ, float yawDegrees) {
@@ -149,9 +160,12 @@ void MapBuilder::RayBox(const Box& b) {
     ray_.AddBox({b.x0, b.y0, b.z0}, {b.x1, b.y1, b.z1});
 }
 
-void MapBuilder::RayQuad(const Vector3& p0, const Vector3& r, const Vector3& d) {
+void MapBuilder::RayQuad(const Vector3& p0, const Vector3& r, const Vector3& d, const Vector3& facing) {
     ray_.Use(0);
-    ray_.AddQuad(p0, p0 + r, p0 + r + d, p0 + d);
+    if (r.Cross(d).Dot(facing) >= 0)
+        ray_.AddQuad(p0, p0 + r, p0 + r + d, p0 + d);
+    else
+        ray_.AddQuad(p0 + r, p0, p0 + d, p0 + r + d);
 }
 
 void MapBuilder::Wall(bool alongX, float s0, float s1, float c0, float c1, float y0, float y1,
@@ -296,7 +310,7 @@ bool MapBuilder::Write(const std::string& drawnPath, const std::string& rayPath)
                 const float ndl = v.n.Dot(to);
                 const float f = std::max(0.0f, 0.15f + 0.85f * ndl);
                 const float k = d / l.reach;
-                light = light + l.colour * (f / (1.0f + 2.2f * k * k));
+                light = light + l.colour * (0.7f * f / (1.0f + 3.0f * k * k));
             }
             const float grime = 0.78f + 0.22f * FractalNoise(v.p.x * 3.0f + v.p.y, v.p.z * 3.0f - v.p.y, 256, 8, 3, 77u);
             v.c = {std::min(1.0f, v.c.x * light.x * grime), std::min(1.0f, v.c.y * light.y * grime),

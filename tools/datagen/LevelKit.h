@@ -70,8 +70,8 @@ public:
                     Vector2 uv1);
     // Hit-test box (closed, 12 triangles).
     void RayBox(const Box& b);
-    // Hit-test quad (both faces count for rays).
-    void RayQuad(const Vector3& p0, const Vector3& r, const Vector3& d);
+    // Hit-test quad (rays hit both faces), its normal turned towards `facing`.
+    void RayQuad(const Vector3& p0, const Vector3& r, const Vector3& d, const Vector3& facing);
 
     // A wall along x (alongX) or z between s0..s1, across c0..c1, from y0 to
     // y1, with gaps; drawn with a darker lower band up to y0 + band, and
@@ -112,7 +112,7 @@ public:
     const Materials& Mat() const { return mat_; }
 
     // Ambient level and tint of the baked light.
-    Vector3 ambient{0.16f, 0.17f, 0.19f};
+    Vector3 ambient{0.12f, 0.13f, 0.15f};
 
 private:
     std::string name_;

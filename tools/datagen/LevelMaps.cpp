@@ -252,10 +252,12 @@ void BuildStairwell(MapBuilder& mb, const Stairwell& s) {
     const unsigned farFace = s.dir > 0 ? F::kPosZ : F::kNegZ;
     // Outer walls, the end wall, the solid wall between the flights, the
     // lintel over the lower opening and the lid.
-    solid(xa0 - 1, xa0, 0, end, s.lowerY, s.top + 1, F::kPosX);
-    solid(xb1, xb1 + 1, 0, end, s.lowerY, s.top + 1, F::kNegX);
+    // (The side walls and the middle wall reach half a unit into the floors
+    // so that they overlap the floors' own walls: no seam at the joint.)
+    solid(xa0 - 1, xa0, -0.5f, end, s.lowerY, s.top + 1, F::kPosX);
+    solid(xb1, xb1 + 1, -0.5f, end, s.lowerY, s.top + 1, F::kNegX);
     solid(xa0, xb1, landing, end, s.lowerY, s.top + 1, nearFace);
-    solid(xa1, xb0, 0, flight, s.lowerY, s.top, F::kPosX | F::kNegX | nearFace | farFace);
+    solid(xa1, xb0, -0.5f, flight, s.lowerY, s.top, F::kPosX | F::kNegX | farFace);
     solid(xb0, xb1, -0.25f, 0.5f, s.lowerY + 16, s.top + 1, nearFace | farFace | F::kBottom);
     {
         float z0, z1;
@@ -278,7 +280,7 @@ void BuildStairwell(MapBuilder& mb, const Stairwell& s) {
         const Vector3 p0{x0, yA, Z(dA)};
         const Vector3 r{x1 - x0, 0, 0}, d{0, yB - yA, Z(dB) - Z(dA)};
         mb.DrawQuadFacing(p0, r, d, down, mb.Mat().concrete, 0.125f, 3.0f);
-        mb.RayQuad(p0, r, d);
+        mb.RayQuad(p0, r, d, down);
     };
     ceiling(xa0, xa1, 0, s.upperY + 16, flight, s.landingY + 16);
     ceiling(xa0, xb1, flight, s.landingY + 16, landing, s.landingY + 16);

@@ -63,10 +63,10 @@ Image WallHighTexture() {
                                ((px - 120) * (px - 120) + (py - 8) * (py - 8) < 6);
             if (rivet) k *= 0.6f;
             const float rust = SmoothStep(0.62f, 0.8f, streak);
-            Rgba c = Shade(0.62f, 0.66f, 0.62f, k);
+            Rgba c = Shade(0.55f, 0.6f, 0.57f, k);
             Rgba r = Shade(0.42f, 0.3f, 0.2f, k);
             img.Set(x, y, c);
-            img.Blend(x, y, r, rust * 0.7f);
+            img.Blend(x, y, r, rust * 0.45f);
         }
     return img;
 }
