@@ -39,6 +39,11 @@ MapBuilder::MapBuilder(const std::string& name) : name_(name) {
     lamp.emissive = {1.0f, 0.97f, 0.9f};
     lamp.emissiveTexture = "lab_lamp.png";
     mat_.lamp = model_.AddMaterial(lamp);
+    Material lampRed = MakeMaterial("lamp_red", "lab_lamp.png", 0.4f);
+    lampRed.baseColor = {1.0f, 0.25f, 0.2f, 1};
+    lampRed.emissive = {1.0f, 0.15f, 0.1f};
+    lampRed.emissiveTexture = "lab_lamp.png";
+    mat_.lampRed = model_.AddMaterial(lampRed);
     Material lampOff = MakeMaterial("lamp_off", "lab_lamp.png", 0.4f);
     lampOff.baseColor = {0.25f, 0.25f, 0.27f, 1};
     mat_.lampOff = model_.AddMaterial(lampOff);
@@ -297,7 +302,7 @@ bool MapBuilder::Write(const std::string& drawnPath, const std::string& rayPath)
     const std::vector<Lamp> lamps = lamps_;
     const Vector3 amb = ambient;
     for (auto& prim : drawn_.Primitives()) {
-        if (prim.material == mat_.lamp || prim.material == mat_.sign) continue;
+        if (prim.material == mat_.lamp || prim.material == mat_.lampRed || prim.material == mat_.sign) continue;
         for (auto& v : prim.vertices) {
             Vector3 light = amb;
             for (const Lamp& l : lamps) {

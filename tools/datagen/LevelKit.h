@@ -33,7 +33,7 @@ struct Lamp {
 
 // The materials every map shares (indices into the drawn model).
 struct Materials {
-    int floor, wallLow, wallHigh, ceiling, lamp, lampOff, metal, pipe, hazard, concrete, trim, sign, steps,
+    int floor, wallLow, wallHigh, ceiling, lamp, lampRed, lampOff, metal, pipe, hazard, concrete, trim, sign, steps,
         grate;
 };
 

@@ -215,7 +215,17 @@ bool WriteMap3(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     }
     SignOver(mb, J, fy, -1, level::kSignGenerator);
     SignOver(mb, J, fy, 1, level::kSignRestricted);
-    mb.Sign({65, fy + 20, 64.9f}, {0, 0, -1}, 10, 2.4f, level::kSignLevelB2);
+    mb.Sign({72.5f, fy + 20, 64.9f}, {0, 0, -1}, 10, 2.4f, level::kSignLevelB2);
+    // Pipe bundles along the hall's long walls, well above head height, and
+    // red warning lamps beside door J.
+    for (float h : {13.0f, 14.2f, 15.4f}) {
+        mb.Pipe({20.8f, fy + h, -19.4f}, {20.8f, fy + h, 64.4f}, 0.45f, fy + h + 0.5f, 0);
+        mb.Pipe({109.2f, fy + h, -19.4f}, {109.2f, fy + h, 64.4f}, 0.45f, fy + h + 0.5f, 0);
+    }
+    for (float x : {58.5f, 71.5f}) {
+        mb.DrawBox({x - 0.5f, fy + 9.0f, -19.75f, x + 0.5f, fy + 10.0f, -19.35f}, mb.Mat().lampRed, 0, 0);
+        mb.AddLamp({{x, fy + 9.5f, -18.5f}, {0.9f, 0.15f, 0.1f}, 10, 20, -20, 110, 65});
+    }
 
     const bool ok = mb.Write(dir + "/map3.gltf", dir + "/map3_ray.gltf");
     *drawnTris = mb.DrawnTriangles();
@@ -325,11 +335,13 @@ void BuildStairwell(MapBuilder& mb, const Stairwell& s) {
         const Vector3 h{std::fabs(side.x) * 1.2f + std::fabs(n.x) * 0.15f, 0.35f,
                         std::fabs(side.z) * 1.2f + std::fabs(n.z) * 0.15f};
         mb.DrawBox({c.x - h.x, c.y - h.y, c.z - h.z, c.x + h.x, c.y + h.y, c.z + h.z}, mb.Mat().lamp, 0, 0);
-        mb.AddLamp({p + n * 1.0f, colour, 14, xa0 - 1, sz0, xb1 + 1, sz1});
+        mb.AddLamp({p + n * 1.0f, colour, 16, xa0 - 1, sz0, xb1 + 1, sz1});
     };
     wallLamp({(xa0 + xb1) * 0.5f, s.landingY + 10, Z(landing)}, {0, 0, -s.dir});
-    wallLamp({xa0, s.upperY - rise * 14 + 10, Z(14)}, {1, 0, 0});
-    wallLamp({xb1, s.lowerY + rise * 14 + 10, Z(14)}, {-1, 0, 0});
+    for (float d : {4.0f, 14.0f, 24.0f}) {
+        wallLamp({xa0, s.upperY - rise * d + 9, Z(d)}, {1, 0, 0});
+        wallLamp({xb1, s.lowerY + rise * d + 9, Z(d)}, {-1, 0, 0});
+    }
     mb.Sign({(xa0 + xb1) * 0.5f, s.landingY + 7, Z(landing) - s.dir * 0.02f}, {0, 0, -s.dir}, 6, 1.4f, s.sign);
 }
 
