@@ -160,6 +160,32 @@ TEST_F(LevelMaps, EveryPlacementStandsOnTheFloorOfItsHeight) {
     }
 }
 
+TEST_F(LevelMaps, EveryRoomHasASolidFloorAndCeilingAllOver) {
+    struct Room {
+        const char* name;
+        float x0, x1, z0, z1, floorY, ceilY;
+    };
+    // Rooms of the floor plan (inset from the walls by half a unit or more).
+    const Room rooms[] = {
+        {"south hall", -39.5f, 31.5f, -24.5f, 19.5f, 0, 16},     {"storage", -18.5f, 19.5f, 20.5f, 99.5f, 0, 16},
+        {"meeting room", -59.5f, -20.5f, 40.5f, 99.5f, 0, 16},   {"east corridor", 20.5f, 29.5f, 20.5f, 59.5f, 0, 16},
+        {"east corridor, north part", 20.5f, 29.5f, 60.5f, 111.9f, 0, 16},
+        {"north corridor", -29.5f, 29.5f, 100.5f, 111.5f, 0, 16}, {"corridor B1", 40.5f, 49.5f, 40.5f, 111.9f, -42, -26},
+        {"office", -9.5f, 39.5f, 60.5f, 109.5f, -42, -26},       {"ammunition room", 50.5f, 96.5f, 55.5f, 111.5f, -42, -26},
+        {"plant lab", 20.5f, 69.5f, -29.5f, 39.5f, -42, -26},    {"south landing", 40.5f, 49.5f, -49.9f, -30.5f, -42, -26},
+        {"lower corridor", 60.5f, 69.5f, -49.9f, -20.5f, -84, -68}, {"generator hall", 20.5f, 109.5f, -19.5f, 64.5f, -84, -48},
+    };
+    for (const Room& r : rooms) {
+        for (float x = r.x0; x <= r.x1 + 1e-3f; x += (r.x1 - r.x0) / std::ceil(r.x1 - r.x0))
+            for (float z = r.z0; z <= r.z1 + 1e-3f; z += (r.z1 - r.z0) / std::ceil(r.z1 - r.z0)) {
+                ASSERT_NEAR(Down({x, r.floorY + 6, z}), 6.0f, 1e-3f) << r.name << " at x " << x << " z " << z;
+                float up;
+                ASSERT_TRUE(Cast({x, r.floorY + 6, z}, {0, 1, 0}, up)) << r.name << " at x " << x << " z " << z;
+                ASSERT_NEAR(up, r.ceilY - r.floorY - 6, 0.5f) << r.name << " at x " << x << " z " << z;
+            }
+    }
+}
+
 TEST_F(LevelMaps, StairFlightsAreContinuousRampsInsideClosedWells) {
     struct Flight {
         float x0, zFrom, yFrom, zTo, yTo;
@@ -218,7 +244,9 @@ TEST_F(LevelMaps, TheWinningRouteCanBeWalkedFromTheStartToTheGenerator) {
                 const float limit = 2.0f * 0.5f / c;
                 if (limit > d) eye = eye + n * ((limit - d) * c);
             }
-            if (Cast(eye, {0, -1, 0}, d)) eye.y = eye.y + 6.0f - d;
+            ASSERT_TRUE(Cast(eye, {0, -1, 0}, d))
+                << "no ground under (" << eye.x << ", " << eye.y << ", " << eye.z << ")";
+            eye.y = eye.y + 6.0f - d;
         }
         ASSERT_LT(std::hypot(eye.x - target.x, eye.z - target.z), 0.5f)
             << "stuck on the way to waypoint " << i << " at (" << eye.x << ", " << eye.y << ", " << eye.z << ")";
