@@ -12,6 +12,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -28,6 +29,12 @@ GLenum ToGL(Topology t) {
         case Topology::TriangleList:
         default: return GL_TRIANGLES;
     }
+}
+
+void GLAPIENTRY DebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message,
+                             const void*) {
+    if (severity == GL_DEBUG_SEVERITY_NOTIFICATION) return;
+    std::fprintf(stderr, "GL%s: %s\n", type == GL_DEBUG_TYPE_ERROR ? " error" : "", message);
 }
 
 }  // namespace
@@ -51,7 +58,6 @@ bool GraphicsDevice::CreateBuffer(DynamicBuffer& b, size_t size) {
 
 bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug, std::string& errorText) {
     if (ready_) Release();
-    (void)debug;
     window_ = window;
     width_ = width;
     height_ = height;
@@ -82,12 +88,23 @@ bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug,
         return false;
     }
     SDL_GL_SetSwapInterval(0);
+    if (debug && (glVersion_ >= 43 || epoxy_has_gl_extension("GL_KHR_debug"))) {
+        // The driver's own validation messages, the counterpart of a debug layer.
+        glEnable(GL_DEBUG_OUTPUT);
+        glDebugMessageCallback(DebugMessage, nullptr);
+    }
     ++generation_;
     ready_ = true;
     while (glGetError() != GL_NO_ERROR) {
     }
 
     // Back buffer: the window's default framebuffer 0.
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        errorText = "バックバッファ作成失敗";
+        Release();
+        return false;
+    }
     backBuffer_ = std::make_shared<VeTexture>();
     backBuffer_->desc_.width = width;
     backBuffer_->desc_.height = height;
