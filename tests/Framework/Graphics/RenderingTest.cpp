@@ -585,3 +585,29 @@ TEST_F(Rendering, LitTriangleMatchesTheLightingFormula) {
     for (int i = 0; i < 3; ++i) want[i] = ToByte((fog[i] + f * (rgb[i] * 0.5f - fog[i])) * 0.5f);
     EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), want[0], want[1], want[2], 2));
 }
+
+TEST_F(Rendering, EffectQuadTakesItsColourFromTheVertexAndTheTexture) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    shaders.SetView(Matrix::Identity());
+    shaders.SetProjection(Matrix::Identity());
+    shaders.SetEffectShader();
+    shaders.PerObjectBlock() = CbPerObject{};
+    shaders.PerObjectBlock().g_mW = Matrix::CreateTranslation(0.5f, 0, 0);
+    shaders.UploadPerObject();
+    auto yellow = SolidTexture(255, 255, 0);
+    device.BindTexture(0, yellow.get());
+    // Coloured-quad vertices: position, uv, colour (4 floats); a strip with
+    // clockwise front faces.
+    const float v[4][9] = {
+        {-0.2f, -0.2f, 0.5f, 0, 1, 0.5f, 1, 1, 1},
+        {-0.2f, 0.2f, 0.5f, 0, 0, 0.5f, 1, 1, 1},
+        {0.2f, -0.2f, 0.5f, 1, 1, 0.5f, 1, 1, 1},
+        {0.2f, 0.2f, 0.5f, 1, 0, 0.5f, 1, 1, 1},
+    };
+    device.DrawVertices(Topology::TriangleStrip, 4, v, 36);
+    device.BindTexture(0, nullptr);
+    // Centred at x = 0.5 in clip space: pixel 960; yellow x (0.5, 1, 1).
+    EXPECT_TRUE(ColourNear(Px::Pixel(960, 360), 128, 255, 0, 1));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 255, 255, 0));
+}
