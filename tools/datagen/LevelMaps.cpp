@@ -262,10 +262,10 @@ void BuildStairwell(MapBuilder& mb, const Stairwell& s) {
     const unsigned farFace = s.dir > 0 ? F::kPosZ : F::kNegZ;
     // Outer walls, the end wall, the solid wall between the flights, the
     // lintel over the lower opening and the lid.
-    // (The side walls and the middle wall reach half a unit into the floors
-    // so that they overlap the floors' own walls: no seam at the joint.)
-    solid(xa0 - 1, xa0, -0.5f, end, s.lowerY, s.top + 1, F::kPosX);
-    solid(xb1, xb1 + 1, -0.5f, end, s.lowerY, s.top + 1, F::kNegX);
+    // (The middle wall reaches half a unit into the floors, behind their
+    // corridor walls, so that it overlaps them: no seam at the joint.)
+    solid(xa0 - 1, xa0, 0, end, s.lowerY, s.top + 1, F::kPosX);
+    solid(xb1, xb1 + 1, 0, end, s.lowerY, s.top + 1, F::kNegX);
     solid(xa0, xb1, landing, end, s.lowerY, s.top + 1, nearFace);
     solid(xa1, xb0, -0.5f, flight, s.lowerY, s.top, F::kPosX | F::kNegX | farFace);
     solid(xb0, xb1, -0.25f, 0.5f, s.lowerY + 16, s.top + 1, nearFace | farFace | F::kBottom);
