@@ -50,6 +50,16 @@ void SignOver(MapBuilder& mb, const Opening& o, float floorY, float side, int ro
         mb.Sign({o.plane + side * faceOffset, y, mid}, {side, 0, 0}, 5.0f, 1.2f, row);
 }
 
+// A two-faced sign hanging from the ceiling on two rods, across an opening
+// that faces along z.
+void HangingSign(MapBuilder& mb, float x, float y, float z, float ceilY, int rowSouth, int rowNorth) {
+    mb.Sign({x, y, z}, {0, 0, -1}, 5, 1.2f, rowSouth);
+    mb.Sign({x, y, z}, {0, 0, 1}, 5, 1.2f, rowNorth);
+    for (float dx : {-2.0f, 2.0f})
+        mb.DrawBox({x + dx - 0.06f, y + 0.7f, z - 0.06f, x + dx + 0.06f, ceilY, z + 0.06f}, mb.Mat().metal, 0, 0,
+                   MapBuilder::kSides);
+}
+
 // ---------------------------------------------------------------- floor 0
 bool WriteMap1(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     MapBuilder mb("map1");
@@ -103,7 +113,7 @@ bool WriteMap1(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     SignOver(mb, D, fy, -1, level::kSignCorridor);
     SignOver(mb, {false, 44, 50, -19.5f, 0, 0}, fy, 1, level::kSignMeeting, 0.5f);
     SignOver(mb, {false, 44, 50, -19.5f, 0, 0}, fy, -1, level::kSignStorage, 0.5f);
-    mb.Sign({25, 12, 111.9f}, {0, 0, -1}, 5, 1.2f, level::kSignStairs);
+    HangingSign(mb, 25, 12.5f, 110.5f, cy, level::kSignStairs, level::kSignLevel1);
     mb.Sign({-5, 9, -24.9f}, {0, 0, 1}, 6, 1.4f, level::kSignLevel1);
 
     const bool ok = mb.Write(dir + "/map1.gltf", dir + "/map1_ray.gltf");
@@ -162,7 +172,7 @@ bool WriteMap2(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     SignOver(mb, F, fy, -1, level::kSignAmmo);
     SignOver(mb, H, fy, 1, level::kSignPlantLab);
     SignOver(mb, I, fy, 1, level::kSignStairs);
-    mb.Sign({45, fy + 12, 111.9f}, {0, 0, -1}, 5, 1.2f, level::kSignLevelB1);
+    HangingSign(mb, 45, fy + 12, 110.5f, cy, level::kSignLevelB1, level::kSignLevelB1);
 
     const bool ok = mb.Write(dir + "/map2.gltf", dir + "/map2_ray.gltf");
     *drawnTris = mb.DrawnTriangles();
