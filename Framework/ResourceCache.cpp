@@ -40,14 +40,18 @@ RayCaster* ResourceCache::GetRayCaster() {
     return rayCaster_.get();
 }
 
-std::shared_ptr<VeSoundInstance> ResourceCache::CreateSoundInstance(const std::string& path, bool use3D) {
+std::shared_ptr<VeSoundEffect> ResourceCache::GetSoundEffect(const std::string& path) {
     auto it = sounds_.find(path);
     if (it == sounds_.end()) {
         auto effect = std::make_shared<VeSoundEffect>();
         effect->Load(path);  // a failure stays cached; it makes no instances
         it = sounds_.emplace(path, std::move(effect)).first;
     }
-    return it->second->CreateInstance(use3D);
+    return it->second;
+}
+
+std::shared_ptr<VeSoundInstance> ResourceCache::CreateSoundInstance(const std::string& path, bool use3D) {
+    return GetSoundEffect(path)->CreateInstance(use3D);
 }
 
 void ResourceCache::Clear() {

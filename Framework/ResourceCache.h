@@ -23,6 +23,10 @@ public:
     // A new instance each call; empty without an audio engine or when the
     // sound did not load.
     std::shared_ptr<VeSoundInstance> CreateSoundInstance(const std::string& path, bool use3D);
+    // The loaded sound itself (loaded on first use like every entry), for
+    // objects that make their own instances of it. Never null; a sound that
+    // failed to load makes no instances.
+    std::shared_ptr<VeSoundEffect> GetSoundEffect(const std::string& path);
 
     size_t ModelCount() const { return models_.size(); }
     size_t TextureCount() const { return textures_.size(); }

@@ -30,6 +30,11 @@ public:
     int GetHealthMaxSum() const { return healthMaxSum_; }
     // Number of lights still alive.
     int CountLitLights() const;
+    const std::vector<PortalLight*>& GetLights() const { return lights_; }
+    const std::vector<PortalHole*>& GetHoles() const { return holes_; }
+    int GetSpawnTimer() const { return spawnTimer_; }
+    float GetExplosionVolume() const { return explosionVolume_; }
+    const std::shared_ptr<VeSoundInstance>& GetExplosionSound() const { return explosionSound_; }
 
 private:
     int healthSum_ = 0;

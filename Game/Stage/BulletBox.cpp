@@ -1,0 +1,56 @@
+// The ammunition box and its builder.
+#include "Game/Stage/BulletBox.h"
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Interaction.h"
+#include "Game/Stage/Stage.h"
+
+using namespace StageInteraction;
+
+BulletBox::BulletBox(GameScene* scene) : scene_(scene) {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModel), cache.GetModel(kRayModel));
+}
+
+void BulletBox::Update() {
+    if (available_) {
+        if (DistanceToPlayer(scene_, GetPosition()) > 10.0f) return;
+        if (PickFromPlayer(scene_) != this) {
+            highlighted_ = false;
+            return;
+        }
+        highlighted_ = true;
+        if (!UseButtonDown()) return;
+        highlighted_ = false;
+        if (Player* player = GetPlayer(scene_)) player->AddReserveAmmo(kRounds);
+        respawnCounter_ = respawnFrames_;
+        available_ = false;
+        if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
+            sound->SetVolume(0.5f);
+            sound->Play(false, true);
+        }
+    } else {
+        respawnCounter_ -= 1;
+        if (respawnCounter_ <= 0) {
+            available_ = true;
+            highlighted_ = false;
+        }
+    }
+}
+
+void BulletBox::Draw() {
+    if (available_) Object::Draw();
+}
+
+BulletBox* BuildBulletBox(Stage* stage, const Matrix& world) {
+    BulletBox* box = new BulletBox(stage->GetGameScene());
+    box->SetKind(kKindBulletBox);
+    box->SetMatrix(world);
+    box->SetStage(stage);
+    box->SetFloor(stage->GetFloor(world.Translation()));
+    box->SetPushShape(false, false, 0.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    stage->GetObjects().push_back(box);
+    return box;
+}

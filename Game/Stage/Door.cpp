@@ -1,0 +1,339 @@
+// Doors, their handles and card readers, and the door-set builder.
+#include "Game/Stage/Door.h"
+
+#include <cmath>
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Interaction.h"
+#include "Game/Stage/Key.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+
+using namespace StageInteraction;
+
+namespace {
+
+constexpr float kReach = 10.0f;
+// Where the reader and the handle sit in the door's own frame.
+const Vector3 kReaderOffset(5.0f, 6.0f, 0.0f);
+const Vector3 kHandleOffset(5.0f, 5.0f, 0.0f);
+
+// The door's matrix with its translation moved to a door-local point.
+Matrix MovedTo(const Matrix& door, const Vector3& local) {
+    Matrix m = door;
+    const Vector3 p = Vector3::Transform(local, door);
+    m._41 = p.x;
+    m._42 = p.y;
+    m._43 = p.z;
+    return m;
+}
+
+void Play3DAt(GameScene* scene, const std::shared_ptr<VeSoundInstance>& sound, const Vector3& position) {
+    if (!sound) return;
+    PlaceListenerAtPlayer(scene);
+    sound->Play3D(position, false, false);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Door
+
+Door::Door(GameScene* scene)
+    : closedRotation_(Quaternion::CreateFromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), 0.0f)),
+      openStep_(Quaternion::CreateFromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), -6.0f * kDegToRad)),
+      scene_(scene) {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    VeModel* model = cache.GetModel(kModel);
+    AddModelPart(Matrix(), Matrix(), 0, model, model);
+    errorEffect_ = cache.GetSoundEffect("Data/Sound/error.wav");
+    successEffect_ = cache.GetSoundEffect("Data/Sound/success.wav");
+    turnEffect_ = cache.GetSoundEffect("Data/Sound/doorturn.wav");
+    errorInstance_ = errorEffect_->CreateInstance(true);
+    successInstance_ = successEffect_->CreateInstance(true);
+}
+
+Door::~Door() {
+    if (errorInstance_) errorInstance_->Stop();
+    if (successInstance_) successInstance_->Stop();
+}
+
+void Door::SetKeyType(int type) {
+    keyType_ = type;
+    switch (type) {
+        case -1: uvOffset_ = Vector2(0.75f, 0.0f); break;
+        case 1: uvOffset_ = Vector2(0.25f, 0.0f); break;
+        case 2: uvOffset_ = Vector2(0.5f, 0.0f); break;
+        default: break;
+    }
+}
+
+Matrix Door::GetReaderMatrix() {
+    readerMatrix_ = MovedTo(matrix_, kReaderOffset);
+    return readerMatrix_;
+}
+
+Matrix Door::GetHandleMatrix() {
+    handleMatrix_ = MovedTo(matrix_, kHandleOffset);
+    return handleMatrix_;
+}
+
+void Door::PlayError() {
+    ++errorCount_;
+    Play3DAt(scene_, errorInstance_, GetPosition());
+}
+
+void Door::PlaySuccess() {
+    ++successCount_;
+    Play3DAt(scene_, successInstance_, GetPosition());
+}
+
+void Door::ClearHighlights() {
+    if (reader_) reader_->SetHighlighted(false);
+    highlighted_ = false;
+}
+
+void Door::Update() {
+    if (!opening_) {
+        const float d = DistanceToPlayer(scene_, GetPosition());
+        if (!(d < kReach) || (used_ && keyType_ != -1)) {
+            ClearHighlights();
+        } else {
+            // A reader always counts; the door itself and its handle only
+            // when no card is needed.
+            Object* picked = PickFromPlayer(scene_);
+            const bool suitable = picked && (picked->GetKind() == kKindKeyReader ||
+                                             (picked->GetKind() == kKindDoor && keyType_ == -1));
+            if (!suitable) {
+                ClearHighlights();
+            } else {
+                if (reader_) reader_->SetHighlighted(true);
+                if (UseButtonDown()) {
+                    if (keyType_ == -1) {
+                        if (reader_) reader_->StartPulse();
+                        ClearHighlights();
+                        used_ = true;
+                        opening_ = true;
+                        if (handle_) handle_->StartTurning();
+                    } else {
+                        keyMatched_ = false;
+                        if (Player* player = GetPlayer(scene_)) {
+                            for (Key* key : player->GetKeys()) {
+                                if (key->GetColour() != keyType_) continue;
+                                used_ = true;
+                                if (reader_) reader_->StartInserting();
+                                keyMatched_ = true;
+                                break;
+                            }
+                        }
+                        if (!keyMatched_) {
+                            // Refused: the handle rattles (again on every
+                            // frame the button stays down).
+                            if (handle_) handle_->StartTurning();
+                            PlaceListenerAtPlayer(scene_);
+                            if (errorInstance_) errorInstance_->Apply3D();
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    if (used_) ClearHighlights();
+
+    if (opening_) {
+        openDelay_ -= openSpeed_;
+        if (openDelay_ < 0.0f) {
+            if (!turnSoundPlayed_) {
+                std::shared_ptr<VeSoundInstance> turn = turnEffect_ ? turnEffect_->CreateInstance(true) : nullptr;
+                if (turn) {
+                    PlaceListenerAtPlayer(scene_);
+                    turn->Play3D(GetPosition(), false, true);
+                }
+                turnSoundPlayed_ = true;
+            }
+            openDelay_ = 0.0f;
+            openProgress_ += openSpeed_;
+        }
+        if (openProgress_ > 1.0f) {
+            openProgress_ = 1.0f;
+        } else {
+            // The step is accumulated into the matrix: the door keeps the
+            // angle it has swung to.
+            const Quaternion step = Quaternion::Slerp(closedRotation_, openStep_, openProgress_);
+            SetMatrix(Matrix::CreateFromQuaternion(step) * matrix_);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- DoorHandle
+
+DoorHandle::DoorHandle(GameScene* scene) : scene_(scene) {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    VeModel* model = cache.GetModel(kModel);
+    AddModelPart(Matrix(), Matrix(), 0, model, model);
+    openSound_ = cache.CreateSoundInstance("Data/Sound/door.wav", true);
+    lockedSound_ = cache.CreateSoundInstance("Data/Sound/lockdoor.wav", true);
+}
+
+DoorHandle::~DoorHandle() {
+    if (openSound_) openSound_->Stop();
+    if (lockedSound_) lockedSound_->Stop();
+}
+
+void DoorHandle::Update() {
+    if (!door_) return;
+    if (turning_) {
+        const bool accepted = door_->IsKeyMatched() || door_->GetKeyType() == -1;
+        const std::shared_ptr<VeSoundInstance>& sound = accepted ? openSound_ : lockedSound_;
+        if (sound && !sound->IsPlaying()) Play3DAt(scene_, sound, GetPosition());
+
+        angle_ += turnSpeed_;
+        if (angle_ >= maxAngle_) {
+            angle_ = maxAngle_;
+            turnSpeed_ = -turnSpeed_;
+            turning_ = false;
+            if (accepted) {
+                door_->StartOpening();
+            } else {
+                door_->PlayError();
+                if (door_->GetReader()) door_->GetReader()->StartPulse();
+            }
+        }
+        if (angle_ < 0.0f) {
+            angle_ = 0.0f;
+            turnSpeed_ = -turnSpeed_;
+        }
+        SetMatrix(Matrix::CreateRotationZ(angle_ * kDegToRad) * door_->GetHandleMatrix());
+    } else {
+        if (angle_ > 0.0f) {
+            angle_ += turnSpeed_;  // negative after a turn: back down
+        } else {
+            turnSpeed_ = std::fabs(turnSpeed_);
+            angle_ = 0.0f;
+        }
+        SetMatrix(Matrix::CreateRotationZ(angle_ * kDegToRad) * door_->GetHandleMatrix());
+    }
+}
+
+// ---------------------------------------------------------------- KeyReader
+
+KeyReader::KeyReader(GameScene* scene) : scene_(scene) {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModel), cache.GetModel(kRayModel));
+    slotSound_ = cache.CreateSoundInstance("Data/Sound/CardSlitSound.wav", true);
+    if (slotSound_) slotSound_->SetCurveDistanceScaler(0.1f);
+}
+
+KeyReader::~KeyReader() {
+    if (slotSound_) slotSound_->Stop();
+}
+
+void KeyReader::AttachDoor(Door* door) {
+    door_ = door;
+    if (door && door->GetKeyType() == -1) {
+        lightColour_ = Vector3(0.0f, 1.0f, 0.0f);
+        uvOffset_ = Vector2(0.5f, 0.0f);
+    } else {
+        lightColour_ = Vector3(1.0f, 0.0f, 0.0f);
+    }
+}
+
+void KeyReader::Update() {
+    if (!door_) return;
+    SetMatrix(door_->GetReaderMatrix());
+
+    if (pulsing_) {
+        if (pulseAngle_ >= 180.0f) {
+            pulsing_ = false;
+            pulseAngle_ = 0.0f;
+        } else {
+            pulseAngle_ += 10.0f;
+            const float strength = (std::sin(pulseAngle_ * kDegToRad) + 1.0f) * 0.5f * 5.0f;
+            ShaderManager& shaders = ShaderManager::GetInstance();
+            shaders.AddPointLight(lightColour_, Vector3::Transform(Vector3(-0.05f, 0.15f, 0.5f), matrix_), strength);
+            shaders.AddPointLight(lightColour_, Vector3::Transform(Vector3(-0.05f, 0.15f, -0.5f), matrix_), strength);
+        }
+    }
+
+    if (!inserting_) return;
+    Player* player = GetPlayer(scene_);
+    if (!player) return;
+    Key* card = nullptr;
+    for (Key* key : player->GetKeys()) {
+        if (key->GetColour() == door_->GetKeyType()) {
+            card = key;
+            break;
+        }
+    }
+    if (!card) return;
+    card->SetVisible(true);
+    card->SetInserting(true);
+
+    // The card stands upright in the slot, edge down.
+    Matrix slot;
+    slot._11 = 0.0f; slot._12 = 0.0f; slot._13 = 1.0f;
+    slot._21 = 0.0f; slot._22 = -1.0f; slot._23 = 0.0f;
+    slot._31 = 1.0f; slot._32 = 0.0f; slot._33 = 0.0f;
+    slot._41 = 0.325f; slot._42 = cardY_; slot._43 = -0.35f;
+    card->SetMatrix(slot * matrix_);
+
+    cardDelay_ -= 1;
+    if (cardDelay_ < 0) {
+        if (cardFrame_ == 0) {
+            ++slotCount_;
+            Play3DAt(scene_, slotSound_, card->GetPosition());
+        }
+        cardY_ += (cardEndY_ - cardStartY_) / static_cast<float>(cardFrames_);
+        cardFrame_ += 1;
+    }
+    if (cardFrame_ == cardFrames_ / 3) {
+        door_->PlaySuccess();
+        uvOffset_ = Vector2(0.5f, 0.0f);
+        lightColour_ = Vector3(0.0f, 1.0f, 0.0f);
+        StartPulse();
+    }
+    if (cardFrame_ == cardFrames_) {
+        cardY_ = cardStartY_;
+        inserting_ = false;
+        card->SetVisible(false);
+        card->SetInserting(false);
+        if (door_->GetHandle()) door_->GetHandle()->StartTurning();
+    }
+}
+
+// ---------------------------------------------------------------- builder
+
+Door* BuildDoorSet(Stage* stage, const Matrix& world, int keyType) {
+    GameScene* scene = stage->GetGameScene();
+    Door* door = new Door(scene);
+    KeyReader* reader = new KeyReader(scene);
+    DoorHandle* handle = new DoorHandle(scene);
+    const int floor = stage->GetFloor(world.Translation());
+
+    door->SetKind(kKindDoor);
+    door->SetMatrix(world);
+    door->SetStage(stage);
+    door->SetReader(reader);
+    door->SetHandle(handle);
+    door->SetKeyType(keyType);
+    door->SetFloor(floor);
+    stage->GetObjects().push_back(door);
+
+    reader->SetKind(kKindKeyReader);
+    reader->SetMatrix(door->GetReaderMatrix());
+    reader->AttachDoor(door);
+    reader->SetStage(stage);
+    reader->SetFloor(floor);
+    stage->GetObjects().push_back(reader);
+
+    handle->SetKind(kKindDoor);
+    handle->SetMatrix(door->GetHandleMatrix());
+    handle->SetDoor(door);
+    handle->SetStage(stage);
+    handle->SetFloor(floor);
+    stage->GetObjects().push_back(handle);
+    return door;
+}

@@ -1,0 +1,297 @@
+// Generator lights, holes, pipes and sphere, their smoke puffs, and the
+// generator builder.
+#include "Game/Stage/Generator.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Math/Random.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Stage/GeneratorSmoke.h"
+#include "Game/Stage/Interaction.h"
+#include "Game/Stage/Portal.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+
+using namespace StageInteraction;
+
+// ---------------------------------------------------------------- smoke
+
+namespace GeneratorSmoke {
+namespace {
+
+void Puff(GameScene* scene, const Vector3& position, const Vector3& velocity, int life, float u0, float v0,
+          float u1, float v1, float alphaStart, float alphaEnd, float speedStart, float speedEnd, float sizeStart,
+          float sizeEnd) {
+    EffectList* effects = scene ? scene->GetEffectList() : nullptr;
+    if (!effects) return;
+    VeTexture* texture = ResourceCache::GetInstance().GetTexture("Data/smoke.png");
+    effects->AddSmoke(texture, position, velocity, life, Vector2(u0, v0), Vector2(u1, v1), alphaStart, alphaEnd,
+                      speedStart, speedEnd, sizeStart, sizeEnd, false);
+}
+
+}  // namespace
+
+void Hit(GameScene* scene, const Vector3& position) {
+    Puff(scene, position, Vector3(), 10, 0.375f, 0.125f, 0.5f, 0.25f, 1.0f, 1.0f, 0.0f, 0.0f, 0.1f, 7.0f);
+}
+
+void DeadCore(GameScene* scene, const Vector3& position) {
+    const float c = static_cast<float>(Math::Rand() % 8) * 0.125f;
+    const float size = static_cast<float>(10 + Math::Rand() % 50);
+    Puff(scene, position, Vector3(), 20, c, 0.125f, c + 0.125f, 0.25f, 1.0f, 0.0f, 0.0f, 0.0f, 0.1f, size);
+}
+
+void LightBurst(GameScene* scene, const Vector3& position, const Vector3& velocity) {
+    const float size = static_cast<float>(3 + Math::Rand() % 4);
+    Puff(scene, position, velocity, 30, 0.0f, 0.3f, 0.125f, 0.475f, 1.0f, 0.0f, 0.01f, 0.001f, 0.0f, size);
+}
+
+void Dead(GameScene* scene, const Vector3& position, const Vector3& velocity) {
+    Puff(scene, position, velocity, 180, 0.875f, 0.375f, 1.0f, 0.5f, 1.0f, 0.0f, 0.02f, 0.001f, 1.0f, 5.0f);
+}
+
+}  // namespace GeneratorSmoke
+
+namespace {
+
+// A jitter of -0.5 .. 0.5 in steps of 0.1.
+float Jitter() { return static_cast<float>(Math::Rand() % 11 - 5) / 10.0f; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- PortalLight
+
+PortalLight::PortalLight(GameScene* scene) : scene_(scene) {
+    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
+}
+
+void PortalLight::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
+
+void PortalLight::EmitPair(bool deadSmoke) {
+    const Vector3 velocity = RandomDirection() * 0.01f;
+    for (float lift : {6.0f, -6.0f}) {
+        const float jx = Jitter(), jy = Jitter(), jz = Jitter();
+        const Vector3 p = effectPosition_ + Vector3(jx, lift + jy, jz);
+        if (deadSmoke)
+            GeneratorSmoke::Dead(scene_, p, velocity);
+        else
+            GeneratorSmoke::LightBurst(scene_, p, velocity);
+    }
+}
+
+void PortalLight::TakeDamage(int amount) {
+    if (!alive_) return;
+    health_ -= amount;
+    if (health_ >= 0) return;
+    health_ = 0;
+    alive_ = false;
+    if (auto bomb = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/bomb.wav", true)) {
+        bomb->SetCurveDistanceScaler(3.0f);
+        PlaceListenerAtPlayer(scene_);
+        bomb->Play3D(GetPosition(), false, true);
+    }
+    for (int i = 0; i < 10; ++i) EmitPair(false);
+}
+
+void PortalLight::Update() {
+    if (alive_ && warning_) {
+        warningTime_ += 1.0f;
+        colour_ = Vector3(2.0f * std::sin(warningTime_), 0.0f, 0.0f);
+        if (warningTime_ > 180.0f) {
+            warningTime_ = 0.0f;
+            warning_ = false;
+        }
+    } else if (alive_) {
+        blinkTimer_ -= 1.0f;
+        if (blinkTimer_ < 0.0f) {
+            // A damaged light drops to the darker grey more often.
+            const float p = static_cast<float>(health_) / static_cast<float>(maxHealth_) * 100.0f;
+            const bool bright = static_cast<float>(Math::Rand() % 100) < p || health_ == maxHealth_;
+            const float grey = bright ? 0.8f : 0.5f;
+            colour_ = Vector3(grey, grey, grey);
+            blinkTimer_ = p / 10.0f;
+        }
+    } else {
+        colour_ = Vector3(0.1f, 0.1f, 0.1f);
+        if (Math::Rand() % 100 >= 90)
+            for (int i = 0; i < 3; ++i) EmitPair(true);
+    }
+}
+
+// ---------------------------------------------------------------- PortalHole
+
+PortalHole::PortalHole(GameScene* scene) : scene_(scene) {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    VeModel* model = cache.GetModel(kModel);
+    AddModelPart(Matrix(), Matrix(), 0, model, model);
+    generatorSound_ = cache.CreateSoundInstance("Data/Sound/Generator.wav", true);
+}
+
+PortalHole::~PortalHole() {
+    if (generatorSound_) generatorSound_->Stop();
+}
+
+void PortalHole::Spawn() {
+    EnemyList* enemies = scene_ ? scene_->GetEnemyList() : nullptr;
+    Matrix m = matrix_;
+    m._42 += 5.0f;
+    Portal* portal = stage_ ? stage_->GetPortal() : nullptr;
+    bool strong = false;
+    if (!portal || portal->CountLitLights() <= 4) strong = Math::Rand() % 100 < 60;
+    if (strong) {
+        ++strongSpawns_;
+        if (enemies) enemies->AddStrong(m);
+    } else {
+        ++normalSpawns_;
+        if (enemies) enemies->AddNormal(m);
+    }
+}
+
+void PortalHole::Update() {
+    if (destroyed_) {
+        if (generatorSound_ && generatorSound_->IsPlaying()) generatorSound_->Stop();
+        GeneratorSmoke::Dead(scene_, GetPosition(), RandomDirection() * 0.01f);
+        return;
+    }
+    if (!awake_) return;
+
+    if (opening_) {
+        if (generatorSound_ && !generatorSound_->IsPlaying()) {
+            PlaceListenerAtPlayer(scene_);
+            generatorSound_->Play3D(GetPosition(), true, false);
+        }
+        uvOffset_.y -= 0.005f;
+        if (uvOffset_.y < -0.5f) {
+            uvOffset_.y = -0.5f;
+            spawnTimer_ = 0.0f;
+            opening_ = false;
+            waiting_ = true;
+        }
+    }
+    if (waiting_) {
+        spawnTimer_ += 0.1f;
+        if (spawnTimer_ > 10.0f) {
+            Spawn();
+            waiting_ = false;
+            closing_ = true;
+            spawned_ = true;
+            if (generatorSound_) generatorSound_->Stop();
+        }
+    }
+    if (closing_) {
+        uvOffset_.y += 0.005f;
+        if (uvOffset_.y > 0.0f) {
+            uvOffset_.y = 0.0f;
+            spawnTimer_ = 0.0f;
+            opening_ = true;
+            waiting_ = false;
+            closing_ = false;
+            awake_ = false;
+            spawned_ = false;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- Pipe
+
+Pipe::Pipe() {
+    VeModel* model = ResourceCache::GetInstance().GetModel(kModel);
+    AddModelPart(Matrix(), Matrix(), 0, model, model);
+}
+
+void Pipe::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
+
+void Pipe::Update() {
+    auto scroll = [this]() {
+        uvOffset_.y += 0.01f;
+        if (uvOffset_.y > 1.0f) uvOffset_.y -= 1.0f;
+    };
+    if (hole_ && hole_->IsAwake() && !hole_->IsSpawned() && !hole_->IsDestroyed()) {
+        scroll();
+        colour_.x = std::min(colour_.x + 0.03f, 1.0f);
+        colour_.y = std::min(colour_.y + 0.03f, 1.0f);
+        colour_.z = std::min(colour_.z + 0.03f, 1.0f);
+        return;
+    }
+    colour_.x -= 0.02f;
+    colour_.y -= 0.02f;
+    colour_.z -= 0.02f;
+    if (colour_.x < 0.0f && colour_.y < 0.0f && colour_.z < 0.0f)
+        colour_ = Vector3(0.0f, 0.0f, 0.0f);
+    else
+        scroll();
+}
+
+// ---------------------------------------------------------------- PortalSphere
+
+PortalSphere::PortalSphere(GameScene* scene) : scene_(scene) {
+    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
+    alpha_ = 0.7f;
+}
+
+void PortalSphere::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
+
+void PortalSphere::Update() {
+    float e = 0.0f;
+    if (portal_ && portal_->GetHealthMaxSum() > 0)
+        e = static_cast<float>(portal_->GetHealthSum()) / static_cast<float>(portal_->GetHealthMaxSum());
+    colour_ = Vector3(1.0f - e, e, 0.0f);
+    const Vector3 centre = GetPosition() + Vector3(0.0f, 9.0f, 0.0f);
+    ShaderManager::GetInstance().AddPointLight(colour_, centre, 10.0f);
+    if (e * 100.0f > static_cast<float>(Math::Rand() % 150)) {
+        EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
+        if (effects)
+            for (int i = 0; i < 10; ++i) effects->AddElectronic(centre, this, colour_);
+    }
+}
+
+// ---------------------------------------------------------------- builder
+
+Portal* BuildGenerator(Stage* stage, const Matrix& world) {
+    GameScene* scene = stage->GetGameScene();
+    const int floor = stage->GetFloor(world.Translation());
+    const float size = stage->GetGeneratorSize();
+    auto place = [stage, floor](Object* object, const Matrix& m, int kind) {
+        object->SetMatrix(m);
+        object->SetKind(kind);
+        object->SetStage(stage);
+        object->SetFloor(floor);
+        stage->GetObjects().push_back(object);
+    };
+
+    Portal* portal = new Portal(scene);
+    portal->SetPushShape(true, true, 10.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    place(portal, world, kKindPortal);
+    stage->SetPortal(portal);
+
+    PortalSphere* sphere = new PortalSphere(scene);
+    sphere->SetPortal(portal);
+    sphere->SetTranslucent(true);
+    place(sphere, world, kKindPortalPart);
+
+    for (int a = 0; a < 360; a += 45) {
+        const Matrix turn = Matrix::CreateRotationY(static_cast<float>(a) * kDegToRad);
+
+        PortalLight* light = new PortalLight(scene);
+        place(light, turn * world, kKindPortalPart);
+        light->SetEffectPosition(
+            Vector3::Transform(Vector3::Transform(Vector3(0.0f, size / 2.0f, -8.0f), turn), world));
+
+        Pipe* pipe = new Pipe();
+        place(pipe, turn * world, kKindPortalPart);
+
+        // 36 out and one generator size up, facing the centre.
+        PortalHole* hole = new PortalHole(scene);
+        place(hole, Matrix::CreateTranslation(0.0f, size, -36.0f) * turn * world, kKindPortalHole);
+
+        pipe->SetHole(hole);
+        portal->AddHole(hole);
+        portal->AddLight(light);
+    }
+    return portal;
+}

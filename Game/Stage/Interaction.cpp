@@ -1,0 +1,49 @@
+// Player-facing helpers shared by the interactive stage objects.
+#include "Game/Stage/Interaction.h"
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/Collision/RayCaster.h"
+#include "Framework/Math/Random.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Object/Player.h"
+#include "Scene/GameScene.h"
+
+namespace StageInteraction {
+
+Player* GetPlayer(GameScene* scene) { return scene ? scene->GetPlayer() : nullptr; }
+
+float DistanceToPlayer(GameScene* scene, const Vector3& point) {
+    Player* player = GetPlayer(scene);
+    if (!player) return 3.4e38f;
+    return Vector3::Distance(player->GetPosition(), point);
+}
+
+Object* PickFromPlayer(GameScene* scene) {
+    Player* player = GetPlayer(scene);
+    if (!player || !scene->GetStage()) return nullptr;
+    float distance = 0.0f;
+    return ResourceCache::GetInstance().GetRayCaster()->RayPick(player->GetPosition(), player->GetForward(),
+                                                                distance, scene->GetStage());
+}
+
+bool UseButtonDown() { return Platform::Input::GetInstance().IsKeyDown(Platform::Key::RightButton); }
+
+void PlaceListenerAtPlayer(GameScene* scene) {
+    Player* player = GetPlayer(scene);
+    if (!player) return;
+    AudioListener& listener = AudioManager::GetInstance().listener;
+    const Matrix& camera = player->GetMatrixRef();
+    listener.position = player->GetPosition();
+    listener.front = player->GetForward();
+    listener.top = Vector3(camera._21, camera._22, camera._23);
+}
+
+Vector3 RandomDirection() {
+    const float pitch = static_cast<float>(Math::Rand() % 360) * kDegToRad;
+    const float yaw = static_cast<float>(Math::Rand() % 360) * kDegToRad;
+    const float roll = static_cast<float>(Math::Rand() % 360) * kDegToRad;
+    return Vector3::TransformNormal(Vector3(0.0f, 0.0f, 1.0f), Matrix::CreateFromRollPitchYaw(pitch, yaw, roll));
+}
+
+}  // namespace StageInteraction

@@ -1,0 +1,31 @@
+// What the interactive stage objects (doors, readers, key cards, ammunition
+// boxes, the generator) need from the player: where the player stands, what
+// the player looks at, whether the use button is held, and the listener for
+// their positioned sounds.
+#pragma once
+
+#include "Framework/Math/SimpleMath.h"
+
+class GameScene;
+class Object;
+class Player;
+
+namespace StageInteraction {
+
+constexpr float kDegToRad = 0.017453292f;
+
+// The scene's player, or null.
+Player* GetPlayer(GameScene* scene);
+// 3D distance from the player's eye to a point; a huge value without a player.
+float DistanceToPlayer(GameScene* scene, const Vector3& point);
+// The nearest active stage object hit by the gaze ray (from the eye along the
+// view direction), or null.
+Object* PickFromPlayer(GameScene* scene);
+// The use (right mouse) button is down at this moment.
+bool UseButtonDown();
+// Puts the audio listener at the player's eye with the camera's orientation.
+void PlaceListenerAtPlayer(GameScene* scene);
+// A unit vector from three random angles of 0..359 degrees (three draws).
+Vector3 RandomDirection();
+
+}  // namespace StageInteraction

@@ -1,0 +1,58 @@
+// Key cards and the key-card builder.
+#include "Game/Stage/Key.h"
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Interaction.h"
+#include "Game/Stage/Stage.h"
+
+using namespace StageInteraction;
+
+Key::Key(GameScene* scene) : scene_(scene) {}
+
+void Key::SetColour(int colour) {
+    colour_ = colour;
+    static const char* const kModels[] = {"Data/key/Key_Y.gltf", "Data/key/Key_B.gltf", "Data/key/Key_O.gltf"};
+    if (colour < 0 || colour > 2) return;
+    ResourceCache& cache = ResourceCache::GetInstance();
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModels[colour]), cache.GetModel(kRayModel));
+    UpdatePartMatrices();
+}
+
+void Key::Update() {
+    if (!visible_) return;
+    if (!inserting_ && DistanceToPlayer(scene_, GetPosition()) <= 10.0f) {
+        if (PickFromPlayer(scene_) == this) {
+            highlighted_ = true;
+            if (UseButtonDown()) {
+                if (Player* player = GetPlayer(scene_)) player->AddKey(this);
+                visible_ = false;
+                highlighted_ = false;
+                if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
+                    sound->SetVolume(0.5f);
+                    sound->Play(false, true);
+                }
+            }
+        } else {
+            highlighted_ = false;
+        }
+    }
+    UpdatePartMatrices();
+}
+
+void Key::Draw() {
+    if (visible_) Object::Draw();
+}
+
+Key* BuildKey(Stage* stage, const Matrix& world, int colour) {
+    Key* key = new Key(stage->GetGameScene());
+    key->SetKind(kKindKey);
+    key->SetColour(colour);
+    key->SetMatrix(world);
+    key->SetStage(stage);
+    key->SetFloor(stage->GetFloor(world.Translation()));
+    stage->GetObjects().push_back(key);
+    stage->GetKeys().push_back(key);
+    return key;
+}

@@ -1,0 +1,40 @@
+// A key card (0 yellow, 1 blue, 2 orange). It lies in the level until the
+// player picks it up by looking at it from close by and pressing the right
+// button; it is then held for good and shown again only while a reader
+// takes it.
+#pragma once
+
+#include "Game/Object/Object.h"
+
+class GameScene;
+class Stage;
+
+class Key : public Object {
+public:
+    static constexpr const char* kRayModel = "Data/key/Key_Ray.gltf";
+
+    explicit Key(GameScene* scene);
+
+    void Update() override;
+    // Drawn only while visible.
+    void Draw() override;
+
+    // Stores the colour and adds the card's model part (nothing for a colour
+    // other than 0, 1 or 2).
+    void SetColour(int colour);
+    int GetColour() const { return colour_; }
+    void SetVisible(bool visible) { visible_ = visible; }
+    bool IsVisible() const { return visible_; }
+    void SetInserting(bool inserting) { inserting_ = inserting; }
+    bool IsInserting() const { return inserting_; }
+
+private:
+    bool inserting_ = false;
+    bool visible_ = true;
+    int colour_ = -1;
+    GameScene* scene_ = nullptr;
+};
+
+// Creates a card of the colour at the world matrix and appends it to the
+// stage's objects and keys.
+Key* BuildKey(Stage* stage, const Matrix& world, int colour);

@@ -1,0 +1,33 @@
+// The floating zombie of a plant tank.
+#include "Game/Stage/PlantZombie.h"
+
+#include <cmath>
+
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Math/Random.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Stage/Interaction.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+
+PlantZombie::PlantZombie(GameScene* scene) : scene_(scene) {
+    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
+    // Each tank bobs out of step with the others.
+    phase_ = static_cast<float>(Math::Rand() % 101) / 100.0f;
+}
+
+void PlantZombie::Update() {
+    phase_ += 0.01f;
+    Matrix m = matrix_;
+    m._42 = restPosition_.y + 0.5f * std::sin(phase_);
+    SetMatrix(m);
+
+    EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
+    if (Math::Rand() % 100 < bubbleChance_) {
+        const float a = static_cast<float>(Math::Rand() % 361) * StageInteraction::kDegToRad;
+        const Vector3 p = GetPosition() + Vector3(1.5f * std::sin(a), 0.0f, 1.5f * std::cos(a));
+        if (effects) effects->AddBubble(p, stage_ ? stage_->GetGeneratorSize() : 18.0f);
+    }
+    ShaderManager::GetInstance().AddPointLight(Vector3(0.0f, 10.0f, 0.0f), restPosition_, 10.0f);
+}

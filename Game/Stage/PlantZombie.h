@@ -1,0 +1,25 @@
+// The zombie floating in a plant tank: it bobs up and down, lets bubbles
+// rise and glows green.
+#pragma once
+
+#include "Game/Object/Object.h"
+
+class GameScene;
+
+class PlantZombie : public Object {
+public:
+    static constexpr const char* kModel = "Data/plant_new/plantZombie.gltf";
+
+    explicit PlantZombie(GameScene* scene);
+
+    void Update() override;
+    void SetRestPosition(const Vector3& p) { restPosition_ = p; }
+    Vector3 GetRestPosition() const { return restPosition_; }
+    float GetPhase() const { return phase_; }
+
+private:
+    float phase_ = 0.0f;
+    int bubbleChance_ = 20;
+    Vector3 restPosition_;
+    GameScene* scene_ = nullptr;
+};
