@@ -6,7 +6,11 @@
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Object.h"
 #include "Game/Object/Player.h"
+#include "Game/Stage/BulletBox.h"
+#include "Game/Stage/Door.h"
 #include "Game/Stage/Furniture.h"
+#include "Game/Stage/Generator.h"
+#include "Game/Stage/Key.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 
@@ -35,6 +39,11 @@ constexpr Placement kFloor0Chairs[] = {
 
 Matrix At(const Placement& p) { return PlaceAt(p.x, p.y, p.z, p.yaw); }
 
+// A key card lies flat: RotationX(90) * RotationY(yaw) * Translation.
+Matrix CardAt(float x, float y, float z, float yawDegrees) {
+    return Matrix::CreateRotationX(90.0f * 0.017453292f) * PlaceAt(x, y, z, yawDegrees);
+}
+
 void AddZombies(EnemyList* enemies, const Placement* placements, size_t count) {
     if (!enemies) return;
     for (size_t i = 0; i < count; ++i)
@@ -50,14 +59,15 @@ void BuildStage(Stage* stage) {
     // ---- Floor 0
     BuildMapPiece(stage, "Data/MAP/map1/map1.gltf", "Data/MAP/map1/map1_ray.gltf", 0);
 
-    // Door sets of floor 0 (door, key reader and handle each; position, yaw,
-    // key colour, -1 = free) go here, built by the door builder:
-    //   (22, 0, 20) yaw 0 free; (22, 0, 60) yaw 0 key 0; (20, 0, 92) yaw -90
-    //   key 1; (-22, 0, 100) yaw 180 key 0; (-2, 0, 20) yaw 180 free.
-    // Then the key cards, lying flat (RotationX(90) * RotationY(yaw) *
-    // Translation): key 0 at (-4, 3, -10) yaw 30; key 1 at (-45, 3.2, 55)
-    // yaw 0. Both are built by the key builder, which also lists them in the
-    // stage's keys.
+    // Door sets (key colour -1: no card needed), then the yellow and blue
+    // cards.
+    BuildDoorSet(stage, PlaceAt(22, 0, 20, 0), -1);
+    BuildDoorSet(stage, PlaceAt(22, 0, 60, 0), 0);
+    BuildDoorSet(stage, PlaceAt(20, 0, 92, -90), 1);
+    BuildDoorSet(stage, PlaceAt(-22, 0, 100, 180), 0);
+    BuildDoorSet(stage, PlaceAt(-2, 0, 20, 180), -1);
+    BuildKey(stage, CardAt(-4, 3, -10, 30), 0);
+    BuildKey(stage, CardAt(-45, 3.2f, 55, 0), 1);
 
     BuildDesk4(stage, PlaceAt(-5, 0, -10, 180));
     BuildDesk3(stage, PlaceAt(-40, 0, 70, 0));
@@ -66,8 +76,7 @@ void BuildStage(Stage* stage) {
     BuildPc(stage, Matrix::CreateScale(0.5f) * Matrix::CreateTranslation(-6, 3.1f, -10));
     for (float z : {70.0f, 80.0f, 90.0f}) BuildShelf2(stage, PlaceAt(0, 0, z, 0));
 
-    // One ammunition box at (-18, 0, 75), identity rotation, goes here (the
-    // ammunition-box builder).
+    BuildBulletBox(stage, Matrix::CreateTranslation(-18, 0, 75));
 
     AddZombies(enemies, kFloor0Zombies, sizeof(kFloor0Zombies) / sizeof(kFloor0Zombies[0]));
 
@@ -75,9 +84,11 @@ void BuildStage(Stage* stage) {
     BuildMapPiece(stage, "Data/MAP/map_s/mapS.gltf", "Data/MAP/map_s/mapS_Ray.gltf", 5);
     BuildMapPiece(stage, "Data/MAP/map2/map2.gltf", "Data/MAP/map2/map2_ray.gltf", 1);
 
-    // Door sets of floor 1 go here: (50, -42, 88) yaw 90 key 0; (40, -42, 72)
-    // yaw -90 key 1; (48, -42, 40) yaw 180 key 2; (48, -42, -30) yaw 180
-    // key 2. Then key card 2 at (5, -37.5, 103) yaw 0.
+    BuildDoorSet(stage, PlaceAt(50, -42, 88, 90), 0);
+    BuildDoorSet(stage, PlaceAt(40, -42, 72, -90), 1);
+    BuildDoorSet(stage, PlaceAt(48, -42, 40, 180), 2);
+    BuildDoorSet(stage, PlaceAt(48, -42, -30, 180), 2);
+    BuildKey(stage, CardAt(5, -37.5f, 103, 0), 2);
 
     for (float z : {-20.0f, 0.0f, 20.0f}) BuildPlant(stage, PlaceAt(60, -42, z, -90));
     for (float z : {-20.0f, 0.0f, 20.0f}) BuildPlant(stage, PlaceAt(30, -42, z, 90));
@@ -89,10 +100,12 @@ void BuildStage(Stage* stage) {
     for (float x : {11.0f, 26.0f})
         for (float z : {70.0f, 80.0f, 90.0f, 100.0f}) BuildChair(stage, PlaceAt(x, -42, z, -90));
     for (float z : {70.0f, 85.0f, 100.0f}) {
-        BuildBulletShelf(stage, PlaceAt(85, -42, z, 0));
-        // Six ammunition boxes on this shelf go here, each at
-        // Translation(offset) * shelf world, offsets (-6, 0.2, -1),
-        // (-6, 0.2, 1), (6, 0.2, 1), (6, 4.2, 1), (-6, 4.2, 1), (-6, 4.2, -1).
+        const Matrix shelf = PlaceAt(85, -42, z, 0);
+        BuildBulletShelf(stage, shelf);
+        // Six boxes on the shelf's two boards.
+        for (const Vector3& offset : {Vector3(-6, 0.2f, -1), Vector3(-6, 0.2f, 1), Vector3(6, 0.2f, 1),
+                                      Vector3(6, 4.2f, 1), Vector3(-6, 4.2f, 1), Vector3(-6, 4.2f, -1)})
+            BuildBulletBox(stage, Matrix::CreateTranslation(offset) * shelf);
     }
 
     AddZombies(enemies, kFloor1Zombies, sizeof(kFloor1Zombies) / sizeof(kFloor1Zombies[0]));
@@ -100,9 +113,8 @@ void BuildStage(Stage* stage) {
     // ---- Floor 2
     BuildMapPiece(stage, "Data/MAP/map3/map3.gltf", "Data/MAP/map3/map3_ray.gltf", 2);
 
-    // The door set (62, -84, -20) yaw 0 key 2 and the generator at
-    // (65, -84, 20), identity rotation, go here (door builder, generator
-    // builder; the generator builder also sets the stage's portal).
+    BuildDoorSet(stage, PlaceAt(62, -84, -20, 0), 2);
+    BuildGenerator(stage, Matrix::CreateTranslation(65, -84, 20));
 
     // Only the player's floor (and the stairwells) start active.
     int playerFloor = (scene && scene->GetPlayer()) ? scene->GetPlayer()->GetCurrentFloor() : 0;

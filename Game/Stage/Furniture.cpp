@@ -4,6 +4,7 @@
 
 #include "Framework/ResourceCache.h"
 #include "Game/Object/Object.h"
+#include "Game/Stage/PlantZombie.h"
 #include "Game/Stage/Stage.h"
 
 namespace {
@@ -87,10 +88,14 @@ Object* BuildPlant(Stage* stage, const Matrix& world) {
     Object* pot = MakePiece(stage, world, kKindPlant, "Data/plant_new/plant.gltf", "Data/plant_new/plantRay.gltf",
                             kPotPush);
 
-    // The zombie floating in the tank goes here, between the pot and the
-    // glass: a PlantZombie (kind 6, "Data/plant_new/plantZombie.gltf", no ray
-    // model, no push shape, rest position = the placement's translation) on
-    // the same matrix and floor. It is built with the generator family.
+    // The zombie floating in the tank, between the pot and the glass.
+    PlantZombie* zombie = new PlantZombie(stage->GetGameScene());
+    zombie->SetMatrix(world);
+    zombie->SetKind(kKindPlant);
+    zombie->SetStage(stage);
+    zombie->SetFloor(pot->GetFloor());
+    zombie->SetRestPosition(world.Translation());
+    stage->GetObjects().push_back(zombie);
 
     Object* glass = MakePiece(stage, world, kKindPlantGlass, "Data/plant_new/plantGlass.gltf", nullptr, kNoPush);
     glass->SetTranslucent(true);
