@@ -9,7 +9,6 @@
 #include "Application/ImGuiSetup.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Platform/Input.h"
-#include "Scene/FirstScene.h"
 #include "Scene/SceneBase.h"
 #include "Scene/SceneManager.h"
 
@@ -87,7 +86,7 @@ TEST_F(AppTest, ScriptedEscapeEndsTheLoopBeforeTheSceneUpdate) {
 }
 
 TEST_F(AppTest, EscapeKeyEndsTheLoopAndShutdownStillReleasesTheGpuObjects) {
-    SceneManager::GetInstance().SetNextScene(CreateFirstScene());
+    SceneManager::GetInstance().SetNextScene(new CountingScene);
     ASSERT_TRUE(app.RunFrame());
     ASSERT_TRUE(app.RunFrame());
     SDL_Event e{};
@@ -104,8 +103,8 @@ TEST_F(AppTest, EscapeKeyEndsTheLoopAndShutdownStillReleasesTheGpuObjects) {
 }
 
 TEST_F(AppTest, CappedFramesTakeAtLeastTheIntegerBudgetEach) {
-    SceneManager::GetInstance().SetNextScene(CreateFirstScene());
-    ASSERT_TRUE(app.RunFrame());  // first frame builds the shaders
+    SceneManager::GetInstance().SetNextScene(new CountingScene);
+    ASSERT_TRUE(app.RunFrame());
     app.SetFrameCap(true);
     uint32_t start = Platform::TimeMs();
     for (int i = 0; i < 20; ++i) ASSERT_TRUE(app.RunFrame());
