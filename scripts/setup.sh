@@ -24,3 +24,18 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# Node and the pinned glTF validator (tests/tools/validate_gltf.js). The
+# nodejs package may already bring npm along; install Debian's only if absent.
+node_missing=()
+command -v node >/dev/null 2>&1 || node_missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || node_missing+=(npm)
+if [ "${#node_missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${node_missing[@]}"
+fi
+validator_dir="$(cd "$(dirname "$0")/.." && pwd)/tools/gltf-validate"
+if [ ! -f "$validator_dir/node_modules/gltf-validator/package.json" ]; then
+  (cd "$validator_dir" && npm install --no-audit --no-fund)
+fi

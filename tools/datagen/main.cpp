@@ -8,6 +8,11 @@
 
 int main(int argc, char** argv) {
     const std::string outDir = argc > 1 ? argv[1] : "Data";
+    // No area can write anything if the output folder itself is impossible.
+    if (!datagen::EnsureParentDir(outDir + "/.")) {
+        std::fprintf(stderr, "morvane_datagen: cannot create the output folder %s\n", outDir.c_str());
+        return 1;
+    }
     struct Area {
         const char* name;
         bool (*write)(const std::string&);

@@ -46,17 +46,26 @@ struct Bounds {
 
 class PropModels : public testing::Test {
 protected:
+    // The build's own Data tree (regenerated whenever the generator changes)
+    // when it is there; otherwise the props are written into a scratch folder.
     static void SetUpTestSuite() {
+        const std::string built = std::string(MORVANE_BINARY_DIR) + "/Data";
+        if (std::filesystem::exists(built + "/gun/gun.gltf")) {
+            root_ = built;
+            ok_ = true;
+            return;
+        }
         dir_ = new datagentest::ScratchDir("props");
+        root_ = dir_->path.string();
         testing::internal::CaptureStdout();
-        ok_ = datagen::WriteProps(dir_->path.string());
+        ok_ = datagen::WriteProps(root_);
         testing::internal::GetCapturedStdout();
     }
     static void TearDownTestSuite() {
         delete dir_;
         dir_ = nullptr;
     }
-    static std::string Path(const std::string& rel) { return (*dir_) / rel; }
+    static std::string Path(const std::string& rel) { return root_ + "/" + rel; }
 
     static std::shared_ptr<VeGLTFModel> Load(const std::string& rel) {
         testing::internal::CaptureStdout();
@@ -84,10 +93,12 @@ protected:
     }
 
     static datagentest::ScratchDir* dir_;
+    static std::string root_;
     static bool ok_;
 };
 
 datagentest::ScratchDir* PropModels::dir_ = nullptr;
+std::string PropModels::root_;
 bool PropModels::ok_ = false;
 
 #define EXPECT_BETWEEN(v, lo, hi) \
