@@ -71,8 +71,12 @@ struct VeMesh::RayAccel {
     };
     bool usable = false;   // false: non-finite positions, always walk the plain list
     float extentScale = 0; // largest absolute coordinate of the mesh
-    std::vector<Node> nodes;
-    std::vector<Tri> tris;
+    std::vector<Node> nodes;   // empty for small meshes
+    std::vector<Tri> tris;     // the hierarchy's triangles, in leaf order
+    // Needle-like and collapsed triangles. The triangle test is badly
+    // conditioned on them and can report hits far from the triangle itself,
+    // so no bounding volume may hide them: they are tested for every ray.
+    std::vector<Tri> slivers;
 };
 
 namespace {
@@ -190,6 +194,22 @@ void BuildNode(VeMesh::RayAccel& accel, std::vector<BuildItem>& items, uint32_t 
     BuildNode(accel, items, left + 1, mid, end, depth + 1);
 }
 
+// A triangle whose sine of the largest-edge angle is tiny, in double
+// precision: |e1 x e2| < 1e-2 * (longest edge)^2. Exactly collapsed
+// triangles count too.
+bool IsSliver(const Vector3& a, const Vector3& b, const Vector3& c) {
+    const double e1[3] = {double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z};
+    const double e2[3] = {double(c.x) - a.x, double(c.y) - a.y, double(c.z) - a.z};
+    const double e3[3] = {double(c.x) - b.x, double(c.y) - b.y, double(c.z) - b.z};
+    const double cx = e1[1] * e2[2] - e1[2] * e2[1];
+    const double cy = e1[2] * e2[0] - e1[0] * e2[2];
+    const double cz = e1[0] * e2[1] - e1[1] * e2[0];
+    const double cross = std::sqrt(cx * cx + cy * cy + cz * cz);
+    auto len2 = [](const double* e) { return e[0] * e[0] + e[1] * e[1] + e[2] * e[2]; };
+    const double longest2 = std::max({len2(e1), len2(e2), len2(e3)});
+    return !(cross >= 1e-2 * longest2) || longest2 == 0.0;
+}
+
 std::shared_ptr<VeMesh::RayAccel> BuildAccel(const VeMesh& mesh) {
     auto accel = std::make_shared<VeMesh::RayAccel>();
     const std::vector<Vector3>& pos = mesh.GetPositions();
@@ -208,6 +228,11 @@ std::shared_ptr<VeMesh::RayAccel> BuildAccel(const VeMesh& mesh) {
         const VeTriangle& t = tris[i];
         if (!TriangleValid(t, pos.size())) continue;  // never hit by the plain walk either
         VeMesh::RayAccel::Tri tri{pos[t.i0], pos[t.i1], pos[t.i2], uint32_t(i)};
+        if (IsSliver(tri.p0, tri.p1, tri.p2)) {
+            accel->slivers.push_back(tri);
+            continue;
+        }
+        if (tris.size() < kHierarchyThreshold) continue;  // small meshes keep no hierarchy
         BuildItem item;
         const Vector3* v[3] = {&tri.p0, &tri.p1, &tri.p2};
         for (int k = 0; k < 3; ++k) {
@@ -310,23 +335,6 @@ void WalkAccelerated(const VeMesh& mesh, const Vector3& lo, const Vector3& ld, f
     }
     const Vector3 invDir(1.0f / ld.x, 1.0f / ld.y, 1.0f / ld.z);
 
-    if (triCount < kHierarchyThreshold) {
-        // Small mesh: one widened bounding-box test, then the plain walk.
-        const Vector3 c = mesh.GetBoxCenter(), e = mesh.GetBoxExtents();
-        if (!std::isfinite(c.x + c.y + c.z + e.x + e.y + e.z)) {
-            WalkPlain(mesh, lo, ld, scale, hit);
-            return;
-        }
-        const float bmin[3] = {c.x - e.x, c.y - e.y, c.z - e.z};
-        const float bmax[3] = {c.x + e.x, c.y + e.y, c.z + e.z};
-        const float ext = std::max({std::fabs(bmin[0]), std::fabs(bmin[1]), std::fabs(bmin[2]),
-                                    std::fabs(bmax[0]), std::fabs(bmax[1]), std::fabs(bmax[2])});
-        float entry;
-        if (!RayBox(lo, invDir, bmin, bmax, MarginFor(ext, lo), entry)) return;
-        WalkPlain(mesh, lo, ld, scale, hit);
-        return;
-    }
-
     VeMesh::RayAccel* accel = mesh.GetRayAccel();
     if (!accel) {
         mesh.SetRayAccel(BuildAccel(mesh));
@@ -335,6 +343,25 @@ void WalkAccelerated(const VeMesh& mesh, const Vector3& lo, const Vector3& ld, f
     if (!accel->usable) {
         WalkPlain(mesh, lo, ld, scale, hit);
         return;
+    }
+
+    if (triCount < kHierarchyThreshold) {
+        // Small mesh: one widened bounding-box test, then the plain walk.
+        // With slivers the box proves nothing, so they are walked always.
+        if (accel->slivers.empty()) {
+            const Vector3 c = mesh.GetBoxCenter(), e = mesh.GetBoxExtents();
+            const float bmin[3] = {c.x - e.x, c.y - e.y, c.z - e.z};
+            const float bmax[3] = {c.x + e.x, c.y + e.y, c.z + e.z};
+            float entry;
+            if (!RayBox(lo, invDir, bmin, bmax, MarginFor(accel->extentScale, lo), entry)) return;
+        }
+        WalkPlain(mesh, lo, ld, scale, hit);
+        return;
+    }
+
+    for (const VeMesh::RayAccel::Tri& tr : accel->slivers) {
+        float t;
+        if (RayTriangle(lo, ld, tr.p0, tr.p1, tr.p2, t)) Consider(t, scale, tr.index, hit);
     }
     if (accel->nodes.empty()) return;
     const float margin = MarginFor(accel->extentScale, lo);

@@ -118,6 +118,26 @@ inline MeshData Soup(int count, float half, uint32_t seed) {
     return m;
 }
 
+// Needle triangles (the third corner almost on the first edge) mixed into
+// ordinary ones: the triangle test is badly conditioned on needles and can
+// report hits away from them, which no bounding volume may hide.
+inline MeshData Needles(int count, float half, uint32_t seed) {
+    MeshData m = Soup(count, half, seed);
+    std::mt19937 rng(seed + 1);
+    std::uniform_real_distribution<float> c(-half, half), tiny(-2e-6f, 2e-6f);
+    for (int i = 0; i < count / 4; ++i) {
+        const Vector3 a(c(rng), c(rng), c(rng)), b = a + Vector3(c(rng), c(rng), c(rng)) * 0.2f;
+        const uint32_t base = uint32_t(m.vertices.size());
+        m.Add(a);
+        m.Add(b);
+        // Either almost on the edge, or almost on a corner (collapsed).
+        if (i % 2) m.Add((a + b) * 0.5f + Vector3(tiny(rng), tiny(rng), tiny(rng)));
+        else m.Add(a + Vector3(tiny(rng), tiny(rng), tiny(rng)));
+        m.triangles.push_back({base, base + 1, base + 2});
+    }
+    return m;
+}
+
 // Small triangles at exponentially growing x: a lopsided distribution that
 // drives a surface-area split towards a deep, one-sided hierarchy.
 inline MeshData Lopsided(int count) {
