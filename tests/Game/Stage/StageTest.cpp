@@ -247,13 +247,20 @@ TEST_F(BuiltStageTest, PlacesEveryFurniturePieceOnItsFloor) {
         if (o->GetKind() != kKindStage) EXPECT_EQ(o->GetFloor(), stage().GetFloor(o->GetPosition()));
     }
     EXPECT_EQ(count[kKindStage], 4);
+    EXPECT_EQ(count[kKindDoor], 20);  // ten door sets: a door and a handle each
+    EXPECT_EQ(count[kKindKeyReader], 10);
+    EXPECT_EQ(count[kKindKey], 3);
+    EXPECT_EQ(stage().GetKeys().size(), 3u);
+    EXPECT_EQ(count[kKindBulletBox], 19);
     EXPECT_EQ(count[kKindChair], 15);
     EXPECT_EQ(count[kKindDesk], 6);  // 4 desk5, desk4, desk3
     EXPECT_EQ(count[kKindShelf], 6);  // 3 shelf2, 3 bullet shelves
     EXPECT_EQ(count[kKindMonitor], 2);
     EXPECT_EQ(count[kKindPc], 1);
-    EXPECT_EQ(count[kKindPlant], 6);
+    EXPECT_EQ(count[kKindPlant], 12);  // pots and floating zombies
     EXPECT_EQ(count[kKindPlantGlass], 6);
+    EXPECT_EQ(count[kKindPortal], 1);
+    EXPECT_NE(stage().GetPortal(), nullptr);
 
     // Map pieces in build order with their floors: map1 first, then mapS
     // (every floor) and map2, then map3.
@@ -332,8 +339,14 @@ TEST_F(BuiltStageTest, PlantTankSharesOneMatrixAndOnlyTheGlassIsTranslucent) {
     for (size_t i = 0; i + 1 < objects.size(); ++i) {
         if (objects[i]->GetKind() != kKindPlant) continue;
         Object* pot = objects[i];
-        Object* glass = objects[i + 1];  // the floating zombie is not built yet
+        ASSERT_LT(i + 2, objects.size());
+        Object* zombie = objects[i + 1];  // the zombie floating in the tank
+        Object* glass = objects[i + 2];
+        ASSERT_EQ(zombie->GetKind(), kKindPlant);
         ASSERT_EQ(glass->GetKind(), kKindPlantGlass);
+        EXPECT_FALSE(zombie->IsPushEnabled());
+        EXPECT_EQ(zombie->GetFloor(), 1);
+        for (const auto& part : zombie->GetParts()) EXPECT_EQ(part->rayModel, nullptr);
         EXPECT_TRUE(glass->IsTranslucent());
         EXPECT_FALSE(pot->IsTranslucent());
         EXPECT_EQ(glass->GetFloor(), 1);
@@ -345,6 +358,7 @@ TEST_F(BuiltStageTest, PlantTankSharesOneMatrixAndOnlyTheGlassIsTranslucent) {
         for (int k = 0; k < 16; ++k)
             EXPECT_FLOAT_EQ((&pot->GetMatrixRef()._11)[k], (&glass->GetMatrixRef()._11)[k]);
         ++tanks;
+        i += 2;
     }
     EXPECT_EQ(tanks, 6);
 }
