@@ -1,6 +1,6 @@
 #include "Scene/FirstScene.h"
 
-#include "Scene/GameScene.h"
+#include "Scene/TitleScene.h"
 
-// The game starts straight in the laboratory until the title screen exists.
-SceneBase* CreateFirstScene() { return new GameScene(); }
+// The game opens on the title screen.
+SceneBase* CreateFirstScene() { return new TitleScene(); }

@@ -1,9 +1,55 @@
-// HUD: texture sets, fade and flash timers, and the game overlay's fade.
+// HUD: texture sets, fade and flash timers, the game overlay and the title
+// and result screens' logo, banner and buttons.
 #include "Scene/Hud.h"
 
-#include "Framework/Graphics/ShaderManager.h"
+#include <algorithm>
+#include <cmath>
+
+#include "Framework/Graphics/VeTexture.h"
 #include "Framework/ResourceCache.h"
+#include "Game/Object/Gun.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Key.h"
+#include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
+#include "Scene/ResultScene.h"
+#include "Scene/TitleScene.h"
+
+namespace {
+
+constexpr float kDegToRad = 0.017453292f;
+constexpr float kButtonY = -250.0f;
+constexpr float kButtonHoverScale = 1.2f;
+const SpriteRect kFullScreen{0.0f, 0.0f, 1280.0f, 720.0f};
+const Vector4 kOpaqueWhite(1.0f, 1.0f, 1.0f, 1.0f);
+
+Matrix At(float x, float y) { return Matrix::CreateTranslation(x, y, 0.0f); }
+Matrix ScaledAt(float s, float x, float y) { return Matrix::CreateScale(s, s, 1.0f) * At(x, y); }
+
+}  // namespace
+
+constexpr float Hud::kAmmoCellX[6];
+
+Hud::AmmoCells Hud::ComputeAmmoCells(int magazine, int reserve) {
+    const int m = std::clamp(magazine, 0, 99);
+    const int r = std::clamp(reserve, 0, 999);
+    AmmoCells cells;
+    cells.cell[0] = m / 10;
+    cells.cell[1] = m % 10;
+    cells.cell[2] = kSlashCell;
+    cells.cell[3] = r / 100;
+    cells.cell[4] = (r % 100) / 10;
+    cells.cell[5] = r % 10;
+    return cells;
+}
+
+bool Hud::IsOverButton(int mx, int my, int width, int height) {
+    const float halfW = static_cast<float>(width) * 0.5f;
+    const float halfH = static_cast<float>(height) * 0.5f;
+    const float x = static_cast<float>(mx);
+    const float y = static_cast<float>(my);
+    return -halfW < x && x < halfW && kButtonY - halfH < y && y < kButtonY + halfH;
+}
 
 void Hud::LoadTextures(int mode) {
     ResourceCache& cache = ResourceCache::GetInstance();
@@ -16,6 +62,8 @@ void Hud::LoadTextures(int mode) {
         for (const char* path : {"Data/hp.png", "Data/Aim.png", "Data/number.png", "Data/keycard.png",
                                  "Data/hpmark.png", "Data/white.png", "Data/reload.png", "Data/bloodFrame.png"})
             textures_.push_back(cache.GetTexture(path));
+        pickUpPrompt_ = cache.GetTexture("Data/info2.png");
+        usePrompt_ = cache.GetTexture("Data/info.png");
         endDelay_ = 240;
     } else if (mode == kResult) {
         textures_.push_back(cache.GetTexture(cleared_ ? "Data/clear.png" : "Data/YOUAREDEAD.jpg"));
@@ -48,14 +96,173 @@ void Hud::UpdateResult() {
     if (fade_ > 1.0f) fade_ = 1.0f;
 }
 
-void Hud::DrawGame(GameScene* scene) {
-    (void)scene;
+SpriteRect Hud::Whole(const VeTexture* texture) {
+    if (!texture) return SpriteRect{};
+    return SpriteRect{0.0f, 0.0f, static_cast<float>(texture->GetWidth()), static_cast<float>(texture->GetHeight())};
+}
+
+void Hud::Sprite(const VeTexture* texture, const Matrix& transform, const SpriteRect& source, const Vector4& colour,
+                 Vector2 pivot) {
+    DrawnSprite sprite;
+    sprite.texture = texture;
+    sprite.transform = transform;
+    sprite.width = source.width;
+    sprite.height = source.height;
+    sprite.source = source;
+    sprite.colour = colour;
+    sprite.pivot = pivot;
+    drawn_.push_back(sprite);
+
     ShaderManager& shaders = ShaderManager::GetInstance();
-    if (fade_ > 0.0f && textures_.size() > kTexWhite) {
-        shaders.SetTransform(Matrix());
-        const SpriteRect source{0.0f, 0.0f, 1280.0f, 720.0f};
-        const Vector4 colour(fadeColour_, fadeColour_, fadeColour_, fade_);
-        shaders.DrawTexture(textures_[kTexWhite], 0.0f, 0.0f, 1280.0f, 720.0f, &source, &colour,
-                            Vector2(0.5f, 0.5f));
+    shaders.SetTransform(transform);
+    shaders.DrawTexture(texture, 0.0f, 0.0f, source.width, source.height, &source, &colour, pivot);
+}
+
+bool Hud::DrawButton(const VeTexture* texture, int mx, int my) {
+    const SpriteRect whole = Whole(texture);
+    const bool over = IsOverButton(mx, my, static_cast<int>(whole.width), static_cast<int>(whole.height));
+    const Matrix transform = over ? ScaledAt(kButtonHoverScale, 0.0f, kButtonY) : At(0.0f, kButtonY);
+    Sprite(texture, transform, whole, kOpaqueWhite);
+    return over;
+}
+
+// ---- game overlay
+
+void Hud::DrawPrompts(GameScene* scene) {
+    Stage* stage = scene->GetStage();
+    if (!stage) return;
+    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
+    const Matrix viewProjection = camera.g_mV * camera.g_mP;
+    for (Object* object : stage->GetObjects()) {
+        if (!object || !object->IsHighlighted()) continue;
+        // In front of the camera: the projected depth is below 1 (behind the
+        // eye the clip w is not positive and there is no depth to speak of).
+        const Vector3 p = object->GetPosition();
+        const Vector4 clip = Vector4::Transform(Vector4(p.x, p.y, p.z, 1.0f), viewProjection);
+        if (!(clip.w > 0.0f) || !(clip.z / clip.w < 1.0f)) continue;
+        const VeTexture* prompt = nullptr;
+        switch (object->GetKind()) {
+            case kKindKey:
+            case kKindBulletBox: prompt = pickUpPrompt_; break;
+            case kKindKeyReader: prompt = usePrompt_; break;
+            default: break;
+        }
+        if (!prompt) continue;
+        Sprite(prompt, At(0.0f, 100.0f), SpriteRect{0.0f, 0.0f, 128.0f, 128.0f}, Vector4(1.0f, 1.0f, 1.0f, 0.8f));
+    }
+}
+
+void Hud::DrawHealth(GameScene* scene) {
+    const VeTexture* blood = Texture(kTexBloodFrame);
+    if (damageFlash_ > 0.0f) Sprite(blood, Matrix(), kFullScreen, Vector4(1.0f, 1.0f, 1.0f, damageFlash_));
+    if (hpShown_ < 0.3f) {
+        pulseAngle_ += 3;
+        if (pulseAngle_ > 360) pulseAngle_ -= 360;
+        const float alpha = std::sin(static_cast<float>(pulseAngle_) * kDegToRad) / 3.0f + 0.5f;
+        Sprite(blood, Matrix(), kFullScreen, Vector4(1.0f, 1.0f, 1.0f, alpha));
+    }
+
+    Sprite(Texture(kTexHpMark), At(-600.0f, -320.0f), SpriteRect{0.0f, 0.0f, 30.0f, 30.0f},
+           Vector4(1.0f, 1.0f, 1.0f, 0.8f));
+    const VeTexture* white = Texture(kTexWhite);
+    Sprite(white, At(-580.0f, -320.0f), SpriteRect{0.0f, 0.0f, 300.0f, 10.0f}, Vector4(0.0f, 0.0f, 0.0f, 1.0f),
+           Vector2(0.0f, 0.5f));
+
+    // The bar follows the real ratio downwards at 0.01 a frame; it never
+    // rises (the player cannot heal).
+    const Player* player = scene->GetPlayer();
+    if (player && player->GetMaxHp() > 0) {
+        const float ratio = static_cast<float>(player->GetHp()) / static_cast<float>(player->GetMaxHp());
+        if (hpShown_ > ratio) {
+            const float difference = hpShown_ - ratio;
+            hpShown_ -= difference < 0.01f ? difference : 0.01f;
+        }
+    }
+    const int width = static_cast<int>(hpShown_ * 300.0f);
+    Sprite(white, At(-580.0f, -320.0f), SpriteRect{0.0f, 0.0f, static_cast<float>(width), 10.0f},
+           Vector4(1.0f - hpShown_, hpShown_, 0.0f, 0.7f), Vector2(0.0f, 0.5f));
+}
+
+void Hud::DrawAmmunition(GameScene* scene) {
+    const Gun* gun = scene->GetGun();
+    const Player* player = scene->GetPlayer();
+    const int magazine = gun ? gun->GetMagazine() : 0;
+    const int reserve = player ? player->GetReserveAmmo() : 0;
+
+    // Reload sign while the magazine is empty, pulsing.
+    if (gun && magazine == 0) {
+        const float a = std::min(1.0f, (std::sin(static_cast<float>(reloadAngle_) * kDegToRad) + 1.0f) * 0.5f + 0.3f);
+        reloadAngle_ += 5;
+        if (reloadAngle_ >= 360) reloadAngle_ -= 360;
+        const VeTexture* reload = Texture(kTexReload);
+        Sprite(reload, ScaledAt(0.5f, 0.0f, -40.0f), Whole(reload), Vector4(1.0f, 1.0f, 1.0f, a));
+    }
+
+    const AmmoCells cells = ComputeAmmoCells(magazine, reserve);
+    const VeTexture* number = Texture(kTexNumber);
+    for (int i = 0; i < 6; ++i) {
+        const SpriteRect source{static_cast<float>(kDigitWidth * cells.cell[i]), 0.0f,
+                                static_cast<float>(kDigitWidth), static_cast<float>(kDigitHeight)};
+        Sprite(number, At(kAmmoCellX[i], kAmmoY), source, Vector4(1.0f, 1.0f, 1.0f, 0.8f));
+    }
+}
+
+void Hud::DrawKeyCards(GameScene* scene) {
+    const Player* player = scene->GetPlayer();
+    if (!player) return;
+    const VeTexture* keycard = Texture(kTexKeycard);
+    for (const Key* key : player->GetKeys()) {
+        if (!key) continue;
+        const int c = key->GetColour();
+        if (c < 0 || c > 2) continue;  // a card without a colour has no picture
+        if (key->IsInserting()) {
+            cardWobble_[c] += 0.5f;
+        } else if (cardWobble_[c] > 0.0f) {
+            cardWobble_[c] -= 0.5f;
+        } else {
+            cardWobble_[c] = 0.0f;
+        }
+        const float angle = std::sin(cardWobble_[c]) * 10.0f * kDegToRad;
+        const Matrix transform = Matrix::CreateScale(0.1f, 0.1f, 0.1f) * Matrix::CreateRotationZ(angle) *
+                                 At(480.0f + 50.0f * static_cast<float>(c), 315.0f);
+        Sprite(keycard, transform, SpriteRect{640.0f * static_cast<float>(c), 0.0f, 640.0f, 1080.0f},
+               kOpaqueWhite);
+    }
+}
+
+void Hud::DrawGame(GameScene* scene) {
+    drawn_.clear();
+    if (scene) {
+        DrawPrompts(scene);
+        DrawHealth(scene);
+        Sprite(Texture(kTexAim), Matrix(), SpriteRect{0.0f, 0.0f, 100.0f, 100.0f}, kOpaqueWhite);
+        DrawAmmunition(scene);
+        DrawKeyCards(scene);
+    }
+    if (fade_ > 0.0f)
+        Sprite(Texture(kTexWhite), Matrix(), kFullScreen, Vector4(fadeColour_, fadeColour_, fadeColour_, fade_));
+}
+
+// ---- title and result screens
+
+void Hud::DrawTitle(TitleScene* scene) {
+    drawn_.clear();
+    const VeTexture* logo = Texture(kTexTitleLogo);
+    Sprite(logo, ScaledAt(0.2f, 0.0f, 150.0f), Whole(logo), kOpaqueWhite);
+    if (!scene) return;
+    const bool over = DrawButton(Texture(kTexStartButton), scene->GetCursorX(), scene->GetCursorY());
+    scene->SetOverButton(over);
+}
+
+void Hud::DrawResult(ResultScene* scene) {
+    drawn_.clear();
+    if (!cleared_) Sprite(Texture(kTexResultWhite), Matrix(), kFullScreen, Vector4(0.0f, 0.0f, 0.0f, 1.0f));
+    const VeTexture* banner = Texture(kTexBanner);
+    Sprite(banner, At(0.0f, cleared_ ? 250.0f : 100.0f), Whole(banner), Vector4(1.0f, 1.0f, 1.0f, fade_));
+    // The button (and with it the hover state) only once the banner is
+    // fully shown; until then the scene keeps its last hover value.
+    if (fade_ >= 1.0f && scene) {
+        const bool over = DrawButton(Texture(kTexTitleButton), scene->GetCursorX(), scene->GetCursorY());
+        scene->SetOverButton(over);
     }
 }

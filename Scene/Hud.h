@@ -2,10 +2,15 @@
 // game or result. In the game it draws the prompts, blood frames, health
 // bar, crosshair, reload sign, ammunition counter, held key cards and the
 // full-screen fade; it keeps the fade value that decides when the game hands
-// over to the result screen.
+// over to the result screen. On the title and result screens it draws the
+// logo or banner and the button, and tells the scene whether the mouse is
+// over the button.
 #pragma once
 
 #include <vector>
+
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Math/SimpleMath.h"
 
 class VeTexture;
 class GameScene;
@@ -19,6 +24,44 @@ public:
     enum GameTexture {
         kTexHp = 0, kTexAim, kTexNumber, kTexKeycard, kTexHpMark, kTexWhite, kTexReload, kTexBloodFrame,
     };
+    // Indices into the title set.
+    enum TitleTexture { kTexTitleLogo = 0, kTexStartButton, kTexTitleBlood };
+    // Indices into the result set.
+    enum ResultTexture { kTexBanner = 0, kTexTitleButton, kTexResultWhite };
+
+    // "Data/number.png": 15 x 26 cells, digits 0-9 then the slash.
+    static constexpr int kDigitWidth = 15;
+    static constexpr int kDigitHeight = 26;
+    static constexpr int kSlashCell = 10;
+
+    // One sprite as the HUD handed it to the sprite drawer during the last
+    // Draw call: what was drawn, where, which texels and how. Lets the
+    // overlay's choices be checked without reading pixels back.
+    struct DrawnSprite {
+        const VeTexture* texture = nullptr;
+        Matrix transform;
+        float width = 0.0f;
+        float height = 0.0f;
+        SpriteRect source;
+        Vector4 colour;
+        Vector2 pivot;
+    };
+
+    // The seven number cells of the ammunition counter, left to right:
+    // magazine tens, magazine units, slash, reserve hundreds, tens, units.
+    // The magazine shows 0..99 and the reserve 0..999 (larger values are
+    // clamped, negative ones show as 0).
+    struct AmmoCells {
+        int cell[6] = {0, 0, kSlashCell, 0, 0, 0};
+    };
+    static AmmoCells ComputeAmmoCells(int magazine, int reserve);
+    // Screen x of each of the six cells.
+    static constexpr float kAmmoCellX[6] = {542.0f, 557.0f, 572.0f, 587.0f, 602.0f, 617.0f};
+    static constexpr float kAmmoY = -332.0f;
+
+    // Hover test of a button drawn at (0, -250) with the given texture
+    // size, strict on every edge; (mx, my) in sprite coordinates.
+    static bool IsOverButton(int mx, int my, int width, int height);
 
     Hud() = default;
 
@@ -34,9 +77,17 @@ public:
     void SetDamageFlash(float flash) { damageFlash_ = flash; }
     float GetDamageFlash() const { return damageFlash_; }
     bool* GetClearedFlag() { return &cleared_; }
+    bool IsCleared() const { return cleared_; }
     int GetMode() const { return mode_; }
     int GetEndDelay() const { return endDelay_; }
+    float GetHpShown() const { return hpShown_; }
+    int GetPulseAngle() const { return pulseAngle_; }
+    int GetReloadAngle() const { return reloadAngle_; }
+    float GetCardWobble(int colour) const { return colour >= 0 && colour < 3 ? cardWobble_[colour] : 0.0f; }
     const std::vector<VeTexture*>& GetTextures() const { return textures_; }
+    // The two prompt pictures of the game set: pick up, use.
+    const VeTexture* GetPickUpPrompt() const { return pickUpPrompt_; }
+    const VeTexture* GetUsePrompt() const { return usePrompt_; }
 
     // Game: counts the ending delay down and then raises the fade while the
     // scene is ending, fades in from black while playing, lets the damage
@@ -45,15 +96,37 @@ public:
     // Result: raises the banner's fade by 0.005 a frame, up to 1.0.
     void UpdateResult();
 
-    // Game overlay. Drawn so far: the full-screen fade. The prompts, blood
-    // frames, health bar, crosshair, reload sign, ammunition counter and key
-    // cards are drawn by the rest of the overlay, still to come.
+    // Game overlay, over the scene picture (Begin2D already called).
     void DrawGame(GameScene* scene);
+    // Logo and start button; tells the title scene whether the mouse is
+    // over the button.
     void DrawTitle(TitleScene* scene);
+    // Black screen after death, banner, and the button back to the title
+    // once the banner is fully shown.
     void DrawResult(ResultScene* scene);
 
+    // The sprites of the last DrawGame / DrawTitle / DrawResult, in order.
+    const std::vector<DrawnSprite>& GetLastDrawn() const { return drawn_; }
+
 private:
+    VeTexture* Texture(size_t index) const { return index < textures_.size() ? textures_[index] : nullptr; }
+    // Sets the sprite transform and draws; records what was drawn.
+    void Sprite(const VeTexture* texture, const Matrix& transform, const SpriteRect& source,
+                const Vector4& colour, Vector2 pivot = Vector2(0.5f, 0.5f));
+    // The whole texture (width x height of the file).
+    static SpriteRect Whole(const VeTexture* texture);
+    // Draws a button at (0, -250), 1.2 times larger while the mouse is over
+    // it; returns whether it is.
+    bool DrawButton(const VeTexture* texture, int mx, int my);
+
+    void DrawPrompts(GameScene* scene);
+    void DrawHealth(GameScene* scene);
+    void DrawAmmunition(GameScene* scene);
+    void DrawKeyCards(GameScene* scene);
+
     std::vector<VeTexture*> textures_;
+    VeTexture* pickUpPrompt_ = nullptr;
+    VeTexture* usePrompt_ = nullptr;
     int mode_ = 0;
     float fade_ = 0.0f;
     int endDelay_ = 0;
@@ -64,4 +137,5 @@ private:
     bool cleared_ = false;
     float cardWobble_[3] = {0.0f, 0.0f, 0.0f};
     int reloadAngle_ = 0;
+    std::vector<DrawnSprite> drawn_;
 };

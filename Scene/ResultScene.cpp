@@ -1,0 +1,128 @@
+// Result screen: the cleared room with its white flash or the black death
+// screen, the banner, and the button back to the title.
+#include "Scene/ResultScene.h"
+
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Graphics/VeTexture.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Object/Object.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+#include "Scene/Hud.h"
+#include "Scene/SceneManager.h"
+#include "Scene/TitleScene.h"
+
+namespace {
+constexpr float kDegToRad = 0.017453292f;
+}
+
+// The game scene's hand-over: a result screen prepared for the ending.
+SceneBase* CreateResultScene(bool cleared) {
+    ResultScene* result = new ResultScene();
+    result->SetCleared(cleared ? 1 : 0);
+    if (cleared) {
+        result->PrepareCleared();
+    } else {
+        result->PrepareDead();
+    }
+    return result;
+}
+
+ResultScene::ResultScene() {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    cache.GetRayCaster();
+    cleared_ = 0;
+    overButton_ = true;
+
+    // The cursor starts on the centre of the button.
+    Platform::Input& input = Platform::Input::GetInstance();
+    input.SetCursorPos(input.ClientToScreen(Platform::Point{640, 610}));
+
+    eye_ = Vector3(0.0f, 5.0f, 35.0f);
+    viewDirection_ = Vector3(0.0f, 1.0f, -35.0f);
+    stage_ = new Stage(this);
+    hud_ = new Hud();
+    whiteTexture_ = cache.GetTexture("Data/white.png");
+    flash_ = 1.0f;
+}
+
+ResultScene::~ResultScene() {
+    delete stage_;
+    stage_ = nullptr;
+    delete hud_;
+    hud_ = nullptr;
+}
+
+void ResultScene::PrepareCleared() {
+    Object* room = new Object();
+    room->AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kRoomModel), nullptr);
+    room->SetFloor(0);
+    room->SetKind(kKindStage);
+    room->SetStage(stage_);
+    stage_->Add(room);
+    *hud_->GetClearedFlag() = true;
+    hud_->LoadTextures(Hud::kResult);
+}
+
+void ResultScene::PrepareDead() {
+    *hud_->GetClearedFlag() = false;
+    hud_->LoadTextures(Hud::kResult);
+}
+
+void ResultScene::Update() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    shaders.SetDirectionalLight(Vector3(1.0f, -1.0f, 0.0f), Vector3(2.0f, 2.0f, 2.0f));
+    shaders.SetAmbientLight(Vector3(0.8f, 0.8f, 0.8f));
+    shaders.UploadLights();
+
+    Platform::Input& input = Platform::Input::GetInstance();
+    const Platform::Point client = input.ScreenToClient(input.GetCursorPos());
+    cursorX_ = client.x - 640;
+    cursorY_ = 360 - client.y;
+
+    SceneManager& manager = SceneManager::GetInstance();
+    const bool leftDown = input.IsKeyDown(Platform::Key::LeftButton);
+    // One title only, even if the scene is updated again before the switch.
+    if (overButton_ && leftDown && !manager.IsClickLatched() && !titleRequested_) {
+        manager.SetClickLatched(true);
+        titleRequested_ = true;
+        manager.SetNextScene(new TitleScene());
+    }
+    manager.SetClickLatched(leftDown);
+
+    hud_->UpdateResult();
+
+    if (cleared_ == 1) {
+        flash_ -= 0.05f;
+        if (flash_ < 0.0f) flash_ = 0.0f;
+    }
+}
+
+void ResultScene::SetCamera() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const Matrix view = Matrix::CreateLookTo(eye_, viewDirection_, Vector3(0.0f, 1.0f, 0.0f));
+    CbCamera& camera = shaders.CameraBlock();
+    camera.g_mV = view;
+    camera.g_CamPos = eye_;
+    camera.g_mP = Matrix::CreatePerspectiveFieldOfView(60.0f * kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
+    shaders.UploadCamera();
+}
+
+void ResultScene::Draw2D() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+
+    // The room is drawn here rather than in Draw3D.
+    shaders.SetModelShader();
+    stage_->DrawOpaque();
+
+    shaders.Begin2D(false, true);
+    hud_->DrawResult(this);
+    if (cleared_ == 1 && flash_ > 0.0f) {
+        shaders.SetTransform(Matrix());
+        const SpriteRect screen{0.0f, 0.0f, 1280.0f, 720.0f};
+        const Vector4 colour(1.0f, 1.0f, 1.0f, flash_);
+        shaders.DrawTexture(whiteTexture_, 0.0f, 0.0f, 1280.0f, 720.0f, &screen, &colour, Vector2(0.5f, 0.5f));
+    }
+    shaders.End2D();
+}

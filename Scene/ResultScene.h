@@ -1,0 +1,63 @@
+// The screen after a game: after a clear, a 3D result room behind the clear
+// banner with a white flash that fades out; after death, a black screen with
+// the death banner fading in. Once the banner is fully shown a button leads
+// back to the title.
+#pragma once
+
+#include "Framework/Math/SimpleMath.h"
+#include "Scene/SceneBase.h"
+
+class Hud;
+class Stage;
+class VeTexture;
+
+class ResultScene : public SceneBase {
+public:
+    static constexpr const char* kRoomModel = "Data/MAP/result/result.gltf";
+
+    ResultScene();
+    ~ResultScene() override;
+    ResultScene(const ResultScene&) = delete;
+    ResultScene& operator=(const ResultScene&) = delete;
+
+    // The game scene calls, in this order: SetCleared, then PrepareCleared
+    // or PrepareDead.
+    void SetCleared(int cleared) { cleared_ = cleared; }
+    // Builds the result room and loads the HUD's clear set.
+    void PrepareCleared();
+    // Loads the HUD's death set; the room stays empty.
+    void PrepareDead();
+
+    void Update() override;
+    void Draw2D() override;
+    void Draw3D() override {}
+    void SetCamera() override;
+    void DrawDebug() override {}
+
+    int GetCleared() const { return cleared_; }
+    // Written by the HUD while it draws the button.
+    void SetOverButton(bool over) { overButton_ = over; }
+    bool IsOverButton() const { return overButton_; }
+    int GetCursorX() const { return cursorX_; }
+    int GetCursorY() const { return cursorY_; }
+    float GetFlash() const { return flash_; }
+    // The title was requested (once).
+    bool IsTitleRequested() const { return titleRequested_; }
+    const Vector3& GetEye() const { return eye_; }
+    const Vector3& GetViewDirection() const { return viewDirection_; }
+    Stage* GetStage() const { return stage_; }
+    Hud* GetHud() const { return hud_; }
+
+private:
+    int cleared_ = 0;
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+    bool overButton_ = true;
+    Vector3 eye_{0.0f, 5.0f, 35.0f};
+    Vector3 viewDirection_{0.0f, 1.0f, -35.0f};
+    VeTexture* whiteTexture_ = nullptr;
+    float flash_ = 1.0f;
+    Stage* stage_ = nullptr;
+    Hud* hud_ = nullptr;
+    bool titleRequested_ = false;
+};

@@ -1,0 +1,151 @@
+// Title screen: the room, the logo and start button, the crosshair cursor,
+// and the click that fades out into a new game.
+#include "Scene/TitleScene.h"
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Graphics/VeTexture.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Object/Object.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+#include "Scene/Hud.h"
+#include "Scene/SceneManager.h"
+
+namespace {
+
+constexpr float kDegToRad = 0.017453292f;
+
+// A plain room object: one drawn part, no hit-test model, floor 0, kind 0.
+void AddRoomObject(Stage* stage, const char* model, const Matrix& world) {
+    Object* object = new Object();
+    object->AddModelPart(world, Matrix(), 0, ResourceCache::GetInstance().GetModel(model), nullptr);
+    object->SetMatrix(world);
+    object->SetFloor(0);
+    object->SetKind(kKindStage);
+    object->SetStage(stage);
+    stage->Add(object);
+}
+
+// Mouse position in sprite coordinates: origin at the screen centre, y up.
+void CursorInSpriteCoordinates(int& x, int& y) {
+    Platform::Input& input = Platform::Input::GetInstance();
+    const Platform::Point client = input.ScreenToClient(input.GetCursorPos());
+    x = client.x - 640;
+    y = 360 - client.y;
+}
+
+}  // namespace
+
+TitleScene::TitleScene() {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    cache.GetRayCaster();
+
+    // The cursor starts on the centre of the start button.
+    Platform::Input& input = Platform::Input::GetInstance();
+    input.SetCursorPos(input.ClientToScreen(Platform::Point{640, 610}));
+
+    eye_ = Vector3(35.0f, 1.0f, 10.0f);
+    viewDirection_ = Vector3::TransformNormal(
+        Vector3(0.0f, -1.0f, 0.0f), Matrix::CreateFromRollPitchYaw(-110.0f * kDegToRad, -45.0f * kDegToRad, 0.0f));
+
+    stage_ = new Stage(this);
+    AddRoomObject(stage_, kRoomModel, Matrix());
+    AddRoomObject(stage_, kRoomModelS, Matrix());
+    AddRoomObject(stage_, kFigureModel,
+                  Matrix::CreateRotationY(145.0f * kDegToRad) * Matrix::CreateTranslation(33.0f, 0.0f, 20.0f));
+
+    hud_ = new Hud();
+    hud_->LoadTextures(Hud::kTitle);
+
+    aimTexture_ = cache.GetTexture("Data/Aim.png");
+    whiteTexture_ = cache.GetTexture("Data/white.png");
+    holeTexture_ = cache.GetTexture("Data/BulletHole2.png");
+    overButton_ = false;
+    clicked_ = false;
+    fadeColour_ = Vector4(0.0f, 0.0f, 0.0f, 0.0f);
+
+    input.ShowCursor(false);
+
+    clickSound_ = cache.CreateSoundInstance(kClickSound, false);
+    if (clickSound_) clickSound_->SetVolume(0.2f);
+}
+
+TitleScene::~TitleScene() {
+    delete stage_;
+    stage_ = nullptr;
+    delete hud_;
+    hud_ = nullptr;
+    Platform::Input::GetInstance().ShowCursor(true);
+    clickSound_.reset();
+}
+
+void TitleScene::Update() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    shaders.SetDirectionalLight(Vector3(1.0f, -1.0f, 0.0f), Vector3(2.0f, 2.0f, 2.0f));
+    shaders.SetAmbientLight(Vector3(0.8f, 0.8f, 0.8f));
+    shaders.UploadLights();
+
+    CursorInSpriteCoordinates(cursorX_, cursorY_);
+
+    Platform::Input& input = Platform::Input::GetInstance();
+    SceneManager& manager = SceneManager::GetInstance();
+    const bool leftDown = input.IsKeyDown(Platform::Key::LeftButton);
+    if (overButton_ && leftDown && !manager.IsClickLatched() && !clicked_) {
+        clicked_ = true;
+        holeMatrix_ = Matrix::CreateTranslation(static_cast<float>(cursorX_), static_cast<float>(cursorY_), 0.0f);
+        if (clickSound_) clickSound_->Play(false, true);
+    }
+
+    if (clicked_) {
+        fadeColour_.w += 0.01f;
+        // One game only: the fade keeps rising while the switch is pending,
+        // and a further update before the switch must not make a second one.
+        if (fadeColour_.w > 1.0f && !gameRequested_) {
+            if (clickSound_) clickSound_->Stop();
+            gameRequested_ = true;
+            manager.SetNextScene(new GameScene());
+        }
+    }
+
+    manager.SetClickLatched(leftDown);
+}
+
+void TitleScene::SetCamera() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const Matrix view = Matrix::CreateLookTo(eye_, viewDirection_, Vector3(0.0f, 1.0f, 0.0f));
+    CbCamera& camera = shaders.CameraBlock();
+    camera.g_mV = view;
+    camera.g_CamPos = eye_;
+    camera.g_mP = Matrix::CreatePerspectiveFieldOfView(50.0f * kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
+    shaders.UploadCamera();
+}
+
+void TitleScene::Draw2D() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+
+    // The room is drawn here rather than in Draw3D.
+    shaders.SetModelShader();
+    stage_->DrawOpaque();
+
+    shaders.Begin2D(false, true);
+    hud_->DrawTitle(this);
+
+    const Vector4 white(1.0f, 1.0f, 1.0f, 1.0f);
+    shaders.SetTransform(Matrix::CreateTranslation(static_cast<float>(cursorX_), static_cast<float>(cursorY_), 0.0f));
+    shaders.DrawTexture(aimTexture_, 0.0f, 0.0f, static_cast<float>(aimTexture_->GetWidth()),
+                        static_cast<float>(aimTexture_->GetHeight()), nullptr, &white, Vector2(0.5f, 0.5f));
+
+    shaders.SetTransform(Matrix());
+    const SpriteRect screen{0.0f, 0.0f, 1280.0f, 720.0f};
+    shaders.DrawTexture(whiteTexture_, 0.0f, 0.0f, 1280.0f, 720.0f, &screen, &fadeColour_, Vector2(0.5f, 0.5f));
+
+    // The hole sits above the fade: it stays visible as the screen darkens.
+    if (clicked_) {
+        shaders.SetTransform(holeMatrix_);
+        shaders.DrawTexture(holeTexture_, 0.0f, 0.0f, static_cast<float>(holeTexture_->GetWidth()),
+                            static_cast<float>(holeTexture_->GetHeight()), nullptr, &white, Vector2(0.5f, 0.5f));
+    }
+    shaders.End2D();
+}
