@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Object/Object.h"
@@ -72,6 +73,12 @@ void Bullet::BuildRibbon() {
 
     const Vector3 head = trail_[0].Translation();
     const Vector3 tail = trail_[kTrailLength - 1].Translation();
+    // Effects are drawn with back faces culled, and which way the strip
+    // winds depends on which side of the view the bullet flies: turn the
+    // side over when the ribbon would show the camera its back (a shot from
+    // a muzzle low and to the right would otherwise leave no tracer).
+    const Vector3 camera = ShaderManager::GetInstance().CameraBlock().g_CamPos;
+    if (side.Cross(head - tail).Dot(camera - (head + side)) < 0.0f) side = -side;
     const Vector4 white(1.0f, 1.0f, 1.0f, 1.0f);
     vertices_[0] = {head + side, Vector2(0.0f, 0.0f), white};
     vertices_[1] = {head - side, Vector2(1.0f, 0.0f), white};
