@@ -4,7 +4,6 @@
 // test_screenshots/ in the build folder.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -162,6 +161,5 @@ TEST_F(GunRendering, FiringAtTheHallWallShowsFlashTracerAndHoles) {
     for (int y = 380; y < 500; ++y)
         for (int x = 660; x < 840; ++x)
             if (Luma(tracer, x, y) > Luma(before, x, y) + 30) ++streak;
-    std::printf("darker %d brighter %d streak %d\n", darker, brighter, streak);
     EXPECT_GT(streak, 30);
 }

@@ -18,6 +18,7 @@
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Gun.h"
 #include "Game/Object/Player.h"
+#include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
@@ -307,4 +308,26 @@ TEST_F(GunTest, BulletNeverTouchesAZombieRemovedDuringItsFlight) {
     EXPECT_EQ(BulletCount(), 0);
     EXPECT_EQ(g_probeHits, 0);
     EXPECT_TRUE(effects().GetDecals().empty());
+}
+
+TEST_F(GunTest, FreezesOnceTheGeneratorCoreIsDestroyed) {
+    AddWall();
+    auto* portal = new Portal(scene_.get());
+    portal->SetMatrix(Matrix::CreateTranslation(0, -84, 0));
+    stage().Add(portal);
+    stage().SetPortal(portal);
+    Step(kFire);
+    EXPECT_EQ(gun().GetMagazine(), 19) << "a living core does not stop the gun";
+
+    portal->Damage(1, Vector3(0, -84, 0));  // a core without lights dies at once
+    ASSERT_FALSE(portal->IsAlive());
+    const Matrix held = *gun().GetMatrix();
+    InputFrame turnAndFire = kFire;
+    turnAndFire.relativeCursor = true;
+    turnAndFire.cursor = Platform::Point{50, 0};
+    Step(turnAndFire, 20);
+    Step(Keys({PKey::R}), 5);
+    EXPECT_EQ(gun().GetMagazine(), 19);
+    EXPECT_FALSE(gun().IsReloading());
+    EXPECT_EQ(*gun().GetMatrix(), held) << "the gun no longer follows the view";
 }
