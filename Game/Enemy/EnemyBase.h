@@ -1,34 +1,121 @@
-// Common base of the zombies. This is the part of the base that the game
-// scene and the player rely on today: the alive and finished flags, the
-// height of the body origin above the ground (the player's push measures
-// from the ground) and the owning scene. The zombie kinds, their sounds,
-// damage rule, sight test and state machine are added with the enemies.
+// Common base of the zombies: the numbers that make a zombie kind (hit
+// points, speed, reach, damage, sight), the groan and footstep sounds, the
+// damage rule, the sight test and the small movement helpers every state
+// uses. The concrete kinds add the body parts, the pose store and the state
+// step of their kind.
 #pragma once
+
+#include <memory>
 
 #include "Game/Object/Object.h"
 
 class GameScene;
+class Player;
+class EffectList;
+class State;
+class VeSoundInstance;
 
 class EnemyBase : public Object {
 public:
-    EnemyBase() { kind_ = kKindEnemy; }
-    ~EnemyBase() override = default;
+    static constexpr const char* kGrowlSound = "Data/Sound/zombieSound.wav";
+    static constexpr const char* kFootstepSound = "Data/Sound/zombieWalk.wav";
+    // Farther than this from the player a zombie is neither updated nor drawn.
+    static constexpr float kActiveDistance = 100.0f;
+    // Farther than this a zombie never sees the player.
+    static constexpr float kSightDistance = 50.0f;
+
+    EnemyBase();
+    // Stops both sounds at once. The state is deleted if a kind left it.
+    ~EnemyBase() override;
 
     void Update() override {}
-    void Draw() override { Object::Draw(); }
+    // Every part with a model, unless the zombie is farther than 100 from
+    // the player.
+    void Draw() override;
+    // Hit sparks (and four flashes for a hit above 5), then hit points down;
+    // alive is cleared at 0 or below. Hits keep landing on a dead zombie.
+    void Damage(int amount, const Vector3& hitPosition) override;
 
-    bool IsAlive() const { return alive_; }
-    void SetAlive(bool alive) { alive_ = alive; }
-    bool IsFinished() const { return finished_; }
-    void SetFinished(bool finished) { finished_ = finished; }
+    // The player is within 50, inside half the view angle to either side of
+    // the facing, and no stage object is in the way. Runs only in sensing
+    // frames (senseCounter divisible by senseInterval); false otherwise.
+    bool CanSeePlayer();
+    // matrix = Translation(v) * matrix (along the zombie's own axes), parts
+    // recomposed.
+    void MoveLocal(const Vector3& v);
+    // Sensing frames only: puts the origin exactly height above the ground
+    // of the floor.
+    void FollowGround(float height, int floorIndex);
+    // Sensing frames only: a ray along the facing from 2 below the origin;
+    // a wall nearer than the push radius (measured along its normal) pushes
+    // the zombie back out to it.
+    void PushFromWall();
+    void PlayGrowl();
+    void StopGrowl();
+    // Starts a step sound unless one is still playing.
+    void PlayFootstep();
+    // Keeps the playing sounds on the zombie and the listener on the player;
+    // during the ending fades the groan out.
+    void UpdateSounds();
+    void CountFrame() { ++senseCounter_; }
+
+    // Distance from the zombie to the player (3D); a very large value when
+    // there is no player.
+    float DistanceToPlayer() const;
+    Player* GetPlayer() const;
+    EffectList* GetEffectList() const;
+
+    State* GetState() const { return state_; }
+    void SetState(State* state) { state_ = state; }
+    float GetAttackRange() const { return attackRange_; }
+    void SetAttackRange(float range) { attackRange_ = range; }
+    int GetAttackPower() const { return attackPower_; }
+    void SetAttackPower(int power) { attackPower_ = power; }
     float GetGroundOffset() const { return groundOffset_; }
     void SetGroundOffset(float offset) { groundOffset_ = offset; }
+    float GetMoveSpeed() const { return moveSpeed_; }
+    void SetMoveSpeed(float speed) { moveSpeed_ = speed; }
+    bool IsAlive() const { return alive_; }
+    void SetAlive(bool alive) { alive_ = alive; }
+    // The alive flag itself, watched by the zombie's blob shadow.
+    const bool* GetAliveFlag() const { return &alive_; }
+    bool IsFinished() const { return finished_; }
+    void SetFinished(bool finished) { finished_ = finished; }
+    int GetHp() const { return hp_; }
+    void SetHp(int hp) { hp_ = hp; }
+    int GetViewAngle() const { return viewAngle_; }
+    void SetViewAngle(int degrees) { viewAngle_ = degrees; }
     GameScene* GetScene() const { return scene_; }
     void SetScene(GameScene* scene) { scene_ = scene; }
+    int GetSenseInterval() const { return senseInterval_; }
+    int GetSenseCounter() const { return senseCounter_; }
+    void SetSenseCounter(int counter) { senseCounter_ = counter; }
+    float GetGrowlVolume() const { return growlVolume_; }
+    const std::shared_ptr<VeSoundInstance>& GetGrowl() const { return growl_; }
+    const std::shared_ptr<VeSoundInstance>& GetFootstep() const { return footstep_; }
 
 protected:
+    // First steps of a kind's update: false when the zombie is too far from
+    // the player to do anything this frame; otherwise the sounds are updated.
+    bool BeginUpdate();
+    // Makes next the current state (deleting the old one) when it is set.
+    void ReplaceState(State* next);
+    // True in a sensing frame, which also restarts the counter.
+    bool SenseFrame();
+
     GameScene* scene_ = nullptr;
+    State* state_ = nullptr;
+    float attackRange_ = 0.0f;
+    int attackPower_ = 0;
     float groundOffset_ = 0.0f;
+    float moveSpeed_ = 0.0f;
     bool alive_ = true;
     bool finished_ = false;
+    int hp_ = 0;
+    int viewAngle_ = 0;
+    std::shared_ptr<VeSoundInstance> growl_;
+    float growlVolume_ = 1.0f;
+    std::shared_ptr<VeSoundInstance> footstep_;
+    int senseInterval_ = 2;
+    int senseCounter_ = 0;
 };

@@ -1,41 +1,60 @@
-// The enemy list: owns the zombies, runs and draws the ones on the player's
-// floor, deletes the ones that have finished dying.
+// The enemy list: creation, separation, updates, drawing and removal of the
+// zombies.
 #include "Game/Enemy/EnemyList.h"
 
 #include <algorithm>
 
+#include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/Enemy_Normal.h"
+#include "Game/Enemy/Enemy_Strong.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 
 namespace {
 
+const Player* PlayerOf(const GameScene* scene) { return scene ? scene->GetPlayer() : nullptr; }
+
 int PlayerFloor(const GameScene* scene) {
-    if (scene && scene->GetPlayer()) return scene->GetPlayer()->GetCurrentFloor();
-    return 0;
+    const Player* player = PlayerOf(scene);
+    return player ? player->GetCurrentFloor() : 0;
 }
 
 }  // namespace
 
 EnemyList::EnemyList(GameScene* scene) : scene_(scene) {}
 
-EnemyList::~EnemyList() {
-    for (EnemyBase* enemy : enemies_) delete enemy;
+EnemyList::~EnemyList() { Clear(); }
+
+void EnemyList::Clear() {
+    for (EnemyBase* enemy : enemies_) {
+        enemy->StopGrowl();
+        delete enemy;
+    }
     enemies_.clear();
 }
 
-EnemyBase* EnemyList::AddNormal(const Matrix& m) {
-    // The normal zombie kind is not in the game yet; nothing is created.
-    (void)m;
-    return nullptr;
+template <class Zombie>
+EnemyBase* EnemyList::AddKind(const Matrix& m) {
+    auto* enemy = new Zombie();
+    enemy->SetMatrix(m);
+    // The first step of the falling-in motion also places every part.
+    enemy->StepPose(false, 0, 1);
+    enemy->SetScene(scene_);
+    Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    if (stage) enemy->SetFloor(stage->GetFloor(enemy->GetPosition()));
+    EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
+    if (effects)
+        effects->AddCircleShadow(static_cast<Object*>(enemy), Vector3(0.0f, -enemy->GetGroundOffset(), 0.0f),
+                                 enemy->GetAliveFlag());
+    enemies_.push_back(enemy);
+    return enemy;
 }
 
-EnemyBase* EnemyList::AddStrong(const Matrix& m) {
-    // The strong zombie kind is not in the game yet; nothing is created.
-    (void)m;
-    return nullptr;
-}
+EnemyBase* EnemyList::AddNormal(const Matrix& m) { return AddKind<Enemy_Normal>(m); }
+
+EnemyBase* EnemyList::AddStrong(const Matrix& m) { return AddKind<Enemy_Strong>(m); }
 
 EnemyBase* EnemyList::Add(EnemyBase* enemy) {
     if (!enemy) return nullptr;
@@ -45,16 +64,65 @@ EnemyBase* EnemyList::Add(EnemyBase* enemy) {
     return enemy;
 }
 
+void EnemyList::PushOutOfStage(EnemyBase& enemy) {
+    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    if (!stage) return;
+    Vector3 displacement;
+    stage->PushOut(displacement, *enemy.GetMatrix(), enemy.GetPushRadius());
+}
+
+void EnemyList::PushApart(EnemyBase& enemy, const Vector3& other, float overlap) {
+    // The other position in the zombie's own frame: moving away from it along
+    // the local axes is a move along the world line between the two, since
+    // zombies only ever turn about their vertical axis.
+    const Vector3 local = Vector3::Transform(other, enemy.GetMatrixRef().Invert());
+    enemy.MoveLocal(-local.Normalized() * overlap);
+    PushOutOfStage(enemy);
+}
+
+void EnemyList::Separate() {
+    for (EnemyBase* enemy : enemies_) PushOutOfStage(*enemy);
+
+    const Player* player = PlayerOf(scene_);
+    const size_t count = enemies_.size();
+    for (size_t i = 0; i < count; ++i) {
+        EnemyBase& a = *enemies_[i];
+        if (!a.IsAlive() || !a.IsActive()) continue;
+        for (size_t j = i + 1; j < count; ++j) {
+            const EnemyBase& b = *enemies_[j];
+            if (!b.IsAlive() || !b.IsActive() || b.GetFloor() != a.GetFloor()) continue;
+            const float reach = a.GetPushRadius() + b.GetPushRadius();
+            const float distance = Vector3::Distance(a.GetPosition(), b.GetPosition());
+            if (distance > reach) continue;
+            PushApart(a, b.GetPosition(), reach - distance);
+            break;
+        }
+        if (player && player->GetCurrentFloor() == a.GetFloor()) {
+            const float reach = a.GetPushRadius() + player->GetPushRadius();
+            const float distance = Vector3::Distance(a.GetPosition(), player->GetPosition());
+            if (distance <= reach) PushApart(a, player->GetPosition(), reach - distance);
+        }
+    }
+}
+
 void EnemyList::Update() {
+    Separate();
     RemoveFinished();
-    int floor = PlayerFloor(scene_);
-    for (EnemyBase* enemy : enemies_) enemy->SetActive(enemy->GetFloor() == floor);
+
+    const int floor = PlayerFloor(scene_);
+    for (EnemyBase* enemy : enemies_) {
+        enemy->CountFrame();
+        enemy->SetActive(enemy->GetFloor() == floor);
+    }
     for (EnemyBase* enemy : enemies_)
         if (enemy->IsActive()) enemy->Update();
+
+    if (scene_ && scene_->GetState() == GameScene::kEnding)
+        for (EnemyBase* enemy : enemies_) enemy->SetAttackRange(kEndingAttackRange);
 }
 
 void EnemyList::Draw() {
-    int floor = PlayerFloor(scene_);
+    const int floor = PlayerFloor(scene_);
     for (EnemyBase* enemy : enemies_)
         if (enemy->GetFloor() == floor) enemy->Draw();
 }

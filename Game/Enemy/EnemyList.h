@@ -1,6 +1,8 @@
 // The live zombies of the game scene: created by the level builder and the
-// generator holes, updated first of all objects every frame, drawn after the
-// stage's opaque pass, and deleted once they have finished dying.
+// generator holes, kept apart from each other and from the player, updated
+// first of all objects every frame (only those on the player's floor),
+// drawn after the stage's opaque pass, and deleted once they have finished
+// dying.
 #pragma once
 
 #include <vector>
@@ -12,35 +14,53 @@ class GameScene;
 
 class EnemyList {
 public:
+    // Attack range of every zombie during the game's ending: too short to
+    // start or land an attack.
+    static constexpr float kEndingAttackRange = 1.0f;
+
     explicit EnemyList(GameScene* scene);
-    // Deletes every zombie.
+    // Stops every zombie's groan and deletes the zombies.
     ~EnemyList();
     EnemyList(const EnemyList&) = delete;
     EnemyList& operator=(const EnemyList&) = delete;
 
-    // Creates a normal / strong zombie at the given world matrix and adds it.
-    // The zombie kinds are not part of the game yet: until they are, these
-    // create nothing and return nullptr.
+    // Creates a normal / strong zombie at the given world matrix: the first
+    // step of its falling-in pose, the scene, its floor from its height and
+    // its blob shadow; then appends it.
     EnemyBase* AddNormal(const Matrix& m);
     EnemyBase* AddStrong(const Matrix& m);
 
     // Appends an already created zombie (the list owns it from now on) and
-    // gives it the scene and its floor.
+    // gives it the scene and its floor from its current position.
     EnemyBase* Add(EnemyBase* enemy);
 
-    // Deletes finished zombies, marks those on the player's floor active and
-    // updates them.
+    // Keeps the zombies apart, deletes finished ones, counts the frame,
+    // marks those on the player's floor active and updates them; during the
+    // ending shortens every attack range to 1.
     void Update();
     // Draws the zombies on the player's floor.
     void Draw();
     // Deletes every zombie whose finished flag is set, keeping the order.
     void RemoveFinished();
+    // Stops every groan and deletes every zombie (tests and tools that want
+    // the level without its zombies).
+    void Clear();
     int Count() const { return static_cast<int>(enemies_.size()); }
     const std::vector<EnemyBase*>& GetEnemies() const { return enemies_; }
     std::vector<EnemyBase*>& GetEnemies() { return enemies_; }
     GameScene* GetScene() const { return scene_; }
 
 private:
+    template <class Zombie>
+    EnemyBase* AddKind(const Matrix& m);
+    // Pushes every zombie out of the stage's furniture, then moves each live
+    // active zombie off the first later zombie it overlaps and off the player.
+    void Separate();
+    // Moves the zombie straight away from a point by the overlap of the two
+    // radii, then out of the stage's furniture.
+    void PushApart(EnemyBase& enemy, const Vector3& other, float overlap);
+    void PushOutOfStage(EnemyBase& enemy);
+
     std::vector<EnemyBase*> enemies_;
     GameScene* scene_ = nullptr;
 };

@@ -1,0 +1,29 @@
+// Dying: the body hops up, sinks until its origin rests half its push radius
+// above the ground, lies there 180 frames and fades out over 120; then the
+// zombie is finished and the enemy list deletes it.
+#pragma once
+
+#include "Game/Enemy/State.h"
+
+class Dead : public State {
+public:
+    static constexpr int kLieFrames = 180;
+
+    explicit Dead(Enemy_Normal& enemy);
+    explicit Dead(Enemy_Strong& enemy);
+    State* Run(Enemy_Normal& enemy) override;
+    State* Run(Enemy_Strong& enemy) override;
+
+    float GetGroundY() const { return groundY_; }
+    int GetFadeDelay() const { return fadeDelay_; }
+
+private:
+    template <class Zombie>
+    void Enter(Zombie& enemy);
+    template <class Zombie>
+    State* Step(Zombie& enemy);
+
+    float groundY_ = 0.0f;
+    float fallSpeed_ = 0.0f;
+    int fadeDelay_ = kLieFrames;
+};

@@ -1,0 +1,208 @@
+// Zombie base: sounds, damage, sight, ground and wall tests, movement.
+#include "Game/Enemy/EnemyBase.h"
+
+#include <cmath>
+
+#include "Framework/Audio/Audio.h"
+#include "Framework/Collision/RayCaster.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Enemy/Heading.h"
+#include "Game/Enemy/State.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+
+namespace {
+
+// The four flashes of a critical hit: texture, alpha and size from start to
+// end, additive blending.
+struct Flash {
+    const char* texture;
+    float alphaStart, alphaEnd;
+    float sizeStart, sizeEnd;
+    bool additive;
+};
+
+constexpr Flash kCriticalFlashes[] = {
+    {"Data/light.png", 0.8f, 0.2f, 0.1f, 10.0f, true},
+    {"Data/HS3.jpg", 0.8f, 0.4f, 0.1f, 10.0f, true},
+    {"Data/HS.png", 0.8f, 0.2f, 0.1f, 7.0f, false},
+    {"Data/HS2.png", 0.8f, 0.2f, 0.1f, 7.0f, false},
+};
+constexpr int kCriticalDamage = 5;
+constexpr int kFlashLife = 10;
+constexpr float kGrowlFadeStep = 0.01f;
+constexpr float kWallRayDrop = 2.0f;
+
+}  // namespace
+
+EnemyBase::EnemyBase() {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    growl_ = cache.CreateSoundInstance(kGrowlSound, true);
+    footstep_ = cache.CreateSoundInstance(kFootstepSound, true);
+    if (growl_) {
+        growl_->SetVolume(0.1f);
+        growl_->SetCurveDistanceScaler(0.2f);
+    }
+    growlVolume_ = 1.0f;
+    if (footstep_) {
+        footstep_->SetVolume(0.4f);
+        footstep_->SetCurveDistanceScaler(0.1f);
+    }
+    senseInterval_ = 2;
+    senseCounter_ = 0;
+    state_ = nullptr;
+    scene_ = nullptr;
+    kind_ = kKindEnemy;
+}
+
+EnemyBase::~EnemyBase() {
+    delete state_;
+    state_ = nullptr;
+    if (growl_) growl_->Stop();
+    if (footstep_) footstep_->Stop();
+    growl_.reset();
+    footstep_.reset();
+}
+
+Player* EnemyBase::GetPlayer() const { return scene_ ? scene_->GetPlayer() : nullptr; }
+
+EffectList* EnemyBase::GetEffectList() const { return scene_ ? scene_->GetEffectList() : nullptr; }
+
+float EnemyBase::DistanceToPlayer() const {
+    const Player* player = GetPlayer();
+    if (!player) return RayCaster::kNoHit;
+    return Vector3::Distance(GetPosition(), player->GetPosition());
+}
+
+bool EnemyBase::BeginUpdate() {
+    if (DistanceToPlayer() > kActiveDistance) return false;
+    UpdateSounds();
+    return true;
+}
+
+void EnemyBase::ReplaceState(State* next) {
+    if (!next) return;
+    delete state_;
+    state_ = next;
+}
+
+void EnemyBase::Draw() {
+    if (DistanceToPlayer() > kActiveDistance) return;
+    Object::Draw();
+}
+
+void EnemyBase::Damage(int amount, const Vector3& hitPosition) {
+    EffectList* effects = GetEffectList();
+    if (effects) {
+        effects->AddHit(hitPosition);
+        if (amount > kCriticalDamage) {
+            ResourceCache& cache = ResourceCache::GetInstance();
+            for (const Flash& flash : kCriticalFlashes)
+                effects->AddSmoke(cache.GetTexture(flash.texture), hitPosition, Vector3(0.0f, 0.0f, 0.0f), kFlashLife,
+                                  Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), flash.alphaStart, flash.alphaEnd, 0.0f,
+                                  0.0f, flash.sizeStart, flash.sizeEnd, flash.additive);
+        }
+    }
+    hp_ -= amount;
+    if (hp_ <= 0) alive_ = false;
+}
+
+bool EnemyBase::SenseFrame() {
+    if (senseInterval_ <= 0 || senseCounter_ % senseInterval_ != 0) return false;
+    senseCounter_ = 0;
+    return true;
+}
+
+bool EnemyBase::CanSeePlayer() {
+    if (!SenseFrame()) return false;
+    const Player* player = GetPlayer();
+    if (!player) return false;
+    const Vector3 position = GetPosition();
+    const Vector3 toPlayer = player->GetPosition() - position;
+    const float d = toPlayer.Length();
+    if (d > kSightDistance) return false;
+    const Vector3 facing(matrix_._31, matrix_._32, matrix_._33);
+    if (std::fabs(SignedAngle(facing, toPlayer)) > static_cast<float>(viewAngle_) * 0.5f) return false;
+
+    const Stage* stage = scene_->GetStage();
+    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    if (!stage || !rays) return true;
+    float distance = RayCaster::kNoHit;
+    Vector3 normal;
+    const Object* hit = rays->RayTestObjects(position, toPlayer.Normalized(), distance, normal, stage);
+    return !(hit && distance < d);
+}
+
+void EnemyBase::MoveLocal(const Vector3& v) { SetMatrix(Matrix::CreateTranslation(v) * matrix_); }
+
+void EnemyBase::FollowGround(float height, int floorIndex) {
+    if (!SenseFrame()) return;
+    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    if (!stage) return;
+    const float ground = stage->GroundHeight(floorIndex);
+    const float dy = height - (matrix_._42 - ground);
+    MoveLocal(Vector3(0.0f, dy, 0.0f));
+}
+
+void EnemyBase::PushFromWall() {
+    if (!SenseFrame()) return;
+    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    if (!stage || !rays) return;
+    const Vector3 position = GetPosition();
+    const Vector3 origin(position.x, position.y - kWallRayDrop, position.z);
+    const Vector3 facing(matrix_._31, matrix_._32, matrix_._33);
+    float d = RayCaster::kNoHit;
+    Vector3 n;
+    if (!rays->RayTestStructure(origin, facing, d, n, stage)) return;
+    // c is how squarely the zombie faces the wall. The push pushRadius / c - d
+    // along the facing, which is (pushRadius - d * c) along the normal, is
+    // written without the division: a wall met exactly edge-on (c = 0) or
+    // from behind (c < 0) pushes nothing.
+    const float c = (-facing).Dot(n);
+    if (c > 0.0f && pushRadius_ > d * c) {
+        Matrix m = matrix_;
+        m.Translation(position + n * (pushRadius_ - d * c));
+        SetMatrix(m);
+    }
+}
+
+void EnemyBase::PlayGrowl() {
+    if (!growl_) return;
+    growl_->SetVolume(growlVolume_);
+    growl_->SetCurveDistanceScaler(1.0f);
+    growl_->Play3D(GetPosition(), true, true);
+}
+
+void EnemyBase::StopGrowl() {
+    if (growl_) growl_->Stop();
+}
+
+void EnemyBase::PlayFootstep() {
+    if (!footstep_ || footstep_->IsPlaying()) return;
+    footstep_->SetCurveDistanceScaler(0.1f);
+    footstep_->Play3D(GetPosition(), false, true);
+}
+
+void EnemyBase::UpdateSounds() {
+    const Player* player = GetPlayer();
+    AudioListener& listener = AudioManager::GetInstance().listener;
+    for (const std::shared_ptr<VeSoundInstance>& sound : {growl_, footstep_}) {
+        if (!sound || !sound->IsPlaying()) continue;
+        sound->SetPosition(GetPosition());
+        if (player) {
+            const Matrix& camera = player->GetMatrixRef();
+            listener.position = player->GetPosition();
+            listener.front = player->GetForward();
+            listener.top = Vector3(camera._21, camera._22, camera._23);
+        }
+        sound->Apply3D();
+    }
+    if (scene_ && scene_->GetState() == GameScene::kEnding && growl_ && growl_->IsPlaying()) {
+        growl_->SetVolume(growlVolume_);
+        growlVolume_ -= kGrowlFadeStep;
+        if (growlVolume_ <= 0.0f) growl_->Stop();
+    }
+}

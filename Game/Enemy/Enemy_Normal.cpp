@@ -1,0 +1,63 @@
+// The normal zombie: its seven parts, its numbers and its update.
+#include "Game/Enemy/Enemy_Normal.h"
+
+#include "Framework/ResourceCache.h"
+#include "Game/Enemy/Drop.h"
+#include "Game/Enemy/State.h"
+
+namespace {
+
+struct PartSpec {
+    Vector3 offset;
+    int damage;
+    const char* model;
+    const char* rayModel;
+};
+
+// Head, body, right arm, left arm, right leg, left leg, weak spot.
+const PartSpec kParts[Enemy_Normal::kPartCount] = {
+    {{0.0f, 1.0f, 0.0f}, 2, "Data/zombie_All/zombie_Head/zombie_Head.gltf",
+     "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
+    {{0.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Body/zombie_Body.gltf",
+     "Data/zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf"},
+    {{1.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Arm_Right/zombie_Arm_Right.gltf",
+     "Data/zombie_rayModel/zombie_Arm_Right/zombie_ArmR_Ray.gltf"},
+    {{-1.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Arm_Left/zombie_Arm_Left.gltf",
+     "Data/zombie_rayModel/zombie_Arm_Left/zombie_ArmL_Ray.gltf"},
+    {{0.0f, -1.43f, 0.0f}, 1, "Data/zombie_All/zombie_Leg_Right/zombie_Leg_Right.gltf",
+     "Data/zombie_rayModel/zombie_Leg_Right/zombie_LegR_Ray.gltf"},
+    {{0.0f, -1.43f, 0.0f}, 1, "Data/zombie_All/zombie_Leg_Left/zombie_Leg_Left.gltf",
+     "Data/zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf"},
+    {{-0.15f, 0.0f, 0.15f}, 10, "Data/zombie_All/zombie_weak/zombie_weak.gltf",
+     "Data/zombie_All/zombie_weak/zombie_weak.gltf"},
+};
+
+}  // namespace
+
+Enemy_Normal::Enemy_Normal() {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    for (const PartSpec& part : kParts)
+        AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(part.offset), part.damage, cache.GetModel(part.model),
+                     cache.GetModel(part.rayModel));
+    SetPushShape(true, true, 2.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    attackRange_ = 7.0f;
+    attackPower_ = 2;
+    groundOffset_ = 4.0f;
+    moveSpeed_ = 0.03f;
+    hp_ = 10;
+    viewAngle_ = 170;
+    alive_ = true;
+    finished_ = false;
+    state_ = new Drop(*this);
+}
+
+Enemy_Normal::~Enemy_Normal() {
+    delete state_;
+    state_ = nullptr;
+    StopGrowl();
+}
+
+void Enemy_Normal::Update() {
+    if (!BeginUpdate() || !state_) return;
+    ReplaceState(state_->Run(*this));
+}

@@ -1,0 +1,43 @@
+// Small pieces shared by the state steps.
+#pragma once
+
+#include <type_traits>
+
+#include "Framework/Math/SimpleMath.h"
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+
+class Enemy_Strong;
+
+namespace StateSteps {
+
+template <class Zombie>
+constexpr bool IsStrong() {
+    return std::is_same_v<Zombie, Enemy_Strong>;
+}
+
+// Ground height of the zombie's floor (0 without a stage).
+inline float GroundOf(const EnemyBase& zombie) {
+    const GameScene* scene = zombie.GetScene();
+    const Stage* stage = scene ? scene->GetStage() : nullptr;
+    return stage ? stage->GroundHeight(zombie.GetFloor()) : 0.0f;
+}
+
+// Player position - zombie position (zero without a player).
+inline Vector3 ToPlayer(const EnemyBase& zombie) {
+    const Player* player = zombie.GetPlayer();
+    return player ? player->GetPosition() - zombie.GetPosition() : Vector3(0.0f, 0.0f, 0.0f);
+}
+
+// Walk forwards along the facing.
+inline void WalkForward(EnemyBase& zombie) { zombie.MoveLocal(Vector3(0.0f, 0.0f, zombie.GetMoveSpeed())); }
+
+// The wall and ground tests every walking state runs.
+inline void KeepOnGroundAndOffWalls(EnemyBase& zombie) {
+    zombie.PushFromWall();
+    zombie.FollowGround(zombie.GetGroundOffset(), zombie.GetFloor());
+}
+
+}  // namespace StateSteps

@@ -1,0 +1,31 @@
+// Chasing: the zombie walks at the player, turning up to 30 degrees a frame,
+// with its groan playing. It gives up after 181 frames without sight and
+// attacks once the player is within its attack range.
+#pragma once
+
+#include "Game/Enemy/State.h"
+
+class Track : public State {
+public:
+    static constexpr int kMemory = 180;
+
+    explicit Track(Enemy_Normal& enemy);
+    explicit Track(Enemy_Strong& enemy);
+    State* Run(Enemy_Normal& enemy) override;
+    State* Run(Enemy_Strong& enemy) override;
+
+    int GetLostTimer() const { return lostTimer_; }
+    bool IsBlendDone() const { return blendDone_; }
+
+private:
+    template <class Zombie>
+    void Enter(Zombie& enemy);
+    template <class Zombie>
+    State* Step(Zombie& enemy);
+
+    bool blendDone_ = false;
+    int fromSlot_ = 2;
+    int toSlot_ = 0;
+    int memory_ = kMemory;
+    int lostTimer_ = kMemory;
+};

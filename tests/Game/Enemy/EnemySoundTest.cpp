@@ -1,0 +1,84 @@
+// Zombie sounds on a loopback audio device: the groan while hunting, its
+// fade during the ending, and the footsteps at the walk's turning points.
+#include "EnemyFixture.h"
+#include "Framework/Audio/Audio.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Enemy/Track.h"
+#include "Game/Enemy/WalkAround.h"
+
+class EnemySoundTest : public EnemyFixture {
+protected:
+    void SetUp() override {
+        AudioManager::GetInstance().Release();
+        audio_ = AudioManager::GetInstance().InitLoopback(44100);
+        // Sounds asked for without an engine stay cached as empty: start afresh.
+        ResourceCache::GetInstance().Clear();
+        EnemyFixture::SetUp();
+    }
+    void TearDown() override {
+        EnemyFixture::TearDown();
+        ResourceCache::GetInstance().Clear();
+        AudioManager::GetInstance().Release();
+    }
+    // A zombie whose sounds exist, or null (the test is then skipped).
+    Enemy_Normal* AddWithSounds(const Vector3& p) {
+        Enemy_Normal* z = Add(p);
+        if (!z->GetGrowl() || !z->GetGrowl()->HasVoice() || !z->GetFootstep()) return nullptr;
+        return z;
+    }
+    bool audio_ = false;
+};
+
+TEST_F(EnemySoundTest, TheGroanPlaysWhileHuntingOnly) {
+    ASSERT_TRUE(audio_);
+    Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
+    if (!z) GTEST_SKIP() << "zombie sounds are not available";
+    EXPECT_FALSE(z->GetGrowl()->IsPlaying());
+    Enter<Track>(*z);
+    EXPECT_TRUE(z->GetGrowl()->IsPlaying());
+    EXPECT_FLOAT_EQ(z->GetGrowl()->GetVolume(), 1.0f);
+    EXPECT_FLOAT_EQ(z->GetGrowl()->GetEmitter().curveDistanceScaler, 1.0f);
+    Enter<WalkAround>(*z);
+    EXPECT_FALSE(z->GetGrowl()->IsPlaying());
+}
+
+TEST_F(EnemySoundTest, DuringTheEndingAPlayingGroanFadesOutInOneHundredFrames) {
+    ASSERT_TRUE(audio_);
+    PlacePlayer(Vector3(0, 4, 60));  // near enough to update, out of sight and reach
+    Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
+    if (!z) GTEST_SKIP() << "zombie sounds are not available";
+    Enter<Track>(*z);
+    ASSERT_TRUE(z->GetGrowl()->IsPlaying());
+    stage().MarkCoreDestroyedForTest();
+    scene_->Update();
+    ASSERT_EQ(scene_->GetState(), GameScene::kEnding);
+    const float start = z->GetGrowlVolume();
+    int frames = 0;
+    while (z->GetGrowl()->IsPlaying() && frames < 200) {
+        enemies().Update();
+        ++frames;
+        if (frames == 50) EXPECT_NEAR(z->GetGrowl()->GetVolume(), start - 0.49f, 1e-4f) << "fading";
+    }
+    EXPECT_GE(frames, 100 - static_cast<int>((1.0f - start) * 100.0f + 0.5f));
+    EXPECT_LE(frames, 101);
+    EXPECT_LE(z->GetGrowlVolume(), 0.0f + 1e-5f);
+}
+
+TEST_F(EnemySoundTest, FootstepsSoundAtTheTurningPointsOfTheWalk) {
+    ASSERT_TRUE(audio_);
+    PlacePlayer(Vector3(0, 4, -80));
+    Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
+    if (!z) GTEST_SKIP() << "zombie sounds are not available";
+    // A wander that lasts longer than one swing of the walk.
+    uint64_t seed = 1;
+    for (Math::SeedRand(seed); Math::Rand() % 5 == 0; Math::SeedRand(++seed)) {}
+    Math::SeedRand(seed);
+    ASSERT_GE(Enter<WalkAround>(*z)->GetTimer(), 120);
+    for (int i = 0; i < 66; ++i) {
+        Tick(*z);
+        ASSERT_FALSE(z->GetFootstep()->IsPlaying()) << "frame " << i + 1;
+    }
+    Tick(*z);  // t touches 1
+    EXPECT_TRUE(z->GetFootstep()->IsPlaying());
+    EXPECT_FLOAT_EQ(z->GetFootstep()->GetEmitter().curveDistanceScaler, 0.1f);
+}
