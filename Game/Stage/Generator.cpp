@@ -160,6 +160,7 @@ void PortalHole::Update() {
     }
     if (!awake_) return;
 
+    // One phase a frame: opening (101 frames), waiting (100), closing (101).
     if (opening_) {
         if (generatorSound_ && !generatorSound_->IsPlaying()) {
             PlaceListenerAtPlayer(scene_);
@@ -172,8 +173,7 @@ void PortalHole::Update() {
             opening_ = false;
             waiting_ = true;
         }
-    }
-    if (waiting_) {
+    } else if (waiting_) {
         spawnTimer_ += 0.1f;
         if (spawnTimer_ > 10.0f) {
             Spawn();
@@ -182,8 +182,7 @@ void PortalHole::Update() {
             spawned_ = true;
             if (generatorSound_) generatorSound_->Stop();
         }
-    }
-    if (closing_) {
+    } else if (closing_) {
         uvOffset_.y += 0.005f;
         if (uvOffset_.y > 0.0f) {
             uvOffset_.y = 0.0f;
