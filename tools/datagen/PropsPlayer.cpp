@@ -14,8 +14,6 @@ Image GunMetalTexture() {
         FillRect(img, 0, y, 128, y + 1, {255, 255, 255, 255}, 0.04f + 0.05f * HashNoise(0, y, 502));
     FillRect(img, 0, 0, 128, 4, {120, 122, 128, 255}, 0.6f);
     FillRect(img, 0, 124, 128, 128, {120, 122, 128, 255}, 0.6f);
-    // Slide serrations.
-    for (int x = 84; x < 124; x += 6) FillRect(img, x, 20, x + 2, 108, {12, 12, 14, 255}, 0.8f);
     Stains(img, 0, 0, 128, 128, {90, 70, 50, 255}, 4, 10, 503, 0.3f);
     return img;
 }
@@ -52,10 +50,18 @@ Mesh GunMesh(int metal, int grip) {
     Mesh m;
     m.Use(metal);
     // Slide: top at 0.36, the muzzle face at z 1.75 with the bore at y 0.24.
-    m.AddBox({-0.12f, 0.12f, -0.32f}, {0.12f, 0.36f, 1.7f}, 2.0f);
+    m.AddBox({-0.12f, 0.12f, -0.32f}, {0.12f, 0.36f, 1.7f}, 0.5f);
     m.AddTube({0, 0.24f, 1.6f}, {0, 0.24f, 1.75f}, 0.075f, 0.075f, 10);  // barrel crown
+    // Grip serrations at the back of the slide and the ejection port.
+    for (int i = 0; i < 6; ++i) {
+        const float z = -0.26f + i * 0.07f;
+        m.AddBox({-0.13f, 0.16f, z}, {0.13f, 0.34f, z + 0.03f}, 4.0f);
+    }
+    m.Use(grip);
+    m.AddBox({0.12f, 0.22f, 0.45f}, {0.125f, 0.34f, 0.85f}, 4.0f);
+    m.Use(metal);
     // Frame under the slide, with the dust cover and trigger guard.
-    m.AddBox({-0.1f, 0.0f, -0.2f}, {0.1f, 0.13f, 1.45f}, 2.0f);
+    m.AddBox({-0.1f, 0.0f, -0.2f}, {0.1f, 0.13f, 1.45f}, 0.5f);
     m.AddBox({-0.04f, -0.28f, 0.28f}, {0.04f, -0.24f, 0.62f}, 2.0f);
     m.AddBox({-0.04f, -0.28f, 0.58f}, {0.04f, 0.0f, 0.63f}, 2.0f);
     m.AddBoxTransformed(Matrix::CreateScale(0.04f, 0.2f, 0.05f) * Matrix::CreateRotationX(Rad(-15)) *
