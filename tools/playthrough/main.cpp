@@ -1,0 +1,110 @@
+// Plays the game from the title screen to a result screen and back, through
+// injected input only, and fails loudly (non-zero exit, the frame, the
+// player's position and the goal) when the bot gets stuck or the game goes
+// wrong:
+//   morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]
+//                       [--frame-limit N] [--trace N] [--shots DIR] [--debug]
+// Run it from the folder that holds Data/. --headless runs the scenes
+// without a window (the rendering and sound services stay idle), which is
+// much faster on a software renderer; without it the game draws into its
+// real window with no frame cap. --stop-after ends the run with success once
+// the named route goal has been reached (short rendered runs). --shots
+// writes a screenshot at every reached goal (windowed runs).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Application/App.h"
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Math/Random.h"
+#include "Framework/Platform/Input.h"
+#include "Scene/FirstScene.h"
+#include "Scene/SceneManager.h"
+#include "tools/playthrough/Bot.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]\n"
+                 "                           [--frame-limit N] [--trace N] [--shots DIR] [--debug]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    playthrough::Bot::Options options;
+    bool headless = false;
+    std::string shots;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool more = i + 1 < argc;
+        if (a == "--plan" && more) {
+            const std::string p = argv[++i];
+            if (p == "win") options.plan = playthrough::Bot::Plan::Win;
+            else if (p == "die") options.plan = playthrough::Bot::Plan::Die;
+            else return Usage();
+        } else if (a == "--headless") {
+            headless = true;
+        } else if (a == "--stop-after" && more) {
+            options.stopAfter = argv[++i];
+        } else if (a == "--frame-limit" && more) {
+            options.frameLimit = std::atoi(argv[++i]);
+        } else if (a == "--trace" && more) {
+            options.traceEvery = std::atoi(argv[++i]);
+        } else if (a == "--debug") {
+            options.debug = true;
+        } else if (a == "--shots" && more) {
+            shots = argv[++i];
+        } else {
+            return Usage();
+        }
+    }
+
+    // The same input gives the same game.
+    Math::SeedRand(1);
+    const auto start = std::chrono::steady_clock::now();
+
+    playthrough::Bot bot(options);
+    Platform::Input& input = Platform::Input::GetInstance();
+    SceneManager& scenes = SceneManager::GetInstance();
+    App& app = App::GetInstance();
+
+    if (headless) {
+        input.SetScript(&bot);
+        scenes.SetNextScene(CreateFirstScene());
+        while (input.Advance()) scenes.Update();
+    } else {
+        if (!app.Init(1280, 720)) return 77;  // no display: nothing to play on
+        app.SetFrameCap(false);
+        input.SetScript(&bot);
+        scenes.SetNextScene(CreateFirstScene());
+        std::string lastGoal = bot.CurrentGoal();
+        int shot = 0;
+        while (app.RunFrame()) {
+            if (!shots.empty() && bot.CurrentGoal() != lastGoal) {
+                char name[64];
+                std::snprintf(name, sizeof name, "/playthrough_%02d.png", shot++);
+                GraphicsDevice::GetInstance().SaveScreenshot(shots + name);
+                lastGoal = bot.CurrentGoal();
+            }
+        }
+    }
+    input.SetScript(nullptr);
+    scenes.Clear();
+    if (!headless) app.Shutdown();
+
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s: %d frames (%d in the game), %.1f s, %d shots at zombies, %d at the core, %d reloads\n",
+                bot.Finished() && !bot.Failed() ? "PASSED" : "FAILED", bot.Frame(), bot.GameFrames(), seconds,
+                bot.ShotsAtZombies(), bot.ShotsAtCore(), bot.Reloads());
+    if (bot.Failed() || !bot.Finished()) {
+        if (!bot.Failed()) std::printf("the run ended before the bot was done (goal \"%s\")\n", bot.CurrentGoal().c_str());
+        return 1;
+    }
+    return 0;
+}
