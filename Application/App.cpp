@@ -46,6 +46,8 @@ bool App::Init(int width, int height) {
     if (!GraphicsDevice::GetInstance().Init(window_.GetHandle(), width, height, false, errorText)) {
         std::fprintf(stderr, "morvane: cannot start OpenGL 3.3 core graphics (OpenGL 3.3 is required): %s\n",
                      errorText.c_str());
+        std::fprintf(stderr, "morvane: without a suitable graphics driver Mesa's software renderer can run the game: "
+                             "LIBGL_ALWAYS_SOFTWARE=1 morvane\n");
         ShowError(window_.GetHandle(), "Direct3D初期化失敗", errorText, true);
         return false;
     }

@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# End-to-end checks of the installed game and of the game on machines that
+# cannot run it.
+#   install_e2e.sh layout  <build dir> <scratch dir>
+#       installs the build into a scratch prefix and checks the tree: launcher,
+#       program, data, desktop entry, icons; the launcher started from another
+#       folder runs the game in the data folder (Escape quits with 0), and
+#       without the data it says so and exits non-zero
+#   install_e2e.sh game    <launcher>
+#       from an empty folder: the launcher starts the game, title -> click the
+#       start button -> the game with its HUD (20/300) -> Escape, exit code 0
+#   install_e2e.sh oldgl   <morvane>
+#       under an OpenGL older than 3.3 the game reports it on standard error
+#       (and in an error box where one can be shown) and exits non-zero
+#       without crashing
+#   install_e2e.sh nodata  <morvane>
+#       started where there is no Data/ folder the game warns on standard
+#       error, still shows its window and quits with 0 on Escape
+set -u
+MODE="$1"
+HERE="$(cd "$(dirname "$0")" && pwd)"
+PIX="python3 $HERE/../e2e_game/pixels.py"
+SKIP=77
+PID=""
+TMP=$(mktemp -d)
+cleanup() { [ -n "$PID" ] && kill -KILL "$PID" 2>/dev/null; rm -rf "$TMP"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+need_display() {
+  [ -n "${DISPLAY:-}" ] || { echo "no X display; skipped"; exit $SKIP; }
+  for tool in xdotool xwininfo "$@"; do
+    command -v "$tool" >/dev/null || { echo "$tool missing; skipped"; exit $SKIP; }
+  done
+}
+
+# Waits for a visible window whose name or class matches; prints its id.
+wait_window() {
+  local how="$1" what="$2" wid=""
+  for _ in $(seq 1 150); do
+    wid=$(xdotool search --onlyvisible "$how" "$what" 2>/dev/null | head -n1)
+    [ -n "$wid" ] && { echo "$wid"; return 0; }
+    kill -0 "$PID" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Ends the game with Escape on its window and checks the exit code is 0.
+escape_and_wait() {
+  local wid="$1" rc
+  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  xdotool key Escape
+  for _ in $(seq 1 100); do
+    kill -0 "$PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$PID" 2>/dev/null && fail "still running 10 s after Escape"
+  wait "$PID"
+  rc=$?
+  PID=""
+  [ "$rc" -eq 0 ] || fail "exit code $rc after Escape"
+}
+
+# The folder the launcher runs the game in: <launcher's folder>/../share/morvane.
+data_dir_of() { (cd "$(dirname "$(readlink -f "$1")")/../share/morvane" 2>/dev/null && pwd); }
+
+case "$MODE" in
+layout)
+  BUILD="$2"
+  PREFIX="$3/install-prefix"
+  rm -rf "$PREFIX"
+  cmake --install "$BUILD" --prefix "$PREFIX" >"$TMP/install.log" 2>&1 || { cat "$TMP/install.log"; fail "cmake --install failed"; }
+  for f in bin/morvane libexec/morvane/morvane share/morvane/Data/number.png \
+           share/morvane/Data/MAP/title/title.gltf share/applications/morvane.desktop \
+           share/icons/hicolor/48x48/apps/morvane.png share/icons/hicolor/256x256/apps/morvane.png; do
+    [ -e "$PREFIX/$f" ] || fail "$f not installed"
+  done
+  [ -x "$PREFIX/bin/morvane" ] && [ -x "$PREFIX/libexec/morvane/morvane" ] || fail "launcher or program not executable"
+  # Every file of the generated tree is installed.
+  built=$(cd "$BUILD/Data" && find . -type f | sort | md5sum)
+  inst=$(cd "$PREFIX/share/morvane/Data" && find . -type f | sort | md5sum)
+  [ "$built" = "$inst" ] || fail "the installed Data/ differs from the built one"
+  grep -qx "Exec=morvane" "$PREFIX/share/applications/morvane.desktop" || fail "desktop entry does not start the launcher"
+  grep -qx "Icon=morvane" "$PREFIX/share/applications/morvane.desktop" || fail "desktop entry names no icon"
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$PREFIX/share/applications/morvane.desktop" || fail "desktop entry is not valid"
+  fi
+  if command -v identify >/dev/null; then
+    size=$(identify -format "%wx%h" "$PREFIX/share/icons/hicolor/256x256/apps/morvane.png")
+    [ "$size" = 256x256 ] || fail "256x256 icon is $size"
+  fi
+  echo "ok: installed tree complete"
+
+  # The launcher from another folder: the game runs in the data folder.
+  if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
+    mkdir -p "$TMP/elsewhere"
+    (cd "$TMP/elsewhere" && exec "$PREFIX/bin/morvane" 2>"$TMP/run.err") &
+    PID=$!
+    WID=$(wait_window --class morvane) || { cat "$TMP/run.err" >&2; fail "no game window from the launcher"; }
+    cwd=$(readlink "/proc/$PID/cwd")
+    exe=$(readlink "/proc/$PID/exe")
+    [ "$cwd" = "$(cd "$PREFIX/share/morvane" && pwd)" ] || fail "the game runs in $cwd"
+    [ "$exe" = "$(cd "$PREFIX/libexec/morvane" && pwd)/morvane" ] || fail "the launcher started $exe"
+    sleep 1
+    escape_and_wait "$WID"
+    grep -q "game data not found" "$TMP/run.err" && fail "the game did not find its data: $(cat "$TMP/run.err")"
+    echo "ok: the launcher started from $TMP/elsewhere runs the game in $cwd"
+  else
+    echo "no X display: the launcher's start was not checked"
+  fi
+
+  # Without the data the launcher refuses with a clear message.
+  mv "$PREFIX/share/morvane/Data" "$PREFIX/share/morvane/Data.away"
+  out=$(cd "$TMP" && timeout 30 "$PREFIX/bin/morvane" 2>&1)
+  rc=$?
+  mv "$PREFIX/share/morvane/Data.away" "$PREFIX/share/morvane/Data"
+  echo "  $out"
+  [ "$rc" -ne 0 ] && [ "$rc" -lt 124 ] || fail "exit code $rc without the data"
+  echo "$out" | grep -qx "morvane: game data not found in $(cd "$PREFIX/share/morvane" && pwd)" || fail "no clear message without the data"
+  echo "ok: layout"
+  ;;
+
+game)
+  LAUNCHER="$2"
+  need_display import convert python3
+  DATA=$(data_dir_of "$LAUNCHER") || fail "no data folder next to $LAUNCHER"
+  SHOTS="${3:-$TMP/shots}"
+  mkdir -p "$SHOTS" "$TMP/elsewhere"
+  cd "$TMP/elsewhere" || fail "cannot enter $TMP/elsewhere"
+  [ -e Data ] && fail "the start folder has a Data/"
+  "$LAUNCHER" &
+  PID=$!
+  WID=$(wait_window --class morvane) || fail "no game window from $LAUNCHER"
+  [ "$(readlink "/proc/$PID/cwd")" = "$DATA" ] || fail "the game runs in $(readlink "/proc/$PID/cwd"), not $DATA"
+  info=$(xwininfo -id "$WID")
+  WX=$(echo "$info" | awk '/Absolute upper-left X:/ {print $4}')
+  WY=$(echo "$info" | awk '/Absolute upper-left Y:/ {print $4}')
+  shot() { import -window root -crop "1280x720+${WX}+${WY}" +repage "$SHOTS/$1.png" 2>/dev/null || fail "screenshot $1"; }
+  match() { $PIX match "$SHOTS/$1.png" "$DATA/Data/$2" "$3" "$4" "$5"; }
+  hp_bar_green() {
+    read -r r g b < <($PIX pixel "$SHOTS/$1.png" 200 680)
+    [ "$g" -gt 150 ] && [ "$g" -gt $((r + 80)) ] && [ "$g" -gt $((b + 80)) ]
+  }
+
+  # The title with its start button.
+  sleep 3
+  kill -0 "$PID" 2>/dev/null || fail "the game exited on the title"
+  shot title
+  c=$(match title cliclstart.png 640 610 1.2)
+  echo "  title: start button correlation $c"
+  awk -v c="$c" 'BEGIN { exit !(c > 0.6) }' || fail "no start button on the title"
+
+  # Click it; the game starts after the fade.
+  xdotool mousemove --window "$WID" 640 610
+  sleep 0.3
+  xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
+  started=""
+  for _ in $(seq 1 120); do
+    sleep 0.5
+    kill -0 "$PID" 2>/dev/null || fail "the game exited while starting"
+    shot game
+    if hp_bar_green game; then started=yes; break; fi
+  done
+  [ -n "$started" ] || fail "the game with its HUD never showed"
+  sleep 1.5
+  shot game
+  counter=$($PIX digits "$SHOTS/game.png" "$DATA/Data/number.png")
+  echo "  game: ammunition counter reads $counter"
+  [ "$counter" = "20/300" ] || fail "counter shows $counter, expected 20/300"
+  escape_and_wait "$WID"
+  echo "ok: $LAUNCHER from $TMP/elsewhere: title, start, HUD 20/300, Escape exit 0"
+  ;;
+
+oldgl)
+  BIN="$2"
+  need_display
+  # Mesa reports OpenGL 2.1 (GLSL 1.20) whatever the hardware offers.
+  MESA_GL_VERSION_OVERRIDE=2.1 MESA_GLSL_VERSION_OVERRIDE=120 "$BIN" 2>"$TMP/err" &
+  PID=$!
+  # Where the X server can show it (it needs fonts for the text), an error box
+  # comes up and waits for the player; Return closes it.
+  BOX=$(wait_window --name "初期化失敗")
+  if [ -n "$BOX" ]; then
+    echo "  message box: $(xdotool getwindowname "$BOX")"
+    xdotool windowfocus --sync "$BOX" 2>/dev/null || xdotool windowfocus "$BOX"
+    xdotool key --window "$BOX" Return
+  fi
+  for _ in $(seq 1 100); do
+    kill -0 "$PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$PID" 2>/dev/null && fail "still running 10 s after the message box was closed"
+  wait "$PID"
+  rc=$?
+  PID=""
+  cat "$TMP/err" >&2
+  [ "$rc" -ne 0 ] || fail "exit code 0 without OpenGL 3.3"
+  [ "$rc" -lt 128 ] || fail "crashed (exit code $rc)"
+  grep -q "morvane: cannot start OpenGL 3.3 core graphics" "$TMP/err" || fail "no clear message on stderr"
+  grep -q "LIBGL_ALWAYS_SOFTWARE=1" "$TMP/err" || fail "no hint at the software renderer"
+  echo "ok: exit code $rc with OpenGL 2.1"
+  ;;
+
+nodata)
+  BIN="$(readlink -f "$2")"
+  need_display
+  mkdir -p "$TMP/empty"
+  (cd "$TMP/empty" && exec "$BIN" 2>"$TMP/err") &
+  PID=$!
+  WID=$(wait_window --class morvane) || { cat "$TMP/err" >&2; fail "no window without the data"; }
+  sleep 2
+  kill -0 "$PID" 2>/dev/null || fail "the game ended on its own without the data"
+  escape_and_wait "$WID"
+  cat "$TMP/err" >&2
+  grep -q "morvane: warning: game data not found in $TMP/empty" "$TMP/err" || fail "no warning about the missing data"
+  echo "ok: no Data/: warned, ran, exit code 0"
+  ;;
+
+*)
+  fail "unknown mode $MODE"
+  ;;
+esac
