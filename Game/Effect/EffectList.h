@@ -58,7 +58,8 @@ public:
     void AddCircleShadow(Object* owner, const Vector3& offset, const bool* ownerFlag);
     // An electric spark at the position, in the spawning object's colour.
     void AddElectronic(const Vector3& position, Object* owner, const Vector3& colour = Vector3(1.0f, 1.0f, 1.0f));
-    // Five sparks thrown back around the gun's shot direction.
+    // Five sparks flying on within 80 degrees either side of the gun's shot
+    // direction.
     void AddHit(const Vector3& position);
     // The flash of a shot, following the gun's muzzle.
     void AddMuzzleFlash(const Vector3& position);
