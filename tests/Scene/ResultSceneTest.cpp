@@ -1,0 +1,154 @@
+// The result scene run headless through its real frame routine, driven by
+// injected input frames: the death and cleared screens, when the button
+// appears, the white flash, and the way back to the title.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Graphics/VeTexture.h"
+#include "Framework/Platform/Input.h"
+#include "Game/Object/Object.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+#include "Scene/Hud.h"
+#include "Scene/ResultScene.h"
+#include "Scene/SceneManager.h"
+#include "Scene/TitleScene.h"
+
+using Platform::Input;
+using Platform::InputFrame;
+
+namespace {
+
+InputFrame At(Platform::Point client, bool leftDown) {
+    InputFrame f;
+    f.cursor = client;
+    f.Set(Platform::Key::LeftButton, leftDown);
+    return f;
+}
+
+}  // namespace
+
+class ResultSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Input::GetInstance().Reset();
+        Input::GetInstance().SetFrame(InputFrame{});
+        SceneManager::GetInstance().Clear();
+        SceneManager::GetInstance().SetClickLatched(false);
+    }
+    void TearDown() override {
+        scene_.reset();
+        SceneManager::GetInstance().Clear();
+        SceneManager::GetInstance().SetClickLatched(false);
+        Input::GetInstance().Reset();
+    }
+    // Made the way the game scene makes it.
+    void Make(bool cleared) { scene_.reset(static_cast<ResultScene*>(CreateResultScene(cleared))); }
+    void Step(const InputFrame& f, int frames = 1) {
+        for (int i = 0; i < frames; ++i) {
+            Input::GetInstance().SetFrame(f);
+            scene_->Frame();
+        }
+    }
+    bool ButtonDrawn() const {
+        const VeTexture* button = scene_->GetHud()->GetTextures()[Hud::kTexTitleButton];
+        for (const auto& s : scene_->GetHud()->GetLastDrawn())
+            if (s.texture == button) return true;
+        return false;
+    }
+    std::unique_ptr<ResultScene> scene_;
+};
+
+TEST_F(ResultSceneTest, DeathScreenIsBlackWithTheBannerFadingInAndTheButtonFromFrame201) {
+    Make(false);
+    EXPECT_EQ(scene_->GetCleared(), 0);
+    EXPECT_TRUE(scene_->GetStage()->GetObjects().empty()) << "no room after death";
+    EXPECT_FALSE(scene_->GetHud()->IsCleared());
+    EXPECT_NE(scene_->GetHud()->GetTextures()[Hud::kTexBanner]->GetPath().find("YOUAREDEAD"), std::string::npos);
+    Input& input = Input::GetInstance();
+    EXPECT_EQ(input.ScreenToClient(input.GetCursorPos()), (Platform::Point{640, 610}));
+
+    // The mouse rests away from the button, the button up.
+    for (int frame = 1; frame <= 200; ++frame) {
+        Step(At({100, 100}, false));
+        ASSERT_FALSE(ButtonDrawn()) << "frame " << frame;
+        const auto& drawn = scene_->GetHud()->GetLastDrawn();
+        ASSERT_EQ(drawn.size(), 2u);
+        ASSERT_EQ(drawn[0].colour, Vector4(0, 0, 0, 1)) << "black screen first";
+        ASSERT_NEAR(drawn[1].colour.w, 0.005f * frame, 1e-4f) << "banner fading in, frame " << frame;
+        ASSERT_FLOAT_EQ(drawn[1].transform._42, 100.0f);
+    }
+    EXPECT_TRUE(scene_->IsOverButton()) << "kept from the start until the button is drawn";
+    Step(At({100, 100}, false));
+    EXPECT_TRUE(ButtonDrawn()) << "frame 201";
+    EXPECT_FALSE(scene_->IsOverButton());
+    EXPECT_FLOAT_EQ(scene_->GetHud()->GetFade(), 1.0f);
+    EXPECT_FALSE(scene_->IsTitleRequested());
+}
+
+TEST_F(ResultSceneTest, BeforeTheButtonShowsAClickAnywhereGoesBackToTheTitle) {
+    Make(false);
+    Step(At({100, 100}, false), 50);
+    EXPECT_EQ(SceneManager::GetInstance().GetNextScene(), nullptr);
+    Step(At({100, 100}, true));
+    EXPECT_TRUE(scene_->IsTitleRequested());
+    SceneBase* next = SceneManager::GetInstance().GetNextScene();
+    EXPECT_NE(dynamic_cast<TitleScene*>(next), nullptr);
+    EXPECT_TRUE(SceneManager::GetInstance().IsClickLatched()) << "the click does not act again in the title";
+    // Another update before the switch makes no second title.
+    Step(At({100, 100}, false));
+    Step(At({100, 100}, true));
+    EXPECT_EQ(SceneManager::GetInstance().GetNextScene(), next);
+}
+
+TEST_F(ResultSceneTest, AClickHeldFromTheGameWaitsForARelease) {
+    Make(false);
+    SceneManager::GetInstance().SetClickLatched(true);
+    Step(At({640, 610}, true), 30);
+    EXPECT_FALSE(scene_->IsTitleRequested());
+    Step(At({640, 610}, false));
+    Step(At({640, 610}, true));
+    EXPECT_TRUE(scene_->IsTitleRequested());
+}
+
+TEST_F(ResultSceneTest, ClearedScreenShowsRoomBannerAndButtonAtOnceUnderATwentyFrameFlash) {
+    Make(true);
+    EXPECT_EQ(scene_->GetCleared(), 1);
+    ASSERT_EQ(scene_->GetStage()->GetObjects().size(), 1u) << "the result room";
+    EXPECT_NE(scene_->GetStage()->GetObjects()[0]->GetParts()[0]->model, nullptr);
+    EXPECT_NE(scene_->GetHud()->GetTextures()[Hud::kTexBanner]->GetPath().find("clear.png"), std::string::npos);
+
+    Step(At({100, 100}, false));
+    const auto& drawn = scene_->GetHud()->GetLastDrawn();
+    ASSERT_GE(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0].texture, scene_->GetHud()->GetTextures()[Hud::kTexBanner]) << "no black screen";
+    EXPECT_FLOAT_EQ(drawn[0].colour.w, 1.0f);
+    EXPECT_FLOAT_EQ(drawn[0].transform._42, 250.0f);
+    EXPECT_TRUE(ButtonDrawn());
+    EXPECT_FALSE(scene_->IsOverButton());
+
+    EXPECT_NEAR(scene_->GetFlash(), 0.95f, 1e-6f);
+    Step(At({100, 100}, false), 18);
+    EXPECT_GT(scene_->GetFlash(), 0.0f) << "still flashing on frame 19";
+    Step(At({100, 100}, false));
+    EXPECT_FLOAT_EQ(scene_->GetFlash(), 0.0f) << "gone on frame 20";
+
+    // Hovering the button grows it; clicking it goes to the title.
+    Step(At({640, 610}, false));
+    EXPECT_TRUE(scene_->IsOverButton());
+    Step(At({640, 610}, true));
+    EXPECT_NE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetNextScene()), nullptr);
+}
+
+TEST_F(ResultSceneTest, CameraLooksAtTheRoomCentre) {
+    Make(true);
+    Step(At({100, 100}, false));
+    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
+    const Vector3 v = Vector3::Transform(Vector3(0.0f, 6.0f, 0.0f), camera.g_mV);
+    EXPECT_NEAR(v.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(v.y, 0.0f, 1e-4f);
+    EXPECT_GT(v.z, 0.0f);
+    EXPECT_NEAR(camera.g_mP._22, 1.7320508f, 1e-5f);
+}

@@ -1,0 +1,245 @@
+// The title, result and game screens drawn by the real renderer (under Xvfb
+// with Mesa's software rasteriser) and checked on the pixels read back: the
+// logo and buttons where they belong, the fade to black after the start
+// click, the black death screen and its banner, the cleared room under its
+// white flash, and the game HUD's health bar and crosshair. Screenshots go
+// to test_screenshots/ in the build folder.
+#include <gtest/gtest.h>
+
+#include <stb_image.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../Framework/Graphics/GlTestWindow.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
+#include "Scene/GameScene.h"
+#include "Scene/ResultScene.h"
+#include "Scene/SceneManager.h"
+#include "Scene/TitleScene.h"
+
+using Platform::Input;
+using Platform::InputFrame;
+
+namespace {
+
+GlTestWindow* g_window = nullptr;
+std::string g_whyNot;
+
+InputFrame At(Platform::Point client, bool leftDown) {
+    InputFrame f;
+    f.cursor = client;
+    f.Set(Platform::Key::LeftButton, leftDown);
+    return f;
+}
+
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgba;
+    float Luma(int x, int y) const {
+        const unsigned char* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+        return 0.3f * p[0] + 0.6f * p[1] + 0.1f * p[2];
+    }
+    const unsigned char* Px(int x, int y) const { return &rgba[(static_cast<size_t>(y) * w + x) * 4]; }
+};
+
+Picture Grab() {
+    Picture p;
+    p.w = GlTestWindow::kWidth;
+    p.h = GlTestWindow::kHeight;
+    p.rgba.resize(static_cast<size_t>(p.w) * p.h * 4);
+    GraphicsDevice::GetInstance().ReadPixels(0, 0, p.w, p.h, p.rgba.data());
+    return p;
+}
+
+Picture Load(const std::string& path) {
+    Picture p;
+    int channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &channels, 4);
+    if (data) {
+        p.rgba.assign(data, data + static_cast<size_t>(p.w) * p.h * 4);
+        stbi_image_free(data);
+    }
+    return p;
+}
+
+// Mean and spread of the luma in a box of the window.
+void LumaStats(const Picture& shot, int x0, int y0, int w, int h, float& mean, float& spread) {
+    double sum = 0, sum2 = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) {
+            const double l = shot.Luma(x, y);
+            sum += l;
+            sum2 += l * l;
+        }
+    const double n = static_cast<double>(w) * h;
+    mean = static_cast<float>(sum / n);
+    spread = static_cast<float>(std::sqrt(std::max(0.0, sum2 / n - (sum / n) * (sum / n))));
+}
+
+// Correlation between an opaque sprite's texels and the window where the
+// sprite was drawn, centred at window pixel (cx, cy) and scaled by s.
+float SpriteCorrelation(const Picture& shot, const std::string& texturePath, float cx, float cy, float s) {
+    const Picture tex = Load(texturePath);
+    if (tex.rgba.empty()) return 0.0f;
+    const float w = tex.w * s, h = tex.h * s;
+    std::vector<float> a, b;
+    for (int y = static_cast<int>(cy - h / 2) + 1; y < static_cast<int>(cy + h / 2) - 1; y += 2)
+        for (int x = static_cast<int>(cx - w / 2) + 1; x < static_cast<int>(cx + w / 2) - 1; x += 2) {
+            if (x < 0 || y < 0 || x >= shot.w || y >= shot.h) continue;
+            const int u = std::min(tex.w - 1, static_cast<int>((x + 0.5f - (cx - w / 2)) / s));
+            const int v = std::min(tex.h - 1, static_cast<int>((y + 0.5f - (cy - h / 2)) / s));
+            if (tex.Px(u, v)[3] < 250) continue;
+            a.push_back(tex.Luma(u, v));
+            b.push_back(shot.Luma(x, y));
+        }
+    if (a.size() < 50) return 0.0f;
+    double ma = 0, mb = 0;
+    for (size_t i = 0; i < a.size(); ++i) ma += a[i], mb += b[i];
+    ma /= a.size();
+    mb /= b.size();
+    double sab = 0, saa = 0, sbb = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        sab += (a[i] - ma) * (b[i] - mb);
+        saa += (a[i] - ma) * (a[i] - ma);
+        sbb += (b[i] - mb) * (b[i] - mb);
+    }
+    return saa > 0 && sbb > 0 ? static_cast<float>(sab / std::sqrt(saa * sbb)) : 0.0f;
+}
+
+}  // namespace
+
+class ScreensRender : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_window = new GlTestWindow();
+        if (!g_window->Open(g_whyNot)) {
+            g_window->Close();
+            delete g_window;
+            g_window = nullptr;
+        }
+        // Models and textures cached by headless tests have no GPU side.
+        ResourceCache::GetInstance().Clear();
+    }
+    static void TearDownTestSuite() {
+        ResourceCache::GetInstance().Clear();
+        if (g_window != nullptr) {
+            g_window->Close();
+            delete g_window;
+            g_window = nullptr;
+        }
+    }
+    void SetUp() override {
+        if (g_window == nullptr) {
+            if (g_whyNot == "no DISPLAY") GTEST_SKIP() << "no display";
+            FAIL() << "graphics could not start: " << g_whyNot;
+        }
+        Input::GetInstance().Reset();
+        SceneManager::GetInstance().Clear();
+        SceneManager::GetInstance().SetClickLatched(false);
+    }
+    void TearDown() override {
+        scene_.reset();
+        SceneManager::GetInstance().Clear();
+        SceneManager::GetInstance().SetClickLatched(false);
+        Input::GetInstance().Reset();
+    }
+    void Step(const InputFrame& f, int frames = 1) {
+        for (int i = 0; i < frames; ++i) {
+            Input::GetInstance().SetFrame(f);
+            scene_->Frame();
+        }
+    }
+    static void Shot(const std::string& name) {
+        EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(GlTestWindow::ShotPath(name)));
+    }
+    std::unique_ptr<SceneBase> scene_;
+};
+
+TEST_F(ScreensRender, TitleShowsRoomLogoButtonAndFadesToBlackAfterTheClick) {
+    scene_ = std::make_unique<TitleScene>();
+    Step(At({640, 610}, false), 3);
+    Shot("title.png");
+    const Picture title = Grab();
+    // Logo scaled by 0.2 at sprite (0, 150), the hovered button by 1.2 at (0, -250).
+    EXPECT_GT(SpriteCorrelation(title, "Data/title.png", 640, 210, 0.2f), 0.7f);
+    EXPECT_GT(SpriteCorrelation(title, "Data/cliclstart.png", 640, 610, 1.2f), 0.7f);
+    // The room fills the corners: not the white of the cleared back buffer,
+    // and not one flat colour.
+    float mean = 0, spread = 0;
+    LumaStats(title, 0, 0, 300, 300, mean, spread);
+    EXPECT_LT(mean, 250.0f);
+    EXPECT_GT(spread, 3.0f);
+
+    // Off the button it is drawn at its own size.
+    Step(At({100, 100}, false));
+    EXPECT_GT(SpriteCorrelation(Grab(), "Data/cliclstart.png", 640, 610, 1.0f), 0.7f);
+
+    // The click: a hole where it landed; 100 frames later the screen is black
+    // but for the hole, drawn above the fade.
+    Step(At({600, 600}, false));
+    Step(At({600, 600}, true));
+    Step(At({600, 600}, false), 98);
+    Shot("title_faded.png");
+    const Picture faded = Grab();
+    LumaStats(faded, 0, 0, 1280, 400, mean, spread);
+    EXPECT_LT(mean, 6.0f) << "faded to black";
+    LumaStats(faded, 600 - 20, 600 - 20, 40, 40, mean, spread);
+    EXPECT_GT(spread, 5.0f) << "the bullet hole shows at the click point";
+}
+
+TEST_F(ScreensRender, DeathResultIsBlackThenShowsTheBannerAndTheButton) {
+    scene_.reset(CreateResultScene(false));
+    Step(At({640, 610}, false));
+    Shot("result_dead_start.png");
+    float mean = 0, spread = 0;
+    LumaStats(Grab(), 0, 0, 1280, 720, mean, spread);
+    EXPECT_LT(mean, 2.0f) << "black at first";
+
+    Step(At({640, 610}, false), 200);
+    Shot("result_dead.png");
+    const Picture shot = Grab();
+    // Banner at sprite (0, 100): window centre (640, 260); button hovered.
+    EXPECT_GT(SpriteCorrelation(shot, "Data/YOUAREDEAD.jpg", 640, 260, 1.0f), 0.8f);
+    EXPECT_GT(SpriteCorrelation(shot, "Data/clicktitle.png", 640, 610, 1.2f), 0.7f);
+    LumaStats(shot, 0, 0, 100, 720, mean, spread);
+    EXPECT_LT(mean, 2.0f) << "nothing of the room beside the banner";
+}
+
+TEST_F(ScreensRender, ClearedResultShowsTheRoomUnderAWhiteFlashAndTheBannerAtOnce) {
+    scene_.reset(CreateResultScene(true));
+    Step(At({100, 100}, false));
+    Shot("result_cleared_flash.png");
+    float mean = 0, spread = 0;
+    LumaStats(Grab(), 0, 0, 1280, 720, mean, spread);
+    EXPECT_GT(mean, 225.0f) << "white flash";
+
+    Step(At({100, 100}, false), 24);
+    Shot("result_cleared.png");
+    const Picture shot = Grab();
+    // Banner at sprite (0, 250): window centre (640, 110); button unhovered.
+    EXPECT_GT(SpriteCorrelation(shot, "Data/clear.png", 640, 110, 1.0f), 0.8f);
+    EXPECT_GT(SpriteCorrelation(shot, "Data/clicktitle.png", 640, 610, 1.0f), 0.7f);
+    LumaStats(shot, 0, 250, 300, 300, mean, spread);
+    EXPECT_LT(mean, 250.0f) << "the room, not the white back buffer";
+    EXPECT_GT(spread, 3.0f);
+}
+
+TEST_F(ScreensRender, GameHudShowsHealthBarCrosshairAndCounter) {
+    scene_ = std::make_unique<GameScene>();
+    Step(InputFrame{}, 22);  // past the fade-in
+    Shot("game_hud.png");
+    const Picture shot = Grab();
+    // Full health: the bar from window x 60 to 360 at y 680, green.
+    for (int x : {70, 200, 350}) {
+        const unsigned char* p = shot.Px(x, 680);
+        EXPECT_GT(p[1], 150) << "x " << x;
+        EXPECT_GT(p[1], p[0] + 80) << "x " << x;
+    }
+    float mean = 0, spread = 0;
+    LumaStats(shot, 1175, 679, 90, 26, mean, spread);
+    EXPECT_GT(spread, 20.0f) << "digits drawn in the counter's place";
+}
