@@ -37,6 +37,7 @@ constexpr float kFightRange = 32.0f;
 constexpr float kBackOffRange = 10.0f;
 // The generator's core and the radius the bot circles it at.
 constexpr float kCoreStandRadius = 17.0f;
+constexpr int kAtNothing = 0, kAtZombie = 1, kAtCore = 2;
 
 using Platform::InputFrame;
 using PKey = Platform::Key;
@@ -213,6 +214,21 @@ void Bot::PlayGame(InputFrame& f) {
         return;
     }
 
+    // Shots fired by the last frame, told apart by what the bot aimed at.
+    const int magazine = game->GetGun()->GetMagazine();
+    if (magazine < lastMagazine_) {
+        const int shots = lastMagazine_ - magazine;
+        if (firingAt_ == kAtCore) {
+            shotsAtCore_ += shots;
+            coreShotsSinceDamage_ += shots;
+        } else {
+            shotsAtZombies_ += shots;
+        }
+    }
+    lastMagazine_ = magazine;
+    firingAt_ = kAtNothing;
+    TrackLights();
+
     if (options_.traceEvery > 0 && gameFrames_ % options_.traceEvery == 0) Say("goal \"" + CurrentGoal() + "\"");
 
     if (goalIndex_ >= goals_.size()) {
@@ -247,6 +263,28 @@ void Bot::PlayGame(InputFrame& f) {
     }
     if (sinceProgress_ > options_.stuckFrames) Fail("no progress for " + std::to_string(sinceProgress_) + " frames");
     if (goal.limit > 0 && goalFrames_ > goal.limit) Fail("goal took more than " + std::to_string(goal.limit) + " frames");
+}
+
+void Bot::TrackLights() {
+    Portal* portal = Game()->GetStage()->GetPortal();
+    if (!portal) return;
+    const auto& lights = portal->GetLights();
+    if (lightHealth_.size() != lights.size()) {
+        lightHealth_.clear();
+        for (const PortalLight* light : lights) lightHealth_.push_back(light->GetHealth());
+        return;
+    }
+    for (size_t i = 0; i < lights.size(); ++i) {
+        const int health = lights[i]->GetHealth();
+        if (health < lightHealth_[i]) {
+            const int hits = lightHealth_[i] - health;
+            if (static_cast<int>(i) == coreLight_)
+                lightHits_ += hits;
+            else
+                strayLightHits_ += hits;
+        }
+        lightHealth_[i] = health;
+    }
 }
 
 bool Bot::Face(InputFrame& f, const Vector3& target, float tolerance, int speed) {
@@ -410,7 +448,7 @@ bool Bot::Fight(InputFrame& f) {
             leftHeld_ = false;
         } else {
             f.Set(PKey::LeftButton);
-            if (gun->GetCooldown() == 0) ++shotsAtZombies_;
+            firingAt_ = kAtZombie;
             leftHeld_ = true;
         }
     } else {
@@ -682,10 +720,7 @@ void Bot::AddShootCore() {
                           if (bot.MaybeReload(f, false)) return false;
                           if (bot.Face(f, aimPoint, 0.4f, 400) && !gun->IsReloading() && gun->GetMagazine() > 0) {
                               f.Set(PKey::LeftButton);
-                              if (gun->GetCooldown() == 0) {
-                                  ++bot.shotsAtCore_;
-                                  ++bot.coreShotsSinceDamage_;
-                              }
+                              bot.firingAt_ = kAtCore;
                           }
                           return false;
                       }});

@@ -73,6 +73,10 @@ public:
     int ShotsAtZombies() const { return shotsAtZombies_; }
     int ShotsAtCore() const { return shotsAtCore_; }
     int Reloads() const { return reloads_; }
+    // Light damage from hits while the bot aimed at that light, and damage
+    // that went to another light.
+    int LightHits() const { return lightHits_; }
+    int StrayLightHits() const { return strayLightHits_; }
     int GameFrames() const { return gameFrames_; }
     const std::string& CurrentGoal() const;
 
@@ -102,6 +106,8 @@ private:
     bool Fight(Platform::InputFrame& f);
     // Reloads when the magazine is empty (or low while nothing threatens).
     bool MaybeReload(Platform::InputFrame& f, bool calm);
+    // Counts the damage each generator light took since the last frame.
+    void TrackLights();
     bool LineOfSight(const Vector3& from, const Vector3& to) const;
     // Where the muzzle would be with the view turned to the target.
     Vector3 MuzzleFacing(const Vector3& target) const;
@@ -146,6 +152,11 @@ private:
     int coreLightHealth_ = 0;
     int coreShotsSinceDamage_ = 0;
     int ammoBefore_ = 0;
+    int lastMagazine_ = 0;
+    int firingAt_ = 0;
+    std::vector<int> lightHealth_;
+    int lightHits_ = 0;
+    int strayLightHits_ = 0;
     // The door being passed: along its wall, and out towards the bot's side.
     Vector3 doorAlong_;
     Vector3 doorOut_;

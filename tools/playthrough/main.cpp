@@ -99,9 +99,10 @@ int main(int argc, char** argv) {
 
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s: %d frames (%d in the game), %.1f s, %d shots at zombies, %d at the core, %d reloads\n",
+    std::printf("%s: %d frames (%d in the game), %.1f s, %d shots at zombies, %d at the core, %d reloads, "
+                "%d light hits where aimed, %d on another light\n",
                 bot.Finished() && !bot.Failed() ? "PASSED" : "FAILED", bot.Frame(), bot.GameFrames(), seconds,
-                bot.ShotsAtZombies(), bot.ShotsAtCore(), bot.Reloads());
+                bot.ShotsAtZombies(), bot.ShotsAtCore(), bot.Reloads(), bot.LightHits(), bot.StrayLightHits());
     if (bot.Failed() || !bot.Finished()) {
         if (!bot.Failed()) std::printf("the run ended before the bot was done (goal \"%s\")\n", bot.CurrentGoal().c_str());
         return 1;
