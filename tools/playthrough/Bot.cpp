@@ -18,6 +18,7 @@
 #include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
+#include "Scene/Hud.h"
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
@@ -165,9 +166,10 @@ bool Bot::Next(InputFrame& f) {
                 return !finished_;
             }
             if (result) {
-                // Click every 20 frames: the button answers once the banner
-                // has faded in.
-                if (phaseFrames_ % 20 == 10) f.Set(PKey::LeftButton);
+                // Click (every 20 frames) once the banner has faded in and
+                // the button is shown, as a person would.
+                const bool shown = result->GetHud() && result->GetHud()->GetFade() >= 1.0f;
+                if (shown && phaseFrames_ % 20 == 10) f.Set(PKey::LeftButton);
             }
             if (phaseFrames_ > 2000) Fail("the result screen did not lead back to the title");
             return !failed_;
@@ -204,15 +206,15 @@ void Bot::PlayGame(InputFrame& f) {
     f.relativeCursor = true;
     f.cursor = Platform::Point{0, 0};
 
+    if (options_.plan == Plan::Win && !player->IsAlive()) {
+        Fail("the player died");
+        return;
+    }
     if (game->GetState() == GameScene::kEnding) {
         if (phaseFrames_ % 100 == 0) Say("ending plays");
         return;
     }
     if (!player->IsAlive()) return;  // the end check runs this frame
-    if (options_.plan == Plan::Win && player->GetHp() <= 0) {
-        Fail("the player died");
-        return;
-    }
 
     // Shots fired by the last frame, told apart by what the bot aimed at.
     const int magazine = game->GetGun()->GetMagazine();
