@@ -289,6 +289,16 @@ void Bot::TrackLights() {
     }
 }
 
+void Bot::DebugPick(const Vector3& target) const {
+    GameScene* game = Game();
+    const Player* player = game->GetPlayer();
+    float d = 0.0f;
+    const Object* picked = ResourceCache::GetInstance().GetRayCaster()->RayPick(
+        player->GetPosition(), player->GetForward(), d, game->GetStage());
+    std::printf("pick: kind %d at %.2f; target %.2f away, yaw %.1f pitch %.1f\n", picked ? picked->GetKind() : -1, d,
+                Vector3::Distance(target, player->GetPosition()), player->GetYaw(), player->GetPitch());
+}
+
 bool Bot::Face(InputFrame& f, const Vector3& target, float tolerance, int speed) {
     Player* player = Game()->GetPlayer();
     const Aim aim = AimAt(player->GetPosition(), target);
@@ -428,19 +438,19 @@ bool Bot::Fight(InputFrame& f) {
     const bool onTarget = Face(f, aimPoint, tolerance, 400);
     if (options_.debug && frame_ % 50 == 0) {
         const Aim a = AimAt(eye, aimPoint);
-        std::printf("fight: target (%.1f %.1f %.1f) aim (%.2f %.2f %.2f) dyaw %.2f dpitch %.2f tol %.2f faces %d cursor %d %d\n",
-                    best->GetPosition().x, best->GetPosition().y, best->GetPosition().z, aimPoint.x, aimPoint.y, aimPoint.z,
-                    WrapDegrees(a.yaw - player->GetYaw()), a.pitch - player->GetPitch(), tolerance, facesBot, f.cursor.x, f.cursor.y);
+        std::printf("fight: zombie at (%.1f %.1f %.1f), aim off by %.2f / %.2f degrees (tolerance %.2f), %s\n",
+                    best->GetPosition().x, best->GetPosition().y, best->GetPosition().z,
+                    WrapDegrees(a.yaw - player->GetYaw()), a.pitch - player->GetPitch(), tolerance,
+                    facesBot ? "weak spot" : "head");
     }
 
     if (Horizontal(best->GetPosition(), eye) < kBackOffRange) f.Set(PKey::S);
 
     if (options_.debug && gun->GetCooldown() == 7) {
-        Object* hit = gun->GetHitObject();
-        const Vector3 p = best->GetPosition();
-        std::printf("shot: hit kind %d dmg %d dist %.1f  target (%.1f %.1f %.1f) hp %d state %p eye (%.1f %.1f %.1f) pitch %.1f\n",
-                    hit ? hit->GetKind() : -1, gun->GetHitDamage(), gun->GetShotDistance(), p.x, p.y, p.z, best->GetHp(),
-                    (void*)best->GetState(), eye.x, eye.y, eye.z, player->GetPitch());
+        // The shot of the last frame.
+        const Object* hit = gun->GetHitObject();
+        std::printf("shot: hit kind %d for %d at %.1f; zombie hp %d\n", hit ? hit->GetKind() : -1,
+                    gun->GetHitDamage(), gun->GetShotDistance(), best->GetHp());
     }
     if (MaybeReload(f, false)) return true;
     if (onTarget && gun->GetMagazine() > 0 && !gun->IsReloading()) {
@@ -519,12 +529,7 @@ void Bot::AddTakeKey(const std::string& name, int colour, Vector2 standAt) {
                               if (!bot.WalkTo(f, standAt.x, standAt.y, 0.6f)) return false;
                               bot.waypoint_ = 1;
                           }
-                          if (bot.options_.debug && bot.goalFrames_ % 50 == 0) {
-                              float d = 0;
-                              Object* o = ResourceCache::GetInstance().GetRayCaster()->RayPick(player->GetPosition(), player->GetForward(), d, game->GetStage());
-                              const Vector3 fw = player->GetForward();
-                              std::printf("pick kind %d d %.2f card (%.2f %.2f %.2f) dist %.2f fw (%.2f %.2f %.2f) yaw %.1f pitch %.1f\n", o ? o->GetKind() : -1, d, card->GetPosition().x, card->GetPosition().y, card->GetPosition().z, Vector3::Distance(card->GetPosition(), player->GetPosition()), fw.x, fw.y, fw.z, player->GetYaw(), player->GetPitch());
-                          }
+                          if (bot.options_.debug && bot.goalFrames_ % 50 == 0) bot.DebugPick(card->GetPosition());
                           // Look at the card; press the use button once the
                           // view rests on it.
                           if (bot.Face(f, card->GetPosition(), 1.0f, 120) && bot.goalFrames_ % 4 == 0)
@@ -562,6 +567,7 @@ void Bot::AddTakeBox(const std::string& name, Vector2 boxAt, Vector2 standAt) {
                               }
                               return true;
                           }
+                          if (bot.options_.debug && bot.goalFrames_ % 50 == 0) bot.DebugPick(box->GetPosition());
                           if (bot.Face(f, box->GetPosition() + Vector3(0.0f, 0.5f, 0.0f), 1.0f, 120) &&
                               bot.goalFrames_ % 4 == 0)
                               f.Set(PKey::RightButton);
@@ -610,6 +616,7 @@ void Bot::AddDoor(const std::string& name, float hingeX, float hingeZ, bool swin
                                   return false;
                               }
                               const Vector3 reader = door->GetReader()->GetPosition();
+                              if (bot.options_.debug && bot.goalFrames_ % 50 == 0) bot.DebugPick(reader);
                               if (bot.Face(f, reader, 1.0f, 120) && bot.goalFrames_ % 4 == 0)
                                   f.Set(PKey::RightButton);
                               if (bot.goalFrames_ > 400) bot.Fail("the door does not take the card");

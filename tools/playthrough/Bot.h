@@ -106,6 +106,8 @@ private:
     bool Fight(Platform::InputFrame& f);
     // Reloads when the magazine is empty (or low while nothing threatens).
     bool MaybeReload(Platform::InputFrame& f, bool calm);
+    // What the gaze picks (--debug).
+    void DebugPick(const Vector3& target) const;
     // Counts the damage each generator light took since the last frame.
     void TrackLights();
     bool LineOfSight(const Vector3& from, const Vector3& to) const;
