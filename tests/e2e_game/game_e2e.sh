@@ -84,7 +84,11 @@ done
 sleep 1.5  # past the fade-in
 shot game
 hp_bar_green game || fail "no full health bar"
-expect_sprite game Data/Aim.png 640 360 1
+# The crosshair's white arms left of and above the centre.
+for xy in "605 360" "640 330"; do
+  read -r r g b < <($PIX pixel "$SHOTS/game.png" $xy)
+  [ "$r" -gt 200 ] && [ "$g" -gt 200 ] && [ "$b" -gt 200 ] || fail "no crosshair at $xy ($r $g $b)"
+done
 counter=$($PIX digits "$SHOTS/game.png" Data/number.png)
 echo "  game: ammunition counter reads $counter"
 [ "$counter" = "20/300" ] || fail "counter shows $counter, expected 20/300"
