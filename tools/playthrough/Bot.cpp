@@ -76,6 +76,9 @@ struct Bot::Goal {
     Step step;
     // Frames the goal may take in all (0: no limit beyond the stuck check).
     int limit = 0;
+    // Part of the detour to the ammunition room, taken only when the
+    // reserve has run low by the time the detour begins.
+    bool restock = false;
 };
 
 Bot::Bot(const Options& options) : options_(options) {
@@ -247,6 +250,18 @@ void Bot::PlayGame(InputFrame& f) {
     }
     if (options_.plan == Plan::Win && MaybeReload(f, true)) return;
 
+    if (goals_[goalIndex_].restock && goalFrames_ == 0) {
+        const int rounds = game->GetPlayer()->GetReserveAmmo() + game->GetGun()->GetMagazine();
+        if (!restockDecided_) {
+            restockDecided_ = true;
+            restocking_ = rounds < options_.restockBelow;
+            Say(restocking_ ? "low on rounds: to the ammunition room" : "enough rounds: no detour");
+        }
+        if (!restocking_) {
+            while (goalIndex_ < goals_.size() && goals_[goalIndex_].restock) ++goalIndex_;
+            if (goalIndex_ >= goals_.size()) return;
+        }
+    }
     Goal& goal = goals_[goalIndex_];
     ++goalFrames_;
     ++sinceProgress_;
@@ -539,7 +554,7 @@ void Bot::AddTakeKey(const std::string& name, int colour, Vector2 standAt) {
                       1500});
 }
 
-void Bot::AddTakeBox(const std::string& name, Vector2 boxAt, Vector2 standAt) {
+void Bot::AddTakeBox(const std::string& name, Vector3 boxAt, Vector2 standAt) {
     goals_.push_back({name,
                       [this, boxAt, standAt](Bot& bot, InputFrame& f) {
                           GameScene* game = bot.Game();
@@ -547,7 +562,7 @@ void Bot::AddTakeBox(const std::string& name, Vector2 boxAt, Vector2 standAt) {
                           for (Object* o : game->GetStage()->GetObjects()) {
                               if (o->GetKind() != kKindBulletBox) continue;
                               const Vector3 p = o->GetPosition();
-                              if (std::fabs(p.x - boxAt.x) < 0.5f && std::fabs(p.z - boxAt.y) < 0.5f)
+                              if (Vector3::Distance(p, boxAt) < 0.5f)
                                   box = dynamic_cast<BulletBox*>(o);
                           }
                           if (!box) {
@@ -744,7 +759,7 @@ void Bot::BuildWinRoute() {
     // Storage room: the ammunition box by the west wall, then the doorway
     // into the meeting room.
     AddWalk("to the ammunition box in the storage room", {{-8.0f, 40.0f}, {-14.0f, 60.0f}, {-14.0f, 72.0f}});
-    AddTakeBox("take the ammunition box", {-18.0f, 75.0f}, {-14.0f, 72.0f});
+    AddTakeBox("take the ammunition box", {-18.0f, 0.0f, 75.0f}, {-14.0f, 72.0f});
     AddWalk("through the doorway into the meeting room", {{-14.0f, 47.0f}, {-27.0f, 47.0f}});
     AddTakeKey("take the blue card", 1, {-44.0f, 47.5f});
     AddWalk("round the meeting table", {{-57.0f, 47.0f}, {-57.0f, 94.0f}});
@@ -755,7 +770,18 @@ void Bot::BuildWinRoute() {
     AddDoor("door G into the office", 40.0f, 72.0f, false);
     AddWalk("to the desk with the orange card", {{35.0f, 108.0f}, {9.0f, 108.0f}});
     AddTakeKey("take the orange card", 2, {9.0f, 108.0f});
-    AddWalk("back to the corridor", {{35.0f, 108.0f}, {35.0f, 75.0f}, {45.0f, 75.0f}, {45.0f, 46.0f}});
+    AddWalk("back to the corridor", {{35.0f, 108.0f}, {35.0f, 75.0f}, {45.0f, 75.0f}});
+    // Low on rounds: the ammunition room behind door F (yellow), two boxes
+    // from the open (north) side of the southern shelf, and back to the
+    // corridor.
+    const size_t restockFrom = goals_.size();
+    AddDoor("door F into the ammunition room", 50.0f, 88.0f, false);
+    AddWalk("to the southern bullet shelf", {{62.0f, 78.0f}, {79.0f, 76.0f}});
+    AddTakeBox("take a box from the lower board", {79.0f, -41.8f, 71.0f}, {79.0f, 76.0f});
+    AddTakeBox("take a box from the upper board", {79.0f, -37.8f, 71.0f}, {79.0f, 76.0f});
+    AddWalk("back out of the ammunition room", {{62.0f, 78.0f}, {55.0f, 85.0f}, {45.0f, 85.0f}});
+    for (size_t i = restockFrom; i < goals_.size(); ++i) goals_[i].restock = true;
+    AddWalk("to door H", {{45.0f, 46.0f}});
     AddDoor("door H into the plant lab", 48.0f, 40.0f, false);
     AddWalk("across the plant lab", {{45.0f, -22.0f}});
     AddDoor("door I to the south landing", 48.0f, -30.0f, false);

@@ -55,6 +55,9 @@ public:
         std::string stopAfter;
         // Print a line every this many frames (0: only goal changes).
         int traceEvery = 0;
+        // On the floor below, the bot restocks in the ammunition room when
+        // it holds fewer rounds than this (magazine and reserve).
+        int restockBelow = 100;
         // Print every shot and aim (finding out why a run fails).
         bool debug = false;
     };
@@ -118,7 +121,7 @@ private:
     // Route pieces.
     void AddWalk(const std::string& name, std::vector<Vector2> points, float tolerance = 1.0f);
     void AddTakeKey(const std::string& name, int colour, Vector2 standAt);
-    void AddTakeBox(const std::string& name, Vector2 boxAt, Vector2 standAt);
+    void AddTakeBox(const std::string& name, Vector3 boxAt, Vector2 standAt);
     void AddDoor(const std::string& name, float hingeX, float hingeZ, bool fromPositiveSide);
     void AddShootCore();
 
@@ -154,6 +157,8 @@ private:
     int coreLightHealth_ = 0;
     int coreShotsSinceDamage_ = 0;
     int ammoBefore_ = 0;
+    bool restockDecided_ = false;
+    bool restocking_ = false;
     int lastMagazine_ = 0;
     int firingAt_ = 0;
     std::vector<int> lightHealth_;

@@ -4,6 +4,7 @@
 // wrong:
 //   morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]
 //                       [--frame-limit N] [--trace N] [--shots DIR] [--debug]
+//                       [--restock-below ROUNDS]
 // Run it from the folder that holds Data/. --headless runs the scenes
 // without a window (the rendering and sound services stay idle), which is
 // much faster on a software renderer; without it the game draws into its
@@ -29,7 +30,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]\n"
-                 "                           [--frame-limit N] [--trace N] [--shots DIR] [--debug]\n");
+                 "                           [--frame-limit N] [--trace N] [--shots DIR] [--debug]\n"
+                 "                           [--restock-below ROUNDS]\n");
     return 2;
 }
 
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
             options.frameLimit = std::atoi(argv[++i]);
         } else if (a == "--trace" && more) {
             options.traceEvery = std::atoi(argv[++i]);
+        } else if (a == "--restock-below" && more) {
+            options.restockBelow = std::atoi(argv[++i]);
         } else if (a == "--debug") {
             options.debug = true;
         } else if (a == "--shots" && more) {
