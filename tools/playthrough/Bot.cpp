@@ -341,7 +341,7 @@ bool Bot::WalkTo(InputFrame& f, float x, float z, float tolerance) {
     return false;
 }
 
-bool Bot::LineOfSight(const Vector3& from, const Vector3& to) const {
+bool Bot::LineOfSight(const Vector3& from, const Vector3& to, float slack) const {
     GameScene* game = Game();
     Vector3 dir = to - from;
     const float length = dir.Length();
@@ -350,7 +350,7 @@ bool Bot::LineOfSight(const Vector3& from, const Vector3& to) const {
     float d = 0.0f;
     Vector3 n;
     const Object* hit = ResourceCache::GetInstance().GetRayCaster()->RayTestObjects(from, dir, d, n, game->GetStage());
-    return !hit || d >= length - 1.0f;
+    return !hit || d >= length - slack;
 }
 
 Vector3 Bot::MuzzleFacing(const Vector3& target) const {
@@ -397,15 +397,18 @@ bool Bot::Fight(InputFrame& f) {
         if (d >= bestDistance) continue;
         // The shot leaves from the muzzle, off to the side of the eye: both
         // must see the zombie (a doorway's edge can hide it from the gun).
-        if (!LineOfSight(eye, p) || !LineOfSight(MuzzleFacing(p), p)) continue;
+        // A muzzle pushed into a wall stops every shot at once.
+        const Vector3 muzzle = MuzzleFacing(p);
+        if (!LineOfSight(eye, p) || !LineOfSight(eye, muzzle, 0.0f) || !LineOfSight(muzzle, p)) continue;
         best = enemy;
         bestDistance = d;
     }
     // Keep the current target unless another is much nearer.
     if (target_ && best != target_) {
         const float dt = Vector3::Distance(target_->GetPosition(), eye);
-        if (dt < kFightRange && LineOfSight(eye, target_->GetPosition()) &&
-            LineOfSight(MuzzleFacing(target_->GetPosition()), target_->GetPosition()) && dt < bestDistance + 4.0f)
+        const Vector3 muzzle = MuzzleFacing(target_->GetPosition());
+        if (dt < kFightRange && LineOfSight(eye, target_->GetPosition()) && LineOfSight(eye, muzzle, 0.0f) &&
+            LineOfSight(muzzle, target_->GetPosition()) && dt < bestDistance + 4.0f)
             best = target_;
     }
     if (!best) {

@@ -113,7 +113,9 @@ private:
     void DebugPick(const Vector3& target) const;
     // Counts the damage each generator light took since the last frame.
     void TrackLights();
-    bool LineOfSight(const Vector3& from, const Vector3& to) const;
+    // Nothing of the stage between the points (up to slack short of the
+    // end, where the target itself stands).
+    bool LineOfSight(const Vector3& from, const Vector3& to, float slack = 1.0f) const;
     // Where the muzzle would be with the view turned to the target.
     Vector3 MuzzleFacing(const Vector3& target) const;
     Door* DoorAt(float x, float z) const;

@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %d frames (%d in the game), %.1f s, %d shots at zombies, %d at the core, %d reloads, "
-                "%d light hits where aimed, %d on another light\n",
+                "light damage %d where aimed, %d on other lights (shots at zombies by the core included)\n",
                 bot.Finished() && !bot.Failed() ? "PASSED" : "FAILED", bot.Frame(), bot.GameFrames(), seconds,
                 bot.ShotsAtZombies(), bot.ShotsAtCore(), bot.Reloads(), bot.LightHits(), bot.StrayLightHits());
     if (bot.Failed() || !bot.Finished()) {
