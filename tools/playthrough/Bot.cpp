@@ -199,6 +199,11 @@ bool Bot::Next(InputFrame& f) {
         return false;
     }
     ++gameFrames_;
+    if (options_.stopAfterGameFrames > 0 && gameFrames_ > options_.stopAfterGameFrames) {
+        Say("played " + std::to_string(options_.stopAfterGameFrames) + " frames of the game");
+        finished_ = true;
+        return false;
+    }
     PlayGame(f);
     return !failed_ && !finished_;
 }

@@ -53,6 +53,9 @@ public:
         // Stop with success once this goal (by name) has been reached (a
         // short rendered run); empty: play to the end.
         std::string stopAfter;
+        // Stop with success after this many frames of the game scene (0:
+        // no such limit).
+        int stopAfterGameFrames = 0;
         // Print a line every this many frames (0: only goal changes).
         int traceEvery = 0;
         // On the floor below, the bot restocks in the ammunition room when

@@ -4,17 +4,19 @@
 // wrong:
 //   morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]
 //                       [--frame-limit N] [--trace N] [--shots DIR] [--debug]
-//                       [--restock-below ROUNDS]
+//                       [--restock-below ROUNDS] [--game-frames N]
 // Run it from the folder that holds Data/. --headless runs the scenes
 // without a window (the rendering and sound services stay idle), which is
 // much faster on a software renderer; without it the game draws into its
 // real window with no frame cap. --stop-after ends the run with success once
-// the named route goal has been reached (short rendered runs). --shots
+// the named route goal has been reached, --game-frames after that many
+// frames of the game scene (short rendered runs). --shots
 // writes a screenshot at every reached goal (windowed runs).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "Application/App.h"
@@ -31,7 +33,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]\n"
                  "                           [--frame-limit N] [--trace N] [--shots DIR] [--debug]\n"
-                 "                           [--restock-below ROUNDS]\n");
+                 "                           [--restock-below ROUNDS] [--game-frames N]\n");
     return 2;
 }
 
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
             options.frameLimit = std::atoi(argv[++i]);
         } else if (a == "--trace" && more) {
             options.traceEvery = std::atoi(argv[++i]);
+        } else if (a == "--game-frames" && more) {
+            options.stopAfterGameFrames = std::atoi(argv[++i]);
         } else if (a == "--restock-below" && more) {
             options.restockBelow = std::atoi(argv[++i]);
         } else if (a == "--debug") {
@@ -86,15 +90,21 @@ int main(int argc, char** argv) {
         app.SetFrameCap(false);
         input.SetScript(&bot);
         scenes.SetNextScene(CreateFirstScene());
+        if (!shots.empty()) std::filesystem::create_directories(shots);
         std::string lastGoal = bot.CurrentGoal();
+        int lastShotFrame = -1;
         int shot = 0;
         while (app.RunFrame()) {
-            if (!shots.empty() && bot.CurrentGoal() != lastGoal) {
-                char name[64];
-                std::snprintf(name, sizeof name, "/playthrough_%02d.png", shot++);
-                GraphicsDevice::GetInstance().SaveScreenshot(shots + name);
-                lastGoal = bot.CurrentGoal();
-            }
+            // A picture at every goal change and every 50 frames of play.
+            const bool goalChanged = bot.CurrentGoal() != lastGoal;
+            const bool periodic = bot.GameFrames() > 0 && bot.GameFrames() % 50 == 0 && bot.GameFrames() != lastShotFrame;
+            if (shots.empty() || !(goalChanged || periodic)) continue;
+            char name[64];
+            std::snprintf(name, sizeof name, "/playthrough_%02d.png", shot++);
+            if (!GraphicsDevice::GetInstance().SaveScreenshot(shots + name))
+                std::fprintf(stderr, "cannot write %s%s\n", shots.c_str(), name);
+            lastGoal = bot.CurrentGoal();
+            lastShotFrame = bot.GameFrames();
         }
     }
     input.SetScript(nullptr);
