@@ -13,6 +13,7 @@
 #include "Framework/Math/SimpleMath.h"
 
 class VeSoundInstance;
+struct SDL_RWops;
 
 struct AudioListener {
     Vector3 front{0, 0, 1};
@@ -78,6 +79,10 @@ public:
     // Reads a WAV file (PCM 8/16 bit, float, ADPCM; mono or stereo; any
     // rate). False without an engine or for a missing or corrupt file.
     bool Load(const std::string& path);
+    // Reads a WAV image held in memory (same formats); pathForInfo is kept
+    // as the path. The bytes need not outlive the call; under a later engine
+    // such a sound is read again from pathForInfo, if that names a file.
+    bool LoadFromMemory(const void* data, size_t size, const std::string& pathForInfo);
     // Empty without an engine or when nothing is loaded.
     std::shared_ptr<VeSoundInstance> CreateInstance(bool use3D);
 
@@ -91,6 +96,9 @@ public:
     unsigned GetMonoBuffer();
 
 private:
+    // Decodes the stream (always closed) into a new buffer.
+    bool LoadFrom(SDL_RWops* source, const std::string& path);
+
     unsigned buffer_ = 0;
     unsigned monoBuffer_ = 0;
     int channels_ = 0;

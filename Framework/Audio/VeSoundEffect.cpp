@@ -3,21 +3,65 @@
 // signed 16-bit mono or stereo at the file's own rate; OpenAL resamples.
 #include <SDL.h>
 
+#include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "Framework/Audio/AudioEngine.h"
 
 namespace {
 
-// Decodes a WAV file to interleaved 16-bit samples with one or two channels.
-bool DecodeWav(const std::string& path, std::vector<short>& out, int& channels, int& rate) {
+// True unless a chunk SDL reads into memory (format, fact, data) claims more
+// bytes than the stream holds. Such a file is refused anyway under strict
+// truncation, but only after SDL has allocated the claimed size, which a few
+// damaged bytes can put at gigabytes. Leaves the stream at its start.
+bool ChunksFitStream(SDL_RWops* source) {
+    const Sint64 size = SDL_RWsize(source);
+    if (size < 0) return true;  // unknown size: leave the checks to SDL
+    Uint8 header[12];
+    bool fits = true;
+    // SDL also takes a file that opens with the WAVE tag, without RIFF.
+    Sint64 pos = 0;
+    if (SDL_RWread(source, header, 1, sizeof header) == sizeof header) {
+        if (std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "WAVE", 4) == 0) pos = 12;
+        else if (std::memcmp(header, "WAVE", 4) == 0) pos = 4;
+    }
+    if (pos > 0) {
+        Uint8 chunk[8];
+        while (pos + 8 <= size && SDL_RWseek(source, pos, RW_SEEK_SET) == pos &&
+               SDL_RWread(source, chunk, 1, sizeof chunk) == sizeof chunk) {
+            Uint32 raw = 0;
+            std::memcpy(&raw, chunk + 4, sizeof raw);
+            const Sint64 length = SDL_SwapLE32(raw);
+            const bool read = std::memcmp(chunk, "fmt ", 4) == 0 || std::memcmp(chunk, "fact", 4) == 0 ||
+                              std::memcmp(chunk, "data", 4) == 0;
+            if (read && length > size - pos - 8) {
+                fits = false;
+                break;
+            }
+            if (std::memcmp(chunk, "data", 4) == 0) break;
+            pos += 8 + length + (length & 1);
+        }
+    }
+    SDL_RWseek(source, 0, RW_SEEK_SET);
+    return fits;
+}
+
+// Decodes a WAV stream (closed here) to interleaved 16-bit samples with one
+// or two channels.
+bool DecodeWav(SDL_RWops* source, std::vector<short>& out, int& channels, int& rate) {
     // A data chunk shorter than its header says is a damaged file, not a
     // short sound.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
     SDL_AudioSpec spec;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &data, &length)) return false;
+    if (source == nullptr) return false;
+    if (!ChunksFitStream(source)) {
+        SDL_RWclose(source);
+        return false;
+    }
+    if (!SDL_LoadWAV_RW(source, 1, &spec, &data, &length)) return false;
     bool ok = false;
     const int outChannels = spec.channels >= 2 ? 2 : 1;
     SDL_AudioStream* stream = nullptr;
@@ -65,12 +109,26 @@ VeSoundEffect::~VeSoundEffect() {
 }
 
 bool VeSoundEffect::Load(const std::string& path) {
+    if (audio_detail::CurrentGeneration() == 0) return false;
+    return LoadFrom(SDL_RWFromFile(path.c_str(), "rb"), path);
+}
+
+bool VeSoundEffect::LoadFromMemory(const void* data, size_t size, const std::string& pathForInfo) {
+    if (audio_detail::CurrentGeneration() == 0) return false;
+    if (data == nullptr || size == 0 || size > static_cast<size_t>(INT32_MAX)) return false;
+    return LoadFrom(SDL_RWFromConstMem(data, static_cast<int>(size)), pathForInfo);
+}
+
+bool VeSoundEffect::LoadFrom(SDL_RWops* source, const std::string& path) {
     const unsigned long generation = audio_detail::CurrentGeneration();
-    if (generation == 0) return false;
+    if (generation == 0) {
+        if (source) SDL_RWclose(source);
+        return false;
+    }
     try {
         auto samples = std::make_shared<std::vector<short>>();
         int channels = 0, rate = 0;
-        if (!DecodeWav(path, *samples, channels, rate)) return false;
+        if (!DecodeWav(source, *samples, channels, rate)) return false;
         ALuint buffer = MakeBuffer(*samples, channels, rate);
         if (!buffer) return false;
         // Replace what an earlier Load of this object made.

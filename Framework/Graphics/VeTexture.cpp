@@ -4,6 +4,8 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -20,6 +22,64 @@ namespace {
 constexpr int kMaxImageSide = 16384;
 
 bool DeviceReady() { return GraphicsDevice::GetInstance().IsReady(); }
+
+// stb_image also reads BMP, GIF, PSD, PIC and PNM, which the game never
+// ships; its 16-bit PNM path reads past its buffer. Only PNG, JPEG, HDR and
+// TGA (recognised by elimination, as stb_image does) reach the decoder.
+bool IsAcceptedImageFormat(const unsigned char* data, size_t size) {
+    auto startsWith = [data, size](const char* magic, size_t length) {
+        return size >= length && std::memcmp(data, magic, length) == 0;
+    };
+    return !(startsWith("BM", 2) || startsWith("GIF8", 4) || startsWith("8BPS", 4) ||
+             startsWith("\x53\x80\xF6\x34", 4) || startsWith("P5", 2) || startsWith("P6", 2));
+}
+
+// stb_image trusts the code counts of a JPEG Huffman table: more than 256
+// codes overrun its tables. Walks the marker segments (and the entropy-coded
+// data between scans) the way the decoder meets them and checks every table.
+bool JpegHuffmanTablesFit(const unsigned char* data, size_t size) {
+    // The start-of-image marker, after any number of fill bytes.
+    size_t pos = 0;
+    while (pos < size && data[pos] == 0xFF) ++pos;
+    if (pos == 0 || pos >= size || data[pos] != 0xD8) return true;  // not a JPEG
+    ++pos;
+    bool inScan = false;
+    while (pos < size) {
+        // Scan data, and stray bytes between segments (the decoder skips
+        // those too).
+        if (data[pos] != 0xFF) {
+            ++pos;
+            continue;
+        }
+        size_t m = pos + 1;
+        while (m < size && data[m] == 0xFF) ++m;  // fill bytes
+        if (m >= size) return true;
+        const unsigned char marker = data[m];
+        pos = m + 1;
+        // Stuffed zero bytes and restart markers belong to the scan.
+        if (inScan && (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7))) continue;
+        inScan = false;
+        if (marker == 0xD9) return true;  // end of image
+        if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+        if (pos + 2 > size) return true;
+        const size_t length = (static_cast<size_t>(data[pos]) << 8) | data[pos + 1];
+        if (length < 2) return true;
+        const size_t end = std::min(size, pos + length);
+        if (marker == 0xC4) {
+            // Bytes past the end of the file read as zero, as in the decoder.
+            size_t t = pos + 2;
+            while (t < end) {
+                size_t codes = 0;
+                for (size_t i = 1; i <= 16 && t + i < size; ++i) codes += data[t + i];
+                if (codes > 256) return false;
+                t += 17 + codes;
+            }
+        }
+        if (marker == 0xDA) inScan = true;
+        pos = end;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -52,6 +112,7 @@ bool VeTexture::LoadFromFile(const std::string& path) {
 bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo) {
     Release();
     if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
+    if (!IsAcceptedImageFormat(data, size) || !JpegHuffmanTablesFit(data, size)) return false;
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) return false;
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;

@@ -358,17 +358,38 @@ std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
         node->index = int(i);
         out->allNodes.push_back(node);
     }
-    // A node may have at most one parent; this also rules out cycles.
-    std::vector<char> hasParent(nodeCount, 0);
+    // A node may have at most one parent, and following the parents from any
+    // node must end at a root: a ring of nodes, each the child of the next,
+    // has single parents too. Checked on the indices before any node is
+    // linked, so a refused graph leaves no ring of shared pointers behind.
+    std::vector<size_t> parent(nodeCount, nodeCount);
+    for (size_t i = 0; i < nodeCount; ++i) {
+        for (int c : m.nodes[i].children) {
+            if (c < 0 || size_t(c) >= nodeCount) throw LoadError{"child node out of range"};
+            if (parent[size_t(c)] != nodeCount || size_t(c) == i) throw LoadError{"node graph is not a tree"};
+            parent[size_t(c)] = i;
+        }
+    }
+    {
+        enum : char { kUnseen, kOnPath, kRooted };
+        std::vector<char> state(nodeCount, kUnseen);
+        std::vector<size_t> path;
+        for (size_t i = 0; i < nodeCount; ++i) {
+            path.clear();
+            size_t n = i;
+            while (n != nodeCount && state[n] == kUnseen) {
+                state[n] = kOnPath;
+                path.push_back(n);
+                n = parent[n];
+            }
+            if (n != nodeCount && state[n] == kOnPath) throw LoadError{"node graph is not a tree"};
+            for (size_t p : path) state[p] = kRooted;
+        }
+    }
     for (size_t i = 0; i < nodeCount; ++i) {
         const tinygltf::Node& src = m.nodes[i];
         VeGLTFNode& node = *out->allNodes[i];
-        for (int c : src.children) {
-            if (c < 0 || size_t(c) >= nodeCount) throw LoadError{"child node out of range"};
-            if (hasParent[size_t(c)] || size_t(c) == i) throw LoadError{"node graph is not a tree"};
-            hasParent[size_t(c)] = 1;
-            node.children.push_back(out->allNodes[size_t(c)]);
-        }
+        for (int c : src.children) node.children.push_back(out->allNodes[size_t(c)]);
         node.localMatrix = LocalMatrixOf(src);
         if (src.mesh >= 0) {
             if (size_t(src.mesh) >= m.meshes.size()) throw LoadError{"node mesh out of range"};
