@@ -6,6 +6,27 @@
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// Says once per file (the cache tries each path once) why something is drawn
+// blank or stays silent. When the data folder itself is missing, start-up
+// has already said so once, and the files are passed over quietly.
+void WarnUnreadable(const char* what, const std::string& path) {
+    if (path.empty()) return;
+    std::error_code ec;
+    const std::filesystem::path file(path);
+    if (file.has_parent_path() && !std::filesystem::exists(*file.begin(), ec)) return;
+    const bool exists = std::filesystem::exists(file, ec);
+    std::fprintf(stderr, "morvane: warning: cannot load %s %s (%s)\n", what, path.c_str(),
+                 exists ? "damaged or unsupported file" : "file missing");
+}
+
+}  // namespace
+
 ResourceCache& ResourceCache::GetInstance() {
     static ResourceCache instance;
     return instance;
@@ -19,7 +40,7 @@ VeModel* ResourceCache::GetModel(const std::string& path) {
     auto it = models_.find(path);
     if (it != models_.end()) return it->second.get();
     auto model = std::make_unique<VeModel>();
-    model->Load(path);  // a failure stays cached as the empty model
+    if (!model->Load(path)) WarnUnreadable("model", path);  // a failure stays cached as the empty model
     VeModel* result = model.get();
     models_.emplace(path, std::move(model));
     return result;
@@ -29,7 +50,8 @@ VeTexture* ResourceCache::GetTexture(const std::string& path) {
     auto it = textures_.find(path);
     if (it != textures_.end()) return it->second.get();
     auto texture = std::make_unique<VeTexture>();
-    texture->LoadFromFile(path);  // a failure stays cached as the empty texture
+    // A failure stays cached as the empty texture.
+    if (!texture->LoadFromFile(path)) WarnUnreadable("texture", path);
     VeTexture* result = texture.get();
     textures_.emplace(path, std::move(texture));
     return result;
@@ -44,7 +66,9 @@ std::shared_ptr<VeSoundEffect> ResourceCache::GetSoundEffect(const std::string& 
     auto it = sounds_.find(path);
     if (it == sounds_.end()) {
         auto effect = std::make_shared<VeSoundEffect>();
-        effect->Load(path);  // a failure stays cached; it makes no instances
+        // A failure stays cached; it makes no instances. Without an audio
+        // engine nothing loads, and nothing is wrong with the file.
+        if (!effect->Load(path) && AudioManager::GetInstance().IsRunning()) WarnUnreadable("sound", path);
         it = sounds_.emplace(path, std::move(effect)).first;
     }
     return it->second;
