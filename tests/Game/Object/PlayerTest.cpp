@@ -42,8 +42,10 @@ protected:
     void SetUp() override {
         Input::GetInstance().Reset();
         scene_ = std::make_unique<GameScene>();
-        // Replace the level by a plain floor at height 0.
+        // Replace the level by a plain floor at height 0, without the
+        // level's zombies (they would push the walking player).
         stage().Clear();
+        scene_->GetEnemyList()->Clear();
         floor_ = testgeo::MakeFloor(0.0f, -200, 200, -200, 200);
         testgeo::AddStructure(stage(), floor_.get(), 0);
     }
