@@ -26,6 +26,38 @@ ZombiePalette Palette(bool strong) {
 const Rgba kBloodDark{92, 8, 10, 255};
 const Rgba kBloodRed{150, 16, 14, 255};
 
+// A ragged rip in cloth: a slit along a gently bent axis, widest in the
+// middle, with jagged frayed edges, the skin beneath in the shadow of its
+// upper lip. (Round holes with a dark centre read as eyes from a distance;
+// a slit reads as a tear.)
+void Rip(Image& img, float cx, float cy, float length, float angle, float gape, Rgba skin, uint32_t seed) {
+    const float dx = std::cos(angle), dy = std::sin(angle);
+    const float bend = (HashNoise(1, 1, seed) - 0.5f) * 0.5f;  // how far the axis curves
+    const float reach = length * 0.5f + gape + 4.0f;
+    const Rgba fray{40, 30, 25, 255};
+    for (int y = int(cy - reach); y <= int(cy + reach); ++y) {
+        for (int x = int(cx - reach); x <= int(cx + reach); ++x) {
+            if (x < 0 || y < 0 || x >= img.width || y >= img.height) continue;
+            const float rx = x - cx, ry = y - cy;
+            const float t = (rx * dx + ry * dy) / (length * 0.5f);  // -1..1 along the slit
+            if (t <= -1.0f || t >= 1.0f) continue;
+            const float d = -rx * dy + ry * dx - bend * length * 0.5f * (1.0f - t * t);
+            // Half width: tapered ends, edges torn in steps of a few pixels.
+            const int step = int((t + 1.0f) * length * 0.25f);
+            const float jag = (HashNoise(step, d < 0 ? 2 : 3, seed) - 0.5f) * 3.0f;
+            const float half = gape * 0.5f * std::pow(1.0f - t * t, 0.6f) + jag;
+            const float ad = std::fabs(d);
+            if (ad < half) {
+                // Darker under the upper edge, as if the cloth casts a shadow.
+                const float shade = 0.55f + 0.45f * ((d + half) / (2.0f * half + 0.01f));
+                img.Blend(x, y, Scale(skin, shade), 1.0f);
+            } else if (ad < half + 2.5f) {
+                img.Blend(x, y, fray, 0.85f);
+            }
+        }
+    }
+}
+
 Image SkinTexture(const ZombiePalette& p, uint32_t seed) {
     Image img(256, 256);
     FillNoise(img, p.skin, 0.35f, 4, seed);
@@ -97,13 +129,10 @@ Image ShirtTexture(const ZombiePalette& p, bool strong, uint32_t seed) {
     }
     Stains(img, 0, 0, 256, 256, {80, 70, 40, 255}, 10, 30, seed + 1, 0.45f);  // grime
     Stains(img, 0, 0, 256, 256, kBloodDark, 9, 28, seed + 2, 0.85f);         // blood
-    // Tears: holes showing the skin beneath, with frayed dark edges.
+    // Rips showing the skin beneath.
     for (int i = 0; i < 7; ++i) {
-        const float cx = HashNoise(i, 7, seed) * 256, cy = HashNoise(i, 8, seed) * 256;
-        const float rx = 10 + HashNoise(i, 9, seed) * 18, ry = 6 + HashNoise(i, 10, seed) * 12;
-        FillEllipse(img, cx, cy, rx + 3, ry + 3, {40, 30, 25, 255}, 0.8f);
-        FillEllipse(img, cx, cy, rx, ry, p.skin);
-        FillEllipse(img, cx + 2, cy + 2, rx * 0.5f, ry * 0.5f, kBloodDark, 0.6f);
+        const float cx = 20 + HashNoise(i, 7, seed) * 216, cy = 20 + HashNoise(i, 8, seed) * 216;
+        Rip(img, cx, cy, 34 + HashNoise(i, 9, seed) * 30, HashNoise(i, 10, seed) * kPi, 9, p.skin, seed + 31 * i);
     }
     return img;
 }
@@ -116,9 +145,8 @@ Image TrousersTexture(const ZombiePalette& p, uint32_t seed) {
     Stains(img, 0, 0, 256, 256, {60, 50, 35, 255}, 10, 30, seed + 1, 0.5f);  // mud
     Stains(img, 0, 0, 256, 256, kBloodDark, 5, 20, seed + 2, 0.7f);
     for (int i = 0; i < 3; ++i) {
-        const float cx = HashNoise(i, 7, seed) * 256, cy = HashNoise(i, 8, seed) * 256;
-        FillEllipse(img, cx, cy, 16, 9, {40, 30, 25, 255}, 0.8f);
-        FillEllipse(img, cx, cy, 12, 6, p.skin);
+        const float cx = 20 + HashNoise(i, 7, seed) * 216, cy = 20 + HashNoise(i, 8, seed) * 216;
+        Rip(img, cx, cy, 26 + HashNoise(i, 9, seed) * 14, HashNoise(i, 10, seed) * kPi, 6, p.skin, seed + 31 * i);
     }
     return img;
 }
@@ -162,9 +190,11 @@ Mesh ZombieHead() {
     m.Use(kSkin);
     m.AddBox({-0.46f, -0.05f, -0.08f}, {-0.4f, 0.16f, 0.06f}, 1.0f);
     m.AddBox({0.4f, -0.08f, -0.08f}, {0.45f, 0.12f, 0.05f}, 1.0f);
-    // Wisps of dark hair.
+    // Patches of dark hair clinging to the crown (rounded over it: a flat
+    // box let the crown poke through as a bald disc).
     m.Use(kShoes);
-    m.AddBox({-0.36f, 0.42f, -0.35f}, {0.1f, 0.5f, 0.2f}, 2.0f);
+    m.AddSphere({-0.12f, 0.42f, -0.1f}, {0.27f, 0.12f, 0.3f}, 10, 4);
+    m.AddSphere({0.12f, 0.38f, -0.22f}, {0.2f, 0.12f, 0.18f}, 8, 4);
     return m;
 }
 
@@ -181,10 +211,14 @@ Mesh ZombieBody() {
     m.AddBoxTransformed(Matrix::CreateScale(0.35f, 0.4f, 0.04f) * Matrix::CreateRotationZ(Rad(12)) *
                             Matrix::CreateTranslation(0.35f, -1.15f, 0.41f),
                         0.9f);
-    m.Use(kSkin);  // bare belly through the tear
-    m.AddBox({-0.3f, -0.85f, 0.395f}, {0.1f, -0.6f, 0.42f}, 1.0f);
+    // Bare belly through a tear, with blood running down from it (rounded
+    // shapes: a framed rectangle here read as a label, not a wound).
+    m.Use(kSkin);
+    m.AddSphere({-0.1f, -0.72f, 0.4f}, {0.22f, 0.1f, 0.03f}, 10, 4);
     m.Use(kBlood);
-    m.AddBox({-0.25f, -0.8f, 0.415f}, {0.0f, -0.66f, 0.43f}, 1.0f);
+    m.AddSphere({-0.16f, -0.76f, 0.415f}, {0.09f, 0.035f, 0.025f}, 8, 4);
+    m.AddBox({-0.2f, -0.98f, 0.4f}, {-0.16f, -0.76f, 0.425f}, 1.0f);
+    m.AddBox({-0.04f, -0.9f, 0.4f}, {-0.01f, -0.74f, 0.42f}, 1.0f);
     m.Use(kTrousers);
     m.AddBox({-0.72f, -1.45f, -0.38f}, {0.72f, -1.0f, 0.38f}, 0.9f);  // hips
     m.Use(kShoes);
@@ -211,8 +245,10 @@ Mesh ZombieArm(bool right) {
     }
     const float thumbX = right ? -0.15f : 0.15f;
     m.AddTube({thumbX, -0.12f, 1.78f}, {thumbX * 1.2f, -0.18f, 1.95f}, 0.035f, 0.028f, 5);
+    // A smear of blood over the knuckles.
     m.Use(kBlood);
-    m.AddBox({-0.1f, -0.02f, 1.8f}, {0.06f, 0.005f, 1.9f}, 1.0f);
+    m.AddSphere({-0.03f, 0.0f, 1.9f}, {0.09f, 0.02f, 0.05f}, 8, 3);
+    m.AddSphere({0.05f, 0.0f, 1.84f}, {0.05f, 0.018f, 0.04f}, 6, 3);
     return m;
 }
 
