@@ -5,6 +5,7 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
+#include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
@@ -73,8 +74,11 @@ void GameScene::Frame() {
     ShaderManager& shaders = ShaderManager::GetInstance();
     GraphicsDevice& device = GraphicsDevice::GetInstance();
 
+    Platform::SceneTiming& timing = Platform::GetSceneTiming();
+    const double start = Platform::NowMs();
     shaders.BeginFrameLights();
     Update();
+    const double updated = Platform::NowMs();
     shaders.UploadLightsIfPending();
 
     // While ending, the back buffer keeps the last frames: the faint,
@@ -89,6 +93,11 @@ void GameScene::Frame() {
     SetCamera();
     Draw3D();
     Draw2D();
+
+    if (timing.finishDraw) device.Finish();
+    timing.updateMs = updated - start;
+    timing.drawMs = Platform::NowMs() - updated;
+    ++timing.frames;
 }
 
 void GameScene::RequestResult(bool cleared) {

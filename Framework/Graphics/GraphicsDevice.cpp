@@ -216,6 +216,11 @@ void GraphicsDevice::Present() {
     SDL_GL_SwapWindow(window_);
 }
 
+void GraphicsDevice::Finish() {
+    if (!ready_) return;
+    glFinish();
+}
+
 void GraphicsDevice::SetBackBufferAsTarget() {
     if (!ready_) return;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -71,6 +71,9 @@ public:
 
     // Presents the back buffer (no vertical sync).
     void Present();
+    // Waits until every command sent so far has been carried out (timing
+    // the drawing of a frame, software renderers included).
+    void Finish();
 
     void SetBackBufferAsTarget();
     // Clears the back buffer, whichever target is bound.

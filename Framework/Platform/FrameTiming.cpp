@@ -1,0 +1,17 @@
+#include "Framework/Platform/FrameTiming.h"
+
+#include <SDL.h>
+
+namespace Platform {
+
+double NowMs() {
+    static const double msPerCount = 1000.0 / static_cast<double>(SDL_GetPerformanceFrequency());
+    return static_cast<double>(SDL_GetPerformanceCounter()) * msPerCount;
+}
+
+SceneTiming& GetSceneTiming() {
+    static SceneTiming timing;
+    return timing;
+}
+
+}  // namespace Platform

@@ -1,0 +1,487 @@
+// The time demo: runs the game at full speed in its real window (no frame
+// cap) and reports, per frame, the update time, the drawing time (up to the
+// end of the renderer's work), the whole frame, the ray queries, and the
+// peak memory of the process.
+//
+//   morvane_timedemo record <log> [--plan win|die] [--windowed]
+//       The playthrough bot plays the game from the title and back; every
+//       input frame it produced is written to the log (compact text).
+//       Headless by default (fast); --windowed records in the real window.
+//   morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]
+//       Plays the recorded input back, frame for frame, and checks the game
+//       reaches the recorded ending.
+//   morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]
+//                           [--shot FILE] [--headless]
+//       The generator hall with the given number of zombies (80) awake and
+//       chasing in view, and the player firing at the core.
+//
+// Run it from the folder that holds Data/. --headless runs the scenes
+// without a window (drawing idle): for profiling the update alone.
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Application/App.h"
+#include "Framework/Collision/RayCaster.h"
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Math/Random.h"
+#include "Framework/Platform/FrameTiming.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/Platform/InputLog.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Enemy/Attack.h"
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Enemy/Track.h"
+#include "Game/Object/Gun.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Generator.h"
+#include "Game/Stage/Portal.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/FirstScene.h"
+#include "Scene/GameScene.h"
+#include "Scene/SceneManager.h"
+#include "tools/playthrough/Bot.h"
+#include "tools/timedemo/Stats.h"
+
+namespace {
+
+using Platform::InputFrame;
+using Platform::Key;
+
+constexpr float kRadToDeg = 57.29578f;
+// The seed every run starts from: the same input then gives the same game.
+constexpr unsigned kSeed = 1;
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
+                 "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
+                 "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
+                 "                               [--shot FILE] [--headless]\n");
+    return 2;
+}
+
+GameScene* CurrentGame() { return dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene()); }
+
+long PeakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;  // kilobytes on Linux
+}
+
+// One measured frame.
+struct Sample {
+    bool game = false;  // the game scene ran (update and draw were timed)
+    double updateMs = 0.0;
+    double drawMs = 0.0;
+    double frameMs = 0.0;
+    long long rayQueries = 0;
+    int zombies = 0;
+};
+
+// Runs one frame of the application (or of the scenes alone when headless)
+// and measures it. Returns false once the run has ended.
+bool MeasureFrame(bool headless, Sample& sample) {
+    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    Platform::SceneTiming& timing = Platform::GetSceneTiming();
+    const uint64_t before = timing.frames;
+    rays->queryCount = 0;
+
+    const double start = Platform::NowMs();
+    bool running = true;
+    if (headless) {
+        running = Platform::Input::GetInstance().Advance();
+        if (running) SceneManager::GetInstance().Update();
+    } else {
+        running = App::GetInstance().RunFrame();
+    }
+    sample.frameMs = Platform::NowMs() - start;
+    if (!running) return false;
+
+    sample.rayQueries = rays->queryCount;
+    sample.game = timing.frames != before;
+    if (sample.game) {
+        sample.updateMs = timing.updateMs;
+        sample.drawMs = timing.drawMs;
+    }
+    GameScene* game = CurrentGame();
+    sample.zombies = game ? game->GetEnemyList()->Count() : 0;
+    return true;
+}
+
+void PrintLine(const char* what, const timedemo::Summary& s, const char* unit) {
+    std::printf("  %-22s median %8.3f  p99 %8.3f  max %8.3f  mean %8.3f %s  (%zu frames)\n", what, s.median, s.p99,
+                s.max, s.mean, unit, s.count);
+}
+
+void Report(const std::vector<Sample>& samples, bool headless) {
+    std::vector<double> update, draw, gameFrame, frame, rays;
+    for (const Sample& s : samples) {
+        frame.push_back(s.frameMs);
+        rays.push_back(static_cast<double>(s.rayQueries));
+        if (!s.game) continue;
+        update.push_back(s.updateMs);
+        draw.push_back(s.drawMs);
+        gameFrame.push_back(s.frameMs);
+    }
+    const timedemo::Summary whole = timedemo::Summarise(frame);
+    std::printf("frames: %zu (%zu in the game)%s\n", samples.size(), update.size(),
+                headless ? ", headless (nothing drawn)" : ", 1280 x 720 window");
+    PrintLine("update ms", timedemo::Summarise(update), "");
+    PrintLine("draw ms (finished)", timedemo::Summarise(draw), "");
+    PrintLine("game frame ms", timedemo::Summarise(gameFrame), "");
+    PrintLine("whole frame ms", whole, "");
+    PrintLine("ray queries / frame", timedemo::Summarise(rays), "");
+    if (whole.median > 0.0)
+        std::printf("  frames per second      %.1f at the median frame, %.1f at the 99th percentile\n",
+                    1000.0 / whole.median, whole.p99 > 0.0 ? 1000.0 / whole.p99 : 0.0);
+    std::printf("  peak memory            %.1f MB (max resident set)\n", static_cast<double>(PeakMemoryKb()) / 1024.0);
+}
+
+bool WriteCsv(const std::string& path, const std::vector<Sample>& samples) {
+    std::ofstream out(path);
+    if (!out) return false;
+    out << "frame,game,update_ms,draw_ms,frame_ms,ray_queries,zombies\n";
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const Sample& s = samples[i];
+        out << i << ',' << (s.game ? 1 : 0) << ',' << s.updateMs << ',' << s.drawMs << ',' << s.frameMs << ','
+            << s.rayQueries << ',' << s.zombies << '\n';
+    }
+    return static_cast<bool>(out);
+}
+
+// Opens the window with no frame cap and has the drawing timed to its end.
+bool StartWindow() {
+    App& app = App::GetInstance();
+    if (!app.Init(1280, 720)) return false;
+    app.SetFrameCap(false);
+    Platform::GetSceneTiming().finishDraw = true;
+    return true;
+}
+
+void Stop(bool headless) {
+    Platform::Input::GetInstance().SetScript(nullptr);
+    SceneManager::GetInstance().Clear();
+    if (!headless) App::GetInstance().Shutdown();
+}
+
+// ---- record -----------------------------------------------------------------
+
+int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) {
+    Math::SeedRand(kSeed);
+    playthrough::Bot::Options options;
+    options.plan = plan;
+    playthrough::Bot bot(options);
+    Platform::RecordingScript recorder(&bot);
+    Platform::Input& input = Platform::Input::GetInstance();
+    SceneManager& scenes = SceneManager::GetInstance();
+
+    int result = -1;
+    if (windowed && !StartWindow()) return 77;
+    input.SetScript(&recorder);
+    scenes.SetNextScene(CreateFirstScene());
+    while (windowed ? App::GetInstance().RunFrame() : input.Advance()) {
+        if (!windowed) scenes.Update();
+        if (GameScene* game = CurrentGame())
+            if (game->GetRequestedResult() >= 0) result = game->GetRequestedResult();
+    }
+    Stop(!windowed);
+
+    if (bot.Failed() || !bot.Finished()) {
+        std::fprintf(stderr, "the bot did not finish its run (%s); nothing written\n", bot.Failure().c_str());
+        return 1;
+    }
+    Platform::InputLog log;
+    log.frames = recorder.Frames();
+    log.notes["input log"] = "morvane input, one line per run of equal frames";
+    log.notes["seed"] = std::to_string(kSeed);
+    log.notes["frames"] = std::to_string(log.frames.size());
+    log.notes["outcome"] = result == 1 ? "cleared" : result == 0 ? "dead" : "none";
+    std::string error;
+    if (!Platform::SaveInputLog(path, log, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    std::printf("recorded %zu frames (%d in the game), outcome %s, into %s\n", log.frames.size(), bot.GameFrames(),
+                log.notes["outcome"].c_str(), path.c_str());
+    return 0;
+}
+
+// ---- replay -----------------------------------------------------------------
+
+int Replay(const std::string& path, long frameLimit, const std::string& csv, bool headless) {
+    Platform::InputLog log;
+    std::string error;
+    if (!Platform::LoadInputLog(path, log, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (log.frames.empty()) {
+        std::fprintf(stderr, "%s holds no frames\n", path.c_str());
+        return 1;
+    }
+    const bool partial = frameLimit > 0 && static_cast<size_t>(frameLimit) < log.frames.size();
+    if (partial) log.frames.resize(static_cast<size_t>(frameLimit));
+
+    Math::SeedRand(kSeed);
+    if (!headless && !StartWindow()) return 77;
+    Platform::ReplayScript script(log.frames);
+    Platform::Input::GetInstance().SetScript(&script);
+    SceneManager::GetInstance().SetNextScene(CreateFirstScene());
+
+    std::vector<Sample> samples;
+    samples.reserve(log.frames.size());
+    int result = -1;
+    Sample sample;
+    while (MeasureFrame(headless, sample)) {
+        samples.push_back(sample);
+        sample = Sample{};
+        if (GameScene* game = CurrentGame())
+            if (game->GetRequestedResult() >= 0) result = game->GetRequestedResult();
+    }
+    Stop(headless);
+
+    std::printf("replay of %s\n", path.c_str());
+    Report(samples, headless);
+    if (!csv.empty() && !WriteCsv(csv, samples)) std::fprintf(stderr, "cannot write %s\n", csv.c_str());
+
+    const std::string outcome = result == 1 ? "cleared" : result == 0 ? "dead" : "none";
+    std::printf("outcome: %s", outcome.c_str());
+    const auto expected = log.notes.find("outcome");
+    if (partial || expected == log.notes.end()) {
+        std::printf(partial ? " (partial replay: not compared)\n" : " (the log names no outcome)\n");
+        return 0;
+    }
+    if (expected->second != outcome) {
+        std::printf("\nREPLAY DIVERGED: the recording ended \"%s\"\n", expected->second.c_str());
+        return 1;
+    }
+    std::printf(" (as recorded)\n");
+    return 0;
+}
+
+// ---- stress -----------------------------------------------------------------
+
+// Holds the fire button with the view kept on a point, and reloads when the
+// magazine runs dry. Idle until aiming starts.
+class FiringScript : public Platform::InputScript {
+public:
+    void Aim(const Vector3& target) {
+        target_ = target;
+        aiming_ = true;
+    }
+    bool Next(InputFrame& f) override {
+        f = InputFrame{};
+        f.relativeCursor = true;
+        f.cursor = Platform::Point{0, 0};
+        GameScene* game = CurrentGame();
+        if (!aiming_ || !game) return true;
+        const Player* player = game->GetPlayer();
+        const Vector3 v = target_ - player->GetPosition();
+        const float yaw = std::atan2(v.x, v.z) * kRadToDeg;
+        const float pitch = std::atan2(-v.y, std::sqrt(v.x * v.x + v.z * v.z)) * kRadToDeg;
+        float dyaw = std::fmod(yaw - player->GetYaw(), 360.0f);
+        if (dyaw > 180.0f) dyaw -= 360.0f;
+        if (dyaw <= -180.0f) dyaw += 360.0f;
+        // 0.1 degree per mouse count; recoil is taken back the next frame.
+        f.cursor = Platform::Point{static_cast<int>(std::lround(dyaw * 10.0f)),
+                                   static_cast<int>(std::lround((pitch - player->GetPitch()) * 10.0f))};
+        const Gun* gun = game->GetGun();
+        if (gun->GetMagazine() == 0 && !gun->IsReloading() && !reloadHeld_) {
+            f.Set(Key::R);
+            reloadHeld_ = true;
+        } else {
+            reloadHeld_ = false;
+            f.Set(Key::LeftButton);
+        }
+        return true;
+    }
+
+private:
+    Vector3 target_;
+    bool aiming_ = false;
+    bool reloadHeld_ = false;
+};
+
+// Grid points of the hall floor inside the view cone from the eye (looking
+// along +z), clear of the generator's base, nearest first.
+std::vector<Vector3> ZombiePlaces(const Vector3& eye, const Vector3& generator, int count) {
+    std::vector<Vector3> places;
+    for (float z = eye.z + 8.0f; z <= 60.0f && static_cast<int>(places.size()) < count; z += 4.0f) {
+        const float halfWidth = 0.9f * (z - eye.z);  // the view reaches 1.03 per unit ahead
+        std::vector<Vector3> row;
+        for (float x = 24.0f; x <= 106.0f; x += 4.0f) {
+            if (std::fabs(x - eye.x) > halfWidth) continue;
+            const float dx = x - generator.x, dz = z - generator.z;
+            if (dx * dx + dz * dz < 13.0f * 13.0f) continue;
+            row.push_back(Vector3(x, generator.y, z));
+        }
+        // Fill a row from the middle outwards.
+        std::sort(row.begin(), row.end(),
+                  [&](const Vector3& a, const Vector3& b) { return std::fabs(a.x - eye.x) < std::fabs(b.x - eye.x); });
+        for (const Vector3& p : row) {
+            if (static_cast<int>(places.size()) >= count) break;
+            places.push_back(p);
+        }
+    }
+    return places;
+}
+
+int Stress(int frames, int warmup, int zombieCount, const std::string& csv, const std::string& shot, bool headless) {
+    Math::SeedRand(kSeed);
+    if (!headless && !StartWindow()) return 77;
+    FiringScript script;
+    Platform::Input& input = Platform::Input::GetInstance();
+    input.SetScript(&script);
+    SceneManager::GetInstance().SetNextScene(new GameScene());
+    Sample sample;
+    if (!MeasureFrame(headless, sample) || !CurrentGame()) {
+        std::fprintf(stderr, "the game scene did not start\n");
+        Stop(headless);
+        return 1;
+    }
+    GameScene* game = CurrentGame();
+    Stage* stage = game->GetStage();
+    Player* player = game->GetPlayer();
+    Portal* portal = stage->GetPortal();
+    if (!portal) {
+        std::fprintf(stderr, "the level has no generator\n");
+        Stop(headless);
+        return 1;
+    }
+
+    // The hall to ourselves: the level's own zombies go.
+    game->GetEnemyList()->Clear();
+    const Vector3 eye(65.0f, -78.0f, -10.0f);
+    player->SetMatrix(Matrix::CreateTranslation(eye));
+    player->SetCurrentFloor(stage->GetFloor(eye));
+    stage->RefreshActivity(player->GetCurrentFloor());
+    // The core's middle, at the height of its lights.
+    Vector3 core;
+    for (const PortalLight* light : portal->GetLights()) core += light->GetEffectPosition();
+    core = core * (1.0f / static_cast<float>(std::max<size_t>(portal->GetLights().size(), 1)));
+    script.Aim(core);
+
+    // Every fourth zombie strong. They stand on the floor facing the player
+    // and can neither die nor hurt (the run must last).
+    const Vector3 generatorBase = portal->GetPosition();
+    const std::vector<Vector3> places = ZombiePlaces(eye, generatorBase, zombieCount);
+    for (size_t i = 0; i < places.size(); ++i) {
+        const Vector3& p = places[i];
+        const float yaw = std::atan2(eye.x - p.x, eye.z - p.z);
+        EnemyList* list = game->GetEnemyList();
+        EnemyBase* z = i % 4 == 3 ? list->AddStrong(Matrix::CreateRotationY(yaw) * Matrix::CreateTranslation(p))
+                                  : list->AddNormal(Matrix::CreateRotationY(yaw) * Matrix::CreateTranslation(p));
+        const Vector3 raised = p + Vector3(0.0f, z->GetGroundOffset(), 0.0f);
+        z->SetMatrix(Matrix::CreateRotationY(yaw) * Matrix::CreateTranslation(raised));
+        z->SetHp(1000000);
+        z->SetAttackPower(0);
+    }
+
+    // Once they have landed and begun to wander, a graze wakes the few
+    // that the pipes hide from the player.
+    for (int i = 0; i < warmup; ++i) {
+        if (!MeasureFrame(headless, sample)) break;
+        if (i == 2)
+            for (EnemyBase* z : game->GetEnemyList()->GetEnemies())
+                if (!dynamic_cast<Track*>(z->GetState())) z->Damage(1, z->GetPosition());
+    }
+    int awake = 0;
+    for (EnemyBase* z : game->GetEnemyList()->GetEnemies())
+        if (dynamic_cast<Track*>(z->GetState()) || dynamic_cast<Attack*>(z->GetState())) ++awake;
+
+    std::vector<Sample> samples;
+    samples.reserve(static_cast<size_t>(frames));
+    int minZombies = 1 << 30, maxZombies = 0;
+    const int shotsBefore = game->GetGun()->GetMagazine() + player->GetReserveAmmo();
+    const int healthBefore = portal->GetHealthSum();
+    for (int i = 0; i < frames; ++i) {
+        sample = Sample{};
+        if (!MeasureFrame(headless, sample) || CurrentGame() != game) break;
+        samples.push_back(sample);
+        minZombies = std::min(minZombies, sample.zombies);
+        maxZombies = std::max(maxZombies, sample.zombies);
+        if (i == frames / 2 && !shot.empty() && !headless) GraphicsDevice::GetInstance().SaveScreenshot(shot);
+    }
+    const bool lasted = static_cast<int>(samples.size()) == frames;
+    const int shotsFired = shotsBefore - (game->GetGun()->GetMagazine() + player->GetReserveAmmo());
+    const int coreDamage = healthBefore - portal->GetHealthSum();
+    const int lightsLeft = portal->CountLitLights();
+    const bool alive = player->IsAlive();
+    Stop(headless);
+
+    std::printf("stress: generator hall, %zu zombies placed, %d of them chasing or attacking after %d frames\n",
+                places.size(), awake, warmup);
+    Report(samples, headless);
+    std::printf("  zombies on the floor   %d .. %d; %d shots fired, core damage %d, %d lights left, player %s\n",
+                samples.empty() ? 0 : minZombies, maxZombies, shotsFired, coreDamage, lightsLeft,
+                alive ? "alive" : "dead");
+    if (!csv.empty() && !WriteCsv(csv, samples)) std::fprintf(stderr, "cannot write %s\n", csv.c_str());
+    if (!lasted) {
+        std::printf("STRESS RUN ENDED EARLY after %zu of %d frames\n", samples.size(), frames);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string mode = argv[1];
+    std::string path, csv, shot;
+    bool headless = false, windowed = false;
+    long frames = -1, warmup = 60, zombies = 80;
+    playthrough::Bot::Plan plan = playthrough::Bot::Plan::Win;
+    int i = 2;
+    if (mode == "record" || mode == "replay") {
+        if (argc < 3) return Usage();
+        path = argv[i++];
+    } else if (mode != "stress") {
+        return Usage();
+    }
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool more = i + 1 < argc;
+        auto number = [&](long& into, long lo) {
+            char* end = nullptr;
+            const long v = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || v < lo) return false;
+            into = v;
+            return true;
+        };
+        if (a == "--headless") {
+            headless = true;
+        } else if (a == "--windowed" && mode == "record") {
+            windowed = true;
+        } else if (a == "--plan" && more && mode == "record") {
+            const std::string p = argv[++i];
+            if (p == "win") plan = playthrough::Bot::Plan::Win;
+            else if (p == "die") plan = playthrough::Bot::Plan::Die;
+            else return Usage();
+        } else if (a == "--frames" && more) {
+            if (!number(frames, 1)) return Usage();
+        } else if (a == "--warmup" && more) {
+            if (!number(warmup, 0)) return Usage();
+        } else if (a == "--zombies" && more) {
+            if (!number(zombies, 0)) return Usage();
+        } else if (a == "--csv" && more) {
+            csv = argv[++i];
+        } else if (a == "--shot" && more) {
+            shot = argv[++i];
+        } else {
+            return Usage();
+        }
+    }
+
+    if (mode == "record") return Record(path, plan, windowed);
+    if (mode == "replay") return Replay(path, frames, csv, headless);
+    return Stress(frames > 0 ? static_cast<int>(frames) : 600, static_cast<int>(warmup), static_cast<int>(zombies), csv,
+                  shot, headless);
+}
