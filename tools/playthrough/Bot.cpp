@@ -620,8 +620,9 @@ void Bot::AddDoor(const std::string& name, float hingeX, float hingeZ, bool swin
                               const Matrix& m = door->GetMatrixRef();
                               along = Vector3(m._11, 0.0f, m._13);
                               out = Vector3(m._31, 0.0f, m._33);  // the side the leaf swings to
-                              // The bot is on the far side of +z unless it
-                              // swings towards the bot.
+                              // The leaf swings to its +z side: the bot
+                              // stands there only for a door that swings
+                              // towards it.
                               if (!swingsTowards) out = -out;
                               bot.waypoint_ = 1;
                           }

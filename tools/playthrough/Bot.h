@@ -127,7 +127,8 @@ private:
     void AddWalk(const std::string& name, std::vector<Vector2> points, float tolerance = 1.0f);
     void AddTakeKey(const std::string& name, int colour, Vector2 standAt);
     void AddTakeBox(const std::string& name, Vector3 boxAt, Vector2 standAt);
-    void AddDoor(const std::string& name, float hingeX, float hingeZ, bool fromPositiveSide);
+    // swingsTowards: the leaf opens into the room the bot comes from.
+    void AddDoor(const std::string& name, float hingeX, float hingeZ, bool swingsTowards);
     void AddShootCore();
 
     Options options_;
