@@ -42,12 +42,15 @@ Image Fabric(Rgba base, uint32_t seed) {
     return img;
 }
 
-Image Plastic(Rgba base, uint32_t seed) {
+// Plastic casing; the front panel adds the vents and the power lamp.
+Image Plastic(Rgba base, uint32_t seed, bool frontPanel) {
     Image img(128, 128);
     FillNoise(img, base, 0.12f, 4, seed);
     Bevel(img, 0, 0, 128, 128, 0.4f, 3);
-    for (int y = 80; y < 120; y += 5) FillRect(img, 20, y, 108, y + 2, {20, 20, 22, 255}, 0.7f);  // vents
-    FillEllipse(img, 64, 30, 6, 6, {60, 200, 90, 255});  // power lamp
+    if (frontPanel) {
+        for (int y = 80; y < 120; y += 5) FillRect(img, 20, y, 108, y + 2, {20, 20, 22, 255}, 0.7f);  // vents
+        FillEllipse(img, 64, 30, 6, 6, {60, 200, 90, 255});  // power lamp
+    }
     return img;
 }
 
@@ -237,18 +240,23 @@ bool WriteFurniture(const std::string& outDir) {
         // pc: a tower beside a screen on a foot, full size (the game draws
         // it at half); the screen faces +z.
         Mesh m;
-        m.Use(0);
-        m.AddBox({2.2f, 0, -1.6f}, {3.4f, 3.2f, 1.4f}, 0.0f);  // tower
+        // Only the tower's front carries the vents and the power lamp; its
+        // sides, the stand and the keyboard are plain casing.
+        BoxFront(m, {2.2f, 0, -1.6f}, {3.4f, 3.2f, 1.4f}, 0, 2, 0.0f);  // tower
+        m.Use(2);
         m.AddBox({-0.4f, 0, -0.8f}, {0.4f, 0.15f, 0.4f}, 0.0f); // foot
         m.AddBox({-0.15f, 0.15f, -0.45f}, {0.15f, 1.0f, -0.25f}, 0.0f);
-        BoxFront(m, {-2.0f, 1.0f, -0.5f}, {2.0f, 3.6f, -0.2f}, 1, 0, 0.0f);
-        m.Use(0);
+        BoxFront(m, {-2.0f, 1.0f, -0.5f}, {2.0f, 3.6f, -0.2f}, 1, 2, 0.0f);
+        m.Use(2);
         m.AddBox({-1.8f, 0.0f, 0.6f}, {1.2f, 0.12f, 1.6f}, 0.0f);  // keyboard
         BakeLight(m, 0, 3.6f, 0.65f);
         std::vector<Material> mats = {Mat("pc_case", "pc_case.png", 0.6f),
-                                      Glow("pc_screen", "pc_screen.png", {0.9f, 0.9f, 0.9f}, "pc_screen.png")};
+                                      Glow("pc_screen", "pc_screen.png", {0.9f, 0.9f, 0.9f}, "pc_screen.png"),
+                                      Mat("pc_plain", "pc_plain.png", 0.6f)};
         ok = Save(outDir, "pc/pc.gltf", Model::Single("pc", mats, m),
-                  {{"pc_case.png", Plastic({190, 186, 176, 255}, 761)}, {"pc_screen.png", Screen(762, true)}}) && ok;
+                  {{"pc_case.png", Plastic({190, 186, 176, 255}, 761, true)},
+                   {"pc_screen.png", Screen(762, true)},
+                   {"pc_plain.png", Plastic({190, 186, 176, 255}, 763, false)}}) && ok;
         ok = Save(outDir, "pc/pcRay.gltf",
                   RayModel("pcRay", {{{2.2f, 0, -1.6f}, {3.4f, 3.2f, 1.4f}}, {{-2.0f, 1.0f, -0.5f}, {2.0f, 3.6f, -0.2f}},
                                      {{-0.4f, 0, -0.8f}, {0.4f, 1.0f, 0.4f}}}),
