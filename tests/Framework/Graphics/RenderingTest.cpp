@@ -488,14 +488,14 @@ Vector3 ExpectedLit(const Vector3& world, const Vector3& n, const Vector4& base,
     const Vector3 c(base.x, base.y, base.z);  // white textures, white vertex colour
     const float metallic = 1.0f * metallicFactor, roughness = 1.0f * roughnessFactor;
     const Vector3 diffuse = c * (1.0f - metallic);
-    const Vector3 spec = Vector3(0.04f, 0.04f, 0.04f) + (c - Vector3(0.04f, 0.04f, 0.04f)) * metallic;
+    const Vector3 specularColour = Vector3(0.04f, 0.04f, 0.04f) + (c - Vector3(0.04f, 0.04f, 0.04f)) * metallic;
     const float power = std::pow(2.0f, 13.0f * (1.0f - roughness));
     const Vector3 toCam = camPos - world;
     const Vector3 V = toCam * (1.0f / std::sqrt(dot(toCam, toCam)));
     auto term = [&](const Vector3& ld, const Vector3& lc, float k) {
         const float d = sat(dot(n, ld));
         const float s = std::pow(sat(dot(n, normalise(V + ld))), power);
-        return lc * k * (diffuse * (d * 0.31831f) + spec * (s * (power + 2.0f) * 0.159155f));
+        return lc * k * (diffuse * (d * 0.31831f) + specularColour * (s * (power + 2.0f) * 0.159155f));
     };
     Vector3 colour = term(light.g_DL_Dir * -1.0f, light.g_DL_Color, 1.0f) * base.w;
     for (int i = 0; i < light.g_PL_Num; ++i) {
