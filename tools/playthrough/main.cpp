@@ -5,13 +5,17 @@
 //   morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]
 //                       [--frame-limit N] [--trace N] [--shots DIR] [--debug]
 //                       [--restock-below ROUNDS] [--game-frames N]
+//                       [--repeat N]
 // Run it from the folder that holds Data/. --headless runs the scenes
 // without a window (the rendering and sound services stay idle), which is
 // much faster on a software renderer; without it the game draws into its
 // real window with no frame cap. --stop-after ends the run with success once
 // the named route goal has been reached, --game-frames after that many
 // frames of the game scene (short rendered runs). --shots
-// writes a screenshot at every reached goal (windowed runs).
+// writes a screenshot at every reached goal (windowed runs). --repeat plays
+// the whole run N times in one process (headless) and fails when the resident
+// memory after the last run is more than 5 % above that after the first: the
+// game must not keep anything from one game to the next.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,8 +37,50 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_playthrough [--plan win|die] [--headless] [--stop-after GOAL]\n"
                  "                           [--frame-limit N] [--trace N] [--shots DIR] [--debug]\n"
-                 "                           [--restock-below ROUNDS] [--game-frames N]\n");
+                 "                           [--restock-below ROUNDS] [--game-frames N] [--repeat N]\n");
     return 2;
+}
+
+// Resident set size of this process in kilobytes (0 where unknown).
+long ResidentKb() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) break;
+    std::fclose(f);
+    return kb;
+}
+
+// Plays the same headless run again and again in this process and checks that
+// memory stays flat. Returns the exit code.
+int RepeatHeadless(const playthrough::Bot::Options& options, int repeat) {
+    Platform::Input& input = Platform::Input::GetInstance();
+    SceneManager& scenes = SceneManager::GetInstance();
+    long firstKb = 0, lastKb = 0;
+    for (int run = 1; run <= repeat; ++run) {
+        Math::SeedRand(1);
+        playthrough::Bot bot(options);
+        input.SetScript(&bot);
+        scenes.SetNextScene(CreateFirstScene());
+        while (input.Advance()) scenes.Update();
+        input.SetScript(nullptr);
+        if (bot.Failed() || !bot.Finished()) {
+            std::printf("FAILED: run %d of %d did not finish (goal \"%s\")\n", run, repeat, bot.CurrentGoal().c_str());
+            scenes.Clear();
+            return 1;
+        }
+        lastKb = ResidentKb();
+        if (run == 1) firstKb = lastKb;
+        std::printf("run %d of %d: %d frames, resident %ld kB\n", run, repeat, bot.Frame(), lastKb);
+        std::fflush(stdout);
+    }
+    scenes.Clear();
+    const double growth = firstKb > 0 ? double(lastKb - firstKb) / double(firstKb) : 0.0;
+    std::printf("%s: %d runs, resident memory %ld kB after the first, %ld kB after the last (%+.1f %%)\n",
+                growth <= 0.05 ? "PASSED" : "FAILED", repeat, firstKb, lastKb, growth * 100.0);
+    return growth <= 0.05 ? 0 : 1;
 }
 
 }  // namespace
@@ -42,6 +88,7 @@ int Usage() {
 int main(int argc, char** argv) {
     playthrough::Bot::Options options;
     bool headless = false;
+    int repeat = 0;
     std::string shots;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -63,6 +110,8 @@ int main(int argc, char** argv) {
             options.stopAfterGameFrames = std::atoi(argv[++i]);
         } else if (a == "--restock-below" && more) {
             options.restockBelow = std::atoi(argv[++i]);
+        } else if (a == "--repeat" && more) {
+            repeat = std::atoi(argv[++i]);
         } else if (a == "--debug") {
             options.debug = true;
         } else if (a == "--shots" && more) {
@@ -71,6 +120,8 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
+
+    if (repeat > 0) return RepeatHeadless(options, repeat);
 
     // The same input gives the same game.
     Math::SeedRand(1);
