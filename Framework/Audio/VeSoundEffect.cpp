@@ -53,7 +53,7 @@ bool DecodeWav(SDL_RWops* source, std::vector<short>& out, int& channels, int& r
     // A data chunk shorter than its header says is a damaged file, not a
     // short sound.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wavSpec;
     Uint8* data = nullptr;
     Uint32 length = 0;
     if (source == nullptr) return false;
@@ -61,12 +61,12 @@ bool DecodeWav(SDL_RWops* source, std::vector<short>& out, int& channels, int& r
         SDL_RWclose(source);
         return false;
     }
-    if (!SDL_LoadWAV_RW(source, 1, &spec, &data, &length)) return false;
+    if (!SDL_LoadWAV_RW(source, 1, &wavSpec, &data, &length)) return false;
     bool ok = false;
-    const int outChannels = spec.channels >= 2 ? 2 : 1;
+    const int outChannels = wavSpec.channels >= 2 ? 2 : 1;
     SDL_AudioStream* stream = nullptr;
-    if (spec.channels > 0 && spec.freq > 0 && length > 0)
-        stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, outChannels, spec.freq);
+    if (wavSpec.channels > 0 && wavSpec.freq > 0 && length > 0)
+        stream = SDL_NewAudioStream(wavSpec.format, wavSpec.channels, wavSpec.freq, AUDIO_S16SYS, outChannels, wavSpec.freq);
     if (stream) {
         if (SDL_AudioStreamPut(stream, data, static_cast<int>(length)) == 0 && SDL_AudioStreamFlush(stream) == 0) {
             int available = SDL_AudioStreamAvailable(stream);
@@ -82,7 +82,7 @@ bool DecodeWav(SDL_RWops* source, std::vector<short>& out, int& channels, int& r
     }
     SDL_FreeWAV(data);
     channels = outChannels;
-    rate = spec.freq;
+    rate = wavSpec.freq;
     return ok;
 }
 
