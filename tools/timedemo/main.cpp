@@ -14,6 +14,7 @@
 //                           [--shot FILE] [--headless]
 //       The generator hall with the given number of zombies (80) awake and
 //       chasing in view, and the player firing at the core.
+// --linear draws with trilinear instead of anisotropic texture filtering.
 //
 // Run it from the folder that holds Data/. --headless runs the scenes
 // without a window (drawing idle): for profiling the update alone.
@@ -23,17 +24,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Application/App.h"
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Platform/InputLog.h"
 #include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
 #include "Game/Enemy/Attack.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
@@ -61,6 +65,7 @@ constexpr unsigned kSeed = 1;
 int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
+                 "       (replay and stress also take --linear: trilinear texture filtering)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
                  "                               [--shot FILE] [--headless]\n");
@@ -82,7 +87,9 @@ struct Sample {
     double drawMs = 0.0;
     double frameMs = 0.0;
     long long rayQueries = 0;
+    int pointLights = 0;  // point lights the frame's drawing shaded with
     int zombies = 0;
+    int effects = 0;  // live effects and decals after the frame
 };
 
 // Runs one frame of the application (or of the scenes alone when headless)
@@ -105,6 +112,7 @@ bool MeasureFrame(bool headless, Sample& sample) {
     if (!running) return false;
 
     sample.rayQueries = rays->queryCount;
+    sample.pointLights = ShaderManager::GetInstance().PointLightCount();
     sample.game = timing.frames != before;
     if (sample.game) {
         sample.updateMs = timing.updateMs;
@@ -112,6 +120,9 @@ bool MeasureFrame(bool headless, Sample& sample) {
     }
     GameScene* game = CurrentGame();
     sample.zombies = game ? game->GetEnemyList()->Count() : 0;
+    if (game)
+        sample.effects = static_cast<int>(game->GetEffectList()->GetEffects().size() +
+                                          game->GetEffectList()->GetDecals().size());
     return true;
 }
 
@@ -121,10 +132,12 @@ void PrintLine(const char* what, const timedemo::Summary& s, const char* unit) {
 }
 
 void Report(const std::vector<Sample>& samples, bool headless) {
-    std::vector<double> update, draw, gameFrame, frame, rays;
+    std::vector<double> update, draw, gameFrame, frame, rays, lights, effects;
     for (const Sample& s : samples) {
         frame.push_back(s.frameMs);
         rays.push_back(static_cast<double>(s.rayQueries));
+        lights.push_back(static_cast<double>(s.pointLights));
+        effects.push_back(static_cast<double>(s.effects));
         if (!s.game) continue;
         update.push_back(s.updateMs);
         draw.push_back(s.drawMs);
@@ -138,6 +151,8 @@ void Report(const std::vector<Sample>& samples, bool headless) {
     PrintLine("game frame ms", timedemo::Summarise(gameFrame), "");
     PrintLine("whole frame ms", whole, "");
     PrintLine("ray queries / frame", timedemo::Summarise(rays), "");
+    PrintLine("point lights / frame", timedemo::Summarise(lights), "");
+    PrintLine("effects / frame", timedemo::Summarise(effects), "");
     if (whole.median > 0.0)
         std::printf("  frames per second      %.1f at the median frame, %.1f at the 99th percentile\n",
                     1000.0 / whole.median, whole.p99 > 0.0 ? 1000.0 / whole.p99 : 0.0);
@@ -147,14 +162,19 @@ void Report(const std::vector<Sample>& samples, bool headless) {
 bool WriteCsv(const std::string& path, const std::vector<Sample>& samples) {
     std::ofstream out(path);
     if (!out) return false;
-    out << "frame,game,update_ms,draw_ms,frame_ms,ray_queries,zombies\n";
+    out << "frame,game,update_ms,draw_ms,frame_ms,ray_queries,point_lights,zombies,effects\n";
     for (size_t i = 0; i < samples.size(); ++i) {
         const Sample& s = samples[i];
         out << i << ',' << (s.game ? 1 : 0) << ',' << s.updateMs << ',' << s.drawMs << ',' << s.frameMs << ','
-            << s.rayQueries << ',' << s.zombies << '\n';
+            << s.rayQueries << ',' << s.pointLights << ',' << s.zombies << ',' << s.effects << '\n';
     }
     return static_cast<bool>(out);
 }
+
+// Trilinear samplers in place of the device's anisotropic ones (--linear):
+// shows what anisotropic filtering costs the renderer.
+bool g_linearSamplers = false;
+std::unique_ptr<SamplerState> g_linear[2];
 
 // Opens the window with no frame cap and has the drawing timed to its end.
 bool StartWindow() {
@@ -162,13 +182,26 @@ bool StartWindow() {
     if (!app.Init(1280, 720)) return false;
     app.SetFrameCap(false);
     Platform::GetSceneTiming().finishDraw = true;
+    if (g_linearSamplers) {
+        GraphicsDevice& device = GraphicsDevice::GetInstance();
+        for (int slot = 0; slot < 2; ++slot) {
+            g_linear[slot] = device.CreateSamplerState(1, 1, slot, false);
+            device.SetPixelSampler(slot, g_linear[slot].get());
+        }
+    }
     return true;
 }
 
 void Stop(bool headless) {
     Platform::Input::GetInstance().SetScript(nullptr);
     SceneManager::GetInstance().Clear();
-    if (!headless) App::GetInstance().Shutdown();
+    if (!headless) {
+        for (auto& sampler : g_linear) {
+            if (sampler) GraphicsDevice::GetInstance().ReleaseSamplerState(sampler.get());
+            sampler.reset();
+        }
+        App::GetInstance().Shutdown();
+    }
 }
 
 // ---- record -----------------------------------------------------------------
@@ -458,6 +491,8 @@ int main(int argc, char** argv) {
         };
         if (a == "--headless") {
             headless = true;
+        } else if (a == "--linear") {
+            g_linearSamplers = true;
         } else if (a == "--windowed" && mode == "record") {
             windowed = true;
         } else if (a == "--plan" && more && mode == "record") {
