@@ -18,18 +18,15 @@ check_figures() {
     grep -Eq "peak memory +[0-9.]+ MB" <<<"$out" || { echo "FAIL: $what: no peak memory"; fail=1; }
 }
 
-# Rendered: the crowd in the hall (needs a display).
-out=$("$tool" stress --frames 30 --warmup 5 2>/dev/null)
+# The crowd in the hall, headless: rendered frames on the software renderer
+# are far too slow for a test run (see README, Benchmarks).
+out=$("$tool" stress --frames 30 --warmup 5 --headless 2>/dev/null)
 rc=$?
 echo "$out"
-if [ $rc -eq 77 ]; then
-    echo "no display: the rendered run is skipped"
-    exit 77
-fi
 [ $rc -eq 0 ] || { echo "FAIL: stress run exited with $rc"; fail=1; }
 check_figures "$out" "stress"
 grep -Eq "80 zombies placed, 80 of them chasing" <<<"$out" || { echo "FAIL: the crowd is not awake"; fail=1; }
-grep -Eq "^frames: 30 \(30 in the game\), 1280 x 720 window" <<<"$out" || { echo "FAIL: stress frame count"; fail=1; }
+grep -Eq "^frames: 30 \(30 in the game\), headless" <<<"$out" || { echo "FAIL: stress frame count"; fail=1; }
 
 # The opening of the recorded playthrough, headless: title, click, game.
 out=$("$tool" replay "$log" --frames 400 --headless 2>/dev/null)
