@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -121,6 +123,46 @@ void BM_Stage(benchmark::State& state, bool accelerated) {
     }
 }
 
+// The level's own hit-test maps (run from the folder holding Data/): the
+// player's wall and ground rays and the gun's rays all walk these.
+void BM_Map(benchmark::State& state, const char* path, bool accelerated) {
+    static std::map<std::string, std::unique_ptr<VeModel>> maps;
+    std::unique_ptr<VeModel>& model = maps[path];
+    if (!model) {
+        model = std::make_unique<VeModel>();
+        model->Load(path);
+    }
+    if (model->nodes.empty()) {
+        state.SkipWithError("map model not found (run from the folder holding Data/)");
+        return;
+    }
+    RayCaster rc;
+    rc.SetAccelerated(accelerated);
+    ModelPart part;
+    // Eye-height rays in every direction from points spread over the floors.
+    std::mt19937 rng(13);
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    std::vector<Ray> rays;
+    for (int i = 0; i < 256; ++i) {
+        Ray r;
+        r.origin = Vector3(40.0f + 70.0f * u(rng), -42.0f + 48.0f * u(rng), 40.0f + 70.0f * u(rng));
+        r.direction = Vector3(u(rng), (i % 4 == 0) ? -1.0f : 0.2f * u(rng), u(rng));
+        r.direction.Normalize();
+        rays.push_back(r);
+    }
+    float d;
+    Vector3 n;
+    rc.RayTestModel(model.get(), part, rays[0].origin, rays[0].direction, d, n);
+    size_t i = 0, triangles = 0;
+    for (const VeModelNode& node : model->nodes)
+        if (node.mesh) triangles += node.mesh->GetTriangles().size();
+    for (auto _ : state) {
+        const Ray& r = rays[i++ % rays.size()];
+        benchmark::DoNotOptimize(rc.RayTestModel(model.get(), part, r.origin, r.direction, d, n));
+    }
+    state.counters["triangles"] = double(triangles);
+}
+
 void BM_BuildHierarchy(benchmark::State& state) {
     VeModel* model = LargeMesh();
     RayCaster rc;
@@ -156,6 +198,10 @@ BENCHMARK_CAPTURE(BM_LargeMesh, plain_205k, HugeMesh, false)->Unit(benchmark::kM
 BENCHMARK_CAPTURE(BM_LargeMesh, accelerated_205k, HugeMesh, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Stage, plain_300_objects, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Stage, accelerated_300_objects, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Map, plain_map1_ray, "Data/MAP/map1/map1_ray.gltf", false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Map, accelerated_map1_ray, "Data/MAP/map1/map1_ray.gltf", true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Map, plain_map2_drawn, "Data/MAP/map2/map2.gltf", false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Map, accelerated_map2_drawn, "Data/MAP/map2/map2.gltf", true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BuildHierarchy)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
