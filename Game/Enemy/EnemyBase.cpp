@@ -76,6 +76,13 @@ float EnemyBase::DistanceToPlayer() const {
     return Vector3::Distance(GetPosition(), player->GetPosition());
 }
 
+void EnemyBase::AddBodyParts(const PartSpec* parts, int count) {
+    ResourceCache& cache = ResourceCache::GetInstance();
+    for (int i = 0; i < count; ++i)
+        AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(parts[i].offset), parts[i].damage,
+                     cache.GetModel(parts[i].model), cache.GetModel(parts[i].rayModel));
+}
+
 bool EnemyBase::BeginUpdate() {
     if (DistanceToPlayer() > kActiveDistance) return false;
     UpdateSounds();

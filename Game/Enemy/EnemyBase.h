@@ -94,7 +94,19 @@ public:
     const std::shared_ptr<VeSoundInstance>& GetGrowl() const { return growl_; }
     const std::shared_ptr<VeSoundInstance>& GetFootstep() const { return footstep_; }
 
+    // One body part of a zombie kind's table: local offset, damage per shot,
+    // drawn model and hit-test model.
+    struct PartSpec {
+        Vector3 offset;
+        int damage;
+        const char* model;
+        const char* rayModel;
+    };
+
 protected:
+    // Adds the table's parts in order, models from the resource cache.
+    void AddBodyParts(const PartSpec* parts, int count);
+
     // First steps of a kind's update: false when the zombie is too far from
     // the player to do anything this frame; otherwise the sounds are updated.
     bool BeginUpdate();

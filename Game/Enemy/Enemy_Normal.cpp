@@ -1,21 +1,13 @@
 // The normal zombie: its seven parts, its numbers and its update.
 #include "Game/Enemy/Enemy_Normal.h"
 
-#include "Framework/ResourceCache.h"
 #include "Game/Enemy/Drop.h"
 #include "Game/Enemy/State.h"
 
 namespace {
 
-struct PartSpec {
-    Vector3 offset;
-    int damage;
-    const char* model;
-    const char* rayModel;
-};
-
 // Head, body, right arm, left arm, right leg, left leg, weak spot.
-const PartSpec kParts[Enemy_Normal::kPartCount] = {
+const EnemyBase::PartSpec kParts[Enemy_Normal::kPartCount] = {
     {{0.0f, 1.0f, 0.0f}, 2, "Data/zombie_All/zombie_Head/zombie_Head.gltf",
      "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
     {{0.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Body/zombie_Body.gltf",
@@ -35,10 +27,7 @@ const PartSpec kParts[Enemy_Normal::kPartCount] = {
 }  // namespace
 
 Enemy_Normal::Enemy_Normal() {
-    ResourceCache& cache = ResourceCache::GetInstance();
-    for (const PartSpec& part : kParts)
-        AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(part.offset), part.damage, cache.GetModel(part.model),
-                     cache.GetModel(part.rayModel));
+    AddBodyParts(kParts, kPartCount);
     SetPushShape(true, true, 2.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
     attackRange_ = 7.0f;
     attackPower_ = 2;

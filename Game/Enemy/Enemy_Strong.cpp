@@ -1,22 +1,14 @@
 // The strong zombie: its six parts, its numbers and its update.
 #include "Game/Enemy/Enemy_Strong.h"
 
-#include "Framework/ResourceCache.h"
 #include "Game/Enemy/Drop.h"
 #include "Game/Enemy/State.h"
 
 namespace {
 
-struct PartSpec {
-    Vector3 offset;
-    int damage;
-    const char* model;
-    const char* rayModel;
-};
-
 // Head, body, right arm, left arm, right leg, left leg. The hit-test shapes
 // are those of the normal zombie.
-const PartSpec kParts[Enemy_Strong::kPartCount] = {
+const EnemyBase::PartSpec kParts[Enemy_Strong::kPartCount] = {
     {{0.0f, 1.75f, 0.0f}, 7, "Data/zombie_S_All/zombie_S_H/zombie_S_H.gltf",
      "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
     {{0.0f, 0.0f, 0.0f}, 2, "Data/zombie_S_All/zombie_S_B/zombie_S_B.gltf",
@@ -34,10 +26,7 @@ const PartSpec kParts[Enemy_Strong::kPartCount] = {
 }  // namespace
 
 Enemy_Strong::Enemy_Strong() {
-    ResourceCache& cache = ResourceCache::GetInstance();
-    for (const PartSpec& part : kParts)
-        AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(part.offset), part.damage, cache.GetModel(part.model),
-                     cache.GetModel(part.rayModel));
+    AddBodyParts(kParts, kPartCount);
     SetPushShape(true, true, 2.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
     attackRange_ = 15.0f;
     attackPower_ = 2;
