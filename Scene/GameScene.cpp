@@ -19,7 +19,27 @@
 
 namespace {
 constexpr float kDegToRad = 0.017453292f;
+
+// Benchmark aid: with pass timing on, each mark waits for the renderer and
+// charges the time since the previous mark to the given pass.
+double g_passMark = 0.0;
+
+void StartPasses() {
+    Platform::SceneTiming& timing = Platform::GetSceneTiming();
+    for (double& ms : timing.passMs) ms = 0.0;
+    g_passMark = Platform::NowMs();
 }
+
+void MarkPass(Platform::SceneTiming::Pass pass) {
+    Platform::SceneTiming& timing = Platform::GetSceneTiming();
+    if (!timing.timePasses) return;
+    GraphicsDevice::GetInstance().Finish();
+    const double now = Platform::NowMs();
+    timing.passMs[pass] += now - g_passMark;
+    g_passMark = now;
+}
+
+}  // namespace
 
 GameScene::GameScene() {
     ResourceCache::GetInstance().GetRayCaster();
@@ -87,12 +107,15 @@ void GameScene::Frame() {
         device.SetBackBufferAsTarget();
         device.ClearTarget(1.0f, 1.0f, 1.0f, 1.0f);
     }
+    StartPasses();
     sceneTexture_.Clear(0.0f, 0.0f, 0.0f, 1.0f);
     device.ClearDepthStencil(1.0f, 0);
+    MarkPass(Platform::SceneTiming::kPassClear);
 
     SetCamera();
     Draw3D();
     Draw2D();
+    MarkPass(Platform::SceneTiming::kPass2D);
 
     if (timing.finishDraw) device.Finish();
     timing.updateMs = updated - start;
@@ -151,7 +174,9 @@ void GameScene::Draw3D() {
 
     shaders.SetModelShader();
     stage_->DrawOpaque();
+    MarkPass(Platform::SceneTiming::kPassStage);
     enemyList_->Draw();
+    MarkPass(Platform::SceneTiming::kPassZombies);
 
     // Translucent shells: inner faces first, then (after the first effect
     // pass) their outer faces.
@@ -167,12 +192,14 @@ void GameScene::Draw3D() {
 
     shaders.SetEffectShader();
     effectList_->DrawSecondPass();
+    MarkPass(Platform::SceneTiming::kPassTranslucent);
 
     // The arm and the gun are never hidden by the world.
     shaders.SetModelShader();
     device.ClearDepthStencil(1.0f, 0);
     player_->Draw();
     gun_->Draw();
+    MarkPass(Platform::SceneTiming::kPassArmGun);
 }
 
 void GameScene::Draw2D() {

@@ -14,4 +14,10 @@ SceneTiming& GetSceneTiming() {
     return timing;
 }
 
+const char* PassName(int pass) {
+    static const char* const names[SceneTiming::kPassCount] = {"clear", "stage", "zombies", "translucent+effects",
+                                                              "arm+gun", "2D copy+HUD"};
+    return pass >= 0 && pass < SceneTiming::kPassCount ? names[pass] : "?";
+}
+
 }  // namespace Platform

@@ -20,7 +20,17 @@ struct SceneTiming {
     // When set, the drawing is timed up to the end of the renderer's work
     // (a benchmark's choice: waiting costs the game its overlap).
     bool finishDraw = false;
+
+    // When set (with finishDraw), the drawing also waits for the renderer
+    // after each of its passes and records how long each took, to tell
+    // which part of the picture costs the time.
+    enum Pass { kPassClear, kPassStage, kPassZombies, kPassTranslucent, kPassArmGun, kPass2D, kPassCount };
+    bool timePasses = false;
+    double passMs[kPassCount] = {};
 };
+
+// The passes' names, in the order of SceneTiming::Pass.
+const char* PassName(int pass);
 SceneTiming& GetSceneTiming();
 
 }  // namespace Platform

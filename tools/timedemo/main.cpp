@@ -15,6 +15,9 @@
 //       The generator hall with the given number of zombies (80) awake and
 //       chasing in view, and the player firing at the core.
 // --linear draws with trilinear instead of anisotropic texture filtering.
+// --passes also waits for the renderer after each drawing pass and reports
+// the time of each (stage, zombies, translucent and effects, arm and gun,
+// the 2D copy and HUD): the sum costs the renderer its overlap.
 //
 // Run it from the folder that holds Data/. --headless runs the scenes
 // without a window (drawing idle): for profiling the update alone.
@@ -65,7 +68,8 @@ constexpr unsigned kSeed = 1;
 int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
-                 "       (replay and stress also take --linear: trilinear texture filtering)\n"
+                 "       (replay and stress also take --linear: trilinear texture filtering,\n"
+                 "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
                  "                               [--shot FILE] [--headless]\n");
@@ -90,6 +94,7 @@ struct Sample {
     int pointLights = 0;  // point lights the frame's drawing shaded with
     int zombies = 0;
     int effects = 0;  // live effects and decals after the frame
+    double passMs[Platform::SceneTiming::kPassCount] = {};
 };
 
 // Runs one frame of the application (or of the scenes alone when headless)
@@ -117,6 +122,7 @@ bool MeasureFrame(bool headless, Sample& sample) {
     if (sample.game) {
         sample.updateMs = timing.updateMs;
         sample.drawMs = timing.drawMs;
+        for (int p = 0; p < Platform::SceneTiming::kPassCount; ++p) sample.passMs[p] = timing.passMs[p];
     }
     GameScene* game = CurrentGame();
     sample.zombies = game ? game->GetEnemyList()->Count() : 0;
@@ -153,6 +159,15 @@ void Report(const std::vector<Sample>& samples, bool headless) {
     PrintLine("ray queries / frame", timedemo::Summarise(rays), "");
     PrintLine("point lights / frame", timedemo::Summarise(lights), "");
     PrintLine("effects / frame", timedemo::Summarise(effects), "");
+    if (Platform::GetSceneTiming().timePasses) {
+        for (int p = 0; p < Platform::SceneTiming::kPassCount; ++p) {
+            std::vector<double> pass;
+            for (const Sample& s : samples)
+                if (s.game) pass.push_back(s.passMs[p]);
+            const std::string label = std::string("pass: ") + Platform::PassName(p);
+            PrintLine(label.c_str(), timedemo::Summarise(pass), "");
+        }
+    }
     if (whole.median > 0.0)
         std::printf("  frames per second      %.1f at the median frame, %.1f at the 99th percentile\n",
                     1000.0 / whole.median, whole.p99 > 0.0 ? 1000.0 / whole.p99 : 0.0);
@@ -162,11 +177,18 @@ void Report(const std::vector<Sample>& samples, bool headless) {
 bool WriteCsv(const std::string& path, const std::vector<Sample>& samples) {
     std::ofstream out(path);
     if (!out) return false;
-    out << "frame,game,update_ms,draw_ms,frame_ms,ray_queries,point_lights,zombies,effects\n";
+    const bool passes = Platform::GetSceneTiming().timePasses;
+    out << "frame,game,update_ms,draw_ms,frame_ms,ray_queries,point_lights,zombies,effects";
+    if (passes)
+        for (int p = 0; p < Platform::SceneTiming::kPassCount; ++p) out << ",pass_" << p << "_ms";
+    out << '\n';
     for (size_t i = 0; i < samples.size(); ++i) {
         const Sample& s = samples[i];
         out << i << ',' << (s.game ? 1 : 0) << ',' << s.updateMs << ',' << s.drawMs << ',' << s.frameMs << ','
-            << s.rayQueries << ',' << s.pointLights << ',' << s.zombies << ',' << s.effects << '\n';
+            << s.rayQueries << ',' << s.pointLights << ',' << s.zombies << ',' << s.effects;
+        if (passes)
+            for (double ms : s.passMs) out << ',' << ms;
+        out << '\n';
     }
     return static_cast<bool>(out);
 }
@@ -493,6 +515,8 @@ int main(int argc, char** argv) {
             headless = true;
         } else if (a == "--linear") {
             g_linearSamplers = true;
+        } else if (a == "--passes") {
+            Platform::GetSceneTiming().timePasses = true;
         } else if (a == "--windowed" && mode == "record") {
             windowed = true;
         } else if (a == "--plan" && more && mode == "record") {
