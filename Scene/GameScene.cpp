@@ -173,6 +173,16 @@ void GameScene::Draw3D() {
     sceneTexture_.SetAsRenderTarget();
 
     shaders.SetModelShader();
+    // Depth first: the surfaces known to be opaque lay down their nearest
+    // depth unshaded, so the shaded pass lights each visible pixel once
+    // instead of once for every surface drawn over it (the floors above and
+    // below, rooms behind walls).
+    if (shaders.BeginDepthPass()) {
+        stage_->DrawOpaque();
+        enemyList_->Draw();
+        shaders.EndDepthPass();
+    }
+    MarkPass(Platform::SceneTiming::kPassDepth);
     stage_->DrawOpaque();
     MarkPass(Platform::SceneTiming::kPassStage);
     enemyList_->Draw();

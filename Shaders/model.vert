@@ -24,6 +24,10 @@ layout(location = 1) in vec2 inUV;
 layout(location = 2) in vec3 inNormal;
 layout(location = 3) in vec4 inColor;
 
+// The depth pass draws with this same program: positions must come out
+// bit-identical in both passes for the "less or equal" test to pass.
+invariant gl_Position;
+
 out vec2 vUV;
 out vec3 vWorldPos;
 out vec3 vNormal;

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <stb_image_write.h>
@@ -144,13 +145,16 @@ bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug,
 
     anisotropy_ = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
                   epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+    softwareRenderer_ = IsSoftwareRendererName(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
-    // Default states: alpha blending, anisotropic samplers (wrap / clamp),
-    // back-face culling, depth test less with writes.
+    // Default states: alpha blending, anisotropic samplers (wrap / clamp;
+    // linear on a CPU renderer), back-face culling, depth test less with
+    // writes.
     defaultBlend_ = BlendState{1};
     SetBlendState(&defaultBlend_);
-    sampler0_ = CreateSamplerState(2, 4, 0, false);
-    sampler1_ = CreateSamplerState(2, 4, 1, false);
+    const int filter = softwareRenderer_ ? 1 : 2;
+    sampler0_ = CreateSamplerState(filter, 4, 0, false);
+    sampler1_ = CreateSamplerState(filter, 4, 1, false);
     SetPixelSampler(0, sampler0_.get());
     SetPixelSampler(1, sampler1_.get());
     defaultRaster_ = RasterizerState{};
@@ -209,6 +213,7 @@ void GraphicsDevice::Release() {
     }
     window_ = nullptr;
     glVersion_ = 0;
+    softwareRenderer_ = false;
 }
 
 void GraphicsDevice::Present() {
@@ -504,6 +509,20 @@ const SamplerState* GraphicsDevice::GetPixelSampler(int slot) const {
 void GraphicsDevice::SetDepthWrite(bool on) {
     if (!ready_) return;
     glDepthMask(on ? GL_TRUE : GL_FALSE);
+}
+
+void GraphicsDevice::SetColourWrite(bool on) {
+    if (!ready_) return;
+    const GLboolean mask = on ? GL_TRUE : GL_FALSE;
+    glColorMask(mask, mask, mask, mask);
+}
+
+bool GraphicsDevice::IsSoftwareRendererName(const char* renderer) {
+    if (renderer == nullptr) return false;
+    const std::string name(renderer);
+    for (const char* cpu : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (name.find(cpu) != std::string::npos) return true;
+    return false;
 }
 
 void GraphicsDevice::BindTexture(int slot, const VeTexture* texture) {

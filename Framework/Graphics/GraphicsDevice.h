@@ -120,6 +120,9 @@ public:
     const BlendState* GetDefaultBlendState() const { return &defaultBlend_; }
     // Depth writes on or off while keeping the depth test (effects).
     void SetDepthWrite(bool on);
+    // Colour writes on or off (a depth-only pass); setting a blend state
+    // turns them back on.
+    void SetColourWrite(bool on);
 
     // Binds a texture (or nothing) to a pixel slot.
     void BindTexture(int slot, const VeTexture* texture);
@@ -129,6 +132,14 @@ public:
     std::shared_ptr<VeTexture> GetWhiteTexture() const { return white_; }
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
+    // True when the context renders on the CPU (Mesa's llvmpipe, softpipe or
+    // swrast). Such renderers sample the default samplers bilinearly: the
+    // game's textures have no mip levels, and anisotropic filtering of them
+    // costs a CPU renderer seconds per frame (tens of seconds at grazing
+    // angles).
+    bool IsSoftwareRenderer() const { return softwareRenderer_; }
+    // True when the renderer's name is one of a CPU renderer (for tests).
+    static bool IsSoftwareRendererName(const char* renderer);
     // GL version of the context, e.g. 33 for 3.3 (0 when not ready).
     int GetGLVersion() const { return glVersion_; }
     // Counts device creations; a texture made under an earlier device does
@@ -173,6 +184,7 @@ private:
     int targetWidth_ = 0, targetHeight_ = 0;
     int viewportWidth_ = 0, viewportHeight_ = 0;
     bool anisotropy_ = false;
+    bool softwareRenderer_ = false;
     void ApplyBlend(const BlendState& s);
     void ApplyDepth(const DepthStencilState& s);
     void ApplyRaster(const RasterizerState& s);

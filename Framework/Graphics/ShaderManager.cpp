@@ -142,7 +142,8 @@ bool ShaderManager::Init() {
     spriteProgram_ = BuildProgram("sprite.vert", "sprite.frag",
                                   {{"cbSprite", kBindSprite}, {"cbProjection", kBindProjection}},
                                   {{"g_inputTex", 0}});
-    if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0) {
+    depthProgram_ = BuildProgram("model.vert", "depth.frag", {{"cbObject", kBindObject}, {"cbCamera", kBindCamera}}, {});
+    if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0) {
         Release();
         return false;
     }
@@ -186,6 +187,7 @@ void ShaderManager::Release() {
         if (modelProgram_ != 0) glDeleteProgram(modelProgram_);
         if (effectProgram_ != 0) glDeleteProgram(effectProgram_);
         if (spriteProgram_ != 0) glDeleteProgram(spriteProgram_);
+        if (depthProgram_ != 0) glDeleteProgram(depthProgram_);
         if (ubo_[0] != 0) glDeleteBuffers(kBlockCount, ubo_);
     }
     if (in2D_) End2D();
@@ -194,7 +196,8 @@ void ShaderManager::Release() {
     if (device.GetRasterizerState() == spriteRaster_.get() && spriteRaster_) device.SetRasterizerState(nullptr);
     device.ReleaseSamplerState(spritePoint_.get());
     device.ReleaseSamplerState(spriteLinear_.get());
-    modelProgram_ = effectProgram_ = spriteProgram_ = 0;
+    modelProgram_ = effectProgram_ = spriteProgram_ = depthProgram_ = 0;
+    inDepthPass_ = false;
     for (auto& b : ubo_) b = 0;
     depthOff_.reset();
     spriteRaster_.reset();
@@ -227,6 +230,10 @@ void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, f
     if (model == nullptr || !Ready()) return;
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     if (cameraPending_) UploadCamera();
+    if (inDepthPass_) {
+        DrawModelDepth(model, a);
+        return;
+    }
     const std::shared_ptr<VeTexture> white = device.GetWhiteTexture();
     auto texOrWhite = [&white](const std::shared_ptr<VeTexture>& t) {
         return (t && t->GetGLTexture() != 0) ? t.get() : white.get();
@@ -258,6 +265,66 @@ void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, f
             device.BindTexture(0, texOrWhite(m.baseColorTexture));
             device.BindTexture(1, texOrWhite(m.emissiveTexture));
             device.BindTexture(2, texOrWhite(m.metallicRoughnessTexture));
+            node.mesh->DrawSubset(i);
+        }
+    }
+}
+
+bool ShaderManager::BeginDepthPass() {
+    if (!depthPassEnabled_ || !Ready() || depthProgram_ == 0) return false;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.SetVertexLayout(VertexLayout::Model);
+    glUseProgram(depthProgram_);
+    device.SetColourWrite(false);
+    // The depths go down pushed back by one unit of the depth buffer's
+    // resolution. The shaded pass then keeps the ordinary "less" test: each
+    // surface passes over its own depth, the nearest one written so far
+    // still wins, and two surfaces at the same depth resolve as they would
+    // without this pass (the first drawn stays).
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(0.0f, 1.0f);
+    inDepthPass_ = true;
+    return true;
+}
+
+void ShaderManager::EndDepthPass() {
+    if (!inDepthPass_) return;
+    inDepthPass_ = false;
+    glPolygonOffset(0.0f, 0.0f);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    GraphicsDevice::GetInstance().SetColourWrite(true);
+    SetModelShader();
+}
+
+void ShaderManager::DrawModelDepth(const VeModel* model, float a) {
+    const VeTexture* white = GraphicsDevice::GetInstance().GetWhiteTexture().get();
+    // The shaded pass computes the pixel's alpha as texture x material x
+    // vertex colour alpha; with all three exactly 1 the pixel is written
+    // whole and nothing behind it shows, so its depth may be laid down now.
+    if (cbObject_.g_AlphaTestThreshold >= 1.0f) return;
+    for (const VeModelNode& node : model->nodes) {
+        if (!node.mesh || !node.mesh->HasOpaqueVertices()) continue;
+        bool uploaded = false;
+        const std::vector<VeSubset>& subsets = node.mesh->GetSubsets();
+        for (size_t i = 0; i < subsets.size(); ++i) {
+            const VeSubset& subset = subsets[i];
+            if (subset.triangleCount == 0 || subset.materialIndex < 0 ||
+                static_cast<size_t>(subset.materialIndex) >= model->materials.size()) {
+                continue;
+            }
+            const VeModelMaterial& m = model->materials[static_cast<size_t>(subset.materialIndex)];
+            if (m.baseColorFactor[3] * a != 1.0f) continue;
+            const VeTexture* texture = m.baseColorTexture && m.baseColorTexture->GetGLTexture() != 0
+                                           ? m.baseColorTexture.get()
+                                           : white;
+            if (texture == nullptr || !texture->IsOpaque()) continue;
+            if (!uploaded) {
+                node.mesh->SetToDevice();
+                cbObject_.g_mW = node.matrix * objectMatrix_;
+                UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));
+                objectPending_ = false;
+                uploaded = true;
+            }
             node.mesh->DrawSubset(i);
         }
     }

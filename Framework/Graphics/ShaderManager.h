@@ -118,6 +118,20 @@ public:
     // Draws every mesh node of the model with the colour multiplier.
     void DrawModel(const VeModel* model, float r, float g, float b, float a);
 
+    // Depth pass: between these two calls DrawModel draws depth only, and
+    // only the subsets that certainly hide what lies behind them (alpha 1 in
+    // material, draw colour, texture and vertex colours, and no alpha test
+    // that could drop a pixel); the rest are left to the shaded pass. Drawing
+    // the same models again afterwards gives the picture and depths they
+    // would give without the pass, with each hidden pixel left unshaded.
+    // BeginDepthPass returns false (and does nothing) without a device or
+    // when the pass is switched off; EndDepthPass goes back to the model set.
+    bool BeginDepthPass();
+    void EndDepthPass();
+    // On by default; benchmarks and tests compare pictures without it.
+    void SetDepthPassEnabled(bool on) { depthPassEnabled_ = on; }
+    bool IsDepthPassEnabled() const { return depthPassEnabled_; }
+
     // ---- effect set
     void SetEffectShader();
     CbPerObject& PerObjectBlock() { return cbPerObject_; }
@@ -180,7 +194,11 @@ private:
     bool spritePending_ = true, projectionPending_ = true, cameraPending_ = true, lightPending_ = true;
     bool in2D_ = false;
 
-    unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0;
+    void DrawModelDepth(const VeModel* model, float a);
+    bool depthPassEnabled_ = true;
+    bool inDepthPass_ = false;
+
+    unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0, depthProgram_ = 0;
     unsigned ubo_[7] = {};  // object, material, perObject, sprite, projection, camera, light
 
     std::unique_ptr<DepthStencilState> depthOff_;

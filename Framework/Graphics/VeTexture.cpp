@@ -97,6 +97,17 @@ void VeTexture::Release() {
     glTexture_ = 0;
     desc_ = TextureDesc{};
     path_.clear();
+    opaque_ = false;
+}
+
+bool VeTexture::AllTexelsOpaque(const unsigned char* rgba, int width, int height, int rowPitch) {
+    if (rgba == nullptr || width <= 0 || height <= 0) return false;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = rgba + static_cast<size_t>(y) * static_cast<size_t>(rowPitch);
+        for (int x = 0; x < width; ++x)
+            if (row[x * 4 + 3] != 255) return false;
+    }
+    return true;
 }
 
 bool VeTexture::LoadFromFile(const std::string& path) {
@@ -141,6 +152,10 @@ bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int row
     }
     desc_ = desc;
     if (desc_.mipLevels < 1) desc_.mipLevels = 1;
+    if (desc_.format == TextureFormat::RGBA8 && initialData != nullptr) {
+        const int pitch = rowPitch > 0 ? rowPitch : desc_.width * 4;
+        opaque_ = AllTexelsOpaque(static_cast<const unsigned char*>(initialData), desc_.width, desc_.height, pitch);
+    }
     // Without a device the description is kept so sizes are known; nothing
     // is uploaded.
     if (!DeviceReady()) return true;

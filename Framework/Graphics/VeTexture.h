@@ -55,6 +55,12 @@ public:
     int GetHeight() const { return desc_.height; }
     const std::string& GetPath() const { return path_; }
 
+    // True when the texture was made from RGBA8 data whose every texel has
+    // full alpha (loaded images included): drawn with alpha 1 it hides what
+    // lies behind it completely.
+    bool IsOpaque() const { return opaque_; }
+    static bool AllTexelsOpaque(const unsigned char* rgba, int width, int height, int rowPitch);
+
     // OpenGL names (0 when absent or headless).
     unsigned GetGLTexture() const { return glTexture_; }
     unsigned GetGLFramebuffer() const { return glFramebuffer_; }
@@ -69,6 +75,7 @@ private:
     unsigned glTexture_ = 0;
     unsigned glFramebuffer_ = 0;
     unsigned generation_ = 0;  // device generation the GL names belong to
+    bool opaque_ = false;
 };
 
 using VeTexturePtr = std::shared_ptr<VeTexture>;

@@ -29,6 +29,7 @@ void VeMesh::Release() {
     boxExtents_ = Vector3(1, 1, 1);
     sphereCenter_ = Vector3(0, 0, 0);
     sphereRadius_ = 1.0f;
+    opaqueVertices_ = false;
     rayAccel_.reset();
 }
 
@@ -47,6 +48,8 @@ bool VeMesh::Create(const std::vector<VeVertex>& vertices, const std::vector<VeT
             mn = Vector3(std::min(mn.x, q.x), std::min(mn.y, q.y), std::min(mn.z, q.z));
             mx = Vector3(std::max(mx.x, q.x), std::max(mx.y, q.y), std::max(mx.z, q.z));
         }
+        opaqueVertices_ = std::all_of(vertices.begin(), vertices.end(),
+                                      [](const VeVertex& v) { return v.color[3] == 255; });
         boxCenter_ = (mx + mn) * 0.5f;
         boxExtents_ = (mx - mn) * 0.5f;
         // Sphere around the box centre through the farthest point: it

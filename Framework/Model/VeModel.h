@@ -98,6 +98,8 @@ public:
     Vector3 GetBoxExtents() const { return boxExtents_; }
     Vector3 GetSphereCenter() const { return sphereCenter_; }
     float GetSphereRadius() const { return sphereRadius_; }
+    // True when every vertex colour has full alpha.
+    bool HasOpaqueVertices() const { return opaqueVertices_; }
 
     // Acceleration data of the ray queries, built on first use and kept.
     // Owned by the collision layer; opaque here.
@@ -112,6 +114,7 @@ private:
     Vector3 boxExtents_{1, 1, 1};
     Vector3 sphereCenter_{0, 0, 0};
     float sphereRadius_ = 1.0f;
+    bool opaqueVertices_ = false;
     std::vector<Vector3> positions_;
     std::vector<VeTriangle> triangles_;
     mutable std::shared_ptr<RayAccel> rayAccel_;

@@ -15,7 +15,7 @@ SceneTiming& GetSceneTiming() {
 }
 
 const char* PassName(int pass) {
-    static const char* const names[SceneTiming::kPassCount] = {"clear", "stage", "zombies", "translucent+effects",
+    static const char* const names[SceneTiming::kPassCount] = {"clear", "depth", "stage", "zombies", "translucent+effects",
                                                               "arm+gun", "2D copy+HUD"};
     return pass >= 0 && pass < SceneTiming::kPassCount ? names[pass] : "?";
 }

@@ -24,7 +24,7 @@ struct SceneTiming {
     // When set (with finishDraw), the drawing also waits for the renderer
     // after each of its passes and records how long each took, to tell
     // which part of the picture costs the time.
-    enum Pass { kPassClear, kPassStage, kPassZombies, kPassTranslucent, kPassArmGun, kPass2D, kPassCount };
+    enum Pass { kPassClear, kPassDepth, kPassStage, kPassZombies, kPassTranslucent, kPassArmGun, kPass2D, kPassCount };
     bool timePasses = false;
     double passMs[kPassCount] = {};
 };

@@ -9,13 +9,18 @@
 #include <stb_image.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "../Framework/Graphics/GlTestWindow.h"
+#include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/Object/Player.h"
+#include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
@@ -242,4 +247,42 @@ TEST_F(ScreensRender, GameHudShowsHealthBarCrosshairAndCounter) {
     float mean = 0, spread = 0;
     LumaStats(shot, 1175, 679, 90, 26, mean, spread);
     EXPECT_GT(spread, 20.0f) << "digits drawn in the counter's place";
+}
+
+// The depth pass before the shaded one must not change a pixel of the game:
+// the same seed and input drawn with and without it, at the start (top
+// floor) and in the generator hall with the floors above in view.
+TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheDepthPass) {
+    auto view = [this](bool depthPass, bool hall) {
+        Math::SeedRand(7);
+        ShaderManager::GetInstance().SetDepthPassEnabled(depthPass);
+        auto game = std::make_unique<GameScene>();
+        GameScene* g = game.get();
+        scene_ = std::move(game);
+        Step(InputFrame{}, 22);
+        if (hall) {
+            const Vector3 eye(65.0f, -78.0f, -10.0f);
+            g->GetPlayer()->SetMatrix(Matrix::CreateTranslation(eye));
+            g->GetPlayer()->SetCurrentFloor(g->GetStage()->GetFloor(eye));
+            g->GetStage()->RefreshActivity(g->GetPlayer()->GetCurrentFloor());
+            Step(InputFrame{}, 3);
+        }
+        Picture shot = Grab();
+        ShaderManager::GetInstance().SetDepthPassEnabled(true);
+        return shot;
+    };
+    for (bool hall : {false, true}) {
+        SCOPED_TRACE(hall ? "generator hall" : "start");
+        const Picture without = view(false, hall);
+        const Picture with = view(true, hall);
+        Shot(hall ? "depth_pass_hall.png" : "depth_pass_start.png");
+        ASSERT_EQ(with.rgba.size(), without.rgba.size());
+        size_t differ = 0;
+        for (size_t i = 0; i < with.rgba.size(); i += 4)
+            if (std::memcmp(&with.rgba[i], &without.rgba[i], 3) != 0) ++differ;
+        EXPECT_EQ(differ, 0u);
+        float mean = 0, spread = 0;
+        LumaStats(with, 0, 0, 1280, 600, mean, spread);
+        EXPECT_GT(spread, 10.0f) << "a drawn room, not an empty picture";
+    }
 }

@@ -14,7 +14,11 @@
 //                           [--shot FILE] [--headless]
 //       The generator hall with the given number of zombies (80) awake and
 //       chasing in view, and the player firing at the core.
-// --linear draws with trilinear instead of anisotropic texture filtering.
+// The device samples textures bilinearly on a CPU renderer (Mesa's
+// llvmpipe); --anisotropic uses its anisotropic x4 samplers there too, and
+// --linear the linear ones on any renderer. --no-depth-pass draws without
+// the depth pass that precedes the shaded opaque pass. Both give the
+// figures before those measures, side by side with the ones after.
 // --passes also waits for the renderer after each drawing pass and reports
 // the time of each (stage, zombies, translucent and effects, arm and gun,
 // the 2D copy and HUD): the sum costs the renderer its overlap.
@@ -68,8 +72,8 @@ constexpr unsigned kSeed = 1;
 int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
-                 "       (replay and stress also take --linear: trilinear texture filtering,\n"
-                 "        and --passes: time each drawing pass)\n"
+                 "       (replay and stress also take --anisotropic or --linear: the texture\n"
+                 "        filtering, --no-depth-pass, and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
                  "                               [--shot FILE] [--headless]\n");
@@ -193,10 +197,10 @@ bool WriteCsv(const std::string& path, const std::vector<Sample>& samples) {
     return static_cast<bool>(out);
 }
 
-// Trilinear samplers in place of the device's anisotropic ones (--linear):
-// shows what anisotropic filtering costs the renderer.
-bool g_linearSamplers = false;
-std::unique_ptr<SamplerState> g_linear[2];
+// Samplers in place of the device's defaults (--linear, --anisotropic):
+// shows what the filtering costs the renderer. 0 keeps the defaults.
+int g_samplerFilter = 0;
+std::unique_ptr<SamplerState> g_samplers[2];
 
 // Opens the window with no frame cap and has the drawing timed to its end.
 bool StartWindow() {
@@ -204,11 +208,11 @@ bool StartWindow() {
     if (!app.Init(1280, 720)) return false;
     app.SetFrameCap(false);
     Platform::GetSceneTiming().finishDraw = true;
-    if (g_linearSamplers) {
+    if (g_samplerFilter != 0) {
         GraphicsDevice& device = GraphicsDevice::GetInstance();
         for (int slot = 0; slot < 2; ++slot) {
-            g_linear[slot] = device.CreateSamplerState(1, 1, slot, false);
-            device.SetPixelSampler(slot, g_linear[slot].get());
+            g_samplers[slot] = device.CreateSamplerState(g_samplerFilter, 4, slot, false);
+            device.SetPixelSampler(slot, g_samplers[slot].get());
         }
     }
     return true;
@@ -218,7 +222,7 @@ void Stop(bool headless) {
     Platform::Input::GetInstance().SetScript(nullptr);
     SceneManager::GetInstance().Clear();
     if (!headless) {
-        for (auto& sampler : g_linear) {
+        for (auto& sampler : g_samplers) {
             if (sampler) GraphicsDevice::GetInstance().ReleaseSamplerState(sampler.get());
             sampler.reset();
         }
@@ -514,7 +518,11 @@ int main(int argc, char** argv) {
         if (a == "--headless") {
             headless = true;
         } else if (a == "--linear") {
-            g_linearSamplers = true;
+            g_samplerFilter = 1;
+        } else if (a == "--anisotropic") {
+            g_samplerFilter = 2;
+        } else if (a == "--no-depth-pass") {
+            ShaderManager::GetInstance().SetDepthPassEnabled(false);
         } else if (a == "--passes") {
             Platform::GetSceneTiming().timePasses = true;
         } else if (a == "--windowed" && mode == "record") {

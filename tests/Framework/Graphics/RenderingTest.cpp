@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -610,4 +611,177 @@ TEST_F(Rendering, EffectQuadTakesItsColourFromTheVertexAndTheTexture) {
     // Centred at x = 0.5 in clip space: pixel 960; yellow x (0.5, 1, 1).
     EXPECT_TRUE(ColourNear(Px::Pixel(960, 360), 128, 255, 0, 1));
     EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 255, 255, 0));
+}
+
+// ---- depth pass
+
+namespace {
+
+// A square panel of side 2 facing the camera (-z), texture coordinates 0..1
+// across it, with one material of the given colour and texture.
+std::unique_ptr<VeModel> MakePanel(const Vector4& colour, std::shared_ptr<VeTexture> texture,
+                                   unsigned char vertexAlpha = 255) {
+    std::vector<VeVertex> vertices(4);
+    const Vector3 corners[4] = {{-1, -1, 0}, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}};
+    const Vector2 uvs[4] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        vertices[i].position = corners[i];
+        vertices[i].uv = uvs[i];
+        vertices[i].normal = Vector3(0, 0, -1);
+        vertices[i].color[3] = vertexAlpha;
+    }
+    auto model = std::make_unique<VeModel>();
+    VeModelNode node;
+    node.mesh = std::make_shared<VeMesh>();
+    node.mesh->Create(vertices, {{0, 1, 2}, {0, 2, 3}}, {VeSubset{0, 0, 2}});
+    model->nodes.push_back(node);
+    VeModelMaterial material;
+    material.baseColorFactor[0] = colour.x;
+    material.baseColorFactor[1] = colour.y;
+    material.baseColorFactor[2] = colour.z;
+    material.baseColorFactor[3] = colour.w;
+    material.baseColorTexture = std::move(texture);
+    model->materials.push_back(material);
+    return model;
+}
+
+struct PanelDraw {
+    const VeModel* model;
+    Vector3 at;
+    float scale;
+    float alpha;
+    float alphaTest;
+};
+
+// Draws the panels in order into the cleared window, after a depth pass
+// over the same draws when asked, and reads the picture back.
+std::vector<unsigned char> DrawPanels(const std::vector<PanelDraw>& draws, bool depthPass, bool& passRan) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    device.ClearTarget(0.2f, 0.3f, 0.4f, 1.0f);
+    device.ClearDepthStencil(1.0f, 0);
+    shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
+    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, 1280.0f / 720.0f, 0.01f, 1000.0f));
+    shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
+    shaders.SetModelShader();
+    shaders.ObjectBlock().g_LightEnable = 0;
+    auto drawAll = [&]() {
+        for (const PanelDraw& d : draws) {
+            shaders.ObjectBlock().g_AlphaTestThreshold = d.alphaTest;
+            shaders.SetObjectMatrix(Matrix::CreateScale(d.scale) * Matrix::CreateTranslation(d.at));
+            shaders.DrawModel(d.model, 1, 1, 1, d.alpha);
+        }
+    };
+    shaders.SetDepthPassEnabled(depthPass);
+    passRan = shaders.BeginDepthPass();
+    if (passRan) {
+        drawAll();
+        shaders.EndDepthPass();
+    }
+    drawAll();
+    shaders.SetDepthPassEnabled(true);
+    shaders.ObjectBlock().g_AlphaTestThreshold = 0.0f;
+    std::vector<unsigned char> rgba(static_cast<size_t>(Px::kWidth) * Px::kHeight * 4);
+    EXPECT_TRUE(device.ReadPixels(0, 0, Px::kWidth, Px::kHeight, rgba.data()));
+    return rgba;
+}
+
+}  // namespace
+
+TEST_F(Rendering, DepthPassLeavesThePictureAsItWas) {
+    // A cut-out texture: every other texel fully transparent.
+    auto cutOut = std::make_shared<VeTexture>();
+    {
+        TextureDesc desc;
+        desc.width = 8;
+        desc.height = 8;
+        desc.bindFlags = kBindShaderResource;
+        std::vector<unsigned char> texels(8 * 8 * 4, 255);
+        for (int i = 0; i < 64; ++i)
+            if ((i + i / 8) % 2 == 0) texels[static_cast<size_t>(i) * 4 + 3] = 0;
+        ASSERT_TRUE(cutOut->Create(desc, texels.data(), 8 * 4));
+    }
+    EXPECT_FALSE(cutOut->IsOpaque());
+    EXPECT_TRUE(SolidTexture(10, 20, 30)->IsOpaque());
+    EXPECT_FALSE(SolidTexture(10, 20, 30, 254)->IsOpaque());
+
+    auto wall = MakePanel(Vector4(0.9f, 0.1f, 0.1f, 1), nullptr);
+    auto grille = MakePanel(Vector4(0.1f, 0.9f, 0.1f, 1), cutOut);
+    auto glass = MakePanel(Vector4(0.1f, 0.1f, 0.9f, 1), nullptr);
+    auto tinted = MakePanel(Vector4(0.9f, 0.9f, 0.1f, 1), nullptr, 128);
+    auto first = MakePanel(Vector4(0.1f, 0.9f, 0.9f, 1), nullptr);
+    auto second = MakePanel(Vector4(0.9f, 0.1f, 0.9f, 1), nullptr);
+    auto hidden = MakePanel(Vector4(1, 1, 1, 1), nullptr);
+    EXPECT_FALSE(tinted->nodes[0].mesh->HasOpaqueVertices());
+    EXPECT_TRUE(wall->nodes[0].mesh->HasOpaqueVertices());
+
+    // Drawn in an order that makes every rule count: see-through surfaces
+    // before what lies behind them, a near surface before a far one and
+    // after another, two surfaces at the same depth, and an alpha test that
+    // drops every pixel of a panel in front of the rest.
+    const std::vector<PanelDraw> draws = {
+        {glass.get(), Vector3(-1.5f, 0.5f, -1.0f), 1.0f, 0.5f, 0.0f},   // half-transparent draw colour
+        {grille.get(), Vector3(1.5f, 0.0f, -0.5f), 1.2f, 1.0f, 0.0f},   // cut-out texture
+        {tinted.get(), Vector3(0.0f, -1.2f, -1.5f), 0.8f, 1.0f, 0.0f},  // translucent vertex colours
+        {hidden.get(), Vector3(0.0f, 1.0f, -2.0f), 0.6f, 1.0f, 1.0f},   // alpha test drops it all
+        {wall.get(), Vector3(0.0f, 0.0f, 2.0f), 4.0f, 1.0f, 0.0f},      // the far wall behind everything
+        {first.get(), Vector3(-0.4f, -0.2f, 0.5f), 0.7f, 1.0f, 0.0f},   // same depth: the first drawn stays
+        {second.get(), Vector3(0.4f, 0.2f, 0.5f), 0.7f, 1.0f, 0.0f},
+        {hidden.get(), Vector3(-0.4f, -0.2f, 1.0f), 0.7f, 1.0f, 0.0f},  // opaque, behind "first", drawn after
+    };
+    bool ranWithout = true, ranWith = false;
+    const std::vector<unsigned char> without = DrawPanels(draws, false, ranWithout);
+    Shot("depth_pass_without.png");
+    const std::vector<unsigned char> with = DrawPanels(draws, true, ranWith);
+    Shot("depth_pass_with.png");
+    EXPECT_FALSE(ranWithout);
+    ASSERT_TRUE(ranWith);
+
+    size_t differ = 0;
+    for (size_t i = 0; i < with.size(); i += 4)
+        if (std::memcmp(&with[i], &without[i], 3) != 0) ++differ;
+    EXPECT_EQ(differ, 0u) << "pixels that differ with the depth pass";
+
+    // The picture holds what the rules protect: the grille's holes and its
+    // solid texels, nothing of the panel the alpha test drops, and the first
+    // of the two panels at one depth on top where they overlap.
+    auto pixel = [&with](int x, int y) { return &with[(static_cast<size_t>(y) * Px::kWidth + x) * 4]; };
+    int solid = 0, holes = 0;
+    for (int y = 200; y < 420; ++y)
+        for (int x = 700; x < 1000; ++x) {
+            const unsigned char* p = pixel(x, y);
+            if (p[1] > 200 && p[0] < 60) ++solid;
+            if (p[1] < 120) ++holes;
+        }
+    EXPECT_GT(solid, 2000) << "the grille's solid texels";
+    EXPECT_GT(holes, 2000) << "the grille's holes";
+    const unsigned char* dropped = pixel(640, 100);
+    EXPECT_GT(dropped[0], 200) << "the wall where the dropped panel would be";
+    EXPECT_LT(dropped[1], 60);
+    const unsigned char* overlap = pixel(640, 360);
+    EXPECT_LT(overlap[0], 60) << "the first of two panels at one depth stays on top";
+    EXPECT_GT(overlap[1], 200);
+    EXPECT_GT(overlap[2], 200);
+}
+
+// A CPU renderer samples the default samplers linearly (the game's textures
+// have no mip levels, and anisotropic filtering of them costs such a
+// renderer seconds a frame); any other renderer keeps anisotropic x4.
+TEST_F(Rendering, DefaultSamplersAreLinearOnlyOnACpuRenderer) {
+    for (const char* cpu : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Software Rasterizer", "swrast"})
+        EXPECT_TRUE(GraphicsDevice::IsSoftwareRendererName(cpu)) << cpu;
+    for (const char* gpu : {"AMD Radeon RX 6600 (radeonsi, navi23)", "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", ""})
+        EXPECT_FALSE(GraphicsDevice::IsSoftwareRendererName(gpu)) << gpu;
+    EXPECT_FALSE(GraphicsDevice::IsSoftwareRendererName(nullptr));
+
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    EXPECT_EQ(device.IsSoftwareRenderer(), GraphicsDevice::IsSoftwareRendererName(renderer.c_str())) << renderer;
+    for (int slot = 0; slot < 2; ++slot) {
+        const SamplerState* sampler = device.GetPixelSampler(slot);
+        ASSERT_NE(sampler, nullptr);
+        EXPECT_EQ(sampler->filter, device.IsSoftwareRenderer() ? 1 : 2) << renderer;
+        EXPECT_EQ(sampler->maxAnisotropy, 4);
+        EXPECT_EQ(sampler->addressMode, slot);
+    }
 }
