@@ -92,6 +92,22 @@ GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initi
     return program;
 }
 
+// The material a subset draws with: none for an empty subset or a material
+// index outside the model's materials (skipped instead of read out of
+// bounds).
+const VeModelMaterial* SubsetMaterial(const VeModel& model, const VeSubset& subset) {
+    if (subset.triangleCount == 0 || subset.materialIndex < 0 ||
+        static_cast<size_t>(subset.materialIndex) >= model.materials.size()) {
+        return nullptr;
+    }
+    return &model.materials[static_cast<size_t>(subset.materialIndex)];
+}
+
+// A material's texture, or the white one where it has none on the GPU.
+const VeTexture* TextureOrWhite(const std::shared_ptr<VeTexture>& texture, const VeTexture* white) {
+    return (texture && texture->GetGLTexture() != 0) ? texture.get() : white;
+}
+
 Matrix DefaultProjection(int width, int height) {
     const float aspect = (width > 0 && height > 0) ? static_cast<float>(width) / static_cast<float>(height)
                                                    : 1280.0f / 720.0f;
@@ -234,10 +250,7 @@ void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, f
         DrawModelDepth(model, a);
         return;
     }
-    const std::shared_ptr<VeTexture> white = device.GetWhiteTexture();
-    auto texOrWhite = [&white](const std::shared_ptr<VeTexture>& t) {
-        return (t && t->GetGLTexture() != 0) ? t.get() : white.get();
-    };
+    const VeTexture* white = device.GetWhiteTexture().get();
     for (const VeModelNode& node : model->nodes) {
         if (!node.mesh) continue;
         node.mesh->SetToDevice();
@@ -247,14 +260,9 @@ void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, f
 
         const std::vector<VeSubset>& subsets = node.mesh->GetSubsets();
         for (size_t i = 0; i < subsets.size(); ++i) {
-            const VeSubset& subset = subsets[i];
-            if (subset.triangleCount == 0 || subset.materialIndex == -1) continue;
-            // A material index beyond the model's materials is skipped
-            // instead of read out of bounds.
-            if (subset.materialIndex < 0 || static_cast<size_t>(subset.materialIndex) >= model->materials.size()) {
-                continue;
-            }
-            const VeModelMaterial& m = model->materials[static_cast<size_t>(subset.materialIndex)];
+            const VeModelMaterial* material = SubsetMaterial(*model, subsets[i]);
+            if (material == nullptr) continue;
+            const VeModelMaterial& m = *material;
             cbMaterial_.BaseColor = Vector4(m.baseColorFactor[0] * r, m.baseColorFactor[1] * g,
                                             m.baseColorFactor[2] * b, m.baseColorFactor[3] * a);
             cbMaterial_.Emissive = Vector3(m.emissiveFactor[0], m.emissiveFactor[1], m.emissiveFactor[2]);
@@ -262,9 +270,9 @@ void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, f
             cbMaterial_.Roughness = m.roughnessFactor;
             UploadBlock(ubo_[kMaterial], &cbMaterial_, sizeof(cbMaterial_));
             materialPending_ = false;
-            device.BindTexture(0, texOrWhite(m.baseColorTexture));
-            device.BindTexture(1, texOrWhite(m.emissiveTexture));
-            device.BindTexture(2, texOrWhite(m.metallicRoughnessTexture));
+            device.BindTexture(0, TextureOrWhite(m.baseColorTexture, white));
+            device.BindTexture(1, TextureOrWhite(m.emissiveTexture, white));
+            device.BindTexture(2, TextureOrWhite(m.metallicRoughnessTexture, white));
             node.mesh->DrawSubset(i);
         }
     }
@@ -307,16 +315,9 @@ void ShaderManager::DrawModelDepth(const VeModel* model, float a) {
         bool uploaded = false;
         const std::vector<VeSubset>& subsets = node.mesh->GetSubsets();
         for (size_t i = 0; i < subsets.size(); ++i) {
-            const VeSubset& subset = subsets[i];
-            if (subset.triangleCount == 0 || subset.materialIndex < 0 ||
-                static_cast<size_t>(subset.materialIndex) >= model->materials.size()) {
-                continue;
-            }
-            const VeModelMaterial& m = model->materials[static_cast<size_t>(subset.materialIndex)];
-            if (m.baseColorFactor[3] * a != 1.0f) continue;
-            const VeTexture* texture = m.baseColorTexture && m.baseColorTexture->GetGLTexture() != 0
-                                           ? m.baseColorTexture.get()
-                                           : white;
+            const VeModelMaterial* m = SubsetMaterial(*model, subsets[i]);
+            if (m == nullptr || m->baseColorFactor[3] * a != 1.0f) continue;
+            const VeTexture* texture = TextureOrWhite(m->baseColorTexture, white);
             if (texture == nullptr || !texture->IsOpaque()) continue;
             if (!uploaded) {
                 node.mesh->SetToDevice();
