@@ -60,6 +60,15 @@ public:
     // Sources the context grants (mono + stereo); 0 without an engine.
     int MaxVoices() const;
 
+    // The player's volume: master and mute act on the listener, the effects
+    // volume on every voice, on top of the voice's own volume. Gains are
+    // 0..1 (1 = as recorded; negative or NaN is silent). Kept across engine
+    // restarts and may be set before Init.
+    void SetVolumes(float master, float effects, bool mute);
+    // What the listener plays at: 0 when muted, else the master volume.
+    float GetListenerGain() const { return mute_ ? 0.0f : master_; }
+    float GetEffectsVolume() const { return effects_; }
+
     AudioListener listener;
 
     struct Engine;
@@ -70,6 +79,9 @@ private:
     ~AudioManager();
     std::unique_ptr<Engine> engine_;
     std::map<VeSoundInstance*, std::shared_ptr<VeSoundInstance>> keepAlive_;
+    float master_ = 1.0f;
+    float effects_ = 1.0f;
+    bool mute_ = false;
 };
 
 class VeSoundEffect : public std::enable_shared_from_this<VeSoundEffect> {
@@ -133,6 +145,10 @@ public:
     const AudioEmitter& GetEmitter() const { return emitter_; }
 
 private:
+    friend class AudioManager;
+    // Hands the voice's volume times the effects volume to OpenAL.
+    void ApplyGain();
+
     unsigned source_ = 0;  // OpenAL source, 0 when creation failed
     std::shared_ptr<VeSoundEffect> effect_;
     AudioEmitter emitter_;

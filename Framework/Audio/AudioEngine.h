@@ -7,6 +7,7 @@
 #include <AL/alext.h>
 
 #include <chrono>
+#include <unordered_set>
 #include <vector>
 
 #include "Framework/Audio/Audio.h"
@@ -27,6 +28,9 @@ struct AudioManager::Engine {
     LPALCRENDERSAMPLESSOFT renderSamples = nullptr;
     std::chrono::steady_clock::time_point lastRender;
     std::vector<short> scratch;
+    // Every voice alive in this engine, so a change of the effects volume
+    // reaches the ones already playing.
+    std::unordered_set<VeSoundInstance*> voices;
 };
 
 namespace audio_detail {

@@ -114,7 +114,7 @@ AudioManager::~AudioManager() {
 
 namespace {
 bool StartEngine(std::unique_ptr<AudioManager::Engine>& slot, std::unique_ptr<AudioManager::Engine> engine,
-                 AudioListener& listener) {
+                 AudioListener& listener, float listenerGain) {
     if (!engine) return false;
     if (!alcMakeContextCurrent(engine->context)) {
         DestroyEngine(engine.get());
@@ -122,7 +122,7 @@ bool StartEngine(std::unique_ptr<AudioManager::Engine>& slot, std::unique_ptr<Au
     }
     engine->generation = ++g_nextGeneration;
     alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
-    alListenerf(AL_GAIN, 1.0f);
+    alListenerf(AL_GAIN, listenerGain);
     listener = AudioListener{};
     listener.front = Vector3(0, 0, 1);
     engine->lastRender = std::chrono::steady_clock::now();
@@ -134,12 +134,12 @@ bool StartEngine(std::unique_ptr<AudioManager::Engine>& slot, std::unique_ptr<Au
 
 bool AudioManager::Init() {
     Release();
-    if (StartEngine(engine_, OpenDefault(), listener)) return true;
+    if (StartEngine(engine_, OpenDefault(), listener, GetListenerGain())) return true;
     // No output device: run on a silent device so the game still starts,
     // with every sound playing its course unheard.
     auto silent = OpenLoopback(44100);
     if (silent) silent->renderByClock = true;
-    if (StartEngine(engine_, std::move(silent), listener)) {
+    if (StartEngine(engine_, std::move(silent), listener, GetListenerGain())) {
         std::fprintf(stderr, "audio: no output device, sound is silent\n");
         return true;
     }
@@ -149,7 +149,7 @@ bool AudioManager::Init() {
 bool AudioManager::InitLoopback(int sampleRate) {
     Release();
     if (sampleRate <= 0) return false;
-    return StartEngine(engine_, OpenLoopback(sampleRate), listener);
+    return StartEngine(engine_, OpenLoopback(sampleRate), listener, GetListenerGain());
 }
 
 bool AudioManager::IsLoopback() const {
@@ -162,6 +162,19 @@ int AudioManager::MaxVoices() const {
     alcGetIntegerv(engine_->device, ALC_MONO_SOURCES, 1, &mono);
     alcGetIntegerv(engine_->device, ALC_STEREO_SOURCES, 1, &stereo);
     return mono + stereo;
+}
+
+void AudioManager::SetVolumes(float master, float effects, bool mute) {
+    const auto gain = [](float v) { return v >= 0.0f ? v : 0.0f; };  // NaN too
+    master_ = gain(master);
+    mute_ = mute;
+    const bool effectsChanged = gain(effects) != effects_;
+    effects_ = gain(effects);
+    if (!engine_) return;
+    alListenerf(AL_GAIN, GetListenerGain());
+    // Voices already playing take the new effects volume at once.
+    if (effectsChanged)
+        for (VeSoundInstance* voice : engine_->voices) voice->ApplyGain();
 }
 
 void AudioManager::Update() {

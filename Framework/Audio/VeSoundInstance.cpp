@@ -38,8 +38,9 @@ VeSoundInstance::VeSoundInstance(std::shared_ptr<VeSoundEffect> source, bool use
     if (alGetError() != AL_NO_ERROR || id == 0) return;  // out of voices: a silent instance
     source_ = id;
     generation_ = generation;
+    audio_detail::EngineOf(generation)->voices.insert(this);
     alSourcei(id, AL_BUFFER, static_cast<ALint>(buffer));
-    alSourcef(id, AL_GAIN, volume_);
+    ApplyGain();
     if (use3D_) {
         alSourcei(id, AL_SOURCE_RELATIVE, AL_FALSE);
         alSourcef(id, AL_ROLLOFF_FACTOR, 1.0f);
@@ -56,7 +57,9 @@ VeSoundInstance::VeSoundInstance(std::shared_ptr<VeSoundEffect> source, bool use
 }
 
 VeSoundInstance::~VeSoundInstance() {
-    if (!source_ || !audio_detail::EngineOf(generation_)) return;
+    AudioManager::Engine* engine = source_ ? audio_detail::EngineOf(generation_) : nullptr;
+    if (!engine) return;
+    engine->voices.erase(this);
     alSourceStop(source_);
     alDeleteSources(1, &source_);
 }
@@ -66,7 +69,7 @@ void VeSoundInstance::Play(bool loop, bool keepAlive) {
     alSourceStop(source_);
     alSourceRewind(source_);
     alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
-    alSourcef(source_, AL_GAIN, volume_);
+    ApplyGain();
     alSourcePlay(source_);
     if (keepAlive) AudioManager::GetInstance().KeepAlive(shared_from_this());
 }
@@ -76,7 +79,7 @@ void VeSoundInstance::Play3D(const Vector3& position, bool loop, bool keepAlive)
     alSourceStop(source_);
     alSourceRewind(source_);
     volume_ = 1.0f;
-    alSourcef(source_, AL_GAIN, volume_);
+    ApplyGain();
     alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
     // Placed before it starts, so the first mixed samples are already in
     // the right spot.
@@ -95,7 +98,12 @@ void VeSoundInstance::SetVolume(float volume) {
     if (!source_ || !audio_detail::EngineOf(generation_)) return;
     if (!(volume >= 0.0f)) volume = 0.0f;  // negative or NaN: silent
     volume_ = volume;
-    alSourcef(source_, AL_GAIN, volume_);
+    ApplyGain();
+}
+
+void VeSoundInstance::ApplyGain() {
+    if (!source_ || !audio_detail::EngineOf(generation_)) return;
+    alSourcef(source_, AL_GAIN, volume_ * AudioManager::GetInstance().GetEffectsVolume());
 }
 
 void VeSoundInstance::SetPosition(const Vector3& position) {
