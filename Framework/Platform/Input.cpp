@@ -164,6 +164,7 @@ void Input::Reset() {
     windowOrigin_ = Point{0, 0};
     relativeCursor_ = Point{0, 0};
     cursorCounter_ = 0;
+    look_ = LookSettings{};
 }
 
 uint32_t TimeMs() { return SDL_GetTicks(); }

@@ -30,6 +30,15 @@ struct Point {
     bool operator==(const Point& o) const { return x == o.x && y == o.y; }
 };
 
+// How the player wants the view to turn: a factor on the game's tenth of a
+// degree per pixel of mouse motion, and the vertical upside down. Set by the
+// application from the player's settings; the defaults are the game's own.
+struct LookSettings {
+    float mouseSensitivity = 1.0f;
+    bool invertY = false;
+    float gamepadSensitivity = 1.0f;
+};
+
 // One frame of injected input: which keys and buttons are down, and where
 // the cursor is in window-client coordinates.
 struct InputFrame {
@@ -111,7 +120,10 @@ public:
     void SetWindow(SDL_Window* window) { window_ = window; }
     Point WindowOrigin() const;
 
-    // Clears all state (tests).
+    void SetLookSettings(const LookSettings& look) { look_ = look; }
+    const LookSettings& GetLookSettings() const { return look_; }
+
+    // Clears all state, the look settings too (tests).
     void Reset();
 
 private:
@@ -127,6 +139,7 @@ private:
     int cursorCounter_ = 0;
     SDL_Window* window_ = nullptr;
     bool manual_ = false;
+    LookSettings look_;
 };
 
 // Millisecond clock and sleep of the frame loop.

@@ -185,12 +185,16 @@ void Player::Update() {
         }
     }
 
-    // 7. Mouse look; the cursor goes back to the centre every frame.
+    // 7. Mouse look; the cursor goes back to the centre every frame. The
+    // player's sensitivity scales the tenth of a degree per pixel; inverted,
+    // moving the mouse forward looks down.
     const Platform::Point cursor = input.GetCursorPos();
     const int dx = cursor.x - cursorCentre_.x;
     const int dy = cursor.y - cursorCentre_.y;
-    yaw_ += static_cast<float>(dx) / 10.0f * static_cast<float>(sensitivityX_);
-    pitch_ += static_cast<float>(dy) / 10.0f * static_cast<float>(sensitivityY_);
+    const Platform::LookSettings& look = input.GetLookSettings();
+    const float factorY = look.invertY ? -look.mouseSensitivity : look.mouseSensitivity;
+    yaw_ += static_cast<float>(dx) / 10.0f * static_cast<float>(sensitivityX_) * look.mouseSensitivity;
+    pitch_ += static_cast<float>(dy) / 10.0f * static_cast<float>(sensitivityY_) * factorY;
     pitch_ = std::clamp(pitch_, -kPitchLimit, kPitchLimit);
     input.SetCursorPos(cursorCentre_);
 
