@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <string>
 
+#include "Application/CommandLine.h"
 #include "Application/ImGuiSetup.h"
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Platform/Input.h"
+#include "Framework/Settings/Settings.h"
 #include "Scene/FirstScene.h"
 #include "Scene/SceneManager.h"
 
@@ -33,7 +35,7 @@ App::~App() {
 }
 
 bool App::Init(int width, int height) {
-    const std::string caption = "MORVANE  ver1.0.0";
+    const std::string caption = VersionText();
     const std::string className = "Window";
 
     if (!window_.Create(width, height, caption, className)) {
@@ -67,7 +69,23 @@ bool App::Init(int width, int height) {
     return true;
 }
 
+void App::ConnectSettings() {
+    if (settingsListener_) return;
+    settingsListener_ = SettingsStore::GetInstance().Subscribe(&App::ApplySettings);
+}
+
+void App::ApplySettings(const Settings& settings) {
+    Platform::LookSettings look;
+    look.mouseSensitivity = settings.mouseSensitivity;
+    look.invertY = settings.invertY;
+    look.gamepadSensitivity = settings.gamepadLookSensitivity;
+    Platform::Input::GetInstance().SetLookSettings(look);
+    // Kept by the audio service until its engine starts in Init.
+    AudioManager::GetInstance().SetVolumes(settings.masterVolume, settings.effectsVolume, settings.mute);
+}
+
 int App::Run() {
+    ConnectSettings();
     if (!Init(1280, 720)) return 1;
     SceneManager::GetInstance().SetNextScene(CreateFirstScene());
     while (RunFrame()) {

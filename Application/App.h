@@ -9,6 +9,7 @@
 #include "Application/GameWindow.h"
 
 class SceneBase;
+struct Settings;
 
 class App {
 public:
@@ -27,6 +28,12 @@ public:
     bool RunFrame();
     void Shutdown();
 
+    // Hands the player's settings to the services they act on (look to the
+    // input layer, volumes to audio), now and on every change in the
+    // settings store. Run does this first; calling it again does nothing.
+    void ConnectSettings();
+    static void ApplySettings(const Settings& settings);
+
     // Milliseconds to sleep after a frame that started at frameStart and
     // ended at now (unsigned arithmetic, integer budget 1000 / rate).
     static uint32_t SleepTime(uint32_t frameStart, uint32_t now, int targetFrameRate);
@@ -44,4 +51,5 @@ private:
     int targetFrameRate_ = 60;
     bool frameCap_ = true;
     bool imguiReady_ = false;
+    int settingsListener_ = 0;
 };

@@ -114,10 +114,21 @@ layout)
   mv "$PREFIX/share/morvane/Data" "$PREFIX/share/morvane/Data.away"
   out=$(cd "$TMP" && timeout 30 "$PREFIX/bin/morvane" 2>&1)
   rc=$?
+  # Help and version need no data.
+  help=$(cd "$TMP" && timeout 30 "$PREFIX/bin/morvane" --help 2>&1) || fail "--help without the data: exit code $?"
+  version=$(cd "$TMP" && timeout 30 "$PREFIX/bin/morvane" --version 2>&1) || fail "--version without the data: exit code $?"
   mv "$PREFIX/share/morvane/Data.away" "$PREFIX/share/morvane/Data"
   echo "  $out"
   [ "$rc" -ne 0 ] && [ "$rc" -lt 124 ] || fail "exit code $rc without the data"
   echo "$out" | grep -qx "morvane: game data not found in $(cd "$PREFIX/share/morvane" && pwd)" || fail "no clear message without the data"
+  echo "$help" | grep -q "^Usage: morvane" || fail "no usage from the launcher's --help: $help"
+  [ "$version" = "MORVANE  ver1.0.0" ] || fail "launcher's --version said: $version"
+  # The launcher hands the options to the game.
+  out=$(cd "$TMP" && timeout 30 "$PREFIX/bin/morvane" --sensitivity fast 2>&1)
+  rc=$?
+  [ "$rc" -eq 2 ] || fail "a bad option through the launcher: exit code $rc, expected 2"
+  echo "$out" | grep -q "^morvane: option '--sensitivity': 'fast'" || fail "the game did not see the option: $out"
+  echo "ok: the launcher answers --help and --version without the data and passes options on"
   echo "ok: layout"
   ;;
 

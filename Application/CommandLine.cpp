@@ -1,0 +1,127 @@
+#include "Application/CommandLine.h"
+
+#include <cstdio>
+
+
+namespace {
+
+std::string Range(float min, float max) {
+    return settings_file::FormatNumber(min) + " to " + settings_file::FormatNumber(max);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    bool help = false, version = false;
+    const auto fail = [&](const std::string& message) {
+        line = CommandLine();
+        line.action = CommandLine::Action::Error;
+        line.error = message;
+        return line;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+            if (arg == "-h") {
+                help = true;
+                continue;
+            }
+            if (!arg.empty() && arg[0] == '-') return fail("unknown option '" + arg + "'");
+            return fail("unexpected argument '" + arg + "' (the game takes only options)");
+        }
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const bool inlineValue = equals != std::string::npos;
+        const bool takesValue = name == "--render-scale" || name == "--sensitivity";
+        const bool known = takesValue || name == "--help" || name == "--version" || name == "--fullscreen" ||
+                           name == "--windowed" || name == "--mute";
+        if (!known) return fail("unknown option '" + name + "'");
+        if (!takesValue && inlineValue) return fail("option '" + name + "' takes no value");
+
+        std::string value;
+        if (takesValue) {
+            if (inlineValue) {
+                value = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return fail("option '" + name + "' needs a value");
+            }
+        }
+        if (name == "--help") {
+            help = true;
+        } else if (name == "--version") {
+            version = true;
+        } else if (name == "--fullscreen") {
+            line.overrides.fullscreen = true;
+        } else if (name == "--windowed") {
+            line.overrides.fullscreen = false;
+        } else if (name == "--mute") {
+            line.overrides.mute = true;
+        } else if (name == "--render-scale") {
+            auto scale = settings_file::ParseRenderScale(value);
+            if (!scale)
+                return fail("option '--render-scale': '" + value + "' is not auto or a number from " +
+                            Range(Settings::kMinRenderScale, Settings::kMaxRenderScale));
+            line.overrides.renderScale = *scale;
+        } else if (name == "--sensitivity") {
+            auto number = settings_file::ParseNumber(value);
+            if (!number || *number < Settings::kMinSensitivity || *number > Settings::kMaxSensitivity)
+                return fail("option '--sensitivity': '" + value + "' is not a number from " +
+                            Range(Settings::kMinSensitivity, Settings::kMaxSensitivity));
+            line.overrides.mouseSensitivity = *number;
+        }
+    }
+    if (help)
+        line.action = CommandLine::Action::Help;
+    else if (version)
+        line.action = CommandLine::Action::Version;
+    return line;
+}
+
+std::string VersionText() { return "MORVANE  ver" MORVANE_VERSION; }
+
+std::string UsageText(const std::string& settingsPath) {
+    std::string text =
+        "Usage: morvane [OPTION]...\n"
+        "MORVANE, a first-person zombie shooter. Options change this run only; the\n"
+        "player's settings are kept in ";
+    text += settingsPath.empty() ? "no file (no home folder was found)" : settingsPath;
+    text +=
+        ".\n"
+        "\n"
+        "  --fullscreen          play full screen (kept as a setting; the game still\n"
+        "                        opens its 1280x720 window in this version)\n"
+        "  --windowed            play in the 1280x720 window\n"
+        "  --render-scale SCALE  draw the 3D picture at SCALE of the window: auto, or\n"
+        "                        0.5 to 1 (kept as a setting; not yet in effect)\n"
+        "  --mute                no sound\n"
+        "  --sensitivity X       mouse look speed from 0.1 to 10 (default 1)\n"
+        "  -h, --help            show this help and exit\n"
+        "      --version         show the version and exit\n"
+        "\n"
+        "Exit status: 0 when the game ends normally, 1 when it cannot start,\n"
+        "2 for a bad option.\n";
+    return text;
+}
+
+bool HandleCommandLine(const CommandLine& line, const std::string& settingsPath, int& exitCode) {
+    switch (line.action) {
+        case CommandLine::Action::Run:
+            return false;
+        case CommandLine::Action::Help:
+            std::fputs(UsageText(settingsPath).c_str(), stdout);
+            exitCode = 0;
+            return true;
+        case CommandLine::Action::Version:
+            std::printf("%s\n", VersionText().c_str());
+            exitCode = 0;
+            return true;
+        case CommandLine::Action::Error:
+            std::fprintf(stderr, "morvane: %s\n\n%s", line.error.c_str(), UsageText(settingsPath).c_str());
+            exitCode = 2;
+            return true;
+    }
+    return false;
+}
