@@ -1,7 +1,7 @@
+// Parsing the options and answering --help, --version and mistakes.
 #include "Application/CommandLine.h"
 
 #include <cstdio>
-
 
 namespace {
 
