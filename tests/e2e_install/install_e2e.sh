@@ -18,8 +18,9 @@
 #       error, still shows its window and quits with 0 on Escape
 #   install_e2e.sh options  <morvane>
 #       --help and --version answer on standard output with exit code 0
-#       without a display, data or settings folder; every bad option gives a
-#       message and the usage on standard error and exit code 2
+#       without a display, data or settings folder; each kind of bad option
+#       gives a message and the usage on standard error and exit code 2 (the
+#       parser's every case is in CommandLineTest)
 #   install_e2e.sh settings <morvane>
 #       in the game's window: a damaged settings file gives one warning, is
 #       kept as settings.json.bad and repaired; run-only options are not
@@ -289,11 +290,7 @@ options)
 --frobnicate|unknown option '--frobnicate'
 play|unexpected argument 'play' (the game takes only options)
 --sensitivity|option '--sensitivity' needs a value
---sensitivity fast|option '--sensitivity': 'fast' is not a number from 0.1 to 10
---sensitivity=20|option '--sensitivity': '20' is not a number from 0.1 to 10
---render-scale 0.3|option '--render-scale': '0.3' is not auto or a number from 0.5 to 1
---render-scale|option '--render-scale' needs a value
---mute=1|option '--mute' takes no value
+--render-scale=0.3|option '--render-scale': '0.3' is not auto or a number from 0.5 to 1
 --help --bogus|unknown option '--bogus'
 CASES
   # None of this touched the settings folder.
