@@ -33,11 +33,15 @@ ResultScene::ResultScene() {
     ResourceCache& cache = ResourceCache::GetInstance();
     cache.GetRayCaster();
     cleared_ = 0;
-    overButton_ = true;
+    // No click counts until the button is drawn and the pointer is on it.
+    overButton_ = false;
 
     // The cursor starts on the centre of the button.
     Platform::Input& input = Platform::Input::GetInstance();
     input.SetCursorPos(input.ClientToScreen(Platform::Point{640, 610}));
+    // A fire button still held when the game hands over (the gun is
+    // automatic) is not a click on this screen: it must be released first.
+    SceneManager::GetInstance().SetClickLatched(input.IsKeyDown(Platform::Key::LeftButton));
 
     eye_ = Vector3(0.0f, 5.0f, 35.0f);
     viewDirection_ = Vector3(0.0f, 1.0f, -35.0f);

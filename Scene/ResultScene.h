@@ -35,7 +35,7 @@ public:
     void DrawDebug() override {}
 
     int GetCleared() const { return cleared_; }
-    // Written by the HUD while it draws the button.
+    // Written by the HUD while it draws the button; false until then.
     void SetOverButton(bool over) { overButton_ = over; }
     bool IsOverButton() const { return overButton_; }
     int GetCursorX() const { return cursorX_; }
@@ -52,7 +52,7 @@ private:
     int cleared_ = 0;
     int cursorX_ = 0;
     int cursorY_ = 0;
-    bool overButton_ = true;
+    bool overButton_ = false;
     Vector3 eye_{0.0f, 5.0f, 35.0f};
     Vector3 viewDirection_{0.0f, 1.0f, -35.0f};
     VeTexture* whiteTexture_ = nullptr;

@@ -9,6 +9,7 @@
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Platform/Input.h"
 #include "Game/Object/Object.h"
+#include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/Hud.h"
@@ -80,7 +81,7 @@ TEST_F(ResultSceneTest, DeathScreenIsBlackWithTheBannerFadingInAndTheButtonFromF
         ASSERT_NEAR(drawn[1].colour.w, 0.005f * frame, 1e-4f) << "banner fading in, frame " << frame;
         ASSERT_FLOAT_EQ(drawn[1].transform._42, 100.0f);
     }
-    EXPECT_TRUE(scene_->IsOverButton()) << "kept from the start until the button is drawn";
+    EXPECT_FALSE(scene_->IsOverButton()) << "no button drawn yet, nothing to be over";
     Step(At({100, 100}, false));
     EXPECT_TRUE(ButtonDrawn()) << "frame 201";
     EXPECT_FALSE(scene_->IsOverButton());
@@ -88,29 +89,86 @@ TEST_F(ResultSceneTest, DeathScreenIsBlackWithTheBannerFadingInAndTheButtonFromF
     EXPECT_FALSE(scene_->IsTitleRequested());
 }
 
-TEST_F(ResultSceneTest, BeforeTheButtonShowsAClickAnywhereGoesBackToTheTitle) {
-    Make(false);
-    Step(At({100, 100}, false), 50);
-    EXPECT_EQ(SceneManager::GetInstance().GetNextScene(), nullptr);
-    Step(At({100, 100}, true));
-    EXPECT_TRUE(scene_->IsTitleRequested());
-    SceneBase* next = SceneManager::GetInstance().GetNextScene();
-    EXPECT_NE(dynamic_cast<TitleScene*>(next), nullptr);
+// The real hand-over: a game scene run by the scene manager ends, asks for
+// its result screen, and the manager switches to it; the input is whatever
+// the test holds through all of it.
+class ResultHandOverTest : public ResultSceneTest {
+protected:
+    void Run(const InputFrame& f, int frames = 1) {
+        for (int i = 0; i < frames; ++i) {
+            Input::GetInstance().SetFrame(f);
+            SceneManager::GetInstance().Update();
+        }
+    }
+    // Plays a game from its first frame to the result screen, holding the
+    // input throughout; the game is won (core destroyed) or lost (player
+    // killed) in its first frame. Null if no result screen came.
+    ResultScene* PlayToResult(bool cleared, const InputFrame& held) {
+        SceneManager& manager = SceneManager::GetInstance();
+        auto* game = new GameScene();
+        manager.SetNextScene(game);
+        Run(held);
+        if (cleared)
+            game->GetStage()->MarkCoreDestroyedForTest();
+        else
+            game->GetPlayer()->Damage(10, Vector3());
+        for (int frame = 0; frame < 1000; ++frame) {
+            Run(held);
+            if (auto* result = dynamic_cast<ResultScene*>(manager.GetCurrentScene())) return result;
+        }
+        return nullptr;
+    }
+    static bool TitleNext() { return dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetNextScene()); }
+};
+
+TEST_F(ResultHandOverTest, AFireButtonHeldThroughAWonEndingIsNoClickOnTheResultScreen) {
+    // The cursor rests where the button is drawn at once after a clear.
+    const InputFrame held = At({640, 610}, true);
+    ResultScene* result = PlayToResult(true, held);
+    ASSERT_NE(result, nullptr);
+    ASSERT_EQ(result->GetCleared(), 1);
+    Run(held, 60);
+    EXPECT_FALSE(result->IsTitleRequested()) << "the held button is not a click";
+    EXPECT_FALSE(TitleNext());
+    EXPECT_EQ(SceneManager::GetInstance().GetCurrentScene(), result);
+
+    // Released and pressed again on the button: back to the title, once.
+    Run(At({640, 610}, false));
+    Run(held);
+    EXPECT_TRUE(result->IsTitleRequested());
+    SceneBase* title = SceneManager::GetInstance().GetNextScene();
+    EXPECT_NE(dynamic_cast<TitleScene*>(title), nullptr);
     EXPECT_TRUE(SceneManager::GetInstance().IsClickLatched()) << "the click does not act again in the title";
-    // Another update before the switch makes no second title.
-    Step(At({100, 100}, false));
-    Step(At({100, 100}, true));
-    EXPECT_EQ(SceneManager::GetInstance().GetNextScene(), next);
 }
 
-TEST_F(ResultSceneTest, AClickHeldFromTheGameWaitsForARelease) {
-    Make(false);
-    SceneManager::GetInstance().SetClickLatched(true);
-    Step(At({640, 610}, true), 30);
-    EXPECT_FALSE(scene_->IsTitleRequested());
-    Step(At({640, 610}, false));
-    Step(At({640, 610}, true));
-    EXPECT_TRUE(scene_->IsTitleRequested());
+TEST_F(ResultHandOverTest, AfterDeathOnlyAClickOnTheDrawnButtonLeads) {
+    ResultScene* result = PlayToResult(false, At({640, 610}, true));
+    ASSERT_NE(result, nullptr);
+    ASSERT_EQ(result->GetCleared(), 0);
+    // Clicks before the button is drawn (the banner is still fading in), on
+    // the button's place and elsewhere, do nothing.
+    for (int i = 0; i < 4; ++i) {
+        Run(At({640, 610}, false), 10);
+        Run(At({640, 610}, true), 10);
+        Run(At({100, 100}, false), 10);
+        Run(At({100, 100}, true), 10);
+    }
+    ASSERT_LT(result->GetHud()->GetFade(), 1.0f);
+    EXPECT_FALSE(result->IsTitleRequested());
+
+    Run(At({100, 100}, false), 50);
+    ASSERT_FLOAT_EQ(result->GetHud()->GetFade(), 1.0f);
+    // The button is shown; a click beside it does nothing either.
+    Run(At({100, 100}, true));
+    Run(At({100, 100}, false));
+    EXPECT_FALSE(result->IsTitleRequested());
+    Run(At({640, 610}, false));
+    Run(At({640, 610}, true));
+    EXPECT_TRUE(result->IsTitleRequested());
+    SceneBase* next = SceneManager::GetInstance().GetNextScene();
+    EXPECT_NE(dynamic_cast<TitleScene*>(next), nullptr);
+    Run(At({640, 610}, true));
+    EXPECT_NE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetCurrentScene()), nullptr);
 }
 
 TEST_F(ResultSceneTest, ClearedScreenShowsRoomBannerAndButtonAtOnceUnderATwentyFrameFlash) {
