@@ -34,6 +34,9 @@ constexpr int kCriticalDamage = 5;
 constexpr int kFlashLife = 10;
 constexpr float kGrowlFadeStep = 0.01f;
 constexpr float kWallRayDrop = 2.0f;
+// How far the ground under a zombie may lie from its floor's height (less
+// than one stair step).
+constexpr float kFloorTolerance = 0.5f;
 
 }  // namespace
 
@@ -144,6 +147,44 @@ bool EnemyBase::CanSeePlayer() {
 
 void EnemyBase::MoveLocal(const Vector3& v) { SetMatrix(Matrix::CreateTranslation(v) * matrix_); }
 
+bool EnemyBase::HasOwnFloorAt(const Vector3& position) const {
+    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    if (!stage || !rays) return true;
+    const float ground = stage->GroundHeight(floor_);
+    const Vector3 origin(position.x, ground + groundOffset_, position.z);
+    float d = RayCaster::kNoHit;
+    Vector3 n;
+    if (!rays->RayTestStructure(origin, Vector3(0.0f, -1.0f, 0.0f), d, n, stage)) return false;
+    // A face turned downwards is the underside of something the ray started
+    // in (a wall, the solid under a stair flight).
+    return n.y > 0.5f && std::fabs(origin.y - d - ground) <= kFloorTolerance;
+}
+
+bool EnemyBase::WalkLocal(const Vector3& v) {
+    const Matrix moved = Matrix::CreateTranslation(v) * matrix_;
+    if (!HasOwnFloorAt(moved.Translation())) return false;
+    SetMatrix(moved);
+    return true;
+}
+
+bool EnemyBase::CanBePushedTo(const Vector3& position) const {
+    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    if (!stage || !rays) return true;
+    const Vector3 from = GetPosition();
+    Vector3 step(position.x - from.x, 0.0f, position.z - from.z);
+    const float length = step.Length();
+    if (length > 0.0f) {
+        // At the height of the wall ray: 2 below the origin standing on the floor.
+        const Vector3 origin(from.x, stage->GroundHeight(floor_) + groundOffset_ - kWallRayDrop, from.z);
+        float d = RayCaster::kNoHit;
+        Vector3 n;
+        if (rays->RayTestStructure(origin, step / length, d, n, stage) && d <= length) return false;
+    }
+    return HasOwnFloorAt(position);
+}
+
 void EnemyBase::FollowGround(float height, int floorIndex) {
     if (!SenseFrame()) return;
     const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
@@ -172,7 +213,7 @@ void EnemyBase::PushFromWall() {
     if (c > 0.0f && pushRadius_ > d * c) {
         Matrix m = matrix_;
         m.Translation(position + n * (pushRadius_ - d * c));
-        SetMatrix(m);
+        if (HasOwnFloorAt(m.Translation())) SetMatrix(m);
     }
 }
 

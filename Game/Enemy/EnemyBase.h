@@ -43,6 +43,17 @@ public:
     // matrix = Translation(v) * matrix (along the zombie's own axes), parts
     // recomposed.
     void MoveLocal(const Vector3& v);
+    // Zombies never leave their floor (they do not take the stairs): straight
+    // down from the zombie's height above its floor, the first stage
+    // geometry or door met is an upward face at that floor's height. False
+    // over a stair flight, inside a wall or wherever the floor ends.
+    bool HasOwnFloorAt(const Vector3& position) const;
+    // The walking step: MoveLocal, unless it would take the zombie off its
+    // floor (then it stays). True when it moved.
+    bool WalkLocal(const Vector3& v);
+    // A push to the position keeps the zombie on its floor and does not pass
+    // through stage geometry or a door on the way.
+    bool CanBePushedTo(const Vector3& position) const;
     // Sensing frames only: puts the origin exactly height above the ground
     // of the floor.
     void FollowGround(float height, int floorIndex);

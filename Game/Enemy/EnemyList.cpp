@@ -67,8 +67,13 @@ EnemyBase* EnemyList::Add(EnemyBase* enemy) {
 void EnemyList::PushOutOfStage(EnemyBase& enemy) {
     const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
     if (!stage) return;
+    // Only the furniture of the zombie's own floor pushes it, and never
+    // through a wall or off its floor (such a push is not made).
+    Matrix pushed = enemy.GetMatrixRef();
     Vector3 displacement;
-    stage->PushOut(displacement, *enemy.GetMatrix(), enemy.GetPushRadius());
+    stage->PushOut(displacement, pushed, enemy.GetPushRadius(), enemy.GetFloor());
+    if (pushed.Translation() != enemy.GetPosition() && enemy.CanBePushedTo(pushed.Translation()))
+        *enemy.GetMatrix() = pushed;
 }
 
 void EnemyList::PushApart(EnemyBase& enemy, const Vector3& other, float overlap) {
@@ -76,7 +81,8 @@ void EnemyList::PushApart(EnemyBase& enemy, const Vector3& other, float overlap)
     // the local axes is a move along the world line between the two, since
     // zombies only ever turn about their vertical axis.
     const Vector3 local = Vector3::Transform(other, enemy.GetMatrixRef().Invert());
-    enemy.MoveLocal(-local.Normalized() * overlap);
+    const Matrix moved = Matrix::CreateTranslation(-local.Normalized() * overlap) * enemy.GetMatrixRef();
+    if (enemy.CanBePushedTo(moved.Translation())) enemy.SetMatrix(moved);
     PushOutOfStage(enemy);
 }
 

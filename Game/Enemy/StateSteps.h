@@ -31,8 +31,8 @@ inline Vector3 ToPlayer(const EnemyBase& zombie) {
     return player ? player->GetPosition() - zombie.GetPosition() : Vector3(0.0f, 0.0f, 0.0f);
 }
 
-// Walk forwards along the facing.
-inline void WalkForward(EnemyBase& zombie) { zombie.MoveLocal(Vector3(0.0f, 0.0f, zombie.GetMoveSpeed())); }
+// Walk forwards along the facing, never off the zombie's floor.
+inline void WalkForward(EnemyBase& zombie) { zombie.WalkLocal(Vector3(0.0f, 0.0f, zombie.GetMoveSpeed())); }
 
 // The wall and ground tests every walking state runs.
 inline void KeepOnGroundAndOffWalls(EnemyBase& zombie) {

@@ -64,9 +64,18 @@ float Stage::GroundHeight(int floor) const {
 }
 
 void Stage::PushOut(Vector3& displacement, Matrix& mover, float radius) const {
+    PushOutOf(displacement, mover, radius, [](const Object& object) { return object.IsActive(); });
+}
+
+void Stage::PushOut(Vector3& displacement, Matrix& mover, float radius, int floor) const {
+    PushOutOf(displacement, mover, radius, [floor](const Object& object) { return object.GetFloor() == floor; });
+}
+
+template <class Pushes>
+void Stage::PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes pushes) const {
     displacement = Vector3(0.0f, 0.0f, 0.0f);
     for (const Object* object : objects_) {
-        if (!object->IsActive() || !object->IsPushEnabled()) continue;
+        if (!object->IsPushEnabled() || !pushes(*object)) continue;
         const Matrix& world = object->GetMatrixRef();
         float dx = mover._41 - world._41;
         float dz = mover._43 - world._43;

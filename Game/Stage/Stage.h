@@ -56,6 +56,9 @@ public:
     // corrected in place) out of every active object with a push shape, one
     // object after the other. displacement receives the push.
     void PushOut(Vector3& displacement, Matrix& mover, float radius) const;
+    // The same for a mover that belongs to one floor (a zombie): only the
+    // objects of that floor push it, whichever floor the player is on.
+    void PushOut(Vector3& displacement, Matrix& mover, float radius, int floor) const;
 
     std::vector<Object*>& GetObjects() { return objects_; }
     const std::vector<Object*>& GetObjects() const { return objects_; }
@@ -81,6 +84,9 @@ public:
     void Clear();
 
 private:
+    template <class Pushes>
+    void PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes pushes) const;
+
     GameScene* gameScene_ = nullptr;
     TitleScene* titleScene_ = nullptr;
     ResultScene* resultScene_ = nullptr;

@@ -1,7 +1,10 @@
 // Zombies in the real level (the game scene with its built stage), driven by
-// the whole game update with the player standing still.
+// the whole game update with the player standing still: how they settle,
+// strike and vomit, and that they keep to their own floor, off the stairs
+// and on their side of the walls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "Game/Enemy/Attack.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
+#include "Game/Enemy/Enemy_Normal.h"
 #include "Game/Enemy/Track.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
@@ -41,6 +45,29 @@ protected:
         Matrix m = Matrix::CreateRotationY(90.0f * kDegToRad);
         m.Translation(Vector3(-5.0f, strong ? 6.5f : 5.0f, 0.0f));
         return strong ? list.AddStrong(m) : list.AddNormal(m);
+    }
+    // The player's eye at the point, the floors following its height.
+    void PlacePlayer(const Vector3& eye) {
+        Player& player = *scene_->GetPlayer();
+        Matrix m = player.GetMatrixRef();
+        m.Translation(eye);
+        player.SetMatrix(m);
+        const int floor = scene_->GetStage()->GetFloor(eye);
+        player.SetCurrentFloor(floor);
+        scene_->GetStage()->RefreshActivity(floor);
+    }
+    // A normal zombie standing on the floor at p (4 above it), turned to the
+    // heading; it starts chasing at once when asked.
+    EnemyBase* Stand(const Vector3& p, float headingDeg, bool chasing) {
+        Matrix m = Matrix::CreateRotationY(headingDeg * kDegToRad);
+        m.Translation(p);
+        auto* z = static_cast<Enemy_Normal*>(scene_->GetEnemyList()->AddNormal(m));
+        if (chasing) {
+            State* track = new Track(*z);
+            delete z->GetState();
+            z->SetState(track);
+        }
+        return z;
     }
     float Distance(const EnemyBase& z) {
         return Vector3::Distance(z.GetPosition(), scene_->GetPlayer()->GetPosition());
@@ -113,4 +140,70 @@ TEST_F(ZombieLevelTest, AStrongZombieVomitsAtThePlayerFromRange) {
     const int hp = player.GetHp();
     for (int i = 0; i < 300 && player.GetHp() == hp; ++i) scene_->Update();
     EXPECT_EQ(player.GetHp(), hp - 2) << "the vomit lands on the standing player";
+}
+
+// Each of the four stair flights, from the floor at one of its ends: the
+// player stands on the flight (still on that floor's index) and a zombie of
+// that floor chases. Flights 1 and 3 go down from their floor, 2 and 4 up.
+struct FlightEnd {
+    const char* name;
+    Vector3 zombie;  // 4 above the floor, facing the flight
+    float heading;
+    Vector3 eye;     // 6 above the flight's slope
+    float edgeZ;     // where the floor ends and the flight begins
+    float towards;   // +1: the flight lies towards +z
+};
+
+TEST_F(ZombieLevelTest, AChasingZombieStopsWhereItsFloorMeetsEachStairFlight) {
+    const FlightEnd ends[] = {
+        {"flight 1, from the top (ground floor)", {25, 4, 106}, 0.0f, {25, 0.4f, 119.5f}, 112.0f, 1.0f},
+        {"flight 2, from the bottom (first basement)", {45, -38, 106}, 0.0f, {45, -27, 124}, 112.0f, 1.0f},
+        {"flight 3, from the top (first basement)", {45, -38, -44}, 180.0f, {45, -41.6f, -57.5f}, -50.0f, -1.0f},
+        {"flight 4, from the bottom (second basement)", {65, -80, -44}, 180.0f, {65, -69, -62}, -50.0f, -1.0f},
+    };
+    for (const FlightEnd& end : ends) {
+        SCOPED_TRACE(end.name);
+        scene_->GetEnemyList()->Clear();
+        PlacePlayer(end.eye);
+        const int floor = scene_->GetPlayer()->GetCurrentFloor();
+        EnemyBase* z = Stand(end.zombie, end.heading, true);
+        ASSERT_EQ(z->GetFloor(), floor) << "the player is still on the zombie's floor";
+        float nearest = -1e9f;  // how far the zombie got past the edge (negative: short of it)
+        for (int frame = 0; frame < 700; ++frame) {
+            scene_->Update();
+            const Vector3 p = z->GetPosition();
+            const float past = (p.z - end.edgeZ) * end.towards;
+            nearest = std::max(nearest, past);
+            ASSERT_LE(past, 0.7f) << "frame " << frame << ": on the flight at (" << p.x << ", " << p.y << ", "
+                                  << p.z << ")";
+            ASSERT_NEAR(p.y, scene_->GetStage()->GroundHeight(floor) + 4.0f, 1e-3f) << "frame " << frame;
+        }
+        EXPECT_GT(nearest, -1.5f) << "it did come up to the flight";
+    }
+}
+
+TEST_F(ZombieLevelTest, SeparationLeavesZombiesOfOtherFloorsToTheirOwnFurniture) {
+    scene_->GetEnemyList()->Clear();
+    // In the office on the first basement, right under the shelf at (0, 0, 80)
+    // of the storage room above, overlapping its box by one unit.
+    EnemyBase* below = Stand({0, -38, 83}, 0.0f, false);
+    ASSERT_EQ(below->GetFloor(), 1);
+    ASSERT_EQ(scene_->GetPlayer()->GetCurrentFloor(), 0);
+    for (int frame = 0; frame < 60; ++frame) scene_->Update();
+    EXPECT_FLOAT_EQ(below->GetPosition().x, 0.0f);
+    EXPECT_FLOAT_EQ(below->GetPosition().z, 83.0f) << "the shelf of the floor above does not push it";
+}
+
+TEST_F(ZombieLevelTest, SeparationNeverPushesAZombieThroughAWall) {
+    scene_->GetEnemyList()->Clear();
+    // Two zombies of the south hall overlapping at its north wall (face at
+    // z 19.75, the storage room beyond): the first would be pushed 3.25
+    // north, through the wall.
+    EnemyBase* first = Stand({10, 4, 18.75f}, 0.0f, false);
+    EnemyBase* second = Stand({10, 4, 18.0f}, 0.0f, false);
+    for (int frame = 0; frame < 120; ++frame) {
+        scene_->Update();
+        for (EnemyBase* z : {first, second})
+            ASSERT_LT(z->GetPosition().z, 19.75f) << "frame " << frame << ": beyond the hall's north wall";
+    }
 }
