@@ -133,8 +133,13 @@ void Hud::DrawPrompts(GameScene* scene) {
     if (!stage) return;
     const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
     const Matrix viewProjection = camera.g_mV * camera.g_mP;
+    const Player* player = scene->GetPlayer();
+    const int floor = player ? player->GetCurrentFloor() : 0;
     for (Object* object : stage->GetObjects()) {
         if (!object || !object->IsHighlighted()) continue;
+        // Objects of another floor are not updated and keep whatever flag
+        // they had when the player left: no prompt for them.
+        if (object->GetFloor() != floor) continue;
         // In front of the camera: the projected depth is below 1 (behind the
         // eye the clip w is not positive and there is no depth to speak of).
         const Vector3 p = object->GetPosition();

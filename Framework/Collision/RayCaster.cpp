@@ -470,7 +470,7 @@ bool RayCaster::RayTestModelBruteForce(const VeModel* model, const ModelPart& pa
 
 void RayCaster::TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,
                                float& distance, Vector3& normal, int* damage) const {
-    if (!object || !object->IsActive()) return;
+    if (!object || !object->IsActive() || !object->IsRayTarget()) return;
     for (const auto& part : object->GetParts()) {
         if (!part || !part->rayModel) continue;
         float d;

@@ -37,7 +37,8 @@ public:
         TestStageInto(stage, false, origin, direction, best, distance, normal, &damage);
         return best;
     }
-    // Tests one object (if active) and replaces best on a strictly nearer hit.
+    // Tests one object (if active and a ray target) and replaces best on a
+    // strictly nearer hit.
     void TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,
                         float& distance, Vector3& normal, int* damage) const;
     // Tests every stage object in order (active; only kinds 0 and 1 when
@@ -45,6 +46,7 @@ public:
     void TestStageInto(const Stage* stage, bool structureOnly, const Vector3& origin,
                        const Vector3& direction, Object*& best, float& distance, Vector3& normal,
                        int* damage) const;
+    // Objects that are not ray targets are skipped by every query below.
     // Stage objects that are active and of kind 0 (stage geometry) or 1 (door).
     Object* RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
                              Vector3& normal, const Stage* stage) const;

@@ -81,6 +81,11 @@ public:
     bool* GetActive() { return &active_; }
     bool IsActive() const { return active_; }
     void SetActive(bool active) { active_ = active; }
+    // An object that is away (a taken ammunition box, a held key card) is
+    // no ray target: shots, gazes and sight pass where it was until it is
+    // back.
+    bool IsRayTarget() const { return rayTarget_; }
+    void SetRayTarget(bool on) { rayTarget_ = on; }
     bool IsHighlighted() const { return highlighted_; }
     void SetHighlighted(bool on) { highlighted_ = on; }
     bool* GetTranslucent() { return &translucent_; }
@@ -106,6 +111,7 @@ protected:
 
     int floor_ = 0;
     bool active_ = true;
+    bool rayTarget_ = true;
     bool highlighted_ = false;
     bool translucent_ = false;
     int kind_ = 0;

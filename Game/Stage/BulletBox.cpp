@@ -16,8 +16,8 @@ BulletBox::BulletBox(GameScene* scene) : scene_(scene) {
 
 void BulletBox::Update() {
     if (available_) {
-        if (DistanceToPlayer(scene_, GetPosition()) > 10.0f) return;
-        if (PickFromPlayer(scene_) != this) {
+        // Out of reach or not looked at: no prompt.
+        if (DistanceToPlayer(scene_, GetPosition()) > 10.0f || PickFromPlayer(scene_) != this) {
             highlighted_ = false;
             return;
         }
@@ -27,6 +27,7 @@ void BulletBox::Update() {
         if (Player* player = GetPlayer(scene_)) player->AddReserveAmmo(kRounds);
         respawnCounter_ = respawnFrames_;
         available_ = false;
+        rayTarget_ = false;
         if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
             sound->SetVolume(0.5f);
             sound->Play(false, true);
@@ -35,6 +36,7 @@ void BulletBox::Update() {
         respawnCounter_ -= 1;
         if (respawnCounter_ <= 0) {
             available_ = true;
+            rayTarget_ = true;
             highlighted_ = false;
         }
     }

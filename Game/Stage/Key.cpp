@@ -22,12 +22,13 @@ void Key::SetColour(int colour) {
 
 void Key::Update() {
     if (!visible_) return;
-    if (!inserting_ && DistanceToPlayer(scene_, GetPosition()) <= 10.0f) {
-        if (PickFromPlayer(scene_) == this) {
+    if (!inserting_) {
+        // Out of reach or not looked at: no prompt.
+        if (DistanceToPlayer(scene_, GetPosition()) <= 10.0f && PickFromPlayer(scene_) == this) {
             highlighted_ = true;
             if (UseButtonDown()) {
                 if (Player* player = GetPlayer(scene_)) player->AddKey(this);
-                visible_ = false;
+                SetVisible(false);
                 highlighted_ = false;
                 if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
                     sound->SetVolume(0.5f);

@@ -23,7 +23,11 @@ public:
     // other than 0, 1 or 2).
     void SetColour(int colour);
     int GetColour() const { return colour_; }
-    void SetVisible(bool visible) { visible_ = visible; }
+    // A hidden card is no ray target either.
+    void SetVisible(bool visible) {
+        visible_ = visible;
+        rayTarget_ = visible;
+    }
     bool IsVisible() const { return visible_; }
     void SetInserting(bool inserting) { inserting_ = inserting; }
     bool IsInserting() const { return inserting_; }

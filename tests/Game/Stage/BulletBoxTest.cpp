@@ -1,8 +1,12 @@
 // Ammunition boxes in the built level: taking them by gaze and button, the
-// reserve they add, their return, and their reach.
+// reserve they add, their return, their reach, their prompt, and the shots
+// that pass where an emptied box stood.
 #include <set>
 
+#include "Game/Object/Gun.h"
 #include "Game/Stage/BulletBox.h"
+#include "Scene/Hud.h"
+#include "Scene/SceneManager.h"
 #include "tests/Game/Stage/InteractiveStage.h"
 
 class BulletBoxTest : public InteractiveStageTest {
@@ -56,26 +60,35 @@ TEST_F(BulletBoxTest, TakingABoxAddsExactlyTwentyWhateverTheReserve) {
     EXPECT_EQ(player_->GetReserveAmmo(), 20);
 }
 
-TEST_F(BulletBoxTest, HeldButtonSweepTakesEachBoxTheMomentItIsPicked) {
+TEST_F(BulletBoxTest, HeldButtonSweepTakesEachBoxTheMomentItIsPickedTheOnesBehindToo) {
     const int start = player_->GetReserveAmmo();
+    auto available = [this]() {
+        std::set<BulletBox*> boxes;
+        for (Object* o : stage_->GetObjects())
+            if (auto* box = dynamic_cast<BulletBox*>(o); box && box->IsAvailable()) boxes.insert(box);
+        return boxes;
+    };
     Hold(true);
     std::set<BulletBox*> taken;
     // Sweep along both boards of the first shelf, eye level with each row,
-    // facing its open side.
+    // facing its open side. Two of its six boxes stand behind others: once
+    // the front one is emptied the gaze goes through to them.
     SetYaw(180.0f);
     for (float y : {-41.3f, -37.3f}) {
         for (float x = 75.0f; x <= 95.0f; x += 0.25f) {
             PlaceEye(Vector3(x, y, 78));
             auto* picked = dynamic_cast<BulletBox*>(Picked());
-            const bool availableBefore = picked && picked->IsAvailable();
+            const std::set<BulletBox*> before = available();
             Step();
-            if (availableBefore) {
+            const std::set<BulletBox*> after = available();
+            for (BulletBox* box : before)
+                if (!after.count(box)) taken.insert(box);
+            if (picked && before.count(picked))
                 EXPECT_FALSE(picked->IsAvailable()) << "taken in the frame it was picked, x " << x;
-                taken.insert(picked);
-            }
         }
     }
-    EXPECT_GE(taken.size(), 3u);
+    EXPECT_EQ(taken.size(), 6u) << "every box of the shelf";
+    for (BulletBox* box : taken) EXPECT_NEAR(box->GetPosition().x, 85.0f, 6.01f) << "the first shelf's";
     EXPECT_EQ(player_->GetReserveAmmo(), start + 20 * static_cast<int>(taken.size()));
 }
 
@@ -115,4 +128,74 @@ TEST_F(BulletBoxTest, TenUnitsReachesTenPointZeroOneDoesNot) {
     Step();
     EXPECT_FALSE(box->IsAvailable());
     EXPECT_EQ(player_->GetReserveAmmo(), start + 20);
+}
+
+TEST_F(BulletBoxTest, AnEmptiedBoxIsNoTargetForShotsOrGazesUntilItReturns) {
+    BulletBox* box = GroundFloorBox();
+    Gun& gun = *scene_->GetGun();
+    SceneManager::GetInstance().SetClickLatched(false);
+    // One shot with the fire button, then the button up until the gun is
+    // ready again; what the shot hit.
+    auto shoot = [&]() {
+        Platform::InputFrame fire;
+        fire.Set(Platform::Key::LeftButton);
+        Platform::Input::GetInstance().SetFrame(fire);
+        gun.Update();
+        Platform::Input::GetInstance().SetFrame(Platform::InputFrame{});
+        for (int i = 0; i < 10; ++i) gun.Update();
+        return gun.GetHitObject();
+    };
+    LookAtGroundBox(7);
+    ASSERT_EQ(shoot(), box);
+    Hold(true);
+    Step();
+    Hold(false);
+    ASSERT_FALSE(box->IsAvailable());
+
+    // The shot goes on to what stood behind the box (a bullet hole there, not
+    // in the air where the box was), and so does the gaze.
+    Object* behind = shoot();
+    ASSERT_NE(behind, nullptr);
+    EXPECT_NE(behind, box);
+    EXPECT_EQ(behind->GetKind(), kKindStage);
+    EXPECT_NE(Picked(), box);
+
+    Step(3600);
+    ASSERT_TRUE(box->IsAvailable());
+    EXPECT_EQ(shoot(), box) << "back, and a target again";
+    EXPECT_EQ(Picked(), box);
+}
+
+TEST_F(BulletBoxTest, ThePromptShowsOnlyWithinReachAndOnThePlayersFloor) {
+    BulletBox* box = GroundFloorBox();
+    Hud& hud = *scene_->GetHud();
+    ASSERT_NE(hud.GetPickUpPrompt(), nullptr);
+    auto prompted = [&]() {
+        scene_->SetCamera();
+        hud.DrawGame(scene_.get());
+        for (const auto& sprite : hud.GetLastDrawn())
+            if (sprite.texture == hud.GetPickUpPrompt()) return true;
+        return false;
+    };
+    LookAtGroundBox(7);
+    Step();
+    ASSERT_TRUE(box->IsHighlighted());
+    EXPECT_TRUE(prompted());
+
+    // Backing off out of reach, still looking at it.
+    LookAtGroundBox(9);
+    ASSERT_GT(Vector3::Distance(player_->GetPosition(), box->GetPosition()), 10.0f);
+    ASSERT_EQ(Picked(), box);
+    Step();
+    EXPECT_FALSE(box->IsHighlighted());
+    EXPECT_FALSE(prompted());
+
+    // Prompted again, then one floor down, the box straight ahead above: the
+    // box is no longer updated, and no prompt is drawn for it.
+    LookAtGroundBox(7);
+    Step();
+    ASSERT_TRUE(prompted());
+    PlaceEye(Vector3(-18, -36, 70));
+    Step();
+    EXPECT_FALSE(prompted());
 }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/EnemyList.h"
 #include "Game/Stage/Door.h"
 #include "Game/Stage/Key.h"
 #include "tests/Game/Stage/InteractiveStage.h"
@@ -286,4 +288,44 @@ TEST_F(DoorTest, CardIsTakenFromTenButNotFromFurther) {
     // Held again: the list does not grow.
     player_->AddKey(orange);
     EXPECT_EQ(player_->GetKeys().size(), 1u);
+}
+
+TEST_F(DoorTest, AHeldCardIsNoTargetWhereItLayNorInTheReaderItPassedThrough) {
+    RayCaster& rays = *ResourceCache::GetInstance().GetRayCaster();
+    // What the gun's aiming ray meets from the eye towards the point.
+    auto aimAt = [&](const Vector3& eye, const Vector3& target) {
+        float distance = 0.0f;
+        Vector3 normal;
+        int damage = 0;
+        return rays.RayTestAll(eye, (target - eye).Normalized(), distance, normal,
+                               &scene_->GetEnemyList()->GetEnemies(), stage_, damage);
+    };
+    Key* yellow = Card(0);
+    const Vector3 lay = yellow->GetPosition();
+    PlaceEyeLookingAt(Vector3(-4, 9, -16), lay);
+    ASSERT_EQ(Picked(), yellow);
+    Click();
+    ASSERT_FALSE(yellow->IsVisible());
+    EXPECT_NE(Picked(), yellow) << "the desk it lay on";
+    EXPECT_NE(aimAt(player_->GetPosition(), lay), yellow);
+
+    // Shown in the yellow door's reader, then hidden again for good.
+    Door* door = YellowDoor();
+    PlaceEye(Vector3(27, 6, 54));
+    Click();
+    bool shown = false;
+    for (int i = 0; i < 200; ++i) {
+        Step();
+        shown = shown || yellow->IsVisible();
+    }
+    ASSERT_TRUE(shown);
+    ASSERT_FLOAT_EQ(door->GetOpenProgress(), 1.0f);
+    ASSERT_FALSE(yellow->IsVisible());
+    // Its hit model was left where the reader last showed it, edge-on to the
+    // door: looked at and shot at from the side, it is not there.
+    const Vector3 left = yellow->GetPosition();
+    const Vector3 side = left - Vector3(4, 0, 0);
+    PlaceEyeLookingAt(side, left);
+    EXPECT_NE(Picked(), yellow);
+    EXPECT_NE(aimAt(side, left), yellow);
 }
