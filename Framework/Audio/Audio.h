@@ -142,6 +142,8 @@ public:
 
     bool Is3D() const { return use3D_; }
     bool HasVoice() const { return source_ != 0; }
+    // The OpenAL source behind the voice, 0 without one.
+    unsigned GetSource() const { return source_; }
     const AudioEmitter& GetEmitter() const { return emitter_; }
 
 private:

@@ -6,6 +6,11 @@
 
 namespace {
 
+// OpenAL clamps a source's gain to its AL_MAX_GAIN, 1 unless raised: the
+// volumes above 1 that the game asks for (the generator's explosion starts
+// at 2) are let through up to this ceiling.
+constexpr float kMaxVolume = 16.0f;
+
 void ToAl(const Vector3& v, ALfloat out[3]) {
     out[0] = v.x;
     out[1] = v.y;
@@ -40,6 +45,7 @@ VeSoundInstance::VeSoundInstance(std::shared_ptr<VeSoundEffect> source, bool use
     generation_ = generation;
     audio_detail::EngineOf(generation)->voices.insert(this);
     alSourcei(id, AL_BUFFER, static_cast<ALint>(buffer));
+    alSourcef(id, AL_MAX_GAIN, kMaxVolume);
     ApplyGain();
     if (use3D_) {
         alSourcei(id, AL_SOURCE_RELATIVE, AL_FALSE);

@@ -120,8 +120,10 @@ void Portal::Damage(int amount, const Vector3& hitPosition) {
         alive_ = false;
         if (explosionSound_) {
             PlaceListenerAtPlayer(scene_);
-            explosionSound_->SetVolume(explosionVolume_);
+            // Play3D starts a voice at volume 1: the explosion's own volume
+            // (2) is set after it.
             explosionSound_->Play3D(GetPosition(), false, false);
+            explosionSound_->SetVolume(explosionVolume_);
         }
     }
 

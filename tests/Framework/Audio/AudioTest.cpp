@@ -185,6 +185,23 @@ TEST_F(AudioTest, VolumeKeptByPlayAndResetByPlay3D) {
     EXPECT_NEAR(Render(0.3).Both(kSettle) / quiet, 4.0, 0.2);
 }
 
+TEST_F(AudioTest, VolumesAboveOneAreHeardLouder) {
+    // A quiet tone, so that twice its level still fits the 16-bit output.
+    auto effect = ToneSound(1.0f, 0.1f);
+    auto plain = effect->CreateInstance(false);
+    auto spatial = effect->CreateInstance(true);
+    const Vector3 ahead(0, 0, 0.5f);
+    for (const auto& voice : {plain, spatial}) {
+        voice->SetVolume(1.0f);
+        voice->Play(true, false);
+        if (voice->Is3D()) voice->SetPosition(ahead);
+        const double full = Render(0.3).Both(kSettle);
+        voice->SetVolume(2.0f);
+        EXPECT_NEAR(Render(0.3).Both(kSettle) / full, 2.0, 0.1) << (voice->Is3D() ? "3D" : "plain");
+        voice->Stop();
+    }
+}
+
 TEST_F(AudioTest, KeepAliveHoldsOneShotsUntilTheyEnd) {
     auto& audio = AudioManager::GetInstance();
     auto effect = Sound("shot.wav", Tone(440, 0.3f, kRate, 0.25f));

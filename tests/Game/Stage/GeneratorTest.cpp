@@ -1,5 +1,7 @@
 // The generator in the built level: waves, the enemy limit, spawn kinds,
 // lights shot out, holes destroyed, the core's death and the won game.
+#include <AL/al.h>
+
 #include <set>
 
 #include "Framework/Audio/Audio.h"
@@ -306,4 +308,23 @@ TEST_F(GeneratorSoundTest, ExplosionPlaysOnceAndStopsWhenFaded) {
     // explosion does not start again.
     portal_->Damage(1, portal_->GetPosition() + Vector3(0, 9, 0));
     EXPECT_FALSE(portal_->GetExplosionSound()->IsPlaying());
+}
+
+TEST_F(GeneratorSoundTest, TheExplosionStartsAtTwiceTheRecordedVolumeAndIsLetThrough) {
+    for (int i = 0; i < 8; ++i) ShootOut(i);
+    const auto& sound = portal_->GetExplosionSound();
+    ASSERT_NE(sound, nullptr);
+    ASSERT_TRUE(sound->HasVoice());
+    ASSERT_TRUE(sound->IsPlaying());
+    // What OpenAL holds for the voice: its gain, and the ceiling the mixer
+    // clamps that gain to.
+    auto gain = [&](ALenum which) {
+        ALfloat value = -1.0f;
+        alGetSourcef(sound->GetSource(), which, &value);
+        return value;
+    };
+    EXPECT_FLOAT_EQ(gain(AL_GAIN), 2.0f) << "from the first frame of the explosion";
+    EXPECT_GE(gain(AL_MAX_GAIN), 2.0f);
+    portal_->Update();
+    EXPECT_FLOAT_EQ(gain(AL_GAIN), 1.995f) << "then fading";
 }
