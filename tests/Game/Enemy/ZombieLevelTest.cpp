@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -174,9 +175,12 @@ TEST_F(ZombieLevelTest, AChasingZombieStopsWhereItsFloorMeetsEachStairFlight) {
             const Vector3 p = z->GetPosition();
             const float past = (p.z - end.edgeZ) * end.towards;
             nearest = std::max(nearest, past);
-            ASSERT_LE(past, 0.7f) << "frame " << frame << ": on the flight at (" << p.x << ", " << p.y << ", "
-                                  << p.z << ")";
-            ASSERT_NEAR(p.y, scene_->GetStage()->GroundHeight(floor) + 4.0f, 1e-3f) << "frame " << frame;
+            const bool onFloor = std::fabs(p.y - (scene_->GetStage()->GroundHeight(floor) + 4.0f)) < 1e-3f;
+            if (past > 0.7f || !onFloor) {
+                ADD_FAILURE() << "frame " << frame << ": off its floor at (" << p.x << ", " << p.y << ", " << p.z
+                              << ")";
+                break;
+            }
         }
         EXPECT_GT(nearest, -1.5f) << "it did come up to the flight";
     }
