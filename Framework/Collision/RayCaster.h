@@ -1,7 +1,9 @@
 // Ray queries against the hit-test models of objects: nearest hit with its
 // distance, the triangle's normal and the object. Both faces of a triangle
-// count. Results are exactly those of testing every triangle in order; the
-// acceleration (bounding volumes, a per-mesh hierarchy) never changes them.
+// count. Objects that are inactive or no ray target (Object::IsRayTarget)
+// are skipped by every query. Results are exactly those of testing every
+// triangle in order; the acceleration (bounding volumes, a per-mesh
+// hierarchy) never changes them.
 #pragma once
 
 #include <vector>
@@ -46,7 +48,6 @@ public:
     void TestStageInto(const Stage* stage, bool structureOnly, const Vector3& origin,
                        const Vector3& direction, Object*& best, float& distance, Vector3& normal,
                        int* damage) const;
-    // Objects that are not ray targets are skipped by every query below.
     // Stage objects that are active and of kind 0 (stage geometry) or 1 (door).
     Object* RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
                              Vector3& normal, const Stage* stage) const;

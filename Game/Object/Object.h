@@ -83,9 +83,8 @@ public:
     void SetActive(bool active) { active_ = active; }
     // An object that is away (a taken ammunition box, a held key card) is
     // no ray target: shots, gazes and sight pass where it was until it is
-    // back.
+    // back. The object itself keeps the flag.
     bool IsRayTarget() const { return rayTarget_; }
-    void SetRayTarget(bool on) { rayTarget_ = on; }
     bool IsHighlighted() const { return highlighted_; }
     void SetHighlighted(bool on) { highlighted_ = on; }
     bool* GetTranslucent() { return &translucent_; }
