@@ -567,11 +567,13 @@ void Bot::AddTakeBox(const std::string& name, Vector3 boxAt, Vector2 standAt) {
                       [this, boxAt, standAt](Bot& bot, InputFrame& f) {
                           GameScene* game = bot.Game();
                           BulletBox* box = nullptr;
+                          int available = 0;
                           for (Object* o : game->GetStage()->GetObjects()) {
                               if (o->GetKind() != kKindBulletBox) continue;
+                              auto* each = dynamic_cast<BulletBox*>(o);
+                              if (each && each->IsAvailable()) ++available;
                               const Vector3 p = o->GetPosition();
-                              if (Vector3::Distance(p, boxAt) < 0.5f)
-                                  box = dynamic_cast<BulletBox*>(o);
+                              if (Vector3::Distance(p, boxAt) < 0.5f) box = each;
                           }
                           if (!box) {
                               bot.Fail("no ammunition box there");
@@ -581,11 +583,16 @@ void Bot::AddTakeBox(const std::string& name, Vector3 boxAt, Vector2 standAt) {
                               if (!bot.WalkTo(f, standAt.x, standAt.y, 0.6f)) return false;
                               bot.waypoint_ = 1;
                               ammoBefore_ = game->GetPlayer()->GetReserveAmmo();
+                              boxesBefore_ = available;
                           }
                           if (!box->IsAvailable()) {
+                              // The button is held for a frame: a box standing
+                              // behind this one on the gaze may go with it.
+                              const int taken = boxesBefore_ - available;
                               const int gained = game->GetPlayer()->GetReserveAmmo() - ammoBefore_;
-                              if (gained != BulletBox::kRounds) {
-                                  bot.Fail("the box gave " + std::to_string(gained) + " rounds");
+                              if (taken < 1 || gained != BulletBox::kRounds * taken) {
+                                  bot.Fail("the " + std::to_string(taken) + " boxes taken gave " +
+                                           std::to_string(gained) + " rounds");
                                   return false;
                               }
                               return true;

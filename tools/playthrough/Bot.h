@@ -163,6 +163,7 @@ private:
     int coreLightHealth_ = 0;
     int coreShotsSinceDamage_ = 0;
     int ammoBefore_ = 0;
+    int boxesBefore_ = 0;  // ammunition boxes available when the take began
     bool restockDecided_ = false;
     bool restocking_ = false;
     int lastMagazine_ = 0;
