@@ -120,7 +120,10 @@ void Hud::Sprite(const VeTexture* texture, const Matrix& transform, const Sprite
 
 bool Hud::DrawButton(const VeTexture* texture, int mx, int my) {
     const SpriteRect whole = Whole(texture);
-    const bool over = IsOverButton(mx, my, static_cast<int>(whole.width), static_cast<int>(whole.height));
+    const bool hasPicture = texture != nullptr && texture->IsValid();
+    const int width = hasPicture ? static_cast<int>(whole.width) : kButtonWidth;
+    const int height = hasPicture ? static_cast<int>(whole.height) : kButtonHeight;
+    const bool over = IsOverButton(mx, my, width, height);
     const Matrix transform = over ? ScaledAt(kButtonHoverScale, 0.0f, kButtonY) : At(0.0f, kButtonY);
     Sprite(texture, transform, whole, kOpaqueWhite);
     return over;

@@ -62,6 +62,10 @@ public:
     // Hover test of a button drawn at (0, -250) with the given texture
     // size, strict on every edge; (mx, my) in sprite coordinates.
     static bool IsOverButton(int mx, int my, int width, int height);
+    // The size the button pictures are made at. A button whose picture
+    // failed to load keeps this area, so it can still be clicked.
+    static constexpr int kButtonWidth = 400;
+    static constexpr int kButtonHeight = 90;
 
     Hud() = default;
 
@@ -116,7 +120,8 @@ private:
     // The whole texture (width x height of the file).
     static SpriteRect Whole(const VeTexture* texture);
     // Draws a button at (0, -250), 1.2 times larger while the mouse is over
-    // it; returns whether it is.
+    // it; returns whether it is (over the picture's area, or the intended
+    // button area when the picture is missing).
     bool DrawButton(const VeTexture* texture, int mx, int my);
 
     void DrawPrompts(GameScene* scene);

@@ -105,7 +105,7 @@ const VeModelMaterial* SubsetMaterial(const VeModel& model, const VeSubset& subs
 
 // A material's texture, or the white one where it has none on the GPU.
 const VeTexture* TextureOrWhite(const std::shared_ptr<VeTexture>& texture, const VeTexture* white) {
-    return (texture && texture->GetGLTexture() != 0) ? texture.get() : white;
+    return (texture && texture->HasImage()) ? texture.get() : white;
 }
 
 Matrix DefaultProjection(int width, int height) {
@@ -407,7 +407,8 @@ SpriteQuad ShaderManager::ComputeSpriteQuad(float textureWidth, float textureHei
 
 void ShaderManager::DrawTexture(const VeTexture* texture, float x, float y, float width, float height,
                                 const SpriteRect* source, const Vector4* colour, Vector2 pivot) {
-    if (texture == nullptr) return;
+    // A picture that failed to load shows nothing (not a black box).
+    if (texture == nullptr || !texture->HasImage()) return;
     if (!in2D_) {
         Begin2D(false, true);
         DrawTexture(texture, x, y, width, height, source, colour, pivot);

@@ -100,6 +100,13 @@ void VeTexture::Release() {
     opaque_ = false;
 }
 
+bool VeTexture::HasImage() const {
+    if (!IsValid()) return false;
+    const GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (!device.IsReady()) return true;
+    return glTexture_ != 0 && generation_ == device.GetGeneration();
+}
+
 bool VeTexture::AllTexelsOpaque(const unsigned char* rgba, int width, int height, int rowPitch) {
     if (rgba == nullptr || width <= 0 || height <= 0) return false;
     for (int y = 0; y < height; ++y) {

@@ -49,6 +49,10 @@ public:
     void Clear(float r, float g, float b, float a);
 
     bool IsValid() const { return desc_.width > 0 && desc_.height > 0; }
+    // True when there is an image to draw: loaded and, with a graphics
+    // device, uploaded to it. A texture that failed to load has none and is
+    // not drawn at all (sampling no texture would paint opaque black).
+    bool HasImage() const;
     bool HasShaderResource() const { return (desc_.bindFlags & kBindShaderResource) != 0 && IsValid(); }
     const TextureDesc& GetDesc() const { return desc_; }
     int GetWidth() const { return desc_.width; }

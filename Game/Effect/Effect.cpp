@@ -3,6 +3,7 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Graphics/VeTexture.h"
 
 namespace {
 long long g_drawCount = 0;
@@ -31,6 +32,9 @@ void Effect::Draw() {
 }
 
 void Effect::DrawQuad() {
+    // A texture that failed to load leaves the quad out rather than drawing
+    // it black.
+    if (texture_ != nullptr && !texture_->HasImage()) return;
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     ShaderManager& shaders = ShaderManager::GetInstance();
     device.BindTexture(0, texture_);

@@ -57,7 +57,8 @@ public:
 
 protected:
     ~Effect() = default;
-    // The drawing steps of Draw without its texture and alive checks.
+    // The drawing steps of Draw without its alive check; a null texture is
+    // drawn (as untextured), one that failed to load is not.
     void DrawQuad();
     // Writes the quad's corners as SetQuad does, keeping the texture.
     void SetQuadVertices(float height, float width, const Vector2& uvTopLeft, const Vector2& uvBottomRight,

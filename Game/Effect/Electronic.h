@@ -9,7 +9,7 @@ class Object;
 class Electronic : public Effect {
 public:
     void Update() override;
-    // Draws without the texture and alive checks of the base.
+    // Draws without the null-texture and alive checks of the base.
     void Draw() override { DrawQuad(); }
 
     int GetLife() const { return life_; }

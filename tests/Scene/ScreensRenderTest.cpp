@@ -10,9 +10,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "../Framework/Graphics/GlTestWindow.h"
 #include "Framework/Graphics/ShaderManager.h"
@@ -22,6 +25,7 @@
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
+#include "Scene/Hud.h"
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
@@ -114,6 +118,49 @@ float SpriteCorrelation(const Picture& shot, const std::string& texturePath, flo
     }
     return saa > 0 && sbb > 0 ? static_cast<float>(sab / std::sqrt(saa * sbb)) : 0.0f;
 }
+
+// Runs the game from a copy of Data/ whose pictures (the PNG and JPEG files
+// directly under it: HUD, title, result and effect pictures) are cut to half
+// their size, so none of them loads; models and sounds are the real ones.
+// Restores the working folder and empties the cache on the way out.
+class DamagedPictures {
+public:
+    DamagedPictures() {
+        namespace fs = std::filesystem;
+        previous_ = fs::current_path();
+        root_ = fs::temp_directory_path() / ("morvane_damaged_pictures_" + std::to_string(::getpid()));
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "Data");
+        for (const fs::directory_entry& entry : fs::directory_iterator(previous_ / "Data")) {
+            const fs::path target = root_ / "Data" / entry.path().filename();
+            const std::string ext = entry.path().extension().string();
+            if (entry.is_regular_file() && (ext == ".png" || ext == ".jpg")) {
+                fs::copy_file(entry.path(), target);
+                fs::resize_file(target, fs::file_size(target) / 2);
+            } else {
+                fs::create_symlink(entry.path(), target);
+            }
+        }
+        ResourceCache::GetInstance().Clear();
+        fs::current_path(root_);
+    }
+    ~DamagedPictures() {
+        ResourceCache::GetInstance().Clear();
+        std::filesystem::current_path(previous_);
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+
+    // Screenshots still go to the build folder's test_screenshots/.
+    std::string ShotPath(const std::string& name) const {
+        std::error_code ec;
+        std::filesystem::create_directories(previous_ / "test_screenshots", ec);
+        return (previous_ / "test_screenshots" / name).string();
+    }
+
+private:
+    std::filesystem::path previous_, root_;
+};
 
 }  // namespace
 
@@ -285,4 +332,52 @@ TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheDepthPass) {
         LumaStats(with, 0, 0, 1280, 600, mean, spread);
         EXPECT_GT(spread, 10.0f) << "a drawn room, not an empty picture";
     }
+}
+
+// With every picture damaged the HUD draws nothing over the world: no black
+// boxes for the crosshair, the digits, the health icon and bar, and no
+// black full-screen blood frame while the health is low. The screen is the
+// world picture alone, pixel for pixel.
+TEST_F(ScreensRender, GameWithoutItsPicturesShowsTheWorldAndNoBlackBoxes) {
+    DamagedPictures damaged;
+    auto game = std::make_unique<GameScene>();
+    GameScene* g = game.get();
+    scene_ = std::move(game);
+    Step(InputFrame{}, 22);
+    g->GetPlayer()->Damage(8, g->GetPlayer()->GetPosition());
+    Step(InputFrame{}, 90);
+    ASSERT_LT(g->GetHud()->GetHpShown(), 0.3f) << "the low-health frame is pulsing";
+    EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(damaged.ShotPath("game_without_pictures.png")));
+    const Picture screen = Grab();
+
+    VeTexture& world = g->GetSceneTexture();
+    world.SetAsRenderTarget();
+    const Picture picture = Grab();
+    GraphicsDevice::GetInstance().SetBackBufferAsTarget();
+    ASSERT_EQ(screen.rgba.size(), picture.rgba.size());
+    size_t differ = 0;
+    for (size_t i = 0; i < screen.rgba.size(); i += 4)
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(screen.rgba[i + c] - picture.rgba[i + c]) > 1) {
+                ++differ;
+                break;
+            }
+    EXPECT_EQ(differ, 0u);
+    float mean = 0, spread = 0;
+    LumaStats(screen, 0, 0, 1280, 720, mean, spread);
+    EXPECT_GT(spread, 10.0f) << "the world is drawn";
+    scene_.reset();  // before its data goes
+}
+
+// The start button still answers where it would be drawn when its picture
+// is missing, so a player can start the game from the title.
+TEST_F(ScreensRender, TitleStartsTheGameWithoutTheButtonPicture) {
+    DamagedPictures damaged;
+    scene_ = std::make_unique<TitleScene>();
+    Step(At({640, 610}, false), 2);
+    Step(At({640, 610}, true));
+    Step(At({640, 610}, false), 100);
+    EXPECT_NE(dynamic_cast<GameScene*>(SceneManager::GetInstance().GetNextScene()), nullptr);
+    scene_.reset();  // before its data goes
+    SceneManager::GetInstance().Clear();
 }

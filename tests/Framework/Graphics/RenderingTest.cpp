@@ -19,6 +19,7 @@
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
+#include "Game/Effect/Effect.h"
 #include "GlTestWindow.h"
 
 namespace {
@@ -611,6 +612,44 @@ TEST_F(Rendering, EffectQuadTakesItsColourFromTheVertexAndTheTexture) {
     // Centred at x = 0.5 in clip space: pixel 960; yellow x (0.5, 1, 1).
     EXPECT_TRUE(ColourNear(Px::Pixel(960, 360), 128, 255, 0, 1));
     EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 255, 255, 0));
+}
+
+// A picture file cut short fails to load; every way the game draws a
+// picture (sprites with a source rectangle, as the HUD's crosshair and digits
+// are drawn, whole-texture sprites, effect quads) then leaves the screen as
+// it was instead of painting an opaque black box.
+TEST_F(Rendering, APictureThatFailedToLoadDrawsNothing) {
+    std::vector<unsigned char> red(16 * 16 * 4);
+    for (size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+    const std::string path = (std::filesystem::temp_directory_path() / "morvane_gfx_cut_short.png").string();
+    ASSERT_NE(stbi_write_png(path.c_str(), 16, 16, 4, red.data(), 16 * 4), 0);
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    VeTexture broken;
+    EXPECT_FALSE(broken.LoadFromFile(path));
+    std::filesystem::remove(path);
+
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const Vector4 opaque(1.0f, 1.0f, 1.0f, 1.0f);
+    const SpriteRect source{0.0f, 0.0f, 100.0f, 100.0f};
+    shaders.Begin2D(false, true);
+    shaders.DrawTexture(&broken, -200, 0, 100, 100, &source, &opaque, Vector2(0.5f, 0.5f));
+    shaders.DrawTexture(&broken, 0, 0, 1280, 720, nullptr, &opaque, Vector2(0.5f, 0.5f));
+    shaders.End2D();
+
+    struct Quad : Effect {};
+    Quad quad;
+    quad.SetQuad(&broken, 0.4f, 0.4f, 1.0f, Vector2(0, 0), Vector2(1, 1), 1, 1, 1);
+    quad.SetMatrix(Matrix::CreateTranslation(0.5f, 0.0f, 0.5f));
+    shaders.SetView(Matrix::Identity());
+    shaders.SetProjection(Matrix::Identity());
+    shaders.SetEffectShader();
+    const long long drawnBefore = Effect::DrawCount();
+    quad.Draw();
+    EXPECT_EQ(Effect::DrawCount(), drawnBefore);
+    Shot("failed_picture.png");
+
+    for (int x : {440, 640, 960})
+        EXPECT_TRUE(ColourNear(Px::Pixel(x, 360), 255, 255, 255, 0)) << "x " << x;
 }
 
 // ---- depth pass

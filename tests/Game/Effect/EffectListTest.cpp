@@ -102,7 +102,12 @@ TEST(EffectListTest, QuadCornersAndColour) {
 
 TEST(EffectListTest, OnlyLiveTexturedEffectsDrawAndAdditiveOnesRestoreAlphaBlending) {
     EffectList list(nullptr);
-    VeTexture texture;
+    VeTexture texture;  // a picture (headless: its description only)
+    TextureDesc desc;
+    desc.width = desc.height = 1;
+    desc.bindFlags = kBindShaderResource;
+    const unsigned char white[4] = {255, 255, 255, 255};
+    ASSERT_TRUE(texture.Create(desc, white, 4));
     auto untextured = MakePuff(list);
     auto textured = MakePuff(list);
     textured->SetTexture(&texture);
