@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Runs the opening minute of the game on a damaged copy of the game data.
-#   damaged_data.sh <morvane_robustrun> <Data folder> <truncated|missing> <headless|window> <frames>
+#   damaged_data.sh <morvane_robustrun> <Data folder> <truncated|missing|pictures> <headless|window> <frames>
 # truncated: every file of a copy of Data/ cut to half its size;
-# missing:   no Data/ folder at all.
-# Passes when the run exits with 0 after every frame, nothing was reported by
-# a sanitizer (when built with one), and the damage was reported: one warning
-# per unreadable texture, model and sound, or none of those when the whole
-# folder is missing (start-up says that once). Exit 77 (skipped) when a
-# windowed run finds no display.
+# missing:   no Data/ folder at all;
+# pictures:  every PNG and JPEG of a copy of Data/ cut to half its size
+#            (models and sounds intact, so the world is drawn).
+# Passes when the run exits with 0 after every frame, the title's start
+# button started the game, nothing was reported by a sanitizer (when built
+# with one), and the damage was reported: one warning per unreadable
+# texture, model and sound, or none of those when the whole folder is
+# missing (start-up says that once). A windowed run also checks what is
+# drawn: with no HUD picture loaded, the screen during play is the world
+# picture and nothing else (no black boxes where the pictures would be).
+# Exit 77 (skipped) when a windowed run finds no display.
 set -u
 TOOL="$1"
 DATA="$2"
@@ -24,23 +29,29 @@ DATA=$(realpath "$DATA")
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/morvane_damaged.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
+# Copies Data/ and cuts the files that find's tests (the arguments) select
+# to half their size; $1 names them in the report.
+cut_copy() {
+  local what="$1" count=0 f size
+  shift
+  cp -r "$DATA" "$WORK/Data"
+  while IFS= read -r -d '' f; do
+    size=$(stat -c %s "$f")
+    truncate -s $((size / 2)) "$f"
+    count=$((count + 1))
+  done < <(find "$WORK/Data" -type f "$@" -print0)
+  [ "$count" -gt 0 ] || fail "no $what to damage in $DATA"
+  echo "cut $count $what to half their size"
+}
+
 case "$DAMAGE" in
-  truncated)
-    cp -r "$DATA" "$WORK/Data"
-    count=0
-    while IFS= read -r -d '' f; do
-      size=$(stat -c %s "$f")
-      truncate -s $((size / 2)) "$f"
-      count=$((count + 1))
-    done < <(find "$WORK/Data" -type f -print0)
-    [ "$count" -gt 0 ] || fail "no files to damage in $DATA"
-    echo "cut $count files to half their size"
-    ;;
+  truncated) cut_copy files ;;
+  pictures) cut_copy pictures \( -name '*.png' -o -name '*.jpg' \) ;;
   missing) ;;
   *) fail "unknown damage '$DAMAGE'" ;;
 esac
 
-args=(--frames "$FRAMES")
+args=(--frames "$FRAMES" --require-start)
 [ "$MODE" = headless ] && args+=(--headless)
 OUT="$WORK/out.txt"
 ERR="$WORK/err.txt"
@@ -60,8 +71,17 @@ fi
 [ "$rc" -eq 0 ] || fail "exit code $rc"
 grep -q "robustrun: $FRAMES of $FRAMES frames" "$OUT" || fail "the run did not report all $FRAMES frames"
 
+if [ "$MODE" = window ]; then
+  line=$(grep "robustrun: drawn check:" "$OUT") || fail "no drawn check reported"
+  compared=$(echo "$line" | sed -E 's/.*check: ([0-9]+) frames.*/\1/')
+  [ "$compared" -gt 0 ] || fail "no frame of play was compared with the world picture"
+fi
+
 warnings=$(grep -c "morvane: warning: cannot load" "$ERR")
-if [ "$DAMAGE" = truncated ]; then
+if [ "$DAMAGE" = pictures ]; then
+  grep -q "morvane: warning: cannot load texture Data/.* (damaged or unsupported file)" "$ERR" ||
+    fail "no warning for a damaged picture"
+elif [ "$DAMAGE" = truncated ]; then
   for kind in texture model sound; do
     grep -q "morvane: warning: cannot load $kind Data/.* (damaged or unsupported file)" "$ERR" ||
       fail "no warning for a damaged $kind"

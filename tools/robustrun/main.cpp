@@ -7,23 +7,32 @@
 // screen it clicks its button too. --headless runs the scenes without a
 // window (drawing stays idle; sound still plays on the silent device).
 //
-// If the title ignores the clicks for 300 frames (as it does when the start
-// button's image is missing and the button has no size) the run says so on
+// If the title ignores the clicks for 300 frames the run says so on
 // standard error and opens the game scene itself, so the rest of the game
-// still runs on the damaged data; --require-start makes that a failure.
+// still runs on the damaged data; --require-start makes that a failure (the
+// start button answers even without its picture).
+//
+// With a window, what is drawn is checked too: every 30th frame of play in
+// which none of the HUD's pictures loaded, the screen must be the world
+// picture exactly, since a picture that failed to load draws nothing. The
+// run reports how many frames it compared.
 //
 // Exit code: 0 when every frame ran and the game scene was reached, 1 on a
 // failure (printed), 2 on bad arguments, 77 when no window could be opened.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "Application/App.h"
 #include "Framework/Audio/Audio.h"
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/VeTexture.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Scene/FirstScene.h"
 #include "Scene/GameScene.h"
+#include "Scene/Hud.h"
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
@@ -111,6 +120,52 @@ private:
     bool startForced_ = false;
 };
 
+// Compares the screen with the game's world picture after a frame of play
+// whose HUD pictures all failed to load (nothing else may show over the
+// world then). Frames with a loaded HUD picture are not compared.
+class DrawnCheck {
+public:
+    void AfterFrame() {
+        auto* game = dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene());
+        if (!game || game->GetState() != GameScene::kPlaying || !game->GetHud()) return;
+        if (++playFrames_ % 30 != 0) return;
+        const std::vector<Hud::DrawnSprite>& sprites = game->GetHud()->GetLastDrawn();
+        if (sprites.empty()) return;
+        for (const Hud::DrawnSprite& sprite : sprites)
+            if (sprite.texture && sprite.texture->HasImage()) return;
+
+        GraphicsDevice& device = GraphicsDevice::GetInstance();
+        const size_t bytes = static_cast<size_t>(GameScene::kSceneWidth) * GameScene::kSceneHeight * 4;
+        std::vector<unsigned char> screen(bytes), world(bytes);
+        device.SetBackBufferAsTarget();
+        const bool readScreen = device.ReadPixels(0, 0, GameScene::kSceneWidth, GameScene::kSceneHeight, screen.data());
+        game->GetSceneTexture().SetAsRenderTarget();
+        const bool readWorld = device.ReadPixels(0, 0, GameScene::kSceneWidth, GameScene::kSceneHeight, world.data());
+        device.SetBackBufferAsTarget();
+        if (!readScreen || !readWorld) return;
+        ++compared_;
+        size_t differ = 0;
+        for (size_t i = 0; i < bytes; i += 4)
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(screen[i + c] - world[i + c]) > 1) {
+                    ++differ;
+                    break;
+                }
+        if (differ > 0) {
+            ++failed_;
+            std::fprintf(stderr, "robustrun: frame %d of play shows %zu pixels over the world although no HUD "
+                                 "picture loaded\n", playFrames_, differ);
+        }
+    }
+    int Compared() const { return compared_; }
+    int Failed() const { return failed_; }
+
+private:
+    int playFrames_ = 0;
+    int compared_ = 0;
+    int failed_ = 0;
+};
+
 int Usage() {
     std::fprintf(stderr, "usage: morvane_robustrun [--headless] [--frames N] [--require-start]\n");
     return 2;
@@ -137,6 +192,7 @@ int main(int argc, char** argv) {
 
     Math::SeedRand(1);
     OpeningMinute script(frames);
+    DrawnCheck drawn;
     Platform::Input& input = Platform::Input::GetInstance();
     SceneManager& scenes = SceneManager::GetInstance();
     App& app = App::GetInstance();
@@ -158,11 +214,13 @@ int main(int argc, char** argv) {
         app.SetFrameCap(false);
         input.SetScript(&script);
         scenes.SetNextScene(CreateFirstScene());
-        while (app.RunFrame()) {
-        }
+        while (app.RunFrame()) drawn.AfterFrame();
         input.SetScript(nullptr);
         scenes.Clear();
         app.Shutdown();
+        std::printf("robustrun: drawn check: %d frames without HUD pictures compared with the world picture, "
+                    "%d showed more\n",
+                    drawn.Compared(), drawn.Failed());
     }
 
     std::printf("robustrun: %d of %d frames (title %d, game %d, result %d)%s\n", script.FramesRun(), frames,
@@ -174,6 +232,10 @@ int main(int argc, char** argv) {
     }
     if (script.GameFrames() == 0) {
         std::fprintf(stderr, "robustrun: FAILED: the game scene never ran\n");
+        return 1;
+    }
+    if (drawn.Failed() > 0) {
+        std::fprintf(stderr, "robustrun: FAILED: pictures that did not load drew over the world\n");
         return 1;
     }
     if (requireStart && script.StartForced()) {
