@@ -319,13 +319,25 @@ Primitive ConvertPrimitive(const tinygltf::Model& m, const tinygltf::Primitive& 
     return out;
 }
 
-void ConvertMesh(const tinygltf::Model& m, const tinygltf::Mesh& mesh, VeGLTFNode& node, size_t& vertexBudget,
-                 size_t& triangleBudget) {
+// The material of primitives that name none: the default material. A file
+// without materials already has it at index 0; otherwise it is added once,
+// after the file's own.
+int DefaultMaterial(VeGLTFModel& out, int& defaultMaterial) {
+    if (defaultMaterial < 0) {
+        defaultMaterial = static_cast<int>(out.materials.size());
+        out.materials.emplace_back();
+    }
+    return defaultMaterial;
+}
+
+void ConvertMesh(const tinygltf::Model& m, const tinygltf::Mesh& mesh, VeGLTFModel& out, VeGLTFNode& node,
+                 int& defaultMaterial, size_t& vertexBudget, size_t& triangleBudget) {
     std::vector<Primitive> prims;
     prims.reserve(mesh.primitives.size());
     for (const tinygltf::Primitive& p : mesh.primitives) {
         prims.push_back(ConvertPrimitive(m, p));
-        const Primitive& added = prims.back();
+        Primitive& added = prims.back();
+        if (added.material < 0) added.material = DefaultMaterial(out, defaultMaterial);
         if (added.vertices.size() > vertexBudget || added.triangles.size() > triangleBudget)
             throw LoadError{"model too large"};
         vertexBudget -= added.vertices.size();
@@ -417,10 +429,12 @@ std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
     for (auto& root : out->rootNodes) walk(*root, nullptr, 0);
 
     size_t vertexBudget = kMaxVerticesPerModel, triangleBudget = kMaxTrianglesPerModel;
+    int defaultMaterial = m.materials.empty() ? 0 : -1;
     for (size_t i = 0; i < nodeCount; ++i) {
         const int meshIndex = m.nodes[i].mesh;
         if (meshIndex < 0) continue;
-        ConvertMesh(m, m.meshes[size_t(meshIndex)], *out->allNodes[i], vertexBudget, triangleBudget);
+        ConvertMesh(m, m.meshes[size_t(meshIndex)], *out, *out->allNodes[i], defaultMaterial, vertexBudget,
+                    triangleBudget);
     }
     return out;
 }

@@ -1,6 +1,7 @@
 // A glTF file drawn on a real device: the mirrored, re-wound geometry faces
 // the viewer it faced in the file (back faces are culled), and materials
-// bring their textures from the model's directory or fall back to white.
+// bring their textures from the model's directory or fall back to white; a
+// primitive without a material draws with the default one.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -43,15 +44,19 @@ TEST(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
     // A quad facing away (clockwise from +z) in the middle: culled.
     gltftest::Prim away = quad(-0.3f, 0.3f, -2.0f, -1.5f, plain);
     away.indices = {0, 2, 1, 0, 3, 2};
+    // A quad that names no material: the default one (white, factor 1), so
+    // its magenta vertex colours show.
+    gltftest::Prim bare = quad(-2.0f, -0.5f, -2.0f, -1.5f, -1);
+    bare.colors = {1, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 1};
     b.AddNode("quads", b.AddMesh({quad(-2.0f, -0.5f, -1, 1, plain), quad(0.5f, 2.0f, -1, 1, textured),
-                                  quad(-0.3f, 0.3f, 1.5f, 2.0f, missing), away}));
+                                  quad(-0.3f, 0.3f, 1.5f, 2.0f, missing), away, bare}));
     ASSERT_TRUE(b.Write(dir + "/quads.gltf", false));
 
     VeModel model;
     testing::internal::CaptureStdout();
     ASSERT_TRUE(model.Load(dir + "/quads.gltf"));
     testing::internal::GetCapturedStdout();
-    ASSERT_EQ(model.materials.size(), 3u);
+    ASSERT_EQ(model.materials.size(), 4u);  // the file's three and the default
     EXPECT_TRUE(model.materials[size_t(textured)].baseColorTexture->IsValid());
     EXPECT_EQ(model.materials[size_t(missing)].baseColorTexture, GraphicsDevice::GetInstance().GetWhiteTexture());
 
@@ -78,6 +83,7 @@ TEST(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
     EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640 + 156, 360), 255, 0, 0, 8));  // red texture
     EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640, 360 - 218), 0, 255, 0, 8));  // missing texture: white
     EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640, 360 + 218), 255, 255, 255, 8));  // facing away: culled
+    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640 - 156, 360 + 218), 255, 0, 255, 8));  // no material: default
     EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640, 360), 255, 255, 255, 8));  // the gap
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     model.Release();
