@@ -428,10 +428,16 @@ bool RayTestModelImpl(const VeModel* model, const ModelPart& part, const Vector3
         if (!node.mesh) continue;
         const VeMesh& mesh = *node.mesh;
         const Matrix nodeWorld = node.matrix * part.world;
+        // A node or part scaled to nothing has no surface to hit. (Its
+        // matrix has no inverse; inverting would give the identity and the
+        // ray would meet the untransformed model.)
+        const float determinant = nodeWorld.Determinant();
+        if (determinant == 0.0f || !std::isfinite(determinant)) continue;
         const Matrix inverse = nodeWorld.Invert();
         const Vector3 lo = Vector3::Transform(origin, inverse);
         Vector3 ld = Vector3::TransformNormal(direction, inverse);
         const float scale = ld.Length();
+        if (!(scale > 0.0f) || !std::isfinite(scale)) continue;
         ld = ld / scale;
 
         MeshHit hit;

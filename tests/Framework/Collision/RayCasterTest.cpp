@@ -111,6 +111,38 @@ TEST(RayTestModel, NearestAcrossNodesAndTiesToEarlierNode) {
     EXPECT_EQ(n, n1);
 }
 
+// A node or part scaled to nothing has no surface: rays pass it by (they
+// must not meet the model as if it were untransformed), in both walks and in
+// the object queries, while the rest of the model still counts.
+TEST(RayTestModel, ZeroScaledNodesAndPartsAreNeverHit) {
+    VeModel model;
+    AddNode(model, raytest::Box(1.0f), Matrix::CreateScale(0.0f));  // a node scaled to nothing
+    AddNode(model, raytest::Wall(3));
+    RayCaster rc;
+    ModelPart part;
+    float d;
+    Vector3 n;
+    for (bool accelerated : {true, false}) {
+        SCOPED_TRACE(accelerated ? "accelerated" : "plain");
+        rc.SetAccelerated(accelerated);
+        ASSERT_TRUE(rc.RayTestModel(&model, part, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
+        EXPECT_FLOAT_EQ(d, 3.0f) << "the wall, not the vanished box";
+        part.world = Matrix::CreateScale(0.0f) * Matrix::CreateTranslation(50, 0, 0);
+        EXPECT_FALSE(rc.RayTestModel(&model, part, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
+        part.world = Matrix();
+    }
+
+    VeModel box;
+    AddNode(box, raytest::Box(0.5f));
+    Stage stage;
+    Object* behind = MakeObject(&box, Matrix::CreateTranslation(0, 0, 5));
+    Object* flat = MakeObject(&box, Matrix::CreateScale(1.0f, 0.0f, 1.0f) * Matrix::CreateTranslation(0, 0, 2));
+    stage.Add(flat);
+    stage.Add(behind);
+    EXPECT_EQ(rc.RayPick(Vector3(0, 0, 0), Vector3(0, 0, 1), d, &stage), behind);
+    EXPECT_FLOAT_EQ(d, 4.5f);
+}
+
 TEST(RayQueries, OrderFiltersAndDamage) {
     VeModel wall, box;
     AddNode(wall, raytest::Wall(0));
