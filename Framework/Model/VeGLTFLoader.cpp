@@ -4,8 +4,9 @@
 //
 // Every accessor read is checked against its buffer view and buffer, so a
 // damaged or hostile file yields an empty model instead of reading out of
-// range. Images are not decoded here: the game loads textures itself from the
-// URIs, so the image callback only accepts the entry.
+// range. Images are not decoded here: the glTF library reads each external
+// image file while parsing, and the image callback keeps those bytes, by URI,
+// for the model to decode its textures from (so no file is read twice).
 #include <tiny_gltf.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 
 #include "Framework/Model/VeModel.h"
 
@@ -30,8 +32,13 @@ struct LoadError {
     std::string message;
 };
 
-bool AcceptImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*,
-                 int, void*) {
+// Keeps the bytes of an external image file (one with a URI) as read by the
+// library; embedded images (data URIs, buffer views) are not used.
+bool KeepImageFile(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
+                   const unsigned char* bytes, int size, void* userData) {
+    auto* files = static_cast<std::map<std::string, std::vector<unsigned char>>*>(userData);
+    if (files != nullptr && image != nullptr && !image->uri.empty() && bytes != nullptr && size > 0)
+        (*files)[image->uri].assign(bytes, bytes + size);
     return true;
 }
 
@@ -440,7 +447,8 @@ std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
 }
 
 std::shared_ptr<VeGLTFModel> Finish(bool ok, const tinygltf::Model& model, const std::string& err,
-                                    const std::string& warn) {
+                                    const std::string& warn,
+                                    std::map<std::string, std::vector<unsigned char>>& imageFiles) {
     if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
     if (!err.empty()) std::printf("Err: %s\n", err.c_str());
     if (!ok) {
@@ -449,7 +457,9 @@ std::shared_ptr<VeGLTFModel> Finish(bool ok, const tinygltf::Model& model, const
         return nullptr;
     }
     try {
-        return Convert(model);
+        std::shared_ptr<VeGLTFModel> out = Convert(model);
+        out->imageFiles.swap(imageFiles);
+        return out;
     } catch (const LoadError& e) {
         std::printf("Err: %s\n", e.message.c_str());
         std::printf("Failed to parse glTF\n");
@@ -471,7 +481,8 @@ bool HasGlbExtension(const std::string& path) {
 
 std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path) {
     tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(AcceptImage, nullptr);
+    std::map<std::string, std::vector<unsigned char>> imageFiles;
+    loader.SetImageLoader(KeepImageFile, &imageFiles);
     tinygltf::Model model;
     std::string err, warn;
     bool ok = false;
@@ -487,13 +498,14 @@ std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path) {
         err += e.what();
         ok = false;
     }
-    return Finish(ok, model, err, warn);
+    return Finish(ok, model, err, warn, imageFiles);
 }
 
 std::shared_ptr<VeGLTFModel> VeLoadGLTFModelFromMemory(const unsigned char* data, size_t size, bool binary,
                                                        const std::string& baseDir) {
     tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(AcceptImage, nullptr);
+    std::map<std::string, std::vector<unsigned char>> imageFiles;
+    loader.SetImageLoader(KeepImageFile, &imageFiles);
     if (baseDir.empty()) loader.SetFsCallbacks(tinygltf::FsCallbacks{NoFileExists, KeepPath, NoReadFile, NoWriteFile, nullptr});
     tinygltf::Model model;
     std::string err, warn;
@@ -512,5 +524,5 @@ std::shared_ptr<VeGLTFModel> VeLoadGLTFModelFromMemory(const unsigned char* data
             ok = false;
         }
     }
-    return Finish(ok, model, err, warn);
+    return Finish(ok, model, err, warn, imageFiles);
 }

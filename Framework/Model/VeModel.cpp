@@ -5,6 +5,10 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 
+#include <map>
+#include <string>
+#include <utility>
+
 namespace {
 
 std::shared_ptr<VeTexture> WhiteTexture() {
@@ -13,18 +17,39 @@ std::shared_ptr<VeTexture> WhiteTexture() {
     return white ? white : std::make_shared<VeTexture>();
 }
 
-// Loads directory + uri; null when the path is empty or the file unreadable.
-std::shared_ptr<VeTexture> LoadTexture(const std::string& directory, const std::string& uri) {
-    if (uri.empty()) return nullptr;
-    auto texture = std::make_shared<VeTexture>();
-    if (!texture->LoadFromFile(directory + uri)) return nullptr;
-    return texture;
-}
+// The textures of one model, decoded from the image files the loader read
+// while parsing: each file once, shared by every material slot that names
+// it. A file that was not read or does not decode gives no texture.
+class ModelTextures {
+public:
+    ModelTextures(const VeGLTFModel& gltf, std::string directory)
+        : gltf_(gltf), directory_(std::move(directory)) {}
 
-std::shared_ptr<VeTexture> LoadTextureOrWhite(const std::string& directory, const std::string& uri) {
-    std::shared_ptr<VeTexture> t = LoadTexture(directory, uri);
-    return t ? t : WhiteTexture();
-}
+    std::shared_ptr<VeTexture> Get(const std::string& uri) {
+        if (uri.empty()) return nullptr;
+        auto known = decoded_.find(uri);
+        if (known != decoded_.end()) return known->second;
+        std::shared_ptr<VeTexture> texture;
+        auto file = gltf_.imageFiles.find(uri);
+        if (file != gltf_.imageFiles.end()) {
+            texture = std::make_shared<VeTexture>();
+            if (!texture->LoadFromMemory(file->second.data(), file->second.size(), directory_ + uri))
+                texture.reset();
+        }
+        decoded_.emplace(uri, texture);
+        return texture;
+    }
+
+    std::shared_ptr<VeTexture> GetOrWhite(const std::string& uri) {
+        std::shared_ptr<VeTexture> t = Get(uri);
+        return t ? t : WhiteTexture();
+    }
+
+private:
+    const VeGLTFModel& gltf_;
+    std::string directory_;
+    std::map<std::string, std::shared_ptr<VeTexture>> decoded_;
+};
 
 }  // namespace
 
@@ -44,18 +69,19 @@ bool VeModel::Load(const std::string& path) {
     std::shared_ptr<VeGLTFModel> gltf = VeLoadGLTFModel(path);
     if (!gltf) return false;
 
+    ModelTextures textures(*gltf, directory);
     materials.reserve(gltf->materials.size());
     for (const VeGLTFMaterial& src : gltf->materials) {
         VeModelMaterial mat;
         mat.name = src.name;
         for (int i = 0; i < 4; ++i) mat.baseColorFactor[i] = src.baseColorFactor[i];
-        mat.baseColorTexture = LoadTextureOrWhite(directory, src.baseColorTexture);
+        mat.baseColorTexture = textures.GetOrWhite(src.baseColorTexture);
         mat.metallicFactor = src.metallicFactor;
         mat.roughnessFactor = src.roughnessFactor;
-        mat.metallicRoughnessTexture = LoadTextureOrWhite(directory, src.metallicRoughnessTexture);
+        mat.metallicRoughnessTexture = textures.GetOrWhite(src.metallicRoughnessTexture);
         for (int i = 0; i < 3; ++i) mat.emissiveFactor[i] = src.emissiveFactor[i];
-        mat.emissiveTexture = LoadTextureOrWhite(directory, src.emissiveTexture);
-        mat.normalTexture = LoadTexture(directory, src.normalTexture);
+        mat.emissiveTexture = textures.GetOrWhite(src.emissiveTexture);
+        mat.normalTexture = textures.Get(src.normalTexture);
         materials.push_back(std::move(mat));
     }
 

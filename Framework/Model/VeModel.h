@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,10 @@ struct VeGLTFModel {
     std::vector<std::shared_ptr<VeGLTFNode>> allNodes;
     std::vector<std::shared_ptr<VeGLTFNode>> rootNodes;
     std::vector<VeGLTFMaterial> materials;
+    // The external image files the materials name, as read while parsing,
+    // by URI (undecoded). A file that could not be read, or is empty, is
+    // absent.
+    std::map<std::string, std::vector<unsigned char>> imageFiles;
 };
 
 // Reads a glTF (ASCII; binary when the extension is "glb") file. Empty on

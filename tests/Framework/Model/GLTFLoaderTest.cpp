@@ -2,6 +2,12 @@
 // defaults, primitive merging, and robustness against damaged files.
 #include <gtest/gtest.h>
 
+#include <stb_image_write.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "Framework/Model/VeModel.h"
 #include "tests/Framework/Model/GltfTestFiles.h"
 
@@ -206,6 +212,98 @@ TEST(GLTFLoader, NodeMatricesMirroredAndComposed) {
     EXPECT_EQ(mesh0.GetBoxCenter(), Vector3(0.5f, 0.5f, 0));
     EXPECT_EQ(mesh0.GetBoxExtents(), Vector3(0.5f, 0.5f, 0));
     EXPECT_GE(mesh0.GetSphereRadius(), 0.7071f);
+}
+
+namespace {
+
+// Counts how often a file's contents are read, by watching it with inotify:
+// an open followed by reads before its close is one read of the file (an
+// open only to see whether the file exists reads nothing).
+class FileReads {
+public:
+    explicit FileReads(const std::string& path) : fd_(inotify_init1(IN_NONBLOCK)) {
+        if (fd_ >= 0) watch_ = inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_ACCESS | IN_CLOSE_NOWRITE);
+    }
+    ~FileReads() {
+        if (fd_ >= 0) close(fd_);
+    }
+    bool Watching() const { return watch_ >= 0; }
+    int Count() {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n;
+        while ((n = read(fd_, buffer, sizeof(buffer))) > 0) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if (e->mask & IN_OPEN) readSinceOpen_ = false;
+                if (e->mask & IN_ACCESS) readSinceOpen_ = true;
+                if ((e->mask & IN_CLOSE_NOWRITE) && readSinceOpen_) {
+                    ++reads_;
+                    readSinceOpen_ = false;
+                }
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return reads_;
+    }
+
+private:
+    int fd_ = -1;
+    int watch_ = -1;
+    int reads_ = 0;
+    bool readSinceOpen_ = false;
+};
+
+}  // namespace
+
+// A model's image files are read from disk once each, however many material
+// slots name them; an empty or damaged image gives its slots the white
+// fallback while the geometry and the other textures still load.
+TEST(GLTFLoader, EachImageFileIsReadOnceAndABadImageSparesTheModel) {
+    const std::string dir = gltftest::ScratchDir() + "/images";
+    std::filesystem::create_directories(dir);
+    const unsigned char red[24] = {255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255,
+                                   255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255};
+    ASSERT_NE(stbi_write_png((dir + "/good.png").c_str(), 2, 3, 4, red, 8), 0);
+    ASSERT_NE(stbi_write_png((dir + "/cut.png").c_str(), 2, 3, 4, red, 8), 0);
+    std::filesystem::resize_file(dir + "/cut.png", std::filesystem::file_size(dir + "/cut.png") / 2);
+    gltftest::WriteFile(dir + "/empty.png", {});
+
+    Builder b;
+    const int good = b.AddMaterial("good", {}, "good.png");
+    // A second material on the same picture, which is also its glow.
+    tinygltf::Material again;
+    again.name = "again";
+    again.pbrMetallicRoughness.baseColorTexture.index = b.model.materials[size_t(good)].pbrMetallicRoughness.baseColorTexture.index;
+    again.emissiveTexture.index = again.pbrMetallicRoughness.baseColorTexture.index;
+    b.model.materials.push_back(again);
+    const int empty = b.AddMaterial("empty", {}, "empty.png");
+    const int cut = b.AddMaterial("cut", {}, "cut.png");
+    b.AddNode("q", b.AddMesh({gltftest::Quad(0, good), gltftest::Quad(1, empty), gltftest::Quad(2, cut)}));
+    ASSERT_TRUE(b.Write(dir + "/pictures.gltf", false));
+
+    FileReads reads(dir + "/good.png");
+    ASSERT_TRUE(reads.Watching());
+    VeModel model;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(model.Load(dir + "/pictures.gltf"));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(reads.Count(), 1);
+
+    ASSERT_EQ(model.nodes.size(), 1u);
+    ASSERT_TRUE(model.nodes[0].mesh);
+    EXPECT_EQ(model.nodes[0].mesh->GetTriangles().size(), 6u);
+    ASSERT_EQ(model.materials.size(), 4u);
+    const auto& picture = model.materials[size_t(good)].baseColorTexture;
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->IsValid());
+    EXPECT_EQ(picture->GetHeight(), 3);
+    EXPECT_EQ(model.materials[1].baseColorTexture, picture);
+    EXPECT_EQ(model.materials[1].emissiveTexture, picture);
+    // Headless the white fallback is an empty texture: drawn as white.
+    for (int bad : {empty, cut}) {
+        ASSERT_TRUE(model.materials[size_t(bad)].baseColorTexture) << bad;
+        EXPECT_FALSE(model.materials[size_t(bad)].baseColorTexture->IsValid()) << bad;
+    }
 }
 
 TEST(GLTFLoader, MessagesAndMissingFile) {
