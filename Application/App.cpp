@@ -50,11 +50,17 @@ bool App::Init(int width, int height) {
                      errorText.c_str());
         std::fprintf(stderr, "morvane: without a suitable graphics driver Mesa's software renderer can run the game: "
                              "LIBGL_ALWAYS_SOFTWARE=1 morvane\n");
-        ShowError(window_.GetHandle(), "Direct3D初期化失敗", errorText, true);
+        ShowError(window_.GetHandle(), "OpenGL初期化失敗", errorText, true);
         return false;
     }
 
-    ShaderManager::GetInstance().Init();
+    // Without its programs the game would only show a white window.
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    if (!shaders.Init()) {
+        std::fprintf(stderr, "morvane: cannot build the shader programs:\n%s\n", shaders.GetErrorText().c_str());
+        ShowError(window_.GetHandle(), "シェーダー作成失敗", shaders.GetErrorText(), true);
+        return false;
+    }
 
     if (!AudioManager::GetInstance().Init()) {
         std::fprintf(stderr, "morvane: cannot start the audio service (OpenAL)\n");

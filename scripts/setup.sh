@@ -6,11 +6,11 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 PKGS=(
   build-essential cmake pkg-config git
-  libsdl2-dev libepoxy-dev libopenal-dev
+  libsdl2-dev libepoxy-dev libopenal-dev libx11-dev
   libtinygltf-dev nlohmann-json3-dev libstb-dev libimgui-dev
   fonts-dejavu-core fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick xfonts-base
   libgl1-mesa-dri libglx-mesa0 mesa-utils
   libopenal1 libopenal-data
   clang

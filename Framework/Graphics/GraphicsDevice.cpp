@@ -66,25 +66,25 @@ bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug,
     // The context stands for the device, the immediate context and the swap
     // chain of the original renderer.
     if (window == nullptr) {
-        errorText = "Direct3D11デバイス作成失敗";
+        errorText = "OpenGLコンテキスト作成失敗";
         Release();
         return false;
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context == nullptr) {
-        errorText = "Direct3D11デバイス作成失敗";
+        errorText = "OpenGLコンテキスト作成失敗";
         Release();
         return false;
     }
     context_ = context;
     if (SDL_GL_MakeCurrent(window, context) != 0) {
-        errorText = "Direct3D11デバイス作成失敗";
+        errorText = "OpenGLコンテキスト作成失敗";
         Release();
         return false;
     }
     glVersion_ = epoxy_gl_version();
     if (glVersion_ < 33 || epoxy_is_desktop_gl() == 0) {
-        errorText = "Direct3D11デバイス作成失敗";
+        errorText = "OpenGLコンテキスト作成失敗";
         Release();
         return false;
     }

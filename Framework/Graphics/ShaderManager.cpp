@@ -11,7 +11,6 @@
 #include <epoxy/gl.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "Framework/Model/VeModel.h"
@@ -22,10 +21,18 @@ namespace {
 
 enum BlockIndex { kObject, kMaterial, kPerObject, kSprite, kProjection, kCamera, kLight, kBlockCount };
 
-GLuint Compile(GLenum type, const char* fileName) {
+// The driver's log, without its trailing line breaks.
+std::string Trimmed(const char* log) {
+    std::string text(log);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// Compiles one stage; on failure appends "file: reason" to errors.
+GLuint Compile(GLenum type, const char* fileName, std::string& errors) {
     const char* source = GetShaderSource(fileName);
     if (source == nullptr) {
-        std::fprintf(stderr, "shader source missing: %s\n", fileName);
+        errors += std::string(fileName) + ": source missing\n";
         return 0;
     }
     GLuint shader = glCreateShader(type);
@@ -36,7 +43,7 @@ GLuint Compile(GLenum type, const char* fileName) {
     if (ok != GL_TRUE) {
         char log[2048] = {};
         glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-        std::fprintf(stderr, "%s: %s\n", fileName, log);
+        errors += std::string(fileName) + ": " + Trimmed(log) + "\n";
         glDeleteShader(shader);
         return 0;
     }
@@ -53,10 +60,11 @@ struct SamplerUnit {
     GLint unit;
 };
 
+// Compiles and links a program; on failure appends what went wrong to errors.
 GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initializer_list<BlockBinding> blocks,
-                    std::initializer_list<SamplerUnit> samplers) {
-    GLuint vs = Compile(GL_VERTEX_SHADER, vertexFile);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentFile);
+                    std::initializer_list<SamplerUnit> samplers, std::string& errors) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, vertexFile, errors);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentFile, errors);
     if (vs == 0 || fs == 0) {
         if (vs != 0) glDeleteShader(vs);
         if (fs != 0) glDeleteShader(fs);
@@ -75,7 +83,7 @@ GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initi
     if (ok != GL_TRUE) {
         char log[2048] = {};
         glGetProgramInfoLog(program, sizeof(log), nullptr, log);
-        std::fprintf(stderr, "%s + %s: %s\n", vertexFile, fragmentFile, log);
+        errors += std::string(vertexFile) + " + " + fragmentFile + ": " + Trimmed(log) + "\n";
         glDeleteProgram(program);
         return 0;
     }
@@ -125,6 +133,7 @@ bool ShaderManager::Ready() const { return GraphicsDevice::GetInstance().IsReady
 
 bool ShaderManager::Init() {
     Release();
+    errorText_.clear();
     GraphicsDevice& device = GraphicsDevice::GetInstance();
 
     objectMatrix_ = Matrix::Identity();
@@ -147,20 +156,25 @@ bool ShaderManager::Init() {
 
     if (!device.IsReady()) return true;
 
+    std::string errors;
     modelProgram_ = BuildProgram("model.vert", "model.frag",
                                  {{"cbObject", kBindObject},
                                   {"cbMaterial", kBindMaterial},
                                   {"cbCamera", kBindCamera},
                                   {"cbLight", kBindLight}},
-                                 {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}});
+                                 {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}}, errors);
     effectProgram_ = BuildProgram("effect.vert", "effect.frag",
-                                  {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}}, {{"g_tex", 0}});
+                                  {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}}, {{"g_tex", 0}},
+                                  errors);
     spriteProgram_ = BuildProgram("sprite.vert", "sprite.frag",
                                   {{"cbSprite", kBindSprite}, {"cbProjection", kBindProjection}},
-                                  {{"g_inputTex", 0}});
-    depthProgram_ = BuildProgram("model.vert", "depth.frag", {{"cbObject", kBindObject}, {"cbCamera", kBindCamera}}, {});
+                                  {{"g_inputTex", 0}}, errors);
+    depthProgram_ = BuildProgram("model.vert", "depth.frag", {{"cbObject", kBindObject}, {"cbCamera", kBindCamera}},
+                                 {}, errors);
     if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0) {
         Release();
+        while (!errors.empty() && errors.back() == '\n') errors.pop_back();
+        errorText_ = errors.empty() ? "shader programs could not be built" : errors;
         return false;
     }
 
@@ -183,6 +197,7 @@ bool ShaderManager::Init() {
     glBindBuffer(GL_UNIFORM_BUFFER, 0);
     if (glGetError() != GL_NO_ERROR) {
         Release();
+        errorText_ = "uniform buffers could not be created";
         return false;
     }
     UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/SimpleMath.h"
@@ -106,9 +107,10 @@ public:
 
     // Compiles and links the programs and creates the blocks (nothing without
     // a device, but the CPU-side blocks always exist). Returns false when a
-    // program cannot be built.
+    // program cannot be built; GetErrorText then says which and why.
     bool Init();
     void Release();
+    const std::string& GetErrorText() const { return errorText_; }
 
     // ---- model set
     void SetModelShader();
@@ -199,6 +201,7 @@ private:
     bool inDepthPass_ = false;
 
     unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0, depthProgram_ = 0;
+    std::string errorText_;
     unsigned ubo_[7] = {};  // object, material, perObject, sprite, projection, camera, light
 
     std::unique_ptr<DepthStencilState> depthOff_;

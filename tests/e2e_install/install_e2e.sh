@@ -11,8 +11,12 @@
 #       start button -> the game with its HUD (20/300) -> Escape, exit code 0
 #   install_e2e.sh oldgl   <morvane>
 #       under an OpenGL older than 3.3 the game reports it on standard error
-#       (and in an error box where one can be shown) and exits non-zero
-#       without crashing
+#       and in an error box captioned "OpenGL初期化失敗", and exits non-zero
+#       without crashing once the box is closed
+#   install_e2e.sh shaders <morvane>
+#       when its shader programs do not build (Mesa made to refuse their GLSL
+#       version) the game says which and why on standard error and in an
+#       error box captioned "シェーダー作成失敗", and exits non-zero
 #   install_e2e.sh nodata  <morvane>
 #       started where there is no Data/ folder the game warns on standard
 #       error, still shows its window and quits with 0 on Escape
@@ -53,6 +57,50 @@ wait_window() {
     sleep 0.2
   done
   return 1
+}
+
+# Waits for the game's error box, closes it with Return and prints its
+# caption. The box is a top-level window named by its caption; xdotool
+# cannot match such UTF-8 names, xwininfo lists them.
+close_error_box() {
+  local line="" wid
+  for _ in $(seq 1 150); do
+    line=$(xwininfo -root -tree 2>/dev/null | grep -E '^ +0x[0-9a-f]+ "[^"]*失敗' | head -n1)
+    [ -n "$line" ] && break
+    kill -0 "$PID" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  [ -n "$line" ] || return 1
+  wid=$(echo "$line" | awk '{print $1}')
+  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  xdotool key Return
+  echo "$line" | sed -E 's/^ +0x[0-9a-f]+ "([^"]*)".*/\1/'
+}
+
+# A start-up failure: the game started with the environment given shows an
+# error box with the caption, ends once it is closed, with a non-zero exit
+# code and no crash; standard error is left in $TMP/err.
+startup_failure() {
+  local caption="$1" shown rc
+  shift
+  env "$@" "$BIN" 2>"$TMP/err" &
+  PID=$!
+  shown=$(close_error_box) || { cat "$TMP/err" >&2; fail "no error box"; }
+  echo "  message box: $shown"
+  for _ in $(seq 1 100); do
+    kill -0 "$PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$PID" 2>/dev/null && fail "still running 10 s after the message box was closed"
+  wait "$PID"
+  rc=$?
+  PID=""
+  cat "$TMP/err" >&2
+  [ "$shown" = "$caption" ] || fail "box captioned '$shown', expected '$caption'"
+  [ "$rc" -ne 0 ] || fail "exit code 0 after a failed start"
+  [ "$rc" -lt 128 ] || fail "crashed (exit code $rc)"
+  if grep -q "Direct3D" "$TMP/err"; then fail "the report names Direct3D"; fi
+  echo "  exit code $rc"
 }
 
 # Ends the game with Escape on its window and checks the exit code is 0.
@@ -215,30 +263,21 @@ oldgl)
   BIN="$2"
   need_display
   # Mesa reports OpenGL 2.1 (GLSL 1.20) whatever the hardware offers.
-  MESA_GL_VERSION_OVERRIDE=2.1 MESA_GLSL_VERSION_OVERRIDE=120 "$BIN" 2>"$TMP/err" &
-  PID=$!
-  # Where the X server can show it (it needs fonts for the text), an error box
-  # comes up and waits for the player; Return closes it.
-  BOX=$(wait_window --name "初期化失敗")
-  if [ -n "$BOX" ]; then
-    echo "  message box: $(xdotool getwindowname "$BOX")"
-    xdotool windowfocus --sync "$BOX" 2>/dev/null || xdotool windowfocus "$BOX"
-    xdotool key --window "$BOX" Return
-  fi
-  for _ in $(seq 1 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$PID" 2>/dev/null && fail "still running 10 s after the message box was closed"
-  wait "$PID"
-  rc=$?
-  PID=""
-  cat "$TMP/err" >&2
-  [ "$rc" -ne 0 ] || fail "exit code 0 without OpenGL 3.3"
-  [ "$rc" -lt 128 ] || fail "crashed (exit code $rc)"
+  startup_failure "OpenGL初期化失敗" MESA_GL_VERSION_OVERRIDE=2.1 MESA_GLSL_VERSION_OVERRIDE=120
   grep -q "morvane: cannot start OpenGL 3.3 core graphics" "$TMP/err" || fail "no clear message on stderr"
   grep -q "LIBGL_ALWAYS_SOFTWARE=1" "$TMP/err" || fail "no hint at the software renderer"
-  echo "ok: exit code $rc with OpenGL 2.1"
+  echo "ok: OpenGL 2.1 reported"
+  ;;
+
+shaders)
+  BIN="$2"
+  need_display
+  # An OpenGL 3.3 context whose GLSL stops at 1.30: the game's programs
+  # (GLSL 3.30) do not build.
+  startup_failure "シェーダー作成失敗" MESA_GL_VERSION_OVERRIDE=3.3 MESA_GLSL_VERSION_OVERRIDE=130
+  grep -q "morvane: cannot build the shader programs" "$TMP/err" || fail "no clear message on stderr"
+  grep -qE "(model|effect|sprite|depth)\.(vert|frag)" "$TMP/err" || fail "the report does not say which program failed"
+  echo "ok: shader programs that do not build are reported"
   ;;
 
 nodata)

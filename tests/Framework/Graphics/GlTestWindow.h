@@ -53,7 +53,7 @@ public:
             return false;
         }
         if (!ShaderManager::GetInstance().Init()) {
-            why = "shaders failed to build";
+            why = "shaders failed to build: " + ShaderManager::GetInstance().GetErrorText();
             return false;
         }
         return true;

@@ -100,7 +100,7 @@ TEST_F(Headless, EveryOperationIsASafeNoOp) {
     // No window: the device cannot be made and says so.
     std::string error;
     EXPECT_FALSE(device.Init(nullptr, 1280, 720, false, error));
-    EXPECT_EQ(error, "Direct3D11デバイス作成失敗");
+    EXPECT_EQ(error, "OpenGLコンテキスト作成失敗");
     EXPECT_FALSE(device.IsReady());
     EXPECT_EQ(device.GetBackBuffer(), nullptr);
     EXPECT_TRUE(shaders.Init());
