@@ -2,8 +2,40 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
+#ifdef MORVANE_HAVE_X11
+#include <X11/Xlib.h>
+#include <unistd.h>
+#endif
+
 #include "Application/ImGuiSetup.h"
 #include "Framework/Platform/Input.h"
+
+namespace {
+
+#ifdef MORVANE_HAVE_X11
+// Called by Xlib when the connection to the X server breaks (the server
+// ended or was killed). Xlib's own handler calls exit(), whose static
+// destructors then close the window through the dead connection and wait
+// for an answer that never comes, spinning for ever. The game ends here at
+// once instead, without touching the window again.
+int DisplayLost(Display*) {
+    std::fflush(stdout);
+    std::fputs("morvane: lost the connection to the display; quitting\n", stderr);
+    std::fflush(stderr);
+    _exit(1);
+}
+#endif
+
+void WatchTheDisplay() {
+#ifdef MORVANE_HAVE_X11
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && SDL_strcmp(driver, "x11") == 0) XSetIOErrorHandler(DisplayLost);
+#endif
+}
+
+}  // namespace
 
 GameWindow::~GameWindow() {
     Destroy();
@@ -29,6 +61,7 @@ bool GameWindow::Create(int width, int height, const std::string& caption, const
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    WatchTheDisplay();
     // The context the graphics device makes on this window must match these,
     // so they are fixed before the window exists.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
