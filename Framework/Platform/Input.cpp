@@ -74,10 +74,12 @@ void Input::SetCursorPos(Point screen) {
         return;
     }
     if (useRelative_ || !VideoUp()) return;
-    if (SDL_WarpMouseGlobal(screen.x, screen.y) != 0) {
+    if (SDL_WarpMouseGlobal(screen.x, screen.y) != 0 && cursorCounter_ < 0) {
         // The windowing system refuses to move the pointer (Wayland, for
-        // one): take the motion SDL reports in relative mode instead, which
-        // gives the same per-frame offset from the point set here.
+        // one): while the pointer is hidden (the first-person view), take
+        // the motion SDL reports in relative mode instead, which gives the
+        // same per-frame offset from the point set here. A visible pointer
+        // simply stays where the player has it.
         UseRelativeMotion(true);
     }
 }
@@ -103,6 +105,9 @@ Point Input::ScreenToClient(Point screen) const {
 
 int Input::ShowCursor(bool show) {
     cursorCounter_ += show ? 1 : -1;
+    // Relative mode hides the pointer; a screen that shows it (the result
+    // screen's button is clicked with it) reads it where it really is.
+    if (cursorCounter_ >= 0 && useRelative_) UseRelativeMotion(false);
     if (!IsInjected() && VideoUp()) SDL_ShowCursor(cursorCounter_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
     return cursorCounter_;
 }

@@ -87,7 +87,8 @@ public:
     Point ClientToScreen(Point client) const;
     Point ScreenToClient(Point screen) const;
     // Display counter: +1 for true, -1 for false; returns the new counter.
-    // The cursor is visible while the counter is >= 0.
+    // The cursor is visible while the counter is >= 0 (which also ends the
+    // relative motion of a display that cannot warp the pointer).
     int ShowCursor(bool show);
     int CursorCounter() const { return cursorCounter_; }
 
@@ -110,7 +111,7 @@ public:
     // the cursor-minus-centre offset per frame is the same as with warping.
     void AddRelativeMotion(int dx, int dy);
     // Switches the cursor to accumulated relative motion (done by itself
-    // when warping the pointer fails; tests switch it on directly).
+    // when warping the hidden pointer fails; tests switch it on directly).
     void UseRelativeMotion(bool on);
     bool UsesRelativeMotion() const { return useRelative_; }
     // Window position on the screen, used while no window is attached.

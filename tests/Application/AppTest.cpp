@@ -9,6 +9,8 @@
 #include "Application/ImGuiSetup.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Platform/Input.h"
+#include "Framework/ResourceCache.h"
+#include "Scene/GameScene.h"
 #include "Scene/SceneBase.h"
 #include "Scene/SceneManager.h"
 
@@ -100,6 +102,32 @@ TEST_F(AppTest, EscapeKeyEndsTheLoopAndShutdownStillReleasesTheGpuObjects) {
     EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
     app.Shutdown();
     EXPECT_FALSE(GraphicsDevice::GetInstance().IsReady());
+}
+
+// Where the pointer cannot be warped (Wayland), the game takes the mouse
+// through relative mode, which hides the pointer. The result screen is
+// clicked with the pointer: once the game hands over, it shows again and is
+// read where it really is.
+TEST_F(AppTest, AfterAGameWithoutPointerWarpsTheResultScreenShowsThePointer) {
+    Platform::Input& input = Platform::Input::GetInstance();
+    ResourceCache::GetInstance().Clear();  // models of headless tests have no GPU side
+    SceneManager::GetInstance().SetNextScene(new GameScene());
+    ASSERT_TRUE(app.RunFrame());
+    // What a refused warp of the first-person view switches on.
+    input.UseRelativeMotion(true);
+    ASSERT_TRUE(app.RunFrame());
+    EXPECT_TRUE(input.UsesRelativeMotion());
+    EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_TRUE);
+
+    SceneManager::GetInstance().SetNextScene(CreateResultScene(false));
+    ASSERT_TRUE(app.RunFrame());
+    ASSERT_TRUE(app.RunFrame());
+    EXPECT_GE(input.CursorCounter(), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_FALSE(input.UsesRelativeMotion());
+    EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_FALSE);
+    SceneManager::GetInstance().Clear();
+    ResourceCache::GetInstance().Clear();
 }
 
 TEST_F(AppTest, CappedFramesTakeAtLeastTheIntegerBudgetEach) {
