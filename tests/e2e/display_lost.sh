@@ -52,6 +52,8 @@ for SIGNAL in TERM KILL; do
   kill -"$SIGNAL" "$XPID"
   wait "$XPID" 2>/dev/null
   XPID=""
+  # A killed server leaves its lock and socket behind.
+  rm -f "/tmp/.X${DISP#:}-lock" "/tmp/.X11-unix/X${DISP#:}"
   for _ in $(seq 1 100); do
     kill -0 "$PID" 2>/dev/null || break
     sleep 0.1
