@@ -18,7 +18,7 @@
 #include "Scene/SceneManager.h"
 
 namespace {
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 
 // Benchmark aid: with pass timing on, each mark waits for the renderer and
 // charges the time since the previous mark to the given pass.

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 constexpr float kButtonY = -250.0f;
 constexpr float kButtonHoverScale = 1.2f;
 const SpriteRect kFullScreen{0.0f, 0.0f, 1280.0f, 720.0f};

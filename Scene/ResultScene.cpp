@@ -13,9 +13,7 @@
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
 
-namespace {
-constexpr float kDegToRad = 0.017453292f;
-}
+using Math::kDegToRad;
 
 // The game scene's hand-over: a result screen prepared for the ending.
 SceneBase* CreateResultScene(bool cleared) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 
 // A plain room object: one drawn part, no hit-test model, floor 0, kind 0.
 void AddRoomObject(Stage* stage, const char* model, const Matrix& world) {

@@ -119,7 +119,7 @@ const VeTexture* TextureOrWhite(const std::shared_ptr<VeTexture>& texture, const
 Matrix DefaultProjection(int width, int height) {
     const float aspect = (width > 0 && height > 0) ? static_cast<float>(width) / static_cast<float>(height)
                                                    : 1280.0f / 720.0f;
-    return Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, aspect, 0.01f, 1000.0f);
+    return Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, aspect, 0.01f, 1000.0f);
 }
 
 }  // namespace

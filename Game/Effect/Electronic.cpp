@@ -5,9 +5,7 @@
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 
-namespace {
-constexpr float kDegToRad = 0.017453292f;
-}
+using Math::kDegToRad;
 
 void EffectList::AddElectronic(const Vector3& position, Object* owner, const Vector3& colour) {
     auto spark = std::make_shared<Electronic>();

@@ -7,9 +7,7 @@
 #include "Game/Object/Gun.h"
 #include "Scene/GameScene.h"
 
-namespace {
-constexpr float kDegToRad = 0.017453292f;
-}
+using Math::kDegToRad;
 
 void EffectList::AddMuzzleFlash(const Vector3& position) {
     auto flash = std::make_shared<MuzzleFlash>();

@@ -8,9 +8,7 @@
 #include "Game/Object/Gun.h"
 #include "Scene/GameScene.h"
 
-namespace {
-constexpr float kDegToRad = 0.017453292f;
-}
+using Math::kDegToRad;
 
 std::shared_ptr<Smoke> EffectList::AddSmoke(VeTexture* texture, const Vector3& position, const Vector3& direction,
                                             int life, const Vector2& uvTopLeft, const Vector2& uvBottomRight,

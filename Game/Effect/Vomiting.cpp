@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 constexpr const char* kBlobTexture = "Data/gero.png";
 
 // v turned by three random angles of -spread to +spread degrees.

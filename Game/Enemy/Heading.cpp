@@ -5,7 +5,7 @@
 #include <cmath>
 
 namespace {
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 constexpr float kRadToDeg = 57.29578f;
 
 Vector3 Flat(const Vector3& v) { return Vector3(v.x, 0.0f, v.z).Normalized(); }

@@ -25,7 +25,7 @@ public:
     // about x, then yaw about y.
     void SetKey(int part, int slot, float pitchDeg, float yawDeg, float rollDeg) {
         if (!Valid(part, slot)) return;
-        constexpr float kDegToRad = 0.017453292f;
+        using Math::kDegToRad;
         keys_[part][slot] = Quaternion::CreateFromRollPitchYaw(pitchDeg * kDegToRad, yawDeg * kDegToRad,
                                                                rollDeg * kDegToRad);
     }

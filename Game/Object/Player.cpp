@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 constexpr float kPitchLimit = 80.0f;
 
 Matrix ViewMatrix(float pitch, float yaw, const Vector3& eye) {

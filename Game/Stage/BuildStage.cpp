@@ -41,7 +41,7 @@ Matrix At(const Placement& p) { return PlaceAt(p.x, p.y, p.z, p.yaw); }
 
 // A key card lies flat: RotationX(90) * RotationY(yaw) * Translation.
 Matrix CardAt(float x, float y, float z, float yawDegrees) {
-    return Matrix::CreateRotationX(90.0f * 0.017453292f) * PlaceAt(x, y, z, yawDegrees);
+    return Matrix::CreateRotationX(90.0f * Math::kDegToRad) * PlaceAt(x, y, z, yawDegrees);
 }
 
 void AddZombies(EnemyList* enemies, const Placement* placements, size_t count) {

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 
 struct PushShape {
     bool enabled, circle;

@@ -12,7 +12,7 @@ class Player;
 
 namespace StageInteraction {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 
 // The scene's player, or null.
 Player* GetPlayer(GameScene* scene);

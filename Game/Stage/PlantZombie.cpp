@@ -25,7 +25,7 @@ void PlantZombie::Update() {
 
     EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
     if (Math::Rand() % 100 < bubbleChance_) {
-        const float a = static_cast<float>(Math::Rand() % 361) * StageInteraction::kDegToRad;
+        const float a = static_cast<float>(Math::Rand() % 361) * Math::kDegToRad;
         const Vector3 p = GetPosition() + Vector3(1.5f * std::sin(a), 0.0f, 1.5f * std::cos(a));
         if (effects) effects->AddBubble(p, stage_ ? stage_->GetGeneratorSize() : 18.0f);
     }

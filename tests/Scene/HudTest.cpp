@@ -280,7 +280,7 @@ TEST_F(HudGameTest, HeldCardsWobbleWhileInsertedAndSettleAfterwards) {
     EXPECT_FLOAT_EQ(hud_->GetCardWobble(1), 1.5f);
     cards = SpritesOf(*hud_, "keycard.png");
     // Rotated by sin(1.5) * 10 degrees, scaled by 0.1.
-    const float angle = std::sin(1.5f) * 10.0f * 0.017453292f;
+    const float angle = std::sin(1.5f) * 10.0f * Math::kDegToRad;
     EXPECT_NEAR(cards[0].transform._11, 0.1f * std::cos(angle), 1e-5f);
     EXPECT_NEAR(cards[0].transform._12, 0.1f * std::sin(angle), 1e-5f);
 

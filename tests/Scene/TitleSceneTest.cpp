@@ -97,7 +97,7 @@ TEST_F(TitleSceneTest, CameraAndLights) {
     const CbCamera& camera = shaders.CameraBlock();
     EXPECT_NEAR(camera.g_CamPos.x, 35.0f, 1e-5f);
     EXPECT_NEAR(camera.g_CamPos.y, 1.0f, 1e-5f);
-    EXPECT_NEAR(camera.g_mP._22, 1.0f / std::tan(25.0f * 0.017453292f), 1e-4f) << "50 degrees vertically";
+    EXPECT_NEAR(camera.g_mP._22, 1.0f / std::tan(25.0f * Math::kDegToRad), 1e-4f) << "50 degrees vertically";
     const Vector3 ahead = scene_->GetEye() + scene_->GetViewDirection() * 5.0f;
     const Vector3 v = Vector3::Transform(ahead, camera.g_mV);
     EXPECT_NEAR(v.x, 0.0f, 1e-4f);

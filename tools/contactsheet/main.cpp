@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 constexpr float kFovY = 35.0f * kDegToRad;
 
 // Model pages: one row per model, one cell per view.

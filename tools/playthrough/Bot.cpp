@@ -29,7 +29,7 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 constexpr float kRadToDeg = 180.0f / kPi;
-constexpr float kDegToRad = kPi / 180.0f;
+using Math::kDegToRad;
 // Client position of the buttons of the title and result screens.
 const Platform::Point kButton{640, 610};
 // Zombies nearer than this, in sight, are fought.

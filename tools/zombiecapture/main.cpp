@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 
 Matrix Placed(float x, float y, float z, float headingDeg) {
     Matrix m = Matrix::CreateRotationY(headingDeg * kDegToRad);

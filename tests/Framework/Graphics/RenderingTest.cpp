@@ -415,7 +415,7 @@ std::unique_ptr<VeModel> MakeCube() {
 void DrawCube(const VeModel& cube, const Matrix& world) {
     ShaderManager& shaders = ShaderManager::GetInstance();
     shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
-    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, 1280.0f / 720.0f, 0.01f, 1000.0f));
+    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 1280.0f / 720.0f, 0.01f, 1000.0f));
     shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
     shaders.SetModelShader();
     shaders.ObjectBlock().g_LightEnable = 0;
@@ -436,7 +436,7 @@ TEST_F(Rendering, ClosedModelsShowTheirOuterFacesOnScreenAndOffScreen) {
     // towards the camera: exactly the three near faces show.
     device.ClearTarget(1, 1, 1, 1);
     device.ClearDepthStencil(1.0f, 0);
-    const Matrix turned = Matrix::CreateRotationY(-35.0f * 0.017453292f) * Matrix::CreateRotationX(25.0f * 0.017453292f);
+    const Matrix turned = Matrix::CreateRotationY(-35.0f * Math::kDegToRad) * Matrix::CreateRotationX(25.0f * Math::kDegToRad);
     DrawCube(*cube, turned);
     Shot("cube.png");
     EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 0, 0, 0));
@@ -700,7 +700,7 @@ std::vector<unsigned char> DrawPanels(const std::vector<PanelDraw>& draws, bool 
     device.ClearTarget(0.2f, 0.3f, 0.4f, 1.0f);
     device.ClearDepthStencil(1.0f, 0);
     shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
-    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, 1280.0f / 720.0f, 0.01f, 1000.0f));
+    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 1280.0f / 720.0f, 0.01f, 1000.0f));
     shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
     shaders.SetModelShader();
     shaders.ObjectBlock().g_LightEnable = 0;

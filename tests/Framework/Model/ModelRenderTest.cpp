@@ -69,7 +69,7 @@ TEST(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
     device.ClearDepthStencil(1.0f, 0);
     ShaderManager& shaders = ShaderManager::GetInstance();
     shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
-    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * 0.017453292f, 1280.0f / 720.0f, 0.01f, 100.0f));
+    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 1280.0f / 720.0f, 0.01f, 100.0f));
     shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
     shaders.SetModelShader();
     shaders.ObjectBlock() = CbObject{};

@@ -275,7 +275,7 @@ TEST_F(EffectKindsTest, HitSparksAreFiveSmokesThrownAroundTheShot) {
         EXPECT_FLOAT_EQ(spark->GetSpeed(), speed);
         const Vector3 d = spark->GetDirection();
         EXPECT_FLOAT_EQ(d.y, 0.0f);
-        EXPECT_GE(d.z, std::cos(80.0f * 0.017453292f) - 1e-5f) << "within 80 degrees of the shot";
+        EXPECT_GE(d.z, std::cos(80.0f * Math::kDegToRad) - 1e-5f) << "within 80 degrees of the shot";
         EXPECT_EQ(spark->GetPosition(), Vector3(3, 4, 5));
     }
 }

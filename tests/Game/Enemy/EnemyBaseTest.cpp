@@ -10,9 +10,7 @@
 #include "Game/Enemy/Drop.h"
 #include "Game/Enemy/Track.h"
 
-namespace {
-constexpr float kDegToRad = 0.017453292f;
-}
+using Math::kDegToRad;
 
 using EnemyBaseTest = EnemyFixture;
 

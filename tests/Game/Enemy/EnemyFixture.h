@@ -52,7 +52,7 @@ protected:
     // A zombie added through the list at p, turned to the heading (degrees).
     template <class Zombie = Enemy_Normal>
     Zombie* Add(const Vector3& p, float headingDeg = 0.0f) {
-        Matrix m = Matrix::CreateRotationY(headingDeg * 0.017453292f);
+        Matrix m = Matrix::CreateRotationY(headingDeg * Math::kDegToRad);
         m.Translation(p);
         EnemyBase* e = std::is_same_v<Zombie, Enemy_Strong> ? enemies().AddStrong(m) : enemies().AddNormal(m);
         return static_cast<Zombie*>(e);

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
+using Math::kDegToRad;
 
 std::vector<std::unique_ptr<ModelPart>> MakeParts(int count, const Vector3& offset = Vector3(1, 0, 0)) {
     std::vector<std::unique_ptr<ModelPart>> parts;

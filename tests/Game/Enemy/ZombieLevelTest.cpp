@@ -22,9 +22,7 @@
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 
-namespace {
-constexpr float kDegToRad = 0.017453292f;
-}
+using Math::kDegToRad;
 
 class ZombieLevelTest : public ::testing::Test {
 protected:

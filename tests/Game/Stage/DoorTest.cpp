@@ -12,7 +12,7 @@
 namespace {
 
 // Door yaw in degrees, from its matrix (RotationY rows (c, 0, -s), ...).
-float YawOf(const Matrix& m) { return std::atan2(-m._13, m._11) / 0.017453292f; }
+float YawOf(const Matrix& m) { return std::atan2(-m._13, m._11) / Math::kDegToRad; }
 
 bool SameMatrix(const Matrix& a, const Matrix& b) {
     for (int r = 0; r < 4; ++r)

@@ -75,8 +75,8 @@ protected:
     void PlaceEyeLookingAt(const Vector3& eye, const Vector3& target) {
         const Vector3 d = target - eye;
         const float horizontal = std::sqrt(d.x * d.x + d.z * d.z);
-        SetYaw(std::atan2(d.x, d.z) / 0.017453292f);
-        PlaceEye(eye, std::atan2(-d.y, horizontal) / 0.017453292f);
+        SetYaw(std::atan2(d.x, d.z) / Math::kDegToRad);
+        PlaceEye(eye, std::atan2(-d.y, horizontal) / Math::kDegToRad);
     }
     void Hold(bool down) {
         Platform::InputFrame frame;
