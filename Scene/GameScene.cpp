@@ -12,7 +12,6 @@
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Gun.h"
 #include "Game/Object/Player.h"
-#include "Game/Stage/BuildStage.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/Hud.h"
 #include "Scene/SceneManager.h"
@@ -44,25 +43,16 @@ void MarkPass(Platform::SceneTiming::Pass pass) {
 GameScene::GameScene() {
     ResourceCache::GetInstance().GetRayCaster();
     Platform::Input::GetInstance().ShowCursor(false);
-    state_ = kPlaying;
 
     ShaderManager& shaders = ShaderManager::GetInstance();
     shaders.SetDirectionalLight(Vector3(1.0f, -1.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f));
     shaders.SetAmbientLight(Vector3(0.8f, 0.8f, 0.8f));
     shaders.UploadLights();
 
-    enemyList_ = new EnemyList(this);
-    player_ = new Player(this);
-    gun_ = new Gun(this);
-    gun_->Place();
-    effectList_ = new EffectList(this);
+    world_ = std::make_unique<GameWorld>();
 
-    stage_ = new Stage(this);
-    player_->SetCurrentFloor(stage_->GetFloor(player_->GetPosition()));
-    BuildStage(stage_);
-
-    hud_ = new Hud();
-    hud_->LoadTextures(Hud::kGame);
+    hud_ = std::make_unique<Hud>();
+    hud_->LoadTextures(Hud::Mode::Game);
     hud_->SetFade(1.0f);
 
     TextureDesc desc;
@@ -75,18 +65,8 @@ GameScene::GameScene() {
 
 GameScene::~GameScene() {
     Platform::Input::GetInstance().ShowCursor(true);
-    delete enemyList_;
-    enemyList_ = nullptr;
-    delete stage_;
-    stage_ = nullptr;
-    delete hud_;
-    hud_ = nullptr;
-    delete effectList_;
-    effectList_ = nullptr;
-    delete player_;
-    player_ = nullptr;
-    delete gun_;
-    gun_ = nullptr;
+    world_.reset();
+    hud_.reset();
     sceneTexture_.Release();
 }
 
@@ -103,7 +83,7 @@ void GameScene::Frame() {
 
     // While ending, the back buffer keeps the last frames: the faint,
     // shaken copies drawn over it make the picture smear.
-    if (state_ != kEnding) {
+    if (!world_->IsEnding()) {
         device.SetBackBufferAsTarget();
         device.ClearTarget(1.0f, 1.0f, 1.0f, 1.0f);
     }
@@ -123,42 +103,33 @@ void GameScene::Frame() {
     ++timing.frames;
 }
 
-void GameScene::RequestResult(bool cleared) {
-    requestedResult_ = cleared ? 1 : 0;
-    SceneBase* next = CreateResultScene(cleared);
+void GameScene::RequestResult(GameResult result) {
+    requestedResult_ = result;
+    SceneBase* next = CreateResultScene(result == GameResult::Cleared);
     if (next) SceneManager::GetInstance().SetNextScene(next);
 }
 
 void GameScene::Update() {
-    if (state_ == kEnding && hud_->GetFade() >= 1.0f) {
-        // A clear wins when both endings apply.
-        if (!stage_->IsCoreAlive()) {
-            RequestResult(true);
-            return;
-        }
-        if (!player_->IsAlive()) {
-            RequestResult(false);
+    // The ending has faded out: on to the result (a clear wins when both
+    // endings apply).
+    if (world_->IsEnding() && hud_->GetFade() >= 1.0f) {
+        const GameResult outcome = world_->GetOutcome();
+        if (outcome != GameResult::None) {
+            RequestResult(outcome);
             return;
         }
     }
 
-    enemyList_->Update();
-    player_->Update();
-    gun_->Update();
-    effectList_->Update();
-    stage_->Update();
-    hud_->UpdateGame(this);
-    enemyList_->RemoveFinished();
-
-    if (player_->IsAlive() && stage_->IsCoreAlive()) return;
-    state_ = kEnding;
-    hud_->SetFadeColour(player_->IsAlive() ? 1.0f : 0.0f);
+    const bool ended = world_->Update([this] { hud_->UpdateGame(*world_); });
+    // White for a clear, black for a death.
+    if (ended) hud_->SetFadeColour(world_->GetPlayer()->IsAlive() ? 1.0f : 0.0f);
 }
 
 void GameScene::SetCamera() {
     ShaderManager& shaders = ShaderManager::GetInstance();
-    const Vector3 eye = player_->GetPosition();
-    const Matrix view = Matrix::CreateLookTo(eye, player_->GetForward(), Vector3(0.0f, 1.0f, 0.0f));
+    const Player& player = *world_->GetPlayer();
+    const Vector3 eye = player.GetPosition();
+    const Matrix view = Matrix::CreateLookTo(eye, player.GetForward(), Vector3(0.0f, 1.0f, 0.0f));
     CbCamera& camera = shaders.CameraBlock();
     camera.g_mV = view;
     camera.g_CamPos = view.Invert().Translation();
@@ -169,6 +140,9 @@ void GameScene::SetCamera() {
 void GameScene::Draw3D() {
     ShaderManager& shaders = ShaderManager::GetInstance();
     GraphicsDevice& device = GraphicsDevice::GetInstance();
+    Stage& stage = *world_->GetStage();
+    EnemyList& enemies = *world_->GetEnemyList();
+    EffectList& effects = *world_->GetEffectList();
 
     sceneTexture_.SetAsRenderTarget();
 
@@ -178,37 +152,37 @@ void GameScene::Draw3D() {
     // instead of once for every surface drawn over it (the floors above and
     // below, rooms behind walls).
     if (shaders.BeginDepthPass()) {
-        stage_->DrawOpaque();
-        enemyList_->Draw();
+        stage.DrawOpaque();
+        enemies.Draw();
         shaders.EndDepthPass();
     }
     MarkPass(Platform::SceneTiming::kPassDepth);
-    stage_->DrawOpaque();
+    stage.DrawOpaque();
     MarkPass(Platform::SceneTiming::kPassStage);
-    enemyList_->Draw();
+    enemies.Draw();
     MarkPass(Platform::SceneTiming::kPassZombies);
 
     // Translucent shells: inner faces first, then (after the first effect
     // pass) their outer faces.
     device.SetCullMode(CullMode::Front);
-    stage_->DrawTranslucent();
+    stage.DrawTranslucent();
     device.SetCullMode(CullMode::Back);
 
     shaders.SetEffectShader();
-    effectList_->DrawFirstPass();
+    effects.DrawFirstPass();
 
     shaders.SetModelShader();
-    stage_->DrawTranslucent();
+    stage.DrawTranslucent();
 
     shaders.SetEffectShader();
-    effectList_->DrawSecondPass();
+    effects.DrawSecondPass();
     MarkPass(Platform::SceneTiming::kPassTranslucent);
 
     // The arm and the gun are never hidden by the world.
     shaders.SetModelShader();
     device.ClearDepthStencil(1.0f, 0);
-    player_->Draw();
-    gun_->Draw();
+    world_->GetPlayer()->Draw();
+    world_->GetGun()->Draw();
     MarkPass(Platform::SceneTiming::kPassArmGun);
 }
 
@@ -222,7 +196,7 @@ void GameScene::Draw2D() {
     Vector4 colour(1.0f, 1.0f, 1.0f, 1.0f);
     lastShakeX_ = 0.0f;
     lastShakeY_ = 0.0f;
-    if (state_ == kEnding) {
+    if (world_->IsEnding()) {
         lastShakeX_ = static_cast<float>(Math::Rand() % 11 - 5);
         lastShakeY_ = static_cast<float>(Math::Rand() % 11 - 5);
         colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
@@ -232,6 +206,6 @@ void GameScene::Draw2D() {
     shaders.DrawTexture(&sceneTexture_, 0.0f, 0.0f, static_cast<float>(kSceneWidth),
                         static_cast<float>(kSceneHeight), &source, &colour, Vector2(0.5f, 0.5f));
 
-    hud_->DrawGame(this);
+    hud_->DrawGame(*world_);
     shaders.End2D();
 }

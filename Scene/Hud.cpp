@@ -7,11 +7,11 @@
 
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/ResourceCache.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Key.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 #include "Scene/ResultScene.h"
 #include "Scene/TitleScene.h"
 
@@ -51,21 +51,21 @@ bool Hud::IsOverButton(int mx, int my, int width, int height) {
     return -halfW < x && x < halfW && kButtonY - halfH < y && y < kButtonY + halfH;
 }
 
-void Hud::LoadTextures(int mode) {
+void Hud::LoadTextures(Mode mode) {
     ResourceCache& cache = ResourceCache::GetInstance();
     textures_.clear();
     mode_ = mode;
-    if (mode == kTitle) {
+    if (mode == Mode::Title) {
         for (const char* path : {"Data/title.png", "Data/cliclstart.png", "Data/titleBlood.png"})
             textures_.push_back(cache.GetTexture(path));
-    } else if (mode == kGame) {
+    } else if (mode == Mode::Game) {
         for (const char* path : {"Data/hp.png", "Data/Aim.png", "Data/number.png", "Data/keycard.png",
                                  "Data/hpmark.png", "Data/white.png", "Data/reload.png", "Data/bloodFrame.png"})
             textures_.push_back(cache.GetTexture(path));
         pickUpPrompt_ = cache.GetTexture("Data/info2.png");
         usePrompt_ = cache.GetTexture("Data/info.png");
         endDelay_ = 240;
-    } else if (mode == kResult) {
+    } else if (mode == Mode::Result) {
         textures_.push_back(cache.GetTexture(cleared_ ? "Data/clear.png" : "Data/YOUAREDEAD.jpg"));
         textures_.push_back(cache.GetTexture("Data/clicktitle.png"));
         textures_.push_back(cache.GetTexture("Data/white.png"));
@@ -73,19 +73,26 @@ void Hud::LoadTextures(int mode) {
     }
 }
 
-void Hud::UpdateGame(GameScene* scene) {
-    const int state = scene ? scene->GetState() : GameScene::kPlaying;
-    if (state == GameScene::kEnding) {
+void Hud::UpdateGame(const GameWorld& world) {
+    const GameState state = world.GetState();
+    if (state == GameState::Ending) {
         --endDelay_;
         if (endDelay_ <= 0) {
             endDelay_ = 0;
             fade_ += 0.01f;
         }
     }
-    if (state == GameScene::kPlaying && fade_ > 0.0f) {
+    if (state == GameState::Playing && fade_ > 0.0f) {
         fadeColour_ = 0.0f;
         fade_ -= 0.05f;
         if (fade_ < 0.0f) fade_ = 0.0f;
+    }
+    // The frame's hits all land before this update: the flash is full at the
+    // hit and starts fading in the same frame.
+    const Player* player = world.GetPlayer();
+    if (player && player->GetHitCount() != hitsSeen_) {
+        hitsSeen_ = player->GetHitCount();
+        SetDamageFlash(1.0f);
     }
     damageFlash_ -= 0.05f;
     if (damageFlash_ < 0.0f) damageFlash_ = 0.0f;
@@ -131,12 +138,12 @@ bool Hud::DrawButton(const VeTexture* texture, int mx, int my) {
 
 // ---- game overlay
 
-void Hud::DrawPrompts(GameScene* scene) {
-    Stage* stage = scene->GetStage();
+void Hud::DrawPrompts(const GameWorld& world) {
+    const Stage* stage = world.GetStage();
     if (!stage) return;
     const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
     const Matrix viewProjection = camera.g_mV * camera.g_mP;
-    const Player* player = scene->GetPlayer();
+    const Player* player = world.GetPlayer();
     const int floor = player ? player->GetCurrentFloor() : 0;
     for (Object* object : stage->GetObjects()) {
         if (!object || !object->IsHighlighted()) continue;
@@ -160,7 +167,7 @@ void Hud::DrawPrompts(GameScene* scene) {
     }
 }
 
-void Hud::DrawHealth(GameScene* scene) {
+void Hud::DrawHealth(const GameWorld& world) {
     const VeTexture* blood = Texture(kTexBloodFrame);
     if (damageFlash_ > 0.0f) Sprite(blood, Matrix(), kFullScreen, Vector4(1.0f, 1.0f, 1.0f, damageFlash_));
     if (hpShown_ < 0.3f) {
@@ -178,7 +185,7 @@ void Hud::DrawHealth(GameScene* scene) {
 
     // The bar follows the real ratio downwards at 0.01 a frame; it never
     // rises (the player cannot heal).
-    const Player* player = scene->GetPlayer();
+    const Player* player = world.GetPlayer();
     if (player && player->GetMaxHp() > 0) {
         const float ratio = static_cast<float>(player->GetHp()) / static_cast<float>(player->GetMaxHp());
         if (hpShown_ > ratio) {
@@ -191,9 +198,9 @@ void Hud::DrawHealth(GameScene* scene) {
            Vector4(1.0f - hpShown_, hpShown_, 0.0f, 0.7f), Vector2(0.0f, 0.5f));
 }
 
-void Hud::DrawAmmunition(GameScene* scene) {
-    const Gun* gun = scene->GetGun();
-    const Player* player = scene->GetPlayer();
+void Hud::DrawAmmunition(const GameWorld& world) {
+    const Gun* gun = world.GetGun();
+    const Player* player = world.GetPlayer();
     const int magazine = gun ? gun->GetMagazine() : 0;
     const int reserve = player ? player->GetReserveAmmo() : 0;
 
@@ -215,8 +222,8 @@ void Hud::DrawAmmunition(GameScene* scene) {
     }
 }
 
-void Hud::DrawKeyCards(GameScene* scene) {
-    const Player* player = scene->GetPlayer();
+void Hud::DrawKeyCards(const GameWorld& world) {
+    const Player* player = world.GetPlayer();
     if (!player) return;
     const VeTexture* keycard = Texture(kTexKeycard);
     for (const Key* key : player->GetKeys()) {
@@ -238,15 +245,13 @@ void Hud::DrawKeyCards(GameScene* scene) {
     }
 }
 
-void Hud::DrawGame(GameScene* scene) {
+void Hud::DrawGame(const GameWorld& world) {
     drawn_.clear();
-    if (scene) {
-        DrawPrompts(scene);
-        DrawHealth(scene);
-        Sprite(Texture(kTexAim), Matrix(), SpriteRect{0.0f, 0.0f, 100.0f, 100.0f}, kOpaqueWhite);
-        DrawAmmunition(scene);
-        DrawKeyCards(scene);
-    }
+    DrawPrompts(world);
+    DrawHealth(world);
+    Sprite(Texture(kTexAim), Matrix(), SpriteRect{0.0f, 0.0f, 100.0f, 100.0f}, kOpaqueWhite);
+    DrawAmmunition(world);
+    DrawKeyCards(world);
     if (fade_ > 0.0f)
         Sprite(Texture(kTexWhite), Matrix(), kFullScreen, Vector4(fadeColour_, fadeColour_, fadeColour_, fade_));
 }

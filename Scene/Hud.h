@@ -13,13 +13,14 @@
 #include "Framework/Math/SimpleMath.h"
 
 class VeTexture;
-class GameScene;
+class GameWorld;
 class TitleScene;
 class ResultScene;
 
 class Hud {
 public:
-    enum Mode { kTitle = 0, kGame = 1, kResult = 2 };
+    // Which texture set is loaded (and so which screen the HUD serves).
+    enum class Mode : int { Title = 0, Game = 1, Result = 2 };
     // Indices into the game set.
     enum GameTexture {
         kTexHp = 0, kTexAim, kTexNumber, kTexKeycard, kTexHpMark, kTexWhite, kTexReload, kTexBloodFrame,
@@ -72,17 +73,19 @@ public:
     // Loads the texture set of a mode from the resource cache and sets the
     // mode; the game set also sets the ending delay to 240 frames, the
     // result set the banner's fade (1.0 after a clear, 0.0 after death).
-    void LoadTextures(int mode);
+    void LoadTextures(Mode mode);
 
     void SetFade(float fade) { fade_ = fade; }
     float GetFade() const { return fade_; }
     void SetFadeColour(float grey) { fadeColour_ = grey; }
     float GetFadeColour() const { return fadeColour_; }
+    // The blood frame's opacity; a hit on the player sets it to 1.0.
     void SetDamageFlash(float flash) { damageFlash_ = flash; }
     float GetDamageFlash() const { return damageFlash_; }
-    bool* GetClearedFlag() { return &cleared_; }
+    // The result set: the game was won. Set before LoadTextures.
+    void SetCleared(bool cleared) { cleared_ = cleared; }
     bool IsCleared() const { return cleared_; }
-    int GetMode() const { return mode_; }
+    Mode GetMode() const { return mode_; }
     int GetEndDelay() const { return endDelay_; }
     float GetHpShown() const { return hpShown_; }
     int GetPulseAngle() const { return pulseAngle_; }
@@ -94,14 +97,14 @@ public:
     const VeTexture* GetUsePrompt() const { return usePrompt_; }
 
     // Game: counts the ending delay down and then raises the fade while the
-    // scene is ending, fades in from black while playing, lets the damage
-    // flash fade.
-    void UpdateGame(GameScene* scene);
+    // world is ending, fades in from black while playing; restarts the damage
+    // flash when the player took a hit since the last call, and lets it fade.
+    void UpdateGame(const GameWorld& world);
     // Result: raises the banner's fade by 0.005 a frame, up to 1.0.
     void UpdateResult();
 
     // Game overlay, over the scene picture (Begin2D already called).
-    void DrawGame(GameScene* scene);
+    void DrawGame(const GameWorld& world);
     // Logo and start button; tells the title scene whether the mouse is
     // over the button.
     void DrawTitle(TitleScene* scene);
@@ -124,19 +127,21 @@ private:
     // button area when the picture is missing).
     bool DrawButton(const VeTexture* texture, int mx, int my);
 
-    void DrawPrompts(GameScene* scene);
-    void DrawHealth(GameScene* scene);
-    void DrawAmmunition(GameScene* scene);
-    void DrawKeyCards(GameScene* scene);
+    void DrawPrompts(const GameWorld& world);
+    void DrawHealth(const GameWorld& world);
+    void DrawAmmunition(const GameWorld& world);
+    void DrawKeyCards(const GameWorld& world);
 
     std::vector<VeTexture*> textures_;
     VeTexture* pickUpPrompt_ = nullptr;
     VeTexture* usePrompt_ = nullptr;
-    int mode_ = 0;
+    Mode mode_ = Mode::Title;
     float fade_ = 0.0f;
     int endDelay_ = 0;
     float fadeColour_ = 0.0f;
     float damageFlash_ = 0.0f;
+    // The player's hit count as of the last UpdateGame.
+    int hitsSeen_ = 0;
     int pulseAngle_ = 0;
     float hpShown_ = 1.0f;
     bool cleared_ = false;

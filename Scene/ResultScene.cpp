@@ -18,7 +18,7 @@ using Math::kDegToRad;
 // The game scene's hand-over: a result screen prepared for the ending.
 SceneBase* CreateResultScene(bool cleared) {
     ResultScene* result = new ResultScene();
-    result->SetCleared(cleared ? 1 : 0);
+    result->SetCleared(cleared);
     if (cleared) {
         result->PrepareCleared();
     } else {
@@ -30,7 +30,7 @@ SceneBase* CreateResultScene(bool cleared) {
 ResultScene::ResultScene() {
     ResourceCache& cache = ResourceCache::GetInstance();
     cache.GetRayCaster();
-    cleared_ = 0;
+    cleared_ = false;
     // No click counts until the button is drawn and the pointer is on it.
     overButton_ = false;
 
@@ -43,7 +43,7 @@ ResultScene::ResultScene() {
 
     eye_ = Vector3(0.0f, 5.0f, 35.0f);
     viewDirection_ = Vector3(0.0f, 1.0f, -35.0f);
-    stage_ = new Stage(this);
+    stage_ = new Stage();
     hud_ = new Hud();
     whiteTexture_ = cache.GetTexture("Data/white.png");
     flash_ = 1.0f;
@@ -63,13 +63,13 @@ void ResultScene::PrepareCleared() {
     room->SetKind(kKindStage);
     room->SetStage(stage_);
     stage_->Add(room);
-    *hud_->GetClearedFlag() = true;
-    hud_->LoadTextures(Hud::kResult);
+    hud_->SetCleared(true);
+    hud_->LoadTextures(Hud::Mode::Result);
 }
 
 void ResultScene::PrepareDead() {
-    *hud_->GetClearedFlag() = false;
-    hud_->LoadTextures(Hud::kResult);
+    hud_->SetCleared(false);
+    hud_->LoadTextures(Hud::Mode::Result);
 }
 
 void ResultScene::Update() {
@@ -95,7 +95,7 @@ void ResultScene::Update() {
 
     hud_->UpdateResult();
 
-    if (cleared_ == 1) {
+    if (cleared_) {
         flash_ -= 0.05f;
         if (flash_ < 0.0f) flash_ = 0.0f;
     }
@@ -120,7 +120,7 @@ void ResultScene::Draw2D() {
 
     shaders.Begin2D(false, true);
     hud_->DrawResult(this);
-    if (cleared_ == 1 && flash_ > 0.0f) {
+    if (cleared_ && flash_ > 0.0f) {
         shaders.SetTransform(Matrix());
         const SpriteRect screen{0.0f, 0.0f, 1280.0f, 720.0f};
         const Vector4 colour(1.0f, 1.0f, 1.0f, flash_);

@@ -22,7 +22,7 @@ public:
 
     // The game scene calls, in this order: SetCleared, then PrepareCleared
     // or PrepareDead.
-    void SetCleared(int cleared) { cleared_ = cleared; }
+    void SetCleared(bool cleared) { cleared_ = cleared; }
     // Builds the result room and loads the HUD's clear set.
     void PrepareCleared();
     // Loads the HUD's death set; the room stays empty.
@@ -34,7 +34,7 @@ public:
     void SetCamera() override;
     void DrawDebug() override {}
 
-    int GetCleared() const { return cleared_; }
+    bool IsCleared() const { return cleared_; }
     // Written by the HUD while it draws the button; false until then.
     void SetOverButton(bool over) { overButton_ = over; }
     bool IsOverButton() const { return overButton_; }
@@ -49,7 +49,7 @@ public:
     Hud* GetHud() const { return hud_; }
 
 private:
-    int cleared_ = 0;
+    bool cleared_ = false;
     int cursorX_ = 0;
     int cursorY_ = 0;
     bool overButton_ = false;

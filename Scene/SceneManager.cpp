@@ -24,5 +24,5 @@ void SceneManager::Clear() {
     current_ = nullptr;
     delete pending;
     next_ = nullptr;
-    clickLatch_ = false;
+    SetClickLatched(false);
 }

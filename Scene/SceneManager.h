@@ -3,6 +3,8 @@
 // the scene from acting again in the new one.
 #pragma once
 
+#include "Framework/Platform/ClickLatch.h"
+
 class SceneBase;
 
 class SceneManager {
@@ -15,12 +17,15 @@ public:
     // current scene's Frame.
     void Update();
 
-    bool IsClickLatched() const { return clickLatch_; }
-    void SetClickLatched(bool latched) { clickLatch_ = latched; }
+    // The click latch (Platform::IsClickLatched), which the screens and the
+    // gun share.
+    bool IsClickLatched() const { return Platform::IsClickLatched(); }
+    void SetClickLatched(bool latched) { Platform::SetClickLatched(latched); }
 
     SceneBase* GetCurrentScene() const { return current_; }
     SceneBase* GetNextScene() const { return next_; }
-    // Deletes the current scene and any pending one (tests, tool shutdown).
+    // Deletes the current scene and any pending one and clears the click
+    // latch (tests, tool shutdown).
     void Clear();
 
 private:
@@ -28,5 +33,4 @@ private:
     ~SceneManager();
     SceneBase* current_ = nullptr;
     SceneBase* next_ = nullptr;
-    bool clickLatch_ = false;
 };

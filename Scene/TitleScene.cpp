@@ -50,14 +50,14 @@ TitleScene::TitleScene() {
     viewDirection_ = Vector3::TransformNormal(
         Vector3(0.0f, -1.0f, 0.0f), Matrix::CreateFromRollPitchYaw(-110.0f * kDegToRad, -45.0f * kDegToRad, 0.0f));
 
-    stage_ = new Stage(this);
+    stage_ = new Stage();
     AddRoomObject(stage_, kRoomModel, Matrix());
     AddRoomObject(stage_, kRoomModelS, Matrix());
     AddRoomObject(stage_, kFigureModel,
                   Matrix::CreateRotationY(145.0f * kDegToRad) * Matrix::CreateTranslation(33.0f, 0.0f, 20.0f));
 
     hud_ = new Hud();
-    hud_->LoadTextures(Hud::kTitle);
+    hud_->LoadTextures(Hud::Mode::Title);
 
     aimTexture_ = cache.GetTexture("Data/Aim.png");
     whiteTexture_ = cache.GetTexture("Data/white.png");

@@ -14,7 +14,6 @@ void EffectList::AddBullet(const Vector3& muzzle, const Vector3& direction, floa
     bullet->SetQuad(ResourceCache::GetInstance().GetTexture("Data/bullet.png"), 0.0f, 0.0f, 1.0f,
                     Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
     bullet->SetList(this);
-    bullet->scene_ = scene_;
     bullet->start_ = muzzle;
     bullet->direction_ = direction;
     bullet->distance_ = distance;

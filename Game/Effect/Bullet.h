@@ -9,7 +9,6 @@
 
 #include "Game/Effect/Effect.h"
 
-class GameScene;
 class Object;
 
 class Bullet : public Effect {
@@ -53,5 +52,4 @@ private:
     Vector3 normal_;
     int damage_ = 1;
     bool arrived_ = false;
-    GameScene* scene_ = nullptr;
 };

@@ -1,4 +1,4 @@
-// Base of the short-lived textured quads of the game scene (bullets, holes,
+// Base of the short-lived textured quads of the game (bullets, holes,
 // flashes, smoke, bubbles, shadows, vomit). Every effect is made with
 // std::make_shared of its concrete kind and only ever held through
 // std::shared_ptr, which destroys the concrete type, so the destructor is

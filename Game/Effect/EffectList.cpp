@@ -3,7 +3,7 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 
-EffectList::EffectList(GameScene* scene) : scene_(scene) {
+EffectList::EffectList(GameWorld* world) : world_(world) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     alphaBlend_ = device.CreateBlendState(1);
     additiveBlend_ = device.CreateBlendState(2);

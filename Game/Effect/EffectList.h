@@ -1,4 +1,4 @@
-// Spawns, runs and draws the effects of the game scene. Bullet holes live in
+// Spawns, runs and draws the effects of a game. Bullet holes live in
 // a list of their own (at most 50, the oldest pushed out first); every other
 // effect lives in the main list and is removed in the frame it ends. Drawing
 // runs in two passes with an alpha and an additive blend state.
@@ -10,7 +10,7 @@
 #include "Framework/Math/SimpleMath.h"
 #include "Game/Effect/Effect.h"
 
-class GameScene;
+class GameWorld;
 class Object;
 class VeTexture;
 struct BlendState;
@@ -21,7 +21,7 @@ class EffectList {
 public:
     static constexpr size_t kMaxDecals = 50;
 
-    explicit EffectList(GameScene* scene);
+    explicit EffectList(GameWorld* world);
     ~EffectList();
     EffectList(const EffectList&) = delete;
     EffectList& operator=(const EffectList&) = delete;
@@ -75,8 +75,8 @@ public:
     // player by damage when it comes within radius of the player's body.
     void AddVomiting(const Vector3& start, const Vector3& target, float speed, float radius, int damage);
 
-    GameScene* GetScene() const { return scene_; }
-    void SetScene(GameScene* scene) { scene_ = scene; }
+    GameWorld* GetWorld() const { return world_; }
+    void SetWorld(GameWorld* world) { world_ = world; }
     const std::list<std::shared_ptr<Effect>>& GetEffects() const { return effects_; }
     const std::list<std::shared_ptr<Effect>>& GetDecals() const { return decals_; }
     const BlendState* GetAlphaBlend() const { return alphaBlend_.get(); }
@@ -85,7 +85,7 @@ public:
 private:
     void DrawEffects(bool drawLast);
 
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     std::list<std::shared_ptr<Effect>> effects_;
     std::list<std::shared_ptr<Effect>> decals_;
     std::unique_ptr<BlendState> alphaBlend_;

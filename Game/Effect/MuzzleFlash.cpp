@@ -4,8 +4,8 @@
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
-#include "Scene/GameScene.h"
 
 using Math::kDegToRad;
 
@@ -16,7 +16,7 @@ void EffectList::AddMuzzleFlash(const Vector3& position) {
     flash->SetList(this);
     flash->SetAdditive(true);
     flash->SetDrawLast(true);
-    flash->scene_ = scene_;
+    flash->world_ = world_;
     flash->roll_ = Math::Rand() % 360;
     flash->GetMatrix()->Translation(position);
     flash->Face();
@@ -33,7 +33,7 @@ void MuzzleFlash::Face() {
 void MuzzleFlash::Update() {
     life_ -= 1.0f;
     // The flash stays on the muzzle while the gun moves and turns.
-    if (scene_ && scene_->GetGun()) matrix_.Translation(scene_->GetGun()->GetMuzzle());
+    if (world_ && world_->GetGun()) matrix_.Translation(world_->GetGun()->GetMuzzle());
     Face();
     scale_ += 1.0f;
     if (life_ < 0.0f) alive_ = false;

@@ -5,7 +5,7 @@
 
 #include "Game/Effect/Effect.h"
 
-class GameScene;
+class GameWorld;
 
 class MuzzleFlash : public Effect {
 public:
@@ -23,5 +23,5 @@ private:
     float life_ = 5.0f;
     int roll_ = 0;
     float scale_ = 0.1f;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };

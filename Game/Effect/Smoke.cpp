@@ -5,8 +5,8 @@
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
-#include "Scene/GameScene.h"
 
 using Math::kDegToRad;
 
@@ -41,7 +41,7 @@ std::shared_ptr<Smoke> EffectList::AddSmoke(VeTexture* texture, const Vector3& p
 void EffectList::AddHit(const Vector3& position) {
     ResourceCache& cache = ResourceCache::GetInstance();
     Vector3 shot(0.0f, 0.0f, 1.0f);
-    if (scene_ && scene_->GetGun()) shot = scene_->GetGun()->GetShotDirection();
+    if (world_ && world_->GetGun()) shot = world_->GetGun()->GetShotDirection();
     for (int i = 0; i < 5; ++i) {
         const float angle = static_cast<float>(Math::Rand() % 161 - 80) * kDegToRad;
         const Vector3 direction = Vector3::TransformNormal(shot, Matrix::CreateRotationY(angle));

@@ -7,8 +7,8 @@
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Effect/Smoke.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
-#include "Scene/GameScene.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ float SpeedJitter() { return static_cast<float>(Math::Rand() % 11 + 99) / 100.0f
 void EffectList::AddVomiting(const Vector3& start, const Vector3& target, float speed, float radius, int damage) {
     auto vomit = std::make_shared<Vomiting>();
     vomit->SetList(this);
-    vomit->scene_ = scene_;
+    vomit->world_ = world_;
     vomit->start_ = start;
     vomit->startCopy_ = start;
     vomit->target_ = target;
@@ -89,7 +89,7 @@ void Vomiting::Update() {
     for (auto& blob : blobs_) blob->RaiseBy(verticalSpeed_);
     verticalSpeed_ += gravity_;
 
-    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    Player* player = world_ ? world_->GetPlayer() : nullptr;
     if (!player) {
         // Nobody to hit: the vomit ends with its first blobs.
         if (counter_ >= framesToTarget_) End();

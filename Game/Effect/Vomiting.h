@@ -9,7 +9,7 @@
 
 #include "Game/Effect/Effect.h"
 
-class GameScene;
+class GameWorld;
 class Smoke;
 
 class Vomiting : public Effect {
@@ -46,5 +46,5 @@ private:
     int framesToTarget_ = 0;
     int counter_ = 0;
     int damage_ = 0;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };

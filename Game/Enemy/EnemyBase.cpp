@@ -9,9 +9,9 @@
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/Heading.h"
 #include "Game/Enemy/State.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ EnemyBase::EnemyBase() {
     senseInterval_ = 2;
     senseCounter_ = 0;
     state_ = nullptr;
-    scene_ = nullptr;
+    world_ = nullptr;
     kind_ = kKindEnemy;
 }
 
@@ -69,9 +69,9 @@ EnemyBase::~EnemyBase() {
     footstep_.reset();
 }
 
-Player* EnemyBase::GetPlayer() const { return scene_ ? scene_->GetPlayer() : nullptr; }
+Player* EnemyBase::GetPlayer() const { return world_ ? world_->GetPlayer() : nullptr; }
 
-EffectList* EnemyBase::GetEffectList() const { return scene_ ? scene_->GetEffectList() : nullptr; }
+EffectList* EnemyBase::GetEffectList() const { return world_ ? world_->GetEffectList() : nullptr; }
 
 float EnemyBase::DistanceToPlayer() const {
     const Player* player = GetPlayer();
@@ -136,7 +136,7 @@ bool EnemyBase::CanSeePlayer() {
     const Vector3 facing(matrix_._31, matrix_._32, matrix_._33);
     if (std::fabs(SignedAngle(facing, toPlayer)) > static_cast<float>(viewAngle_) * 0.5f) return false;
 
-    const Stage* stage = scene_->GetStage();
+    const Stage* stage = world_->GetStage();
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
     if (!stage || !rays) return true;
     float distance = RayCaster::kNoHit;
@@ -148,7 +148,7 @@ bool EnemyBase::CanSeePlayer() {
 void EnemyBase::MoveLocal(const Vector3& v) { SetMatrix(Matrix::CreateTranslation(v) * matrix_); }
 
 bool EnemyBase::HasOwnFloorAt(const Vector3& position) const {
-    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    const Stage* stage = world_ ? world_->GetStage() : nullptr;
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
     if (!stage || !rays) return true;
     const float ground = stage->GroundHeight(floor_);
@@ -169,7 +169,7 @@ bool EnemyBase::WalkLocal(const Vector3& v) {
 }
 
 bool EnemyBase::CanBePushedTo(const Vector3& position) const {
-    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    const Stage* stage = world_ ? world_->GetStage() : nullptr;
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
     if (!stage || !rays) return true;
     const Vector3 from = GetPosition();
@@ -187,7 +187,7 @@ bool EnemyBase::CanBePushedTo(const Vector3& position) const {
 
 void EnemyBase::FollowGround(float height, int floorIndex) {
     if (!SenseFrame()) return;
-    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    const Stage* stage = world_ ? world_->GetStage() : nullptr;
     if (!stage) return;
     const float ground = stage->GroundHeight(floorIndex);
     const float dy = height - (matrix_._42 - ground);
@@ -196,7 +196,7 @@ void EnemyBase::FollowGround(float height, int floorIndex) {
 
 void EnemyBase::PushFromWall() {
     if (!SenseFrame()) return;
-    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    const Stage* stage = world_ ? world_->GetStage() : nullptr;
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
     if (!stage || !rays) return;
     const Vector3 position = GetPosition();
@@ -248,7 +248,7 @@ void EnemyBase::UpdateSounds() {
         }
         sound->Apply3D();
     }
-    if (scene_ && scene_->GetState() == GameScene::kEnding && growl_ && growl_->IsPlaying()) {
+    if (world_ && world_->IsEnding() && growl_ && growl_->IsPlaying()) {
         growl_->SetVolume(growlVolume_);
         growlVolume_ -= kGrowlFadeStep;
         if (growlVolume_ <= 0.0f) growl_->Stop();

@@ -9,7 +9,7 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class Player;
 class EffectList;
 class State;
@@ -96,8 +96,8 @@ public:
     void SetHp(int hp) { hp_ = hp; }
     int GetViewAngle() const { return viewAngle_; }
     void SetViewAngle(int degrees) { viewAngle_ = degrees; }
-    GameScene* GetScene() const { return scene_; }
-    void SetScene(GameScene* scene) { scene_ = scene; }
+    GameWorld* GetWorld() const { return world_; }
+    void SetWorld(GameWorld* world) { world_ = world; }
     int GetSenseInterval() const { return senseInterval_; }
     int GetSenseCounter() const { return senseCounter_; }
     void SetSenseCounter(int counter) { senseCounter_ = counter; }
@@ -126,7 +126,7 @@ protected:
     // True in a sensing frame, which also restarts the counter.
     bool SenseFrame();
 
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     State* state_ = nullptr;
     float attackRange_ = 0.0f;
     int attackPower_ = 0;

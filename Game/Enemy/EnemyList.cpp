@@ -8,22 +8,22 @@
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/Enemy_Normal.h"
 #include "Game/Enemy/Enemy_Strong.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
 namespace {
 
-const Player* PlayerOf(const GameScene* scene) { return scene ? scene->GetPlayer() : nullptr; }
+const Player* PlayerOf(const GameWorld* world) { return world ? world->GetPlayer() : nullptr; }
 
-int PlayerFloor(const GameScene* scene) {
-    const Player* player = PlayerOf(scene);
+int PlayerFloor(const GameWorld* world) {
+    const Player* player = PlayerOf(world);
     return player ? player->GetCurrentFloor() : 0;
 }
 
 }  // namespace
 
-EnemyList::EnemyList(GameScene* scene) : scene_(scene) {}
+EnemyList::EnemyList(GameWorld* world) : world_(world) {}
 
 EnemyList::~EnemyList() { Clear(); }
 
@@ -41,10 +41,10 @@ EnemyBase* EnemyList::AddKind(const Matrix& m) {
     enemy->SetMatrix(m);
     // The first step of the falling-in motion also places every part.
     enemy->StepPose(false, 0, 1);
-    enemy->SetScene(scene_);
-    Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    enemy->SetWorld(world_);
+    Stage* stage = world_ ? world_->GetStage() : nullptr;
     if (stage) enemy->SetFloor(stage->GetFloor(enemy->GetPosition()));
-    EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
+    EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
     if (effects)
         effects->AddCircleShadow(static_cast<Object*>(enemy), Vector3(0.0f, -enemy->GetGroundOffset(), 0.0f),
                                  enemy->GetAliveFlag());
@@ -58,14 +58,14 @@ EnemyBase* EnemyList::AddStrong(const Matrix& m) { return AddKind<Enemy_Strong>(
 
 EnemyBase* EnemyList::Add(EnemyBase* enemy) {
     if (!enemy) return nullptr;
-    enemy->SetScene(scene_);
-    if (scene_ && scene_->GetStage()) enemy->SetFloor(scene_->GetStage()->GetFloor(enemy->GetPosition()));
+    enemy->SetWorld(world_);
+    if (world_ && world_->GetStage()) enemy->SetFloor(world_->GetStage()->GetFloor(enemy->GetPosition()));
     enemies_.push_back(enemy);
     return enemy;
 }
 
 void EnemyList::PushOutOfStage(EnemyBase& enemy) {
-    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    const Stage* stage = world_ ? world_->GetStage() : nullptr;
     if (!stage) return;
     // Only the furniture of the zombie's own floor pushes it, and never
     // through a wall or off its floor (such a push is not made).
@@ -89,7 +89,7 @@ void EnemyList::PushApart(EnemyBase& enemy, const Vector3& other, float overlap)
 void EnemyList::Separate() {
     for (EnemyBase* enemy : enemies_) PushOutOfStage(*enemy);
 
-    const Player* player = PlayerOf(scene_);
+    const Player* player = PlayerOf(world_);
     const size_t count = enemies_.size();
     for (size_t i = 0; i < count; ++i) {
         EnemyBase& a = *enemies_[i];
@@ -115,7 +115,7 @@ void EnemyList::Update() {
     Separate();
     RemoveFinished();
 
-    const int floor = PlayerFloor(scene_);
+    const int floor = PlayerFloor(world_);
     for (EnemyBase* enemy : enemies_) {
         enemy->CountFrame();
         enemy->SetActive(enemy->GetFloor() == floor);
@@ -123,12 +123,12 @@ void EnemyList::Update() {
     for (EnemyBase* enemy : enemies_)
         if (enemy->IsActive()) enemy->Update();
 
-    if (scene_ && scene_->GetState() == GameScene::kEnding)
+    if (world_ && world_->IsEnding())
         for (EnemyBase* enemy : enemies_) enemy->SetAttackRange(kEndingAttackRange);
 }
 
 void EnemyList::Draw() {
-    const int floor = PlayerFloor(scene_);
+    const int floor = PlayerFloor(world_);
     for (EnemyBase* enemy : enemies_)
         if (enemy->GetFloor() == floor) enemy->Draw();
 }

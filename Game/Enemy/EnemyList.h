@@ -1,4 +1,4 @@
-// The live zombies of the game scene: created by the level builder and the
+// The live zombies of a game: created by the level builder and the
 // generator holes, kept apart from each other and from the player, updated
 // first of all objects every frame (only those on the player's floor),
 // drawn after the stage's opaque pass, and deleted once they have finished
@@ -10,7 +10,7 @@
 #include "Framework/Math/SimpleMath.h"
 
 class EnemyBase;
-class GameScene;
+class GameWorld;
 
 class EnemyList {
 public:
@@ -18,20 +18,20 @@ public:
     // start or land an attack.
     static constexpr float kEndingAttackRange = 1.0f;
 
-    explicit EnemyList(GameScene* scene);
+    explicit EnemyList(GameWorld* world);
     // Stops every zombie's groan and deletes the zombies.
     ~EnemyList();
     EnemyList(const EnemyList&) = delete;
     EnemyList& operator=(const EnemyList&) = delete;
 
     // Creates a normal / strong zombie at the given world matrix: the first
-    // step of its falling-in pose, the scene, its floor from its height and
+    // step of its falling-in pose, the world, its floor from its height and
     // its blob shadow; then appends it.
     EnemyBase* AddNormal(const Matrix& m);
     EnemyBase* AddStrong(const Matrix& m);
 
     // Appends an already created zombie (the list owns it from now on) and
-    // gives it the scene and its floor from its current position.
+    // gives it the world and its floor from its current position.
     EnemyBase* Add(EnemyBase* enemy);
 
     // Keeps the zombies apart, deletes finished ones, counts the frame,
@@ -48,7 +48,7 @@ public:
     int Count() const { return static_cast<int>(enemies_.size()); }
     const std::vector<EnemyBase*>& GetEnemies() const { return enemies_; }
     std::vector<EnemyBase*>& GetEnemies() { return enemies_; }
-    GameScene* GetScene() const { return scene_; }
+    GameWorld* GetWorld() const { return world_; }
 
 private:
     template <class Zombie>
@@ -62,5 +62,5 @@ private:
     void PushOutOfStage(EnemyBase& enemy);
 
     std::vector<EnemyBase*> enemies_;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };

@@ -5,9 +5,9 @@
 
 #include "Framework/Math/SimpleMath.h"
 #include "Game/Enemy/EnemyBase.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
 class Enemy_Strong;
 
@@ -20,8 +20,8 @@ constexpr bool IsStrong() {
 
 // Ground height of the zombie's floor (0 without a stage).
 inline float GroundOf(const EnemyBase& zombie) {
-    const GameScene* scene = zombie.GetScene();
-    const Stage* stage = scene ? scene->GetStage() : nullptr;
+    const GameWorld* world = zombie.GetWorld();
+    const Stage* stage = world ? world->GetStage() : nullptr;
     return stage ? stage->GroundHeight(zombie.GetFloor()) : 0.0f;
 }
 

@@ -6,16 +6,16 @@
 #include "Framework/Audio/Audio.h"
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Platform/ClickLatch.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
-#include "Scene/SceneManager.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ void PlayOnce(const char* path, float volume) {
 
 }  // namespace
 
-Gun::Gun(GameScene* scene) : scene_(scene) {
+Gun::Gun(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     AddModelPart(Matrix(), Matrix(), 0, cache.GetModel("Data/gun/gun.gltf"), nullptr);
     reloadSound_ = cache.CreateSoundInstance("Data/Sound/reload.wav", false);
@@ -39,7 +39,7 @@ Gun::Gun(GameScene* scene) : scene_(scene) {
 Gun::~Gun() { reloadSound_.reset(); }
 
 void Gun::Place() {
-    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    Player* player = world_ ? world_->GetPlayer() : nullptr;
     if (!player || player->GetParts().empty()) return;
 
     // The inverse of a look-to view from the origin: its rows are the
@@ -59,7 +59,7 @@ void Gun::Place() {
 
 void Gun::Update() {
     // A won game freezes the gun.
-    Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    Stage* stage = world_ ? world_->GetStage() : nullptr;
     if (stage && stage->GetPortal() && !stage->GetPortal()->IsAlive()) return;
     Place();
     muzzle_ = Vector3::Transform(muzzleOffset_, matrix_);
@@ -67,16 +67,15 @@ void Gun::Update() {
     cooldown_ = std::max(cooldown_ - 1, 0);
 
     const Platform::Input& input = Platform::Input::GetInstance();
-    SceneManager& scenes = SceneManager::GetInstance();
     if (input.IsKeyDown(Platform::Key::LeftButton)) {
         if (cooldown_ <= 0 && !reloading_) {
             // The click that started the game is held by the latch until the
             // button is released: it is not a shot.
-            if (!scenes.IsClickLatched()) Fire();
+            if (!Platform::IsClickLatched()) Fire();
             cooldown_ = fireInterval_;
         }
     } else {
-        scenes.SetClickLatched(false);
+        Platform::SetClickLatched(false);
         dryFirePlayed_ = false;
     }
 
@@ -87,7 +86,7 @@ void Gun::Update() {
     // 50th frame and just below 2 on the 100th: 50 frames down, 50 up, and
     // the rounds move on the 101st.
     reloadProgress_ += 0.02f;
-    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    Player* player = world_ ? world_->GetPlayer() : nullptr;
     if (reloadProgress_ < 1.0f) {
         // Swing the arm down out of view...
         if (player) {
@@ -126,13 +125,13 @@ void Gun::Fire() {
         }
         return;
     }
-    Player* player = scene_ ? scene_->GetPlayer() : nullptr;
+    Player* player = world_ ? world_->GetPlayer() : nullptr;
     if (!player) return;
 
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
-    EnemyList* enemyList = scene_->GetEnemyList();
+    EnemyList* enemyList = world_->GetEnemyList();
     const std::vector<EnemyBase*>* enemies = enemyList ? &enemyList->GetEnemies() : nullptr;
-    const Stage* stage = scene_->GetStage();
+    const Stage* stage = world_->GetStage();
 
     // Where the view points: the nearest thing on the line of sight.
     const Vector3 eye = player->GetPosition();
@@ -160,7 +159,7 @@ void Gun::Fire() {
         hitDamage_ = 0;
     }
 
-    if (EffectList* effects = scene_->GetEffectList()) {
+    if (EffectList* effects = world_->GetEffectList()) {
         effects->AddMuzzleFlash(muzzle_);
         effects->AddBullet(muzzle_, shotDirection_, shotDistance_, hitNormal_, hitObject_, hitDamage_);
     }

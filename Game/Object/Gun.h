@@ -7,12 +7,12 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class VeSoundInstance;
 
 class Gun : public Object {
 public:
-    explicit Gun(GameScene* scene);
+    explicit Gun(GameWorld* world);
     ~Gun() override;
 
     // How far the aim reaches when the view ray hits nothing.
@@ -21,8 +21,8 @@ public:
     // Freezes once the generator core is destroyed. Otherwise places the gun
     // in the hand, works out where the muzzle is, fires while the left
     // button is held (first at once, then every fireInterval frames; not
-    // while reloading, nor while the scene manager's click latch holds the
-    // click that started the game), and runs a reload started with R.
+    // while reloading, nor while the click latch holds the click that
+    // started the game), and runs a reload started with R.
     void Update() override;
 
     // Puts the gun into the player's hand, turned with the view: rotation
@@ -47,10 +47,10 @@ public:
     const Vector3& GetHitNormal() const { return hitNormal_; }
     Object* GetHitObject() const { return hitObject_; }
     int GetHitDamage() const { return hitDamage_; }
-    GameScene* GetScene() const { return scene_; }
+    GameWorld* GetWorld() const { return world_; }
 
 private:
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     Vector3 muzzle_{0.0f, 0.0f, 0.0f};
     Vector3 shotDirection_{0.0f, 0.0f, 0.0f};
     Vector3 muzzleOffset_{0.0f, 0.24f, 1.75f};

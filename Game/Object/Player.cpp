@@ -10,9 +10,8 @@
 #include "Framework/ResourceCache.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
+#include "Game/GameWorld.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
-#include "Scene/Hud.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ Matrix ViewMatrix(float pitch, float yaw, const Vector3& eye) {
 
 }  // namespace
 
-Player::Player(GameScene* scene) : scene_(scene) { Init(); }
+Player::Player(GameWorld* world) : world_(world) { Init(); }
 
 Player::~Player() {
     if (heartSound_) heartSound_->Stop();
@@ -91,7 +90,7 @@ void Player::UpdateArm(float bob) {
 }
 
 void Player::SnapToGround(Vector3& eye) const {
-    const Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    const Stage* stage = world_ ? world_->GetStage() : nullptr;
     if (!stage) return;
     float d = 0.0f;
     Vector3 n;
@@ -120,12 +119,12 @@ void Player::UpdateEnding() {
 }
 
 void Player::Update() {
-    if (scene_ && scene_->GetState() == GameScene::kEnding) {
+    if (world_ && world_->IsEnding()) {
         UpdateEnding();
         return;
     }
 
-    Stage* stage = scene_ ? scene_->GetStage() : nullptr;
+    Stage* stage = world_ ? world_->GetStage() : nullptr;
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
     Platform::Input& input = Platform::Input::GetInstance();
 
@@ -170,7 +169,7 @@ void Player::Update() {
         }
 
         // 6. Zombies push the player back, measured from the feet.
-        const EnemyList* enemies = scene_ ? scene_->GetEnemyList() : nullptr;
+        const EnemyList* enemies = world_ ? world_->GetEnemyList() : nullptr;
         if (enemies) {
             const Vector3 feet = eye - Vector3(0.0f, eyeHeight_, 0.0f);
             for (const EnemyBase* enemy : enemies->GetEnemies()) {
@@ -243,8 +242,8 @@ void Player::Draw() { DrawParts(1.0f, 1.0f, 1.0f, alpha_); }
 
 void Player::Damage(int amount, const Vector3& hitPosition) {
     (void)hitPosition;
-    if ((scene_ && scene_->GetState() == GameScene::kEnding) || !alive_) return;
-    if (scene_ && scene_->GetHud()) scene_->GetHud()->SetDamageFlash(1.0f);
+    if ((world_ && world_->IsEnding()) || !alive_) return;
+    ++hitCount_;
     if (damageSound_) damageSound_->Play(false, true);
     hp_ -= amount;
     if (hp_ <= 0) {

@@ -1,4 +1,4 @@
-// The first-person body of the game scene: turns W/A/S/D and the mouse into
+// The first-person body of the game: turns W/A/S/D and the mouse into
 // movement and view angles, keeps itself on the floor and out of walls,
 // furniture and zombies, holds the hit points, reserve ammunition and key
 // cards, plays the damage, footstep and heart-beat sounds, and carries the
@@ -11,7 +11,7 @@
 #include "Framework/Platform/Input.h"
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class Key;
 class VeSoundInstance;
 
@@ -19,14 +19,14 @@ class Player : public Object {
 public:
     static constexpr const char* kArmModel = "Data/player/player_Arm_Left/player_Arm_Left.gltf";
 
-    explicit Player(GameScene* scene);
+    explicit Player(GameWorld* world);
     // Stops the heart-beat at once.
     ~Player() override;
 
     void Update() override;
     void Draw() override;
-    // A hit: damage flash, damage sound, hit points down; ignored while the
-    // game is ending or once dead.
+    // A hit: counted (the HUD flashes the blood frame), damage sound, hit
+    // points down; ignored while the game is ending or once dead.
     void Damage(int amount, const Vector3& hitPosition) override;
 
     // (0, 0, 1) turned by the view's pitch and yaw.
@@ -40,6 +40,8 @@ public:
     int GetHp() const { return hp_; }
     int GetMaxHp() const { return maxHp_; }
     bool IsAlive() const { return alive_; }
+    // Hits taken since the player was made (each one the HUD shows).
+    int GetHitCount() const { return hitCount_; }
     float GetEyeHeight() const { return eyeHeight_; }
     const std::vector<Key*>& GetKeys() const { return keys_; }
     // Appends a key card not yet held.
@@ -67,7 +69,7 @@ private:
     // Ground ray straight down from the eye: eye y = hit + eye height.
     void SnapToGround(Vector3& eye) const;
 
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     float armPitch_ = -90.0f;
     float armYaw_ = 60.0f;
     int bobAngle_ = 0;
@@ -88,4 +90,5 @@ private:
     std::shared_ptr<VeSoundInstance> heartSound_;
     float heartVolume_ = 0.8f;
     int footstepCount_ = 0;
+    int hitCount_ = 0;
 };

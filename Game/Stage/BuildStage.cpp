@@ -4,6 +4,7 @@
 #include "Game/Stage/BuildStage.h"
 
 #include "Game/Enemy/EnemyList.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Object.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/BulletBox.h"
@@ -12,7 +13,6 @@
 #include "Game/Stage/Generator.h"
 #include "Game/Stage/Key.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
 namespace {
 
@@ -53,8 +53,8 @@ void AddZombies(EnemyList* enemies, const Placement* placements, size_t count) {
 }  // namespace
 
 void BuildStage(Stage* stage) {
-    GameScene* scene = stage->GetGameScene();
-    EnemyList* enemies = scene ? scene->GetEnemyList() : nullptr;
+    GameWorld* world = stage->GetWorld();
+    EnemyList* enemies = world ? world->GetEnemyList() : nullptr;
 
     // ---- Floor 0
     BuildMapPiece(stage, "Data/MAP/map1/map1.gltf", "Data/MAP/map1/map1_ray.gltf", 0);
@@ -117,6 +117,6 @@ void BuildStage(Stage* stage) {
     BuildGenerator(stage, Matrix::CreateTranslation(65, -84, 20));
 
     // Only the player's floor (and the stairwells) start active.
-    int playerFloor = (scene && scene->GetPlayer()) ? scene->GetPlayer()->GetCurrentFloor() : 0;
+    int playerFloor = (world && world->GetPlayer()) ? world->GetPlayer()->GetCurrentFloor() : 0;
     stage->RefreshActivity(playerFloor);
 }

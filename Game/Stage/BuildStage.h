@@ -1,8 +1,8 @@
-// Builds the laboratory into the game scene's stage: the four map pieces and
+// Builds the laboratory into the game world's stage: the four map pieces and
 // every placed object at its fixed position, floor by floor.
 #pragma once
 
 class Stage;
 
-// Needs the stage's game scene with its player, enemy list and effect list.
+// Needs the stage's game world with its player, enemy list and effect list.
 void BuildStage(Stage* stage);

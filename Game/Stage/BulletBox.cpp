@@ -9,7 +9,7 @@
 
 using namespace StageInteraction;
 
-BulletBox::BulletBox(GameScene* scene) : scene_(scene) {
+BulletBox::BulletBox(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModel), cache.GetModel(kRayModel));
 }
@@ -17,14 +17,14 @@ BulletBox::BulletBox(GameScene* scene) : scene_(scene) {
 void BulletBox::Update() {
     if (available_) {
         // Out of reach or not looked at: no prompt.
-        if (DistanceToPlayer(scene_, GetPosition()) > 10.0f || PickFromPlayer(scene_) != this) {
+        if (DistanceToPlayer(world_, GetPosition()) > 10.0f || PickFromPlayer(world_) != this) {
             highlighted_ = false;
             return;
         }
         highlighted_ = true;
         if (!UseButtonDown()) return;
         highlighted_ = false;
-        if (Player* player = GetPlayer(scene_)) player->AddReserveAmmo(kRounds);
+        if (Player* player = GetPlayer(world_)) player->AddReserveAmmo(kRounds);
         respawnCounter_ = respawnFrames_;
         available_ = false;
         rayTarget_ = false;
@@ -47,7 +47,7 @@ void BulletBox::Draw() {
 }
 
 BulletBox* BuildBulletBox(Stage* stage, const Matrix& world) {
-    BulletBox* box = new BulletBox(stage->GetGameScene());
+    BulletBox* box = new BulletBox(stage->GetWorld());
     box->SetKind(kKindBulletBox);
     box->SetMatrix(world);
     box->SetStage(stage);

@@ -6,7 +6,7 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class Stage;
 
 class BulletBox : public Object {
@@ -15,7 +15,7 @@ public:
     static constexpr const char* kRayModel = "Data/bulletBox/bulletBoxRay.gltf";
     static constexpr int kRounds = 20;
 
-    explicit BulletBox(GameScene* scene);
+    explicit BulletBox(GameWorld* world);
 
     void Update() override;
     // Drawn only while it can be taken.
@@ -28,7 +28,7 @@ private:
     bool available_ = true;
     int respawnFrames_ = 3600;
     int respawnCounter_ = 0;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };
 
 // Creates a box at the world matrix and appends it to the stage.

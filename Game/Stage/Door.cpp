@@ -6,11 +6,11 @@
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/ResourceCache.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Interaction.h"
 #include "Game/Stage/Key.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
 using namespace StageInteraction;
 
@@ -31,9 +31,9 @@ Matrix MovedTo(const Matrix& door, const Vector3& local) {
     return m;
 }
 
-void Play3DAt(GameScene* scene, const std::shared_ptr<VeSoundInstance>& sound, const Vector3& position) {
+void Play3DAt(GameWorld* world, const std::shared_ptr<VeSoundInstance>& sound, const Vector3& position) {
     if (!sound) return;
-    PlaceListenerAtPlayer(scene);
+    PlaceListenerAtPlayer(world);
     sound->Play3D(position, false, false);
 }
 
@@ -41,10 +41,10 @@ void Play3DAt(GameScene* scene, const std::shared_ptr<VeSoundInstance>& sound, c
 
 // ---------------------------------------------------------------- Door
 
-Door::Door(GameScene* scene)
+Door::Door(GameWorld* world)
     : closedRotation_(Quaternion::CreateFromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), 0.0f)),
       openStep_(Quaternion::CreateFromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), -6.0f * kDegToRad)),
-      scene_(scene) {
+      world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     VeModel* model = cache.GetModel(kModel);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
@@ -82,12 +82,12 @@ Matrix Door::GetHandleMatrix() {
 
 void Door::PlayError() {
     ++errorCount_;
-    Play3DAt(scene_, errorInstance_, GetPosition());
+    Play3DAt(world_, errorInstance_, GetPosition());
 }
 
 void Door::PlaySuccess() {
     ++successCount_;
-    Play3DAt(scene_, successInstance_, GetPosition());
+    Play3DAt(world_, successInstance_, GetPosition());
 }
 
 void Door::ClearHighlights() {
@@ -97,13 +97,13 @@ void Door::ClearHighlights() {
 
 void Door::Update() {
     if (!opening_) {
-        const float d = DistanceToPlayer(scene_, GetPosition());
+        const float d = DistanceToPlayer(world_, GetPosition());
         if (!(d < kReach) || (used_ && keyType_ != -1)) {
             ClearHighlights();
         } else {
             // A reader always counts; the door itself and its handle only
             // when no card is needed.
-            Object* picked = PickFromPlayer(scene_);
+            Object* picked = PickFromPlayer(world_);
             const bool suitable = picked && (picked->GetKind() == kKindKeyReader ||
                                              (picked->GetKind() == kKindDoor && keyType_ == -1));
             if (!suitable) {
@@ -119,7 +119,7 @@ void Door::Update() {
                         if (handle_) handle_->StartTurning();
                     } else {
                         keyMatched_ = false;
-                        if (Player* player = GetPlayer(scene_)) {
+                        if (Player* player = GetPlayer(world_)) {
                             for (Key* key : player->GetKeys()) {
                                 if (key->GetColour() != keyType_) continue;
                                 used_ = true;
@@ -132,7 +132,7 @@ void Door::Update() {
                             // Refused: the handle rattles (again on every
                             // frame the button stays down).
                             if (handle_) handle_->StartTurning();
-                            PlaceListenerAtPlayer(scene_);
+                            PlaceListenerAtPlayer(world_);
                             if (errorInstance_) errorInstance_->Apply3D();
                         }
                     }
@@ -149,7 +149,7 @@ void Door::Update() {
             if (!turnSoundPlayed_) {
                 std::shared_ptr<VeSoundInstance> turn = turnEffect_ ? turnEffect_->CreateInstance(true) : nullptr;
                 if (turn) {
-                    PlaceListenerAtPlayer(scene_);
+                    PlaceListenerAtPlayer(world_);
                     turn->Play3D(GetPosition(), false, true);
                 }
                 turnSoundPlayed_ = true;
@@ -170,7 +170,7 @@ void Door::Update() {
 
 // ---------------------------------------------------------------- DoorHandle
 
-DoorHandle::DoorHandle(GameScene* scene) : scene_(scene) {
+DoorHandle::DoorHandle(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     VeModel* model = cache.GetModel(kModel);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
@@ -188,7 +188,7 @@ void DoorHandle::Update() {
     if (turning_) {
         const bool accepted = door_->IsKeyMatched() || door_->GetKeyType() == -1;
         const std::shared_ptr<VeSoundInstance>& sound = accepted ? openSound_ : lockedSound_;
-        if (sound && !sound->IsPlaying()) Play3DAt(scene_, sound, GetPosition());
+        if (sound && !sound->IsPlaying()) Play3DAt(world_, sound, GetPosition());
 
         angle_ += turnSpeed_;
         if (angle_ >= maxAngle_) {
@@ -220,7 +220,7 @@ void DoorHandle::Update() {
 
 // ---------------------------------------------------------------- KeyReader
 
-KeyReader::KeyReader(GameScene* scene) : scene_(scene) {
+KeyReader::KeyReader(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModel), cache.GetModel(kRayModel));
     slotSound_ = cache.CreateSoundInstance("Data/Sound/CardSlitSound.wav", true);
@@ -259,7 +259,7 @@ void KeyReader::Update() {
     }
 
     if (!inserting_) return;
-    Player* player = GetPlayer(scene_);
+    Player* player = GetPlayer(world_);
     if (!player) return;
     Key* card = nullptr;
     for (Key* key : player->GetKeys()) {
@@ -284,7 +284,7 @@ void KeyReader::Update() {
     if (cardDelay_ < 0) {
         if (cardFrame_ == 0) {
             ++slotCount_;
-            Play3DAt(scene_, slotSound_, card->GetPosition());
+            Play3DAt(world_, slotSound_, card->GetPosition());
         }
         cardY_ += (cardEndY_ - cardStartY_) / static_cast<float>(cardFrames_);
         cardFrame_ += 1;
@@ -307,10 +307,10 @@ void KeyReader::Update() {
 // ---------------------------------------------------------------- builder
 
 Door* BuildDoorSet(Stage* stage, const Matrix& world, int keyType) {
-    GameScene* scene = stage->GetGameScene();
-    Door* door = new Door(scene);
-    KeyReader* reader = new KeyReader(scene);
-    DoorHandle* handle = new DoorHandle(scene);
+    GameWorld* game = stage->GetWorld();
+    Door* door = new Door(game);
+    KeyReader* reader = new KeyReader(game);
+    DoorHandle* handle = new DoorHandle(game);
     const int floor = stage->GetFloor(world.Translation());
 
     door->SetKind(kKindDoor);

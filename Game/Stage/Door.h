@@ -11,7 +11,7 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class DoorHandle;
 class KeyReader;
 class VeSoundEffect;
@@ -21,7 +21,7 @@ class Door : public Object {
 public:
     static constexpr const char* kModel = "Data/door3/door.gltf";
 
-    explicit Door(GameScene* scene);
+    explicit Door(GameWorld* world);
     ~Door() override;
 
     void Update() override;
@@ -74,7 +74,7 @@ private:
     DoorHandle* handle_ = nullptr;
     KeyReader* reader_ = nullptr;
     bool keyMatched_ = false;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     int errorCount_ = 0;
     int successCount_ = 0;
 };
@@ -83,7 +83,7 @@ class DoorHandle : public Object {
 public:
     static constexpr const char* kModel = "Data/door3/handle.gltf";
 
-    explicit DoorHandle(GameScene* scene);
+    explicit DoorHandle(GameWorld* world);
     ~DoorHandle() override;
 
     void Update() override;
@@ -102,7 +102,7 @@ private:
     float maxAngle_ = 60.0f;
     std::shared_ptr<VeSoundInstance> openSound_;
     std::shared_ptr<VeSoundInstance> lockedSound_;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };
 
 class KeyReader : public Object {
@@ -110,7 +110,7 @@ public:
     static constexpr const char* kModel = "Data/door3/KeyReader.gltf";
     static constexpr const char* kRayModel = "Data/door3/KeyReaderRay.gltf";
 
-    explicit KeyReader(GameScene* scene);
+    explicit KeyReader(GameWorld* world);
     ~KeyReader() override;
 
     void Update() override;
@@ -141,7 +141,7 @@ private:
     int cardFrames_ = 40;
     int cardFrame_ = 0;
     int cardDelay_ = 15;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     std::shared_ptr<VeSoundInstance> slotSound_;
     int slotCount_ = 0;
 };

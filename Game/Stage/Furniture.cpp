@@ -89,7 +89,7 @@ Object* BuildPlant(Stage* stage, const Matrix& world) {
                             kPotPush);
 
     // The zombie floating in the tank, between the pot and the glass.
-    PlantZombie* zombie = new PlantZombie(stage->GetGameScene());
+    PlantZombie* zombie = new PlantZombie(stage->GetWorld());
     zombie->SetMatrix(world);
     zombie->SetKind(kKindPlant);
     zombie->SetStage(stage);

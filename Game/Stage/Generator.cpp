@@ -11,11 +11,11 @@
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyList.h"
+#include "Game/GameWorld.h"
 #include "Game/Stage/GeneratorSmoke.h"
 #include "Game/Stage/Interaction.h"
 #include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
 using namespace StageInteraction;
 
@@ -24,10 +24,10 @@ using namespace StageInteraction;
 namespace GeneratorSmoke {
 namespace {
 
-void Puff(GameScene* scene, const Vector3& position, const Vector3& velocity, int life, float u0, float v0,
+void Puff(GameWorld* world, const Vector3& position, const Vector3& velocity, int life, float u0, float v0,
           float u1, float v1, float alphaStart, float alphaEnd, float speedStart, float speedEnd, float sizeStart,
           float sizeEnd) {
-    EffectList* effects = scene ? scene->GetEffectList() : nullptr;
+    EffectList* effects = world ? world->GetEffectList() : nullptr;
     if (!effects) return;
     VeTexture* texture = ResourceCache::GetInstance().GetTexture("Data/smoke.png");
     effects->AddSmoke(texture, position, velocity, life, Vector2(u0, v0), Vector2(u1, v1), alphaStart, alphaEnd,
@@ -36,23 +36,23 @@ void Puff(GameScene* scene, const Vector3& position, const Vector3& velocity, in
 
 }  // namespace
 
-void Hit(GameScene* scene, const Vector3& position) {
-    Puff(scene, position, Vector3(), 10, 0.375f, 0.125f, 0.5f, 0.25f, 1.0f, 1.0f, 0.0f, 0.0f, 0.1f, 7.0f);
+void Hit(GameWorld* world, const Vector3& position) {
+    Puff(world, position, Vector3(), 10, 0.375f, 0.125f, 0.5f, 0.25f, 1.0f, 1.0f, 0.0f, 0.0f, 0.1f, 7.0f);
 }
 
-void DeadCore(GameScene* scene, const Vector3& position) {
+void DeadCore(GameWorld* world, const Vector3& position) {
     const float c = static_cast<float>(Math::Rand() % 8) * 0.125f;
     const float size = static_cast<float>(10 + Math::Rand() % 50);
-    Puff(scene, position, Vector3(), 20, c, 0.125f, c + 0.125f, 0.25f, 1.0f, 0.0f, 0.0f, 0.0f, 0.1f, size);
+    Puff(world, position, Vector3(), 20, c, 0.125f, c + 0.125f, 0.25f, 1.0f, 0.0f, 0.0f, 0.0f, 0.1f, size);
 }
 
-void LightBurst(GameScene* scene, const Vector3& position, const Vector3& velocity) {
+void LightBurst(GameWorld* world, const Vector3& position, const Vector3& velocity) {
     const float size = static_cast<float>(3 + Math::Rand() % 4);
-    Puff(scene, position, velocity, 30, 0.0f, 0.3f, 0.125f, 0.475f, 1.0f, 0.0f, 0.01f, 0.001f, 0.0f, size);
+    Puff(world, position, velocity, 30, 0.0f, 0.3f, 0.125f, 0.475f, 1.0f, 0.0f, 0.01f, 0.001f, 0.0f, size);
 }
 
-void Dead(GameScene* scene, const Vector3& position, const Vector3& velocity) {
-    Puff(scene, position, velocity, 180, 0.875f, 0.375f, 1.0f, 0.5f, 1.0f, 0.0f, 0.02f, 0.001f, 1.0f, 5.0f);
+void Dead(GameWorld* world, const Vector3& position, const Vector3& velocity) {
+    Puff(world, position, velocity, 180, 0.875f, 0.375f, 1.0f, 0.5f, 1.0f, 0.0f, 0.02f, 0.001f, 1.0f, 5.0f);
 }
 
 }  // namespace GeneratorSmoke
@@ -66,7 +66,7 @@ float Jitter() { return static_cast<float>(Math::Rand() % 11 - 5) / 10.0f; }
 
 // ---------------------------------------------------------------- PortalLight
 
-PortalLight::PortalLight(GameScene* scene) : scene_(scene) {
+PortalLight::PortalLight(GameWorld* world) : world_(world) {
     AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
 }
 
@@ -78,9 +78,9 @@ void PortalLight::EmitPair(bool deadSmoke) {
         const float jx = Jitter(), jy = Jitter(), jz = Jitter();
         const Vector3 p = effectPosition_ + Vector3(jx, lift + jy, jz);
         if (deadSmoke)
-            GeneratorSmoke::Dead(scene_, p, velocity);
+            GeneratorSmoke::Dead(world_, p, velocity);
         else
-            GeneratorSmoke::LightBurst(scene_, p, velocity);
+            GeneratorSmoke::LightBurst(world_, p, velocity);
     }
 }
 
@@ -92,7 +92,7 @@ void PortalLight::TakeDamage(int amount) {
     alive_ = false;
     if (auto bomb = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/bomb.wav", true)) {
         bomb->SetCurveDistanceScaler(3.0f);
-        PlaceListenerAtPlayer(scene_);
+        PlaceListenerAtPlayer(world_);
         bomb->Play3D(GetPosition(), false, true);
     }
     for (int i = 0; i < 10; ++i) EmitPair(false);
@@ -125,7 +125,7 @@ void PortalLight::Update() {
 
 // ---------------------------------------------------------------- PortalHole
 
-PortalHole::PortalHole(GameScene* scene) : scene_(scene) {
+PortalHole::PortalHole(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     VeModel* model = cache.GetModel(kModel);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
@@ -137,7 +137,7 @@ PortalHole::~PortalHole() {
 }
 
 void PortalHole::Spawn() {
-    EnemyList* enemies = scene_ ? scene_->GetEnemyList() : nullptr;
+    EnemyList* enemies = world_ ? world_->GetEnemyList() : nullptr;
     Matrix m = matrix_;
     m._42 += 5.0f;
     Portal* portal = stage_ ? stage_->GetPortal() : nullptr;
@@ -155,7 +155,7 @@ void PortalHole::Spawn() {
 void PortalHole::Update() {
     if (destroyed_) {
         if (generatorSound_ && generatorSound_->IsPlaying()) generatorSound_->Stop();
-        GeneratorSmoke::Dead(scene_, GetPosition(), RandomDirection() * 0.01f);
+        GeneratorSmoke::Dead(world_, GetPosition(), RandomDirection() * 0.01f);
         return;
     }
     if (!awake_) return;
@@ -163,7 +163,7 @@ void PortalHole::Update() {
     // One phase a frame: opening (101 frames), waiting (100), closing (101).
     if (opening_) {
         if (generatorSound_ && !generatorSound_->IsPlaying()) {
-            PlaceListenerAtPlayer(scene_);
+            PlaceListenerAtPlayer(world_);
             generatorSound_->Play3D(GetPosition(), true, false);
         }
         uvOffset_.y -= 0.005f;
@@ -228,7 +228,7 @@ void Pipe::Update() {
 
 // ---------------------------------------------------------------- PortalSphere
 
-PortalSphere::PortalSphere(GameScene* scene) : scene_(scene) {
+PortalSphere::PortalSphere(GameWorld* world) : world_(world) {
     AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
     alpha_ = 0.7f;
 }
@@ -243,7 +243,7 @@ void PortalSphere::Update() {
     const Vector3 centre = GetPosition() + Vector3(0.0f, 9.0f, 0.0f);
     ShaderManager::GetInstance().AddPointLight(colour_, centre, 10.0f);
     if (e * 100.0f > static_cast<float>(Math::Rand() % 150)) {
-        EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
+        EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
         if (effects)
             for (int i = 0; i < 10; ++i) effects->AddElectronic(centre, this, colour_);
     }
@@ -252,7 +252,7 @@ void PortalSphere::Update() {
 // ---------------------------------------------------------------- builder
 
 Portal* BuildGenerator(Stage* stage, const Matrix& world) {
-    GameScene* scene = stage->GetGameScene();
+    GameWorld* game = stage->GetWorld();
     const int floor = stage->GetFloor(world.Translation());
     const float size = stage->GetGeneratorSize();
     auto place = [stage, floor](Object* object, const Matrix& m, int kind) {
@@ -263,12 +263,12 @@ Portal* BuildGenerator(Stage* stage, const Matrix& world) {
         stage->GetObjects().push_back(object);
     };
 
-    Portal* portal = new Portal(scene);
+    Portal* portal = new Portal(game);
     portal->SetPushShape(true, true, 10.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
     place(portal, world, kKindPortal);
     stage->SetPortal(portal);
 
-    PortalSphere* sphere = new PortalSphere(scene);
+    PortalSphere* sphere = new PortalSphere(game);
     sphere->SetPortal(portal);
     sphere->SetTranslucent(true);
     place(sphere, world, kKindPortalPart);
@@ -276,7 +276,7 @@ Portal* BuildGenerator(Stage* stage, const Matrix& world) {
     for (int a = 0; a < 360; a += 45) {
         const Matrix turn = Matrix::CreateRotationY(static_cast<float>(a) * kDegToRad);
 
-        PortalLight* light = new PortalLight(scene);
+        PortalLight* light = new PortalLight(game);
         place(light, turn * world, kKindPortalPart);
         light->SetEffectPosition(
             Vector3::Transform(Vector3::Transform(Vector3(0.0f, size / 2.0f, -8.0f), turn), world));
@@ -285,7 +285,7 @@ Portal* BuildGenerator(Stage* stage, const Matrix& world) {
         place(pipe, turn * world, kKindPortalPart);
 
         // 36 out and one generator size up, facing the centre.
-        PortalHole* hole = new PortalHole(scene);
+        PortalHole* hole = new PortalHole(game);
         place(hole, Matrix::CreateTranslation(0.0f, size, -36.0f) * turn * world, kKindPortalHole);
 
         pipe->SetHole(hole);

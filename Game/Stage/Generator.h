@@ -9,7 +9,7 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class Portal;
 class Stage;
 class VeSoundInstance;
@@ -18,7 +18,7 @@ class PortalLight : public Object {
 public:
     static constexpr const char* kModel = "Data/portal/light.gltf";
 
-    explicit PortalLight(GameScene* scene);
+    explicit PortalLight(GameWorld* world);
 
     void Update() override;
     void Draw() override;
@@ -48,14 +48,14 @@ private:
     bool warning_ = false;
     float warningTime_ = 0.0f;
     float blinkTimer_ = 0.0f;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };
 
 class PortalHole : public Object {
 public:
     static constexpr const char* kModel = "Data/portal/portal_hole.gltf";
 
-    explicit PortalHole(GameScene* scene);
+    explicit PortalHole(GameWorld* world);
     ~PortalHole() override;
 
     void Update() override;
@@ -84,7 +84,7 @@ private:
     bool spawned_ = false;
     bool destroyed_ = false;
     std::shared_ptr<VeSoundInstance> generatorSound_;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
     int normalSpawns_ = 0;
     int strongSpawns_ = 0;
 };
@@ -109,7 +109,7 @@ class PortalSphere : public Object {
 public:
     static constexpr const char* kModel = "Data/portal/sphere.gltf";
 
-    explicit PortalSphere(GameScene* scene);
+    explicit PortalSphere(GameWorld* world);
 
     void Update() override;
     void Draw() override;
@@ -122,7 +122,7 @@ public:
 private:
     Portal* portal_ = nullptr;
     Vector3 colour_{0.0f, 1.0f, 0.0f};
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };
 
 // Builds the generator at the world matrix: the core (which becomes the

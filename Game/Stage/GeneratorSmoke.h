@@ -4,18 +4,18 @@
 
 #include "Framework/Math/SimpleMath.h"
 
-class GameScene;
+class GameWorld;
 
 namespace GeneratorSmoke {
 
 // A hit on the core: a short puff at rest growing to size 7.
-void Hit(GameScene* scene, const Vector3& position);
+void Hit(GameWorld* world, const Vector3& position);
 // Around the dead core: a random column of the sheet, random final size
 // (draws the column, then the size).
-void DeadCore(GameScene* scene, const Vector3& position);
+void DeadCore(GameWorld* world, const Vector3& position);
 // A dying light's burst: random final size (one draw).
-void LightBurst(GameScene* scene, const Vector3& position, const Vector3& velocity);
+void LightBurst(GameWorld* world, const Vector3& position, const Vector3& velocity);
 // A dead light or a destroyed hole: slow, long-lived.
-void Dead(GameScene* scene, const Vector3& position, const Vector3& velocity);
+void Dead(GameWorld* world, const Vector3& position, const Vector3& velocity);
 
 }  // namespace GeneratorSmoke

@@ -6,31 +6,31 @@
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
-#include "Scene/GameScene.h"
 
 namespace StageInteraction {
 
-Player* GetPlayer(GameScene* scene) { return scene ? scene->GetPlayer() : nullptr; }
+Player* GetPlayer(GameWorld* world) { return world ? world->GetPlayer() : nullptr; }
 
-float DistanceToPlayer(GameScene* scene, const Vector3& point) {
-    Player* player = GetPlayer(scene);
+float DistanceToPlayer(GameWorld* world, const Vector3& point) {
+    Player* player = GetPlayer(world);
     if (!player) return 3.4e38f;
     return Vector3::Distance(player->GetPosition(), point);
 }
 
-Object* PickFromPlayer(GameScene* scene) {
-    Player* player = GetPlayer(scene);
-    if (!player || !scene->GetStage()) return nullptr;
+Object* PickFromPlayer(GameWorld* world) {
+    Player* player = GetPlayer(world);
+    if (!player || !world->GetStage()) return nullptr;
     float distance = 0.0f;
     return ResourceCache::GetInstance().GetRayCaster()->RayPick(player->GetPosition(), player->GetForward(),
-                                                                distance, scene->GetStage());
+                                                                distance, world->GetStage());
 }
 
 bool UseButtonDown() { return Platform::Input::GetInstance().IsKeyDown(Platform::Key::RightButton); }
 
-void PlaceListenerAtPlayer(GameScene* scene) {
-    Player* player = GetPlayer(scene);
+void PlaceListenerAtPlayer(GameWorld* world) {
+    Player* player = GetPlayer(world);
     if (!player) return;
     AudioListener& listener = AudioManager::GetInstance().listener;
     const Matrix& camera = player->GetMatrixRef();

@@ -6,7 +6,7 @@
 
 #include "Framework/Math/SimpleMath.h"
 
-class GameScene;
+class GameWorld;
 class Object;
 class Player;
 
@@ -14,17 +14,17 @@ namespace StageInteraction {
 
 using Math::kDegToRad;
 
-// The scene's player, or null.
-Player* GetPlayer(GameScene* scene);
+// The world's player, or null.
+Player* GetPlayer(GameWorld* world);
 // 3D distance from the player's eye to a point; a huge value without a player.
-float DistanceToPlayer(GameScene* scene, const Vector3& point);
+float DistanceToPlayer(GameWorld* world, const Vector3& point);
 // The nearest active stage object hit by the gaze ray (from the eye along the
 // view direction), or null.
-Object* PickFromPlayer(GameScene* scene);
+Object* PickFromPlayer(GameWorld* world);
 // The use (right mouse) button is down at this moment.
 bool UseButtonDown();
 // Puts the audio listener at the player's eye with the camera's orientation.
-void PlaceListenerAtPlayer(GameScene* scene);
+void PlaceListenerAtPlayer(GameWorld* world);
 // A unit vector from three random angles of 0..359 degrees (three draws).
 Vector3 RandomDirection();
 

@@ -9,7 +9,7 @@
 
 using namespace StageInteraction;
 
-Key::Key(GameScene* scene) : scene_(scene) {}
+Key::Key(GameWorld* world) : world_(world) {}
 
 void Key::SetColour(int colour) {
     colour_ = colour;
@@ -24,10 +24,10 @@ void Key::Update() {
     if (!visible_) return;
     if (!inserting_) {
         // Out of reach or not looked at: no prompt.
-        if (DistanceToPlayer(scene_, GetPosition()) <= 10.0f && PickFromPlayer(scene_) == this) {
+        if (DistanceToPlayer(world_, GetPosition()) <= 10.0f && PickFromPlayer(world_) == this) {
             highlighted_ = true;
             if (UseButtonDown()) {
-                if (Player* player = GetPlayer(scene_)) player->AddKey(this);
+                if (Player* player = GetPlayer(world_)) player->AddKey(this);
                 SetVisible(false);
                 highlighted_ = false;
                 if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
@@ -47,7 +47,7 @@ void Key::Draw() {
 }
 
 Key* BuildKey(Stage* stage, const Matrix& world, int colour) {
-    Key* key = new Key(stage->GetGameScene());
+    Key* key = new Key(stage->GetWorld());
     key->SetKind(kKindKey);
     key->SetColour(colour);
     key->SetMatrix(world);

@@ -6,14 +6,14 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class Stage;
 
 class Key : public Object {
 public:
     static constexpr const char* kRayModel = "Data/key/Key_Ray.gltf";
 
-    explicit Key(GameScene* scene);
+    explicit Key(GameWorld* world);
 
     void Update() override;
     // Drawn only while visible.
@@ -36,7 +36,7 @@ private:
     bool inserting_ = false;
     bool visible_ = true;
     int colour_ = -1;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };
 
 // Creates a card of the colour at the world matrix and appends it to the

@@ -7,11 +7,11 @@
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
+#include "Game/GameWorld.h"
 #include "Game/Stage/Interaction.h"
 #include "Game/Stage/Stage.h"
-#include "Scene/GameScene.h"
 
-PlantZombie::PlantZombie(GameScene* scene) : scene_(scene) {
+PlantZombie::PlantZombie(GameWorld* world) : world_(world) {
     AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
     // Each tank bobs out of step with the others.
     phase_ = static_cast<float>(Math::Rand() % 101) / 100.0f;
@@ -23,7 +23,7 @@ void PlantZombie::Update() {
     m._42 = restPosition_.y + 0.5f * std::sin(phase_);
     SetMatrix(m);
 
-    EffectList* effects = scene_ ? scene_->GetEffectList() : nullptr;
+    EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
     if (Math::Rand() % 100 < bubbleChance_) {
         const float a = static_cast<float>(Math::Rand() % 361) * Math::kDegToRad;
         const Vector3 p = GetPosition() + Vector3(1.5f * std::sin(a), 0.0f, 1.5f * std::cos(a));

@@ -4,13 +4,13 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 
 class PlantZombie : public Object {
 public:
     static constexpr const char* kModel = "Data/plant_new/plantZombie.gltf";
 
-    explicit PlantZombie(GameScene* scene);
+    explicit PlantZombie(GameWorld* world);
 
     void Update() override;
     void SetRestPosition(const Vector3& p) { restPosition_ = p; }
@@ -21,5 +21,5 @@ private:
     float phase_ = 0.0f;
     int bubbleChance_ = 20;
     Vector3 restPosition_;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };

@@ -10,10 +10,10 @@
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Enemy/EnemyList.h"
+#include "Game/GameWorld.h"
 #include "Game/Stage/Generator.h"
 #include "Game/Stage/GeneratorSmoke.h"
 #include "Game/Stage/Interaction.h"
-#include "Scene/GameScene.h"
 
 using namespace StageInteraction;
 
@@ -21,7 +21,7 @@ namespace {
 constexpr int kMaxEnemiesForWave = 80;
 }
 
-Portal::Portal(GameScene* scene) : scene_(scene) {
+Portal::Portal(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
     VeModel* model = cache.GetModel("Data/portal/portal.gltf");
     AddModelPart(Matrix(), Matrix(), 1, model, model);
@@ -64,7 +64,7 @@ void Portal::Update() {
         const int n = static_cast<int>(lit.size());
         for (int i = 0; i < n; ++i) std::swap(lit[i], lit[Math::Rand() % n]);
 
-        EnemyList* enemies = scene_ ? scene_->GetEnemyList() : nullptr;
+        EnemyList* enemies = world_ ? world_->GetEnemyList() : nullptr;
         for (int i = 0; i < wakeCount_; ++i) {
             if (enemies && enemies->Count() > kMaxEnemiesForWave) break;
             if (i >= n) break;
@@ -82,7 +82,7 @@ void Portal::Update() {
     const float t = static_cast<float>(Math::Rand() % 360) * kDegToRad;
     const float h = static_cast<float>(6 + Math::Rand() % 7);
     (void)Math::Rand();
-    GeneratorSmoke::DeadCore(scene_, GetPosition() + Vector3(r * std::sin(t), h, r * std::cos(t)));
+    GeneratorSmoke::DeadCore(world_, GetPosition() + Vector3(r * std::sin(t), h, r * std::cos(t)));
 
     if (explosionVolume_ > 0.0f) {
         explosionVolume_ += explosionFade_;
@@ -119,7 +119,7 @@ void Portal::Damage(int amount, const Vector3& hitPosition) {
     if (lit == 0 && alive_) {
         alive_ = false;
         if (explosionSound_) {
-            PlaceListenerAtPlayer(scene_);
+            PlaceListenerAtPlayer(world_);
             // Play3D starts a voice at volume 1: the explosion's own volume
             // (2) is set after it.
             explosionSound_->Play3D(GetPosition(), false, false);
@@ -127,5 +127,5 @@ void Portal::Damage(int amount, const Vector3& hitPosition) {
         }
     }
 
-    GeneratorSmoke::Hit(scene_, hitPosition);
+    GeneratorSmoke::Hit(world_, hitPosition);
 }

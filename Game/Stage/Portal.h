@@ -8,14 +8,14 @@
 
 #include "Game/Object/Object.h"
 
-class GameScene;
+class GameWorld;
 class PortalLight;
 class PortalHole;
 class VeSoundInstance;
 
 class Portal : public Object {
 public:
-    explicit Portal(GameScene* scene);
+    explicit Portal(GameWorld* world);
     ~Portal() override;
 
     void Update() override;
@@ -48,5 +48,5 @@ private:
     std::shared_ptr<VeSoundInstance> explosionSound_;
     float explosionVolume_ = 2.0f;
     float explosionFade_ = -0.005f;
-    GameScene* scene_ = nullptr;
+    GameWorld* world_ = nullptr;
 };

@@ -3,14 +3,12 @@
 
 #include <cmath>
 
+#include "Game/GameWorld.h"
 #include "Game/Object/Object.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Portal.h"
-#include "Scene/GameScene.h"
 
-Stage::Stage(GameScene* scene) : gameScene_(scene) {}
-Stage::Stage(TitleScene* scene) : titleScene_(scene) {}
-Stage::Stage(ResultScene* scene) : resultScene_(scene) {}
+Stage::Stage(GameWorld* world) : world_(world) {}
 
 Stage::~Stage() { Clear(); }
 
@@ -29,7 +27,7 @@ void Stage::Update() {
     if (refreshCounter_ % refreshPeriod_ == 0) {
         refreshCounter_ = 0;
         int playerFloor = 0;
-        if (gameScene_ && gameScene_->GetPlayer()) playerFloor = gameScene_->GetPlayer()->GetCurrentFloor();
+        if (world_ && world_->GetPlayer()) playerFloor = world_->GetPlayer()->GetCurrentFloor();
         RefreshActivity(playerFloor);
     }
 }

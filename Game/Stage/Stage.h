@@ -1,8 +1,8 @@
-// The container of every placed object of a scene: map pieces, furniture,
-// doors, key cards, ammunition boxes and the generator. It knows the height
-// of each floor, switches objects on and off by the player's floor, runs
-// their update and their two draw passes, and pushes moving bodies out of
-// furniture.
+// The container of every placed object: in a game the map pieces,
+// furniture, doors, key cards, ammunition boxes and the generator; on the
+// title and result screens their rooms. It knows the height of each floor,
+// switches objects on and off by the player's floor, runs their update and
+// their two draw passes, and pushes moving bodies out of furniture.
 #pragma once
 
 #include <vector>
@@ -12,21 +12,17 @@
 class Object;
 class Key;
 class Portal;
-class GameScene;
-class TitleScene;
-class ResultScene;
+class GameWorld;
 
 class Stage {
 public:
-    // A stage without an owning scene (tools and tests): floors and refresh
-    // as for the game. Like every stage it owns and deletes its objects.
-    Stage() = default;
-    // The game scene's stage: floors at 0, -42 and -84, generator size 18,
-    // activity refreshed every 30 updates.
-    explicit Stage(GameScene* scene);
-    // The title and result rooms: a plain list of objects.
-    explicit Stage(TitleScene* scene);
-    explicit Stage(ResultScene* scene);
+    // Floors at 0, -42 and -84, generator size 18, activity refreshed every
+    // 30 updates. A game's stage belongs to its world, through which its
+    // objects reach the player and the lists; a stage without a world (the
+    // title and result rooms, tools and tests) is a plain list of objects
+    // whose player counts as being on floor 0. Every stage owns and deletes
+    // its objects.
+    explicit Stage(GameWorld* world = nullptr);
     ~Stage();
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
@@ -72,13 +68,12 @@ public:
     // The generator core is alive: true while no core has been built (the
     // game cannot be won without one) and while the built core lives.
     bool IsCoreAlive() const;
-    // Tests of the scene's ending: treat the core as destroyed even when no
+    // Tests of the game's ending: treat the core as destroyed even when no
     // generator has been built.
     void MarkCoreDestroyedForTest() { coreDestroyedForTest_ = true; }
 
-    GameScene* GetGameScene() const { return gameScene_; }
-    TitleScene* GetTitleScene() const { return titleScene_; }
-    ResultScene* GetResultScene() const { return resultScene_; }
+    // The game this stage belongs to, or null.
+    GameWorld* GetWorld() const { return world_; }
 
     // Deletes every object and empties both lists.
     void Clear();
@@ -87,9 +82,7 @@ private:
     template <class Pushes>
     void PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes pushes) const;
 
-    GameScene* gameScene_ = nullptr;
-    TitleScene* titleScene_ = nullptr;
-    ResultScene* resultScene_ = nullptr;
+    GameWorld* world_ = nullptr;
     std::vector<Object*> objects_;
     std::vector<Key*> keys_;
     Portal* portal_ = nullptr;

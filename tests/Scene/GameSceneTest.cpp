@@ -35,7 +35,7 @@ protected:
     int RunUntilResult(int limit) {
         for (int i = 1; i <= limit; ++i) {
             scene_->Update();
-            if (scene_->GetRequestedResult() != -1) return i;
+            if (scene_->GetRequestedResult() != GameResult::None) return i;
         }
         return -1;
     }
@@ -43,17 +43,17 @@ protected:
 };
 
 TEST_F(GameSceneTest, OwnsEveryPartOfTheGame) {
-    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying);
+    EXPECT_EQ(scene_->GetState(), GameState::Playing);
     ASSERT_NE(scene_->GetEnemyList(), nullptr);
     ASSERT_NE(scene_->GetStage(), nullptr);
     ASSERT_NE(scene_->GetHud(), nullptr);
     ASSERT_NE(scene_->GetEffectList(), nullptr);
     ASSERT_NE(scene_->GetPlayer(), nullptr);
     ASSERT_NE(scene_->GetGun(), nullptr);
-    EXPECT_EQ(scene_->GetEffectList()->GetScene(), scene_.get());
-    EXPECT_EQ(scene_->GetEnemyList()->GetScene(), scene_.get());
-    EXPECT_EQ(scene_->GetStage()->GetGameScene(), scene_.get());
-    EXPECT_EQ(scene_->GetHud()->GetMode(), Hud::kGame);
+    EXPECT_EQ(scene_->GetEffectList()->GetWorld(), &scene_->GetWorld());
+    EXPECT_EQ(scene_->GetEnemyList()->GetWorld(), &scene_->GetWorld());
+    EXPECT_EQ(scene_->GetStage()->GetWorld(), &scene_->GetWorld());
+    EXPECT_EQ(scene_->GetHud()->GetMode(), Hud::Mode::Game);
     EXPECT_EQ(scene_->GetSceneTexture().GetWidth(), 1280);
     EXPECT_EQ(scene_->GetSceneTexture().GetHeight(), 720);
     EXPECT_TRUE(scene_->GetSceneTexture().IsRenderTarget());
@@ -76,40 +76,40 @@ TEST_F(GameSceneTest, FirstFramesFadeInFromBlack) {
     EXPECT_NEAR(hud.GetFade(), 0.0f, 1e-5f);
     scene_->Update();
     EXPECT_FLOAT_EQ(hud.GetFade(), 0.0f);
-    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying);
+    EXPECT_EQ(scene_->GetState(), GameState::Playing);
 }
 
 TEST_F(GameSceneTest, DeathEndsTheGameAfterTheDelayAndTheFade) {
     for (int i = 0; i < 20; ++i) scene_->Update();  // the fade-in is over
     ASSERT_FLOAT_EQ(scene_->GetHud()->GetFade(), 0.0f);
     scene_->GetPlayer()->Damage(10, Vector3());
-    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying) << "noticed at the end of the frame";
+    EXPECT_EQ(scene_->GetState(), GameState::Playing) << "noticed at the end of the frame";
     scene_->Update();
-    EXPECT_EQ(scene_->GetState(), GameScene::kEnding);
+    EXPECT_EQ(scene_->GetState(), GameState::Ending);
     EXPECT_FLOAT_EQ(scene_->GetHud()->GetFadeColour(), 0.0f);
     // 239 frames of delay, then +0.01 a frame: 1.0 is reached on about the
     // 100th fade step; the request comes in the update after that.
     const int frames = RunUntilResult(600);
     EXPECT_GE(frames, 330);
     EXPECT_LE(frames, 345);
-    EXPECT_EQ(scene_->GetRequestedResult(), 0);
+    EXPECT_EQ(scene_->GetRequestedResult(), GameResult::Dead);
     EXPECT_GE(scene_->GetHud()->GetFade(), 1.0f);
 }
 
 TEST_F(GameSceneTest, DestroyedCoreWinsWithAWhiteFade) {
     scene_->GetStage()->MarkCoreDestroyedForTest();
     scene_->Update();
-    EXPECT_EQ(scene_->GetState(), GameScene::kEnding);
+    EXPECT_EQ(scene_->GetState(), GameState::Ending);
     EXPECT_FLOAT_EQ(scene_->GetHud()->GetFadeColour(), 1.0f);
     EXPECT_GT(RunUntilResult(600), 0);
-    EXPECT_EQ(scene_->GetRequestedResult(), 1);
+    EXPECT_EQ(scene_->GetRequestedResult(), GameResult::Cleared);
 }
 
 TEST_F(GameSceneTest, ClearWinsWhenThePlayerDiesInTheSameFrameAsTheCore) {
     scene_->GetStage()->MarkCoreDestroyedForTest();
     scene_->GetPlayer()->Damage(10, Vector3());
     EXPECT_GT(RunUntilResult(600), 0);
-    EXPECT_EQ(scene_->GetRequestedResult(), 1);
+    EXPECT_EQ(scene_->GetRequestedResult(), GameResult::Cleared);
 }
 
 TEST_F(GameSceneTest, DeadPlayerSinksAndLooksUpDuringTheEnding) {

@@ -94,7 +94,7 @@ protected:
     }
     void Draw() {
         scene_->SetCamera();
-        hud_->DrawGame(scene_.get());
+        hud_->DrawGame(scene_->GetWorld());
     }
     std::unique_ptr<GameScene> scene_;
     Hud* hud_ = nullptr;
@@ -181,21 +181,26 @@ TEST_F(HudGameTest, HealthBarDrainsToTheRealRatioAndThePulseStartsBelowThirtyPer
 }
 
 TEST_F(HudGameTest, AHitRestartsTheDamageFlashWhichFadesOverTwentyFrames) {
+    // The HUD's update of the frame sees the frame's hits: the flash is full
+    // at the hit and has faded one step by the time the frame is drawn.
     Player& player = *scene_->GetPlayer();
+    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 0.0f);
     player.Damage(1, Vector3());
-    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 1.0f);
-    for (int i = 0; i < 14; ++i) hud_->UpdateGame(scene_.get());
+    hud_->UpdateGame(scene_->GetWorld());
+    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 0.95f);
+    for (int i = 0; i < 13; ++i) hud_->UpdateGame(scene_->GetWorld());
     ASSERT_NEAR(hud_->GetDamageFlash(), 0.3f, 1e-5f);
     player.Damage(1, Vector3());
-    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 1.0f);
+    hud_->UpdateGame(scene_->GetWorld());
+    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 0.95f) << "back to full, then one step";
     Draw();
     auto blood = SpritesOf(*hud_, "bloodFrame.png");
     ASSERT_EQ(blood.size(), 1u);
-    EXPECT_FLOAT_EQ(blood[0].colour.w, 1.0f);
-    for (int i = 0; i < 19; ++i) hud_->UpdateGame(scene_.get());
+    EXPECT_FLOAT_EQ(blood[0].colour.w, 0.95f);
+    for (int i = 0; i < 18; ++i) hud_->UpdateGame(scene_->GetWorld());
     EXPECT_GT(hud_->GetDamageFlash(), 0.0f);
-    hud_->UpdateGame(scene_.get());
-    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 0.0f);
+    hud_->UpdateGame(scene_->GetWorld());
+    EXPECT_FLOAT_EQ(hud_->GetDamageFlash(), 0.0f) << "twenty updates after the hit";
     Draw();
     EXPECT_TRUE(SpritesOf(*hud_, "bloodFrame.png").empty());
 }
@@ -218,7 +223,7 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
     CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
     const Matrix projection = Matrix::CreatePerspectiveFieldOfView(1.0471976f, 16.0f / 9.0f, 0.01f, 1000.0f);
     auto prompts = [&]() {
-        hud_->DrawGame(scene_.get());
+        hud_->DrawGame(scene_->GetWorld());
         std::vector<const VeTexture*> out;
         for (const auto& s : hud_->GetLastDrawn())
             if (s.texture == hud_->GetPickUpPrompt() || s.texture == hud_->GetUsePrompt()) {
@@ -260,7 +265,7 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
 }
 
 TEST_F(HudGameTest, HeldCardsWobbleWhileInsertedAndSettleAfterwards) {
-    Key* blue = new Key(scene_.get());
+    Key* blue = new Key(&scene_->GetWorld());
     blue->SetColour(1);
     scene_->GetStage()->Add(blue);
     scene_->GetPlayer()->AddKey(blue);
@@ -301,7 +306,7 @@ TEST_F(HudGameTest, GameFadesInThenWaits240FramesAndFadesOver100BeforeTheResult)
 
     scene_->GetPlayer()->Damage(10, Vector3());
     scene_->Update();  // the death is noticed at the end of this frame
-    ASSERT_EQ(scene_->GetState(), GameScene::kEnding);
+    ASSERT_EQ(scene_->GetState(), GameState::Ending);
     for (int i = 1; i <= 239; ++i) {
         scene_->Update();
         ASSERT_FLOAT_EQ(hud_->GetFade(), 0.0f) << "ending frame " << i;
@@ -309,14 +314,14 @@ TEST_F(HudGameTest, GameFadesInThenWaits240FramesAndFadesOver100BeforeTheResult)
     int requestedAt = -1;
     for (int i = 240; i <= 400 && requestedAt < 0; ++i) {
         scene_->Update();
-        if (scene_->GetRequestedResult() != -1) requestedAt = i;
+        if (scene_->GetRequestedResult() != GameResult::None) requestedAt = i;
     }
     // 101 fade steps take it past 1.0; the next frame asks for the result.
     EXPECT_EQ(requestedAt, 341);
-    EXPECT_EQ(scene_->GetRequestedResult(), 0);
+    EXPECT_EQ(scene_->GetRequestedResult(), GameResult::Dead);
     auto* result = dynamic_cast<ResultScene*>(SceneManager::GetInstance().GetNextScene());
     ASSERT_NE(result, nullptr) << "the death result is requested";
-    EXPECT_EQ(result->GetCleared(), 0);
+    EXPECT_FALSE(result->IsCleared());
     Draw();
     fade = SpritesOf(*hud_, "white.png");
     EXPECT_EQ(fade.back().colour.x, 0.0f) << "black after death";
@@ -327,7 +332,7 @@ TEST_F(HudGameTest, ClearedGameFadesToWhiteAndAsksForTheClearedResult) {
     for (int i = 0; i < 20; ++i) scene_->Update();  // the fade-in is over
     scene_->GetStage()->MarkCoreDestroyedForTest();
     int frames = 0;
-    while (scene_->GetRequestedResult() == -1 && frames < 400) {
+    while (scene_->GetRequestedResult() == GameResult::None && frames < 400) {
         scene_->Update();
         ++frames;
     }
@@ -337,7 +342,7 @@ TEST_F(HudGameTest, ClearedGameFadesToWhiteAndAsksForTheClearedResult) {
     EXPECT_FLOAT_EQ(hud_->GetFadeColour(), 1.0f);
     auto* result = dynamic_cast<ResultScene*>(SceneManager::GetInstance().GetNextScene());
     ASSERT_NE(result, nullptr);
-    EXPECT_EQ(result->GetCleared(), 1);
+    EXPECT_TRUE(result->IsCleared());
     EXPECT_TRUE(result->GetHud()->IsCleared());
     EXPECT_EQ(result->GetStage()->GetObjects().size(), 1u) << "the result room";
 }

@@ -64,7 +64,7 @@ protected:
 
 TEST_F(ResultSceneTest, DeathScreenIsBlackWithTheBannerFadingInAndTheButtonFromFrame201) {
     Make(false);
-    EXPECT_EQ(scene_->GetCleared(), 0);
+    EXPECT_FALSE(scene_->IsCleared());
     EXPECT_TRUE(scene_->GetStage()->GetObjects().empty()) << "no room after death";
     EXPECT_FALSE(scene_->GetHud()->IsCleared());
     EXPECT_NE(scene_->GetHud()->GetTextures()[Hud::kTexBanner]->GetPath().find("YOUAREDEAD"), std::string::npos);
@@ -126,7 +126,7 @@ TEST_F(ResultHandOverTest, AFireButtonHeldThroughAWonEndingIsNoClickOnTheResultS
     const InputFrame held = At({640, 610}, true);
     ResultScene* result = PlayToResult(true, held);
     ASSERT_NE(result, nullptr);
-    ASSERT_EQ(result->GetCleared(), 1);
+    ASSERT_TRUE(result->IsCleared());
     Run(held, 60);
     EXPECT_FALSE(result->IsTitleRequested()) << "the held button is not a click";
     EXPECT_FALSE(TitleNext());
@@ -144,7 +144,7 @@ TEST_F(ResultHandOverTest, AFireButtonHeldThroughAWonEndingIsNoClickOnTheResultS
 TEST_F(ResultHandOverTest, AfterDeathOnlyAClickOnTheDrawnButtonLeads) {
     ResultScene* result = PlayToResult(false, At({640, 610}, true));
     ASSERT_NE(result, nullptr);
-    ASSERT_EQ(result->GetCleared(), 0);
+    ASSERT_FALSE(result->IsCleared());
     // Clicks before the button is drawn (the banner is still fading in), on
     // the button's place and elsewhere, do nothing.
     for (int i = 0; i < 4; ++i) {
@@ -173,7 +173,7 @@ TEST_F(ResultHandOverTest, AfterDeathOnlyAClickOnTheDrawnButtonLeads) {
 
 TEST_F(ResultSceneTest, ClearedScreenShowsRoomBannerAndButtonAtOnceUnderATwentyFrameFlash) {
     Make(true);
-    EXPECT_EQ(scene_->GetCleared(), 1);
+    EXPECT_TRUE(scene_->IsCleared());
     ASSERT_EQ(scene_->GetStage()->GetObjects().size(), 1u) << "the result room";
     EXPECT_NE(scene_->GetStage()->GetObjects()[0]->GetParts()[0]->model, nullptr);
     EXPECT_NE(scene_->GetHud()->GetTextures()[Hud::kTexBanner]->GetPath().find("clear.png"), std::string::npos);

@@ -85,7 +85,7 @@ TEST_F(TitleSceneTest, BuildsTheRoomAndCameraAndPutsTheCursorOnTheButton) {
     EXPECT_NEAR(figure._43, 20.0f, 1e-5f);
     EXPECT_NEAR(figure._31, 0.5735764f, 1e-5f);
     EXPECT_NEAR(figure._33, -0.8191520f, 1e-5f);
-    EXPECT_EQ(scene_->GetHud()->GetMode(), Hud::kTitle);
+    EXPECT_EQ(scene_->GetHud()->GetMode(), Hud::Mode::Title);
 
     scene_.reset();
     EXPECT_EQ(input.CursorCounter(), 0) << "shown again when the title goes";

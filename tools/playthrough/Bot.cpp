@@ -184,7 +184,7 @@ bool Bot::Next(InputFrame& f) {
     // Game phase.
     if (!dynamic_cast<GameScene*>(scene)) {
         if (auto* result = dynamic_cast<ResultScene*>(scene)) {
-            const bool cleared = result->GetCleared() == 1;
+            const bool cleared = result->IsCleared();
             Say(cleared ? "result screen: cleared" : "result screen: dead");
             const bool expected = (options_.plan == Plan::Win) == cleared;
             if (!expected) {
@@ -218,7 +218,7 @@ void Bot::PlayGame(InputFrame& f) {
         Fail("the player died");
         return;
     }
-    if (game->GetState() == GameScene::kEnding) {
+    if (game->GetState() == GameState::Ending) {
         if (phaseFrames_ % 100 == 0) Say("ending plays");
         return;
     }

@@ -127,7 +127,7 @@ class DrawnCheck {
 public:
     void AfterFrame() {
         auto* game = dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene());
-        if (!game || game->GetState() != GameScene::kPlaying || !game->GetHud()) return;
+        if (!game || game->GetState() != GameState::Playing || !game->GetHud()) return;
         if (++playFrames_ % 30 != 0) return;
         const std::vector<Hud::DrawnSprite>& sprites = game->GetHud()->GetLastDrawn();
         if (sprites.empty()) return;

@@ -241,14 +241,14 @@ int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) 
     Platform::Input& input = Platform::Input::GetInstance();
     SceneManager& scenes = SceneManager::GetInstance();
 
-    int result = -1;
+    GameResult result = GameResult::None;
     if (windowed && !StartWindow()) return 77;
     input.SetScript(&recorder);
     scenes.SetNextScene(CreateFirstScene());
     while (windowed ? App::GetInstance().RunFrame() : input.Advance()) {
         if (!windowed) scenes.Update();
         if (GameScene* game = CurrentGame())
-            if (game->GetRequestedResult() >= 0) result = game->GetRequestedResult();
+            if (game->GetRequestedResult() != GameResult::None) result = game->GetRequestedResult();
     }
     Stop(!windowed);
 
@@ -261,7 +261,7 @@ int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) 
     log.notes["input log"] = "morvane input, one line per run of equal frames";
     log.notes["seed"] = std::to_string(kSeed);
     log.notes["frames"] = std::to_string(log.frames.size());
-    log.notes["outcome"] = result == 1 ? "cleared" : result == 0 ? "dead" : "none";
+    log.notes["outcome"] = result == GameResult::Cleared ? "cleared" : result == GameResult::Dead ? "dead" : "none";
     std::string error;
     if (!Platform::SaveInputLog(path, log, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -296,13 +296,13 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
 
     std::vector<Sample> samples;
     samples.reserve(log.frames.size());
-    int result = -1;
+    GameResult result = GameResult::None;
     Sample sample;
     while (MeasureFrame(headless, sample)) {
         samples.push_back(sample);
         sample = Sample{};
         if (GameScene* game = CurrentGame())
-            if (game->GetRequestedResult() >= 0) result = game->GetRequestedResult();
+            if (game->GetRequestedResult() != GameResult::None) result = game->GetRequestedResult();
     }
     Stop(headless);
 
@@ -310,7 +310,8 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
     Report(samples, headless);
     if (!csv.empty() && !WriteCsv(csv, samples)) std::fprintf(stderr, "cannot write %s\n", csv.c_str());
 
-    const std::string outcome = result == 1 ? "cleared" : result == 0 ? "dead" : "none";
+    const std::string outcome =
+        result == GameResult::Cleared ? "cleared" : result == GameResult::Dead ? "dead" : "none";
     std::printf("outcome: %s", outcome.c_str());
     const auto expected = log.notes.find("outcome");
     if (partial || expected == log.notes.end()) {

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         if (!plan.empty() && strongDead > 0 && frame >= plan.rbegin()->first) break;
     }
     if (SceneManager::GetInstance().GetCurrentScene() == scene)
-        std::printf("player hp %d, game state %d\n", scene->GetPlayer()->GetHp(), scene->GetState());
+        std::printf("player hp %d, game state %d\n", scene->GetPlayer()->GetHp(), static_cast<int>(scene->GetState()));
     else
         std::printf("the game scene ended before the script did\n");
     SceneManager::GetInstance().Clear();

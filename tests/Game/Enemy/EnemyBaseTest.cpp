@@ -18,7 +18,7 @@ TEST_F(EnemyBaseTest, AddingAZombieGivesItSceneFloorFirstPoseStepAndShadow) {
     const size_t before = effects().GetEffects().size();
     Enemy_Normal* z = Add(Vector3(3.0f, -30.0f, 4.0f));
     ASSERT_NE(z, nullptr);
-    EXPECT_EQ(z->GetScene(), scene_.get());
+    EXPECT_EQ(z->GetWorld(), &scene_->GetWorld());
     EXPECT_EQ(z->GetFloor(), 1) << "height -30 lies on the middle floor";
     EXPECT_EQ(z->GetKind(), kKindEnemy);
     EXPECT_NE(StateAs<Drop>(*z), nullptr);
@@ -294,7 +294,7 @@ TEST_F(EnemyBaseTest, TheEndingShortensEveryAttackRange) {
     Enemy_Strong* s = Add<Enemy_Strong>(Vector3(10, 5.5f, 30));
     stage().MarkCoreDestroyedForTest();
     scene_->Update();
-    ASSERT_EQ(scene_->GetState(), GameScene::kEnding);
+    ASSERT_EQ(scene_->GetState(), GameState::Ending);
     enemies().Update();
     EXPECT_FLOAT_EQ(n->GetAttackRange(), 1.0f);
     EXPECT_FLOAT_EQ(s->GetAttackRange(), 1.0f);

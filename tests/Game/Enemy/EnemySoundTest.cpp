@@ -51,7 +51,7 @@ TEST_F(EnemySoundTest, DuringTheEndingAPlayingGroanFadesOutInOneHundredFrames) {
     ASSERT_TRUE(z->GetGrowl()->IsPlaying());
     stage().MarkCoreDestroyedForTest();
     scene_->Update();
-    ASSERT_EQ(scene_->GetState(), GameScene::kEnding);
+    ASSERT_EQ(scene_->GetState(), GameState::Ending);
     const float start = z->GetGrowlVolume();
     int frames = 0;
     while (z->GetGrowl()->IsPlaying() && frames < 200) {

@@ -85,7 +85,7 @@ TEST_F(ZombieLevelTest, TheLevelPlacesTwentySevenNormalZombiesThatSettleOnTheirF
     ASSERT_EQ(list.Count(), 27);
     int upper = 0;
     for (EnemyBase* z : list.GetEnemies()) {
-        EXPECT_EQ(z->GetScene(), scene_.get());
+        EXPECT_EQ(z->GetWorld(), &scene_->GetWorld());
         if (z->GetFloor() == 0) ++upper;
     }
     EXPECT_EQ(upper, 14);

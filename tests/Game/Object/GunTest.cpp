@@ -312,7 +312,7 @@ TEST_F(GunTest, BulletNeverTouchesAZombieRemovedDuringItsFlight) {
 
 TEST_F(GunTest, FreezesOnceTheGeneratorCoreIsDestroyed) {
     AddWall();
-    auto* portal = new Portal(scene_.get());
+    auto* portal = new Portal(&scene_->GetWorld());
     portal->SetMatrix(Matrix::CreateTranslation(0, -84, 0));
     stage().Add(portal);
     stage().SetPortal(portal);

@@ -14,7 +14,6 @@
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
-#include "Scene/Hud.h"
 
 using Platform::Input;
 using Platform::InputFrame;
@@ -211,17 +210,16 @@ TEST_F(PlayerTest, LivingZombiesPushOnlyAMovingPlayer) {
 }
 
 TEST_F(PlayerTest, DamageStopsAtZeroAndIsIgnoredOnceDead) {
-    Hud& hud = *scene_->GetHud();
     player().Damage(8, Vector3());
     EXPECT_EQ(player().GetHp(), 2);
-    EXPECT_FLOAT_EQ(hud.GetDamageFlash(), 1.0f);
+    EXPECT_EQ(player().GetHitCount(), 1) << "the hit the HUD flashes";
     player().Damage(3, Vector3());
     EXPECT_EQ(player().GetHp(), 0);
     EXPECT_FALSE(player().IsAlive());
-    hud.SetDamageFlash(0.0f);
+    EXPECT_EQ(player().GetHitCount(), 2);
     player().Damage(5, Vector3());
     EXPECT_EQ(player().GetHp(), 0);
-    EXPECT_FLOAT_EQ(hud.GetDamageFlash(), 0.0f) << "a dead player is not flashed again";
+    EXPECT_EQ(player().GetHitCount(), 2) << "a dead player is not flashed again";
 }
 
 TEST_F(PlayerTest, FloorTracksTheEyeHeight) {

@@ -172,7 +172,7 @@ TEST_F(BulletBoxTest, ThePromptShowsOnlyWithinReachAndOnThePlayersFloor) {
     ASSERT_NE(hud.GetPickUpPrompt(), nullptr);
     auto prompted = [&]() {
         scene_->SetCamera();
-        hud.DrawGame(scene_.get());
+        hud.DrawGame(scene_->GetWorld());
         for (const auto& sprite : hud.GetLastDrawn())
             if (sprite.texture == hud.GetPickUpPrompt()) return true;
         return false;

@@ -229,7 +229,7 @@ TEST_F(GeneratorTest, LastLightKillsTheCoreAndWinsTheGame) {
     for (int i = 0; i < 7; ++i) ShootOut(i);
     Step();
     EXPECT_TRUE(portal_->IsAlive());
-    EXPECT_EQ(scene_->GetState(), GameScene::kPlaying);
+    EXPECT_EQ(scene_->GetState(), GameState::Playing);
     ShootOut(7);
     EXPECT_FALSE(portal_->IsAlive());
     for (PortalHole* h : portal_->GetHoles()) EXPECT_TRUE(h->IsDestroyed());
@@ -245,13 +245,13 @@ TEST_F(GeneratorTest, LastLightKillsTheCoreAndWinsTheGame) {
     EXPECT_LE(portal_->GetExplosionVolume(), 0.0f);
 
     scene_->Update();
-    EXPECT_EQ(scene_->GetState(), GameScene::kEnding);
+    EXPECT_EQ(scene_->GetState(), GameState::Ending);
     int frames = 0;
-    while (scene_->GetRequestedResult() == -1 && frames < 1000) {
+    while (scene_->GetRequestedResult() == GameResult::None && frames < 1000) {
         scene_->Update();
         ++frames;
     }
-    EXPECT_EQ(scene_->GetRequestedResult(), 1) << "the clear result";
+    EXPECT_EQ(scene_->GetRequestedResult(), GameResult::Cleared) << "the clear result";
     EXPECT_GE(scene_->GetHud()->GetFade(), 1.0f);
 }
 
