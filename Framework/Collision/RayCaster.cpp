@@ -19,8 +19,6 @@
 #include <limits>
 
 #include "Framework/Model/VeModel.h"
-#include "Game/Object/Object.h"
-#include "Game/Stage/Stage.h"
 
 bool RayTriangle(const Vector3& origin, const Vector3& direction, const Vector3& p0, const Vector3& p1,
                  const Vector3& p2, float& t) {
@@ -417,7 +415,7 @@ void WalkAccelerated(const VeMesh& mesh, const Vector3& lo, const Vector3& ld, f
 
 namespace {
 
-bool RayTestModelImpl(const VeModel* model, const ModelPart& part, const Vector3& origin,
+bool RayTestModelImpl(const VeModel* model, const Matrix& world, const Vector3& origin,
                       const Vector3& direction, float& distance, Vector3& normal, bool accelerated) {
     if (!model) return false;
     float best = RayCaster::kNoHit;
@@ -427,7 +425,7 @@ bool RayTestModelImpl(const VeModel* model, const ModelPart& part, const Vector3
     for (const VeModelNode& node : model->nodes) {
         if (!node.mesh) continue;
         const VeMesh& mesh = *node.mesh;
-        const Matrix nodeWorld = node.matrix * part.world;
+        const Matrix nodeWorld = node.matrix * world;
         // A node or part scaled to nothing has no surface to hit. (Its
         // matrix has no inverse; inverting would give the identity and the
         // ray would meet the untransformed model.)
@@ -464,68 +462,12 @@ bool RayTestModelImpl(const VeModel* model, const ModelPart& part, const Vector3
 
 }  // namespace
 
-bool RayCaster::RayTestModel(const VeModel* model, const ModelPart& part, const Vector3& origin,
+bool RayCaster::RayTestModel(const VeModel* model, const Matrix& world, const Vector3& origin,
                              const Vector3& direction, float& distance, Vector3& normal) const {
-    return RayTestModelImpl(model, part, origin, direction, distance, normal, accelerated_);
+    return RayTestModelImpl(model, world, origin, direction, distance, normal, accelerated_);
 }
 
-bool RayCaster::RayTestModelBruteForce(const VeModel* model, const ModelPart& part, const Vector3& origin,
+bool RayCaster::RayTestModelBruteForce(const VeModel* model, const Matrix& world, const Vector3& origin,
                                        const Vector3& direction, float& distance, Vector3& normal) const {
-    return RayTestModelImpl(model, part, origin, direction, distance, normal, false);
-}
-
-void RayCaster::TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,
-                               float& distance, Vector3& normal, int* damage) const {
-    if (!object || !object->IsActive() || !object->IsRayTarget()) return;
-    for (const auto& part : object->GetParts()) {
-        if (!part || !part->rayModel) continue;
-        float d;
-        Vector3 n;
-        if (!RayTestModel(part->rayModel, *part, origin, direction, d, n)) continue;
-        if (d < distance) {
-            distance = d;
-            normal = n;
-            best = object;
-            if (damage) *damage = part->damage;
-        }
-    }
-}
-
-void RayCaster::TestStageInto(const Stage* stage, bool structureOnly, const Vector3& origin,
-                              const Vector3& direction, Object*& best, float& distance, Vector3& normal,
-                              int* damage) const {
-    if (!stage) return;
-    for (Object* object : stage->GetObjects()) {
-        if (!object) continue;
-        if (structureOnly && object->GetKind() != kKindStage && object->GetKind() != kKindDoor) continue;
-        TestObjectInto(object, origin, direction, best, distance, normal, damage);
-    }
-}
-
-Object* RayCaster::RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
-                                    Vector3& normal, const Stage* stage) const {
-    ++queryCount;
-    distance = kNoHit;
-    Object* best = nullptr;
-    TestStageInto(stage, true, origin, direction, best, distance, normal, nullptr);
-    return best;
-}
-
-Object* RayCaster::RayTestObjects(const Vector3& origin, const Vector3& direction, float& distance,
-                                  Vector3& normal, const Stage* stage) const {
-    ++queryCount;
-    distance = kNoHit;
-    Object* best = nullptr;
-    TestStageInto(stage, false, origin, direction, best, distance, normal, nullptr);
-    return best;
-}
-
-Object* RayCaster::RayPick(const Vector3& origin, const Vector3& direction, float& distance,
-                           const Stage* stage) const {
-    ++queryCount;
-    distance = kNoHit;
-    Object* best = nullptr;
-    Vector3 unused;
-    TestStageInto(stage, false, origin, direction, best, distance, unused, nullptr);
-    return best;
+    return RayTestModelImpl(model, world, origin, direction, distance, normal, false);
 }

@@ -1,70 +1,36 @@
-// Ray queries against the hit-test models of objects: nearest hit with its
-// distance, the triangle's normal and the object. Both faces of a triangle
-// count. Objects that are inactive or no ray target (Object::IsRayTarget)
-// are skipped by every query. Results are exactly those of testing every
-// triangle in order; the acceleration (bounding volumes, a per-mesh
-// hierarchy) never changes them.
+// Ray tests against hit-test models: a ray against every triangle of a
+// model placed in the world by a matrix, giving the nearest hit's distance
+// and the triangle's normal. Both faces of a triangle count. Results are
+// exactly those of testing every triangle in order; the acceleration
+// (bounding volumes, a per-mesh hierarchy) never changes them.
+//
+// The game's queries over its objects (which objects, in which order, with
+// which filters) are built on this test in Game/Stage/StageRays.
 #pragma once
-
-#include <vector>
 
 #include "Framework/Math/SimpleMath.h"
 
 class VeModel;
-class Object;
-class Stage;
-struct ModelPart;
 
 class RayCaster {
 public:
     static constexpr float kNoHit = 3.4028235e38f;
 
-    // The core test of one part's model: true on a hit nearer than any other
+    // The core test of one model placed by the world matrix (a node's own
+    // matrix comes first, then world): true on a hit nearer than any other
     // triangle of the model; distance and normal are written only then.
-    bool RayTestModel(const VeModel* model, const ModelPart& part, const Vector3& origin,
-                      const Vector3& direction, float& distance, Vector3& normal) const;
-
-    // Every enemy (any type derived from Object; instantiated where the type
-    // is complete), then every stage object (active ones). Writes the hit
-    // part's damage.
-    template <class Enemy>
-    Object* RayTestAll(const Vector3& origin, const Vector3& direction, float& distance,
-                       Vector3& normal, const std::vector<Enemy*>* enemies, const Stage* stage,
-                       int& damage) const {
-        ++queryCount;
-        distance = kNoHit;
-        Object* best = nullptr;
-        if (enemies)
-            for (Enemy* e : *enemies) TestObjectInto(static_cast<Object*>(e), origin, direction, best, distance, normal, &damage);
-        TestStageInto(stage, false, origin, direction, best, distance, normal, &damage);
-        return best;
-    }
-    // Tests one object (if active and a ray target) and replaces best on a
-    // strictly nearer hit.
-    void TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,
-                        float& distance, Vector3& normal, int* damage) const;
-    // Tests every stage object in order (active; only kinds 0 and 1 when
-    // structureOnly) into best.
-    void TestStageInto(const Stage* stage, bool structureOnly, const Vector3& origin,
-                       const Vector3& direction, Object*& best, float& distance, Vector3& normal,
-                       int* damage) const;
-    // Stage objects that are active and of kind 0 (stage geometry) or 1 (door).
-    Object* RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
-                             Vector3& normal, const Stage* stage) const;
-    // Every active stage object.
-    Object* RayTestObjects(const Vector3& origin, const Vector3& direction, float& distance,
-                           Vector3& normal, const Stage* stage) const;
-    // Every active stage object; distance only.
-    Object* RayPick(const Vector3& origin, const Vector3& direction, float& distance,
-                    const Stage* stage) const;
+    bool RayTestModel(const VeModel* model, const Matrix& world, const Vector3& origin, const Vector3& direction,
+                      float& distance, Vector3& normal) const;
 
     // The reference: the plain walk over every triangle (tests compare the
     // accelerated queries against it).
-    bool RayTestModelBruteForce(const VeModel* model, const ModelPart& part, const Vector3& origin,
+    bool RayTestModelBruteForce(const VeModel* model, const Matrix& world, const Vector3& origin,
                                 const Vector3& direction, float& distance, Vector3& normal) const;
     void SetAccelerated(bool on) { accelerated_ = on; }
 
-    // Queries made since the counter was last reset (benchmarks).
+    // Queries made since the counter was last reset (benchmarks). A query
+    // over many models counts once: its maker calls CountQuery.
+    void CountQuery() const { ++queryCount; }
     mutable long long queryCount = 0;
 
 private:

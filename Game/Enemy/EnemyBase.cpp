@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Collision/RayCaster.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/Heading.h"
@@ -12,6 +11,7 @@
 #include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
+#include "Game/Stage/StageRays.h"
 
 namespace {
 
@@ -137,11 +137,11 @@ bool EnemyBase::CanSeePlayer() {
     if (std::fabs(SignedAngle(facing, toPlayer)) > static_cast<float>(viewAngle_) * 0.5f) return false;
 
     const Stage* stage = world_->GetStage();
-    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
-    if (!stage || !rays) return true;
+    const StageRays rays;
+    if (!stage) return true;
     float distance = RayCaster::kNoHit;
     Vector3 normal;
-    const Object* hit = rays->RayTestObjects(position, toPlayer.Normalized(), distance, normal, stage);
+    const Object* hit = rays.RayTestObjects(position, toPlayer.Normalized(), distance, normal, stage);
     return !(hit && distance < d);
 }
 
@@ -149,13 +149,13 @@ void EnemyBase::MoveLocal(const Vector3& v) { SetMatrix(Matrix::CreateTranslatio
 
 bool EnemyBase::HasOwnFloorAt(const Vector3& position) const {
     const Stage* stage = world_ ? world_->GetStage() : nullptr;
-    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
-    if (!stage || !rays) return true;
+    const StageRays rays;
+    if (!stage) return true;
     const float ground = stage->GroundHeight(floor_);
     const Vector3 origin(position.x, ground + groundOffset_, position.z);
     float d = RayCaster::kNoHit;
     Vector3 n;
-    if (!rays->RayTestStructure(origin, Vector3(0.0f, -1.0f, 0.0f), d, n, stage)) return false;
+    if (!rays.RayTestStructure(origin, Vector3(0.0f, -1.0f, 0.0f), d, n, stage)) return false;
     // A face turned downwards is the underside of something the ray started
     // in (a wall, the solid under a stair flight).
     return n.y > 0.5f && std::fabs(origin.y - d - ground) <= kFloorTolerance;
@@ -170,8 +170,8 @@ bool EnemyBase::WalkLocal(const Vector3& v) {
 
 bool EnemyBase::CanBePushedTo(const Vector3& position) const {
     const Stage* stage = world_ ? world_->GetStage() : nullptr;
-    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
-    if (!stage || !rays) return true;
+    const StageRays rays;
+    if (!stage) return true;
     const Vector3 from = GetPosition();
     Vector3 step(position.x - from.x, 0.0f, position.z - from.z);
     const float length = step.Length();
@@ -180,7 +180,7 @@ bool EnemyBase::CanBePushedTo(const Vector3& position) const {
         const Vector3 origin(from.x, stage->GroundHeight(floor_) + groundOffset_ - kWallRayDrop, from.z);
         float d = RayCaster::kNoHit;
         Vector3 n;
-        if (rays->RayTestStructure(origin, step / length, d, n, stage) && d <= length) return false;
+        if (rays.RayTestStructure(origin, step / length, d, n, stage) && d <= length) return false;
     }
     return HasOwnFloorAt(position);
 }
@@ -197,14 +197,14 @@ void EnemyBase::FollowGround(float height, int floorIndex) {
 void EnemyBase::PushFromWall() {
     if (!SenseFrame()) return;
     const Stage* stage = world_ ? world_->GetStage() : nullptr;
-    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
-    if (!stage || !rays) return;
+    const StageRays rays;
+    if (!stage) return;
     const Vector3 position = GetPosition();
     const Vector3 origin(position.x, position.y - kWallRayDrop, position.z);
     const Vector3 facing(matrix_._31, matrix_._32, matrix_._33);
     float d = RayCaster::kNoHit;
     Vector3 n;
-    if (!rays->RayTestStructure(origin, facing, d, n, stage)) return;
+    if (!rays.RayTestStructure(origin, facing, d, n, stage)) return;
     // c is how squarely the zombie faces the wall. The push pushRadius / c - d
     // along the facing, which is (pushRadius - d * c) along the normal, is
     // written without the division: a wall met exactly edge-on (c = 0) or

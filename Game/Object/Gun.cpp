@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Collision/RayCaster.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Platform/ClickLatch.h"
 #include "Framework/Platform/Input.h"
@@ -16,6 +15,7 @@
 #include "Game/Object/Player.h"
 #include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
+#include "Game/Stage/StageRays.h"
 
 namespace {
 
@@ -128,9 +128,8 @@ void Gun::Fire() {
     Player* player = world_ ? world_->GetPlayer() : nullptr;
     if (!player) return;
 
-    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
-    EnemyList* enemyList = world_->GetEnemyList();
-    const std::vector<EnemyBase*>* enemies = enemyList ? &enemyList->GetEnemies() : nullptr;
+    const StageRays rays;
+    const EnemyList* enemies = world_->GetEnemyList();
     const Stage* stage = world_->GetStage();
 
     // Where the view points: the nearest thing on the line of sight.
@@ -139,7 +138,7 @@ void Gun::Fire() {
     float aimDistance = RayCaster::kNoHit;
     Vector3 aimNormal;
     int aimDamage = 0;
-    Object* aimed = rays ? rays->RayTestAll(eye, forward, aimDistance, aimNormal, enemies, stage, aimDamage) : nullptr;
+    Object* aimed = rays.RayTestAll(eye, forward, aimDistance, aimNormal, enemies, stage, aimDamage);
     // Nothing in sight: aim at a far point along the view (the "no hit"
     // distance would put the aim point out of float range).
     if (!aimed) aimDistance = kAimRange;
@@ -152,8 +151,7 @@ void Gun::Fire() {
     hitNormal_ = Vector3(0.0f, 0.0f, 0.0f);
     hitDamage_ = 0;
     shotDistance_ = RayCaster::kNoHit;
-    hitObject_ = rays ? rays->RayTestAll(muzzle_, shotDirection_, shotDistance_, hitNormal_, enemies, stage, hitDamage_)
-                      : nullptr;
+    hitObject_ = rays.RayTestAll(muzzle_, shotDirection_, shotDistance_, hitNormal_, enemies, stage, hitDamage_);
     if (!hitObject_) {
         hitNormal_ = Vector3(0.0f, 0.0f, 0.0f);
         hitDamage_ = 0;

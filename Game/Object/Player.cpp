@@ -6,12 +6,12 @@
 #include <cmath>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Collision/RayCaster.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/GameWorld.h"
 #include "Game/Stage/Stage.h"
+#include "Game/Stage/StageRays.h"
 
 namespace {
 
@@ -94,8 +94,7 @@ void Player::SnapToGround(Vector3& eye) const {
     if (!stage) return;
     float d = 0.0f;
     Vector3 n;
-    if (ResourceCache::GetInstance().GetRayCaster()->RayTestStructure(eye, Vector3(0.0f, -1.0f, 0.0f), d, n,
-                                                                      stage))
+    if (StageRays().RayTestStructure(eye, Vector3(0.0f, -1.0f, 0.0f), d, n, stage))
         eye.y = eye.y + eyeHeight_ - d;
 }
 
@@ -125,7 +124,7 @@ void Player::Update() {
     }
 
     Stage* stage = world_ ? world_->GetStage() : nullptr;
-    RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
+    const StageRays rays;
     Platform::Input& input = Platform::Input::GetInstance();
 
     // 1. Furniture push-out, every frame.
@@ -156,7 +155,7 @@ void Player::Update() {
             // half the push radius from the wall in front.
             float d = 0.0f;
             Vector3 n;
-            if (rays->RayTestStructure(eye, direction, d, n, stage)) {
+            if (rays.RayTestStructure(eye, direction, d, n, stage)) {
                 const float facing = (-direction).Dot(n);
                 // limit = clearance / facing; the push (limit - d) * facing is
                 // written without the division so that a wall seen edge-on

@@ -2,12 +2,12 @@
 #include "Game/Stage/Interaction.h"
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Collision/RayCaster.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
+#include "Game/Stage/StageRays.h"
 
 namespace StageInteraction {
 
@@ -23,8 +23,7 @@ Object* PickFromPlayer(GameWorld* world) {
     Player* player = GetPlayer(world);
     if (!player || !world->GetStage()) return nullptr;
     float distance = 0.0f;
-    return ResourceCache::GetInstance().GetRayCaster()->RayPick(player->GetPosition(), player->GetForward(),
-                                                                distance, world->GetStage());
+    return StageRays().RayPick(player->GetPosition(), player->GetForward(), distance, world->GetStage());
 }
 
 bool UseButtonDown() { return Platform::Input::GetInstance().IsKeyDown(Platform::Key::RightButton); }

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "Framework/Collision/RayCaster.h"
-#include "Framework/ResourceCache.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Gun.h"
@@ -17,6 +15,7 @@
 #include "Game/Stage/Key.h"
 #include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
+#include "Game/Stage/StageRays.h"
 #include "Scene/GameScene.h"
 #include "Scene/Hud.h"
 #include "Scene/ResultScene.h"
@@ -313,8 +312,7 @@ void Bot::DebugPick(const Vector3& target) const {
     GameScene* game = Game();
     const Player* player = game->GetPlayer();
     float d = 0.0f;
-    const Object* picked = ResourceCache::GetInstance().GetRayCaster()->RayPick(
-        player->GetPosition(), player->GetForward(), d, game->GetStage());
+    const Object* picked = StageRays().RayPick(player->GetPosition(), player->GetForward(), d, game->GetStage());
     std::printf("pick: kind %d at %.2f; target %.2f away, yaw %.1f pitch %.1f\n", picked ? picked->GetKind() : -1, d,
                 Vector3::Distance(target, player->GetPosition()), player->GetYaw(), player->GetPitch());
 }
@@ -354,7 +352,7 @@ bool Bot::LineOfSight(const Vector3& from, const Vector3& to, float slack) const
     dir = dir * (1.0f / length);
     float d = 0.0f;
     Vector3 n;
-    const Object* hit = ResourceCache::GetInstance().GetRayCaster()->RayTestObjects(from, dir, d, n, game->GetStage());
+    const Object* hit = StageRays().RayTestObjects(from, dir, d, n, game->GetStage());
     return !hit || d >= length - slack;
 }
 

@@ -18,6 +18,7 @@
 #include "Framework/Model/VeModel.h"
 #include "Game/Object/Object.h"
 #include "Game/Stage/Stage.h"
+#include "Game/Stage/StageRays.h"
 
 namespace {
 
@@ -81,17 +82,16 @@ void BM_LargeMesh(benchmark::State& state, VeModel* (*mesh)(), bool accelerated)
     VeModel* model = mesh();
     RayCaster rc;
     rc.SetAccelerated(accelerated);
-    ModelPart part;
-    part.world = Matrix::CreateRotationY(0.2f) * Matrix::CreateTranslation(1, 0, 2);
+    const Matrix world = Matrix::CreateRotationY(0.2f) * Matrix::CreateTranslation(1, 0, 2);
     const std::vector<Ray> rays = MakeRays(256, 40.0f, 7);
     // Build the hierarchy outside the timed loop (it is built once per mesh).
     float d;
     Vector3 n;
-    rc.RayTestModel(model, part, rays[0].origin, rays[0].direction, d, n);
+    rc.RayTestModel(model, world, rays[0].origin, rays[0].direction, d, n);
     size_t i = 0, hits = 0;
     for (auto _ : state) {
         const Ray& r = rays[i++ % rays.size()];
-        hits += rc.RayTestModel(model, part, r.origin, r.direction, d, n);
+        hits += rc.RayTestModel(model, world, r.origin, r.direction, d, n);
         benchmark::DoNotOptimize(d);
     }
     state.counters["triangles"] = double(model->nodes[0].mesh->GetTriangles().size());
@@ -111,8 +111,9 @@ void BM_Stage(benchmark::State& state, bool accelerated) {
         }
         return s;
     }();
-    RayCaster rc;
-    rc.SetAccelerated(accelerated);
+    RayCaster caster;
+    caster.SetAccelerated(accelerated);
+    const StageRays rc(caster);
     const std::vector<Ray> rays = MakeRays(256, 60.0f, 9);
     size_t i = 0;
     float d;
@@ -138,7 +139,7 @@ void BM_Map(benchmark::State& state, const char* path, bool accelerated) {
     }
     RayCaster rc;
     rc.SetAccelerated(accelerated);
-    ModelPart part;
+    const Matrix world;
     // Eye-height rays in every direction from points spread over the floors.
     std::mt19937 rng(13);
     std::uniform_real_distribution<float> u(-1.0f, 1.0f);
@@ -152,13 +153,13 @@ void BM_Map(benchmark::State& state, const char* path, bool accelerated) {
     }
     float d;
     Vector3 n;
-    rc.RayTestModel(model.get(), part, rays[0].origin, rays[0].direction, d, n);
+    rc.RayTestModel(model.get(), world, rays[0].origin, rays[0].direction, d, n);
     size_t i = 0, triangles = 0;
     for (const VeModelNode& node : model->nodes)
         if (node.mesh) triangles += node.mesh->GetTriangles().size();
     for (auto _ : state) {
         const Ray& r = rays[i++ % rays.size()];
-        benchmark::DoNotOptimize(rc.RayTestModel(model.get(), part, r.origin, r.direction, d, n));
+        benchmark::DoNotOptimize(rc.RayTestModel(model.get(), world, r.origin, r.direction, d, n));
     }
     state.counters["triangles"] = double(triangles);
 }
@@ -166,12 +167,12 @@ void BM_Map(benchmark::State& state, const char* path, bool accelerated) {
 void BM_BuildHierarchy(benchmark::State& state) {
     VeModel* model = LargeMesh();
     RayCaster rc;
-    ModelPart part;
+    const Matrix world;
     float d;
     Vector3 n;
     for (auto _ : state) {
         model->nodes[0].mesh->SetRayAccel(nullptr);
-        rc.RayTestModel(model, part, Vector3(0, 10, 0), Vector3(0, -1, 0), d, n);
+        rc.RayTestModel(model, world, Vector3(0, 10, 0), Vector3(0, -1, 0), d, n);
     }
 }
 
@@ -179,12 +180,12 @@ void BM_BuildHierarchy(benchmark::State& state) {
 bool SameResults() {
     RayCaster fast, plain;
     plain.SetAccelerated(false);
-    ModelPart part;
+    const Matrix world;
     for (const Ray& r : MakeRays(500, 40.0f, 11)) {
         float d1 = 0, d2 = 0;
         Vector3 n1, n2;
-        const bool h1 = fast.RayTestModel(LargeMesh(), part, r.origin, r.direction, d1, n1);
-        const bool h2 = plain.RayTestModel(LargeMesh(), part, r.origin, r.direction, d2, n2);
+        const bool h1 = fast.RayTestModel(LargeMesh(), world, r.origin, r.direction, d1, n1);
+        const bool h2 = plain.RayTestModel(LargeMesh(), world, r.origin, r.direction, d2, n2);
         if (h1 != h2 || (h1 && (d1 != d2 || n1 != n2))) return false;
     }
     return true;

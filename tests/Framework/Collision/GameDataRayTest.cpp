@@ -10,7 +10,6 @@
 
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Model/VeModel.h"
-#include "Game/Object/Object.h"
 
 namespace {
 
@@ -52,12 +51,11 @@ TEST(GameDataModels, EveryModelLoadsAndTheRayWalksAgree) {
         EXPECT_FALSE(model.nodes.empty()) << file;
         EXPECT_FALSE(model.materials.empty()) << file;
 
-        ModelPart part;
-        part.world = Matrix::CreateRotationY(u(rng)) * Matrix::CreateTranslation(u(rng) * 5, u(rng) * 5, u(rng) * 5);
+        const Matrix world = Matrix::CreateRotationY(u(rng)) * Matrix::CreateTranslation(u(rng) * 5, u(rng) * 5, u(rng) * 5);
         for (const VeModelNode& node : model.nodes) {
             if (!node.mesh || node.mesh->GetTriangles().empty()) continue;
             const VeMesh& mesh = *node.mesh;
-            const Matrix toWorld = node.matrix * part.world;
+            const Matrix toWorld = node.matrix * world;
             const Vector3 centre = Vector3::Transform(mesh.GetBoxCenter(), toWorld);
             const float reach = 2.0f * mesh.GetSphereRadius() + 1.0f;
             for (int i = 0; i < 150; ++i) {
@@ -73,8 +71,8 @@ TEST(GameDataModels, EveryModelLoadsAndTheRayWalksAgree) {
                 dir.Normalize();
                 float d1 = 0, d2 = 0;
                 Vector3 n1, n2;
-                const bool h1 = fast.RayTestModel(&model, part, origin, dir, d1, n1);
-                const bool h2 = plain.RayTestModel(&model, part, origin, dir, d2, n2);
+                const bool h1 = fast.RayTestModel(&model, world, origin, dir, d1, n1);
+                const bool h2 = plain.RayTestModel(&model, world, origin, dir, d2, n2);
                 ++rays;
                 ASSERT_EQ(h1, h2) << file << " ray " << i;
                 if (!h1) continue;

@@ -1,6 +1,6 @@
-// Ray queries: the triangle test, the per-model test in world space, the
-// object-set queries with their filters and ordering, and the agreement of
-// the accelerated walk with the plain walk.
+// Ray tests against models: the triangle test, the per-model test in world
+// space, and the agreement of the accelerated walk with the plain walk. (The
+// game's queries over its objects are tested in tests/Game/Stage.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +8,6 @@
 #include <random>
 
 #include "Framework/Collision/RayCaster.h"
-#include "Game/Object/Object.h"
-#include "Game/Stage/Stage.h"
 #include "tests/Framework/Collision/RayTestMeshes.h"
 
 using raytest::AddNode;
@@ -20,15 +18,6 @@ uint32_t Bits(float f) {
     uint32_t u;
     std::memcpy(&u, &f, 4);
     return u;
-}
-
-// An object with one part using the given hit-test model.
-Object* MakeObject(VeModel* rayModel, const Matrix& world, int kind = 0, int damage = 0) {
-    Object* o = new Object();
-    o->SetKind(kind);
-    o->AddModelPart(Matrix(), Matrix(), damage, nullptr, rayModel);
-    o->SetMatrix(world);
-    return o;
 }
 
 }  // namespace
@@ -57,35 +46,35 @@ TEST(RayTestModel, WorldSpaceDistanceNormalAndMisses) {
     VeModel cube;
     AddNode(cube, raytest::Box(1.0f));
     RayCaster rc;
-    ModelPart part;
+    Matrix world;
     float d = 123;
     Vector3 n(9, 9, 9);
 
     // From inside the closed box: the far side is hit from within.
-    ASSERT_TRUE(rc.RayTestModel(&cube, part, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
+    ASSERT_TRUE(rc.RayTestModel(&cube, world, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
     EXPECT_FLOAT_EQ(d, 1.0f);
     EXPECT_FLOAT_EQ(std::fabs(n.x), 1.0f);
     EXPECT_FLOAT_EQ(n.y, 0.0f);
 
-    // Uniform scale 3 and a translation in the part's world: world distances.
-    part.world = Matrix::CreateScale(3.0f) * Matrix::CreateTranslation(10, 0, 0);
-    ASSERT_TRUE(rc.RayTestModel(&cube, part, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
+    // Uniform scale 3 and a translation in the world matrix: world distances.
+    world = Matrix::CreateScale(3.0f) * Matrix::CreateTranslation(10, 0, 0);
+    ASSERT_TRUE(rc.RayTestModel(&cube, world, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
     EXPECT_FLOAT_EQ(d, 7.0f);
     EXPECT_NEAR(n.Length(), 1.0f, 1e-6f);
 
-    // The node's own matrix comes first, then the part's world.
+    // The node's own matrix comes first, then the world matrix.
     VeModel moved;
     AddNode(moved, raytest::Box(1.0f), Matrix::CreateTranslation(0, 0, 5));
-    part.world = Matrix::CreateRotationY(Math::kPi / 2);  // +z turns to +x
-    ASSERT_TRUE(rc.RayTestModel(&moved, part, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
+    world = Matrix::CreateRotationY(Math::kPi / 2);  // +z turns to +x
+    ASSERT_TRUE(rc.RayTestModel(&moved, world, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
     EXPECT_NEAR(d, 4.0f, 1e-5f);
     EXPECT_NEAR(std::fabs(n.x), 1.0f, 1e-5f);  // the face normal turned with the object
 
     // A miss leaves the outputs alone; so does a null model.
     d = 42;
     n = Vector3(1, 2, 3);
-    EXPECT_FALSE(rc.RayTestModel(&moved, part, Vector3(0, 0, 0), Vector3(-1, 0, 0), d, n));
-    EXPECT_FALSE(rc.RayTestModel(nullptr, part, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
+    EXPECT_FALSE(rc.RayTestModel(&moved, world, Vector3(0, 0, 0), Vector3(-1, 0, 0), d, n));
+    EXPECT_FALSE(rc.RayTestModel(nullptr, world, Vector3(0, 0, 0), Vector3(1, 0, 0), d, n));
     EXPECT_EQ(d, 42.0f);
     EXPECT_EQ(n, Vector3(1, 2, 3));
 }
@@ -96,10 +85,10 @@ TEST(RayTestModel, NearestAcrossNodesAndTiesToEarlierNode) {
     AddNode(m, raytest::Wall(3));
     AddNode(m, raytest::Wall(3));  // same distance as node 1
     RayCaster rc;
-    ModelPart part;
+    Matrix world;
     float d;
     Vector3 n;
-    ASSERT_TRUE(rc.RayTestModel(&m, part, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
+    ASSERT_TRUE(rc.RayTestModel(&m, world, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
     EXPECT_FLOAT_EQ(d, 3.0f);
     // Tests on the normal of the winner: the wall's winding gives -z... or +z;
     // both walls at z = 3 have the same winding, so compare with node 1 alone.
@@ -107,100 +96,30 @@ TEST(RayTestModel, NearestAcrossNodesAndTiesToEarlierNode) {
     AddNode(single, raytest::Wall(3));
     float d1;
     Vector3 n1;
-    ASSERT_TRUE(rc.RayTestModel(&single, part, Vector3(0, 0, 0), Vector3(0, 0, 1), d1, n1));
+    ASSERT_TRUE(rc.RayTestModel(&single, world, Vector3(0, 0, 0), Vector3(0, 0, 1), d1, n1));
     EXPECT_EQ(n, n1);
 }
 
-// A node or part scaled to nothing has no surface: rays pass it by (they
-// must not meet the model as if it were untransformed), in both walks and in
-// the object queries, while the rest of the model still counts.
+// A node or placement scaled to nothing has no surface: rays pass it by
+// (they must not meet the model as if it were untransformed), in both walks,
+// while the rest of the model still counts.
 TEST(RayTestModel, ZeroScaledNodesAndPartsAreNeverHit) {
     VeModel model;
     AddNode(model, raytest::Box(1.0f), Matrix::CreateScale(0.0f));  // a node scaled to nothing
     AddNode(model, raytest::Wall(3));
     RayCaster rc;
-    ModelPart part;
+    Matrix world;
     float d;
     Vector3 n;
     for (bool accelerated : {true, false}) {
         SCOPED_TRACE(accelerated ? "accelerated" : "plain");
         rc.SetAccelerated(accelerated);
-        ASSERT_TRUE(rc.RayTestModel(&model, part, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
+        ASSERT_TRUE(rc.RayTestModel(&model, world, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
         EXPECT_FLOAT_EQ(d, 3.0f) << "the wall, not the vanished box";
-        part.world = Matrix::CreateScale(0.0f) * Matrix::CreateTranslation(50, 0, 0);
-        EXPECT_FALSE(rc.RayTestModel(&model, part, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
-        part.world = Matrix();
+        world = Matrix::CreateScale(0.0f) * Matrix::CreateTranslation(50, 0, 0);
+        EXPECT_FALSE(rc.RayTestModel(&model, world, Vector3(0, 0, 0), Vector3(0, 0, 1), d, n));
+        world = Matrix();
     }
-
-    VeModel box;
-    AddNode(box, raytest::Box(0.5f));
-    Stage stage;
-    Object* behind = MakeObject(&box, Matrix::CreateTranslation(0, 0, 5));
-    Object* flat = MakeObject(&box, Matrix::CreateScale(1.0f, 0.0f, 1.0f) * Matrix::CreateTranslation(0, 0, 2));
-    stage.Add(flat);
-    stage.Add(behind);
-    EXPECT_EQ(rc.RayPick(Vector3(0, 0, 0), Vector3(0, 0, 1), d, &stage), behind);
-    EXPECT_FLOAT_EQ(d, 4.5f);
-}
-
-TEST(RayQueries, OrderFiltersAndDamage) {
-    VeModel wall, box;
-    AddNode(wall, raytest::Wall(0));
-    AddNode(box, raytest::Box(0.5f));
-    RayCaster rc;
-    const Vector3 origin(0, 0, -10), dir(0, 0, 1);
-
-    Stage stage;
-    Object* furniture = MakeObject(&box, Matrix::CreateTranslation(0, 0, -5), kKindDesk);  // nearest
-    Object* structure = MakeObject(&wall, Matrix::CreateTranslation(0, 0, 0), kKindStage);
-    Object* door = MakeObject(&wall, Matrix::CreateTranslation(0, 0, 2), kKindDoor);
-    Object* hidden = MakeObject(&box, Matrix::CreateTranslation(0, 0, -8), kKindStage);
-    hidden->SetActive(false);  // other floor: invisible
-    Object* drawnOnly = new Object();
-    drawnOnly->AddModelPart(Matrix(), Matrix(), 0, &box, nullptr);  // drawn, never hit
-    drawnOnly->SetMatrix(Matrix::CreateTranslation(0, 0, -9));
-    Object* empty = new Object();
-    for (Object* o : {drawnOnly, empty, hidden, furniture, structure, door}) stage.Add(o);
-
-    float d;
-    Vector3 n;
-    EXPECT_EQ(rc.RayTestObjects(origin, dir, d, n, &stage), furniture);
-    EXPECT_FLOAT_EQ(d, 4.5f);
-    EXPECT_EQ(rc.RayPick(origin, dir, d, &stage), furniture);
-    EXPECT_EQ(rc.RayTestStructure(origin, dir, d, n, &stage), structure);
-    EXPECT_FLOAT_EQ(d, 10.0f);
-    structure->SetActive(false);
-    EXPECT_EQ(rc.RayTestStructure(origin, dir, d, n, &stage), door);
-    EXPECT_FLOAT_EQ(d, 12.0f);
-    structure->SetActive(true);
-
-    // Enemies come before stage objects: on equal distances the enemy wins.
-    Object enemyA, enemyB;
-    enemyA.SetKind(kKindEnemy);
-    enemyA.AddModelPart(Matrix(), Matrix(), 7, nullptr, &box);
-    enemyA.AddModelPart(Matrix(), Matrix::CreateTranslation(0, 0, 20), 99, nullptr, &box);
-    enemyA.SetMatrix(Matrix::CreateTranslation(0, 0, -5));  // same place as the furniture
-    enemyB.AddModelPart(Matrix(), Matrix(), 3, nullptr, &box);
-    enemyB.SetMatrix(Matrix::CreateTranslation(0, 0, -5));
-    std::vector<Object*> enemies = {&enemyA, &enemyB};
-    int damage = -1;
-    EXPECT_EQ(rc.RayTestAll(origin, dir, d, n, &enemies, &stage, damage), &enemyA);
-    EXPECT_FLOAT_EQ(d, 4.5f);
-    EXPECT_EQ(damage, 7);
-    // A nearer part of a later enemy wins and reports its own damage.
-    enemyB.GetParts()[0]->local = Matrix::CreateTranslation(0, 0, -1);
-    enemyB.UpdatePartMatrices();
-    EXPECT_EQ(rc.RayTestAll(origin, dir, d, n, &enemies, &stage, damage), &enemyB);
-    EXPECT_EQ(damage, 3);
-    EXPECT_FLOAT_EQ(d, 3.5f);
-
-    // Nothing hit: null, distance at the largest float, normal untouched.
-    n = Vector3(5, 5, 5);
-    EXPECT_EQ(rc.RayTestObjects(origin, Vector3(0, 1, 0), d, n, &stage), nullptr);
-    EXPECT_EQ(d, RayCaster::kNoHit);
-    EXPECT_EQ(n, Vector3(5, 5, 5));
-    EXPECT_EQ(rc.RayTestAll(origin, dir, d, n, static_cast<std::vector<Object*>*>(nullptr), nullptr, damage),
-              nullptr);
 }
 
 // The accelerated walk must reproduce the plain walk bit for bit.
@@ -229,8 +148,6 @@ TEST(RayQueries, AcceleratedMatchesPlainWalkExactly) {
     for (Case& c : cases) {
         VeModel model;
         AddNode(model, c.mesh, c.node);
-        ModelPart part;
-        part.world = c.world;
         const Matrix toWorld = c.node * c.world;
         int hits = 0;
         const int rays = c.mesh.triangles.size() > 50000 ? 1500 : 2000;
@@ -267,8 +184,8 @@ TEST(RayQueries, AcceleratedMatchesPlainWalkExactly) {
             dir.Normalize();
             float d1 = 0, d2 = 0;
             Vector3 n1, n2;
-            const bool h1 = fast.RayTestModel(&model, part, origin, dir, d1, n1);
-            const bool h2 = plain.RayTestModel(&model, part, origin, dir, d2, n2);
+            const bool h1 = fast.RayTestModel(&model, c.world, origin, dir, d1, n1);
+            const bool h2 = plain.RayTestModel(&model, c.world, origin, dir, d2, n2);
             ASSERT_EQ(h1, h2) << c.name << " ray " << i;
             if (!h1) continue;
             ++hits;
@@ -280,33 +197,4 @@ TEST(RayQueries, AcceleratedMatchesPlainWalkExactly) {
         EXPECT_GT(hits, rays / 10) << c.name;  // the comparison covered real hits
         EXPECT_NE(model.nodes[0].mesh->GetRayAccel(), nullptr) << c.name;  // built once, kept
     }
-}
-
-TEST(RayQueries, AcceleratedObjectQueriesPickTheSameObject) {
-    // Many overlapping copies of one terrain: the first copy wins every tie.
-    VeModel terrain;
-    AddNode(terrain, raytest::Terrain(100, 30.0f, 3, false));
-    Stage stage;
-    for (int i = 0; i < 4; ++i) stage.Add(MakeObject(&terrain, Matrix::CreateTranslation(0, float(i % 2) * 0.25f, 0)));
-    RayCaster fast, plain;
-    plain.SetAccelerated(false);
-    std::mt19937 rng(99);
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    int hits = 0;
-    for (int i = 0; i < 600; ++i) {
-        const Vector3 origin(u(rng) * 30, 5 + u(rng) * 4, u(rng) * 30);
-        Vector3 dir(u(rng), -1.0f, u(rng));
-        dir.Normalize();
-        float d1, d2;
-        Vector3 n1, n2;
-        Object* a = fast.RayTestObjects(origin, dir, d1, n1, &stage);
-        Object* b = plain.RayTestObjects(origin, dir, d2, n2, &stage);
-        ASSERT_EQ(a, b) << i;
-        if (!a) continue;
-        ++hits;
-        ASSERT_EQ(Bits(d1), Bits(d2)) << i;
-        ASSERT_EQ(n1, n2) << i;
-        ASSERT_TRUE(a == stage.GetObjects()[0] || a == stage.GetObjects()[1]) << i;
-    }
-    EXPECT_GT(hits, 400);
 }

@@ -291,14 +291,14 @@ TEST_F(DoorTest, CardIsTakenFromTenButNotFromFurther) {
 }
 
 TEST_F(DoorTest, AHeldCardIsNoTargetWhereItLayNorInTheReaderItPassedThrough) {
-    RayCaster& rays = *ResourceCache::GetInstance().GetRayCaster();
+    const StageRays rays;
     // What the gun's aiming ray meets from the eye towards the point.
     auto aimAt = [&](const Vector3& eye, const Vector3& target) {
         float distance = 0.0f;
         Vector3 normal;
         int damage = 0;
-        return rays.RayTestAll(eye, (target - eye).Normalized(), distance, normal,
-                               &scene_->GetEnemyList()->GetEnemies(), stage_, damage);
+        return rays.RayTestAll(eye, (target - eye).Normalized(), distance, normal, scene_->GetEnemyList(), stage_,
+                               damage);
     };
     Key* yellow = Card(0);
     const Vector3 lay = yellow->GetPosition();

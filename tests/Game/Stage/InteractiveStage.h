@@ -16,6 +16,7 @@
 #include "Game/Effect/EffectList.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
+#include "Game/Stage/StageRays.h"
 #include "Scene/GameScene.h"
 
 class InteractiveStageTest : public ::testing::Test {
@@ -92,8 +93,7 @@ protected:
     }
     Object* Picked() {
         float d = 0.0f;
-        return ResourceCache::GetInstance().GetRayCaster()->RayPick(player_->GetPosition(), player_->GetForward(),
-                                                                    d, stage_);
+        return StageRays().RayPick(player_->GetPosition(), player_->GetForward(), d, stage_);
     }
     // The first stage object of type T whose position is within 0.01 of p.
     template <class T>

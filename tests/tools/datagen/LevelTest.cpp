@@ -13,7 +13,6 @@
 
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Model/VeModel.h"
-#include "Game/Object/Object.h"
 
 namespace {
 
@@ -58,13 +57,12 @@ protected:
     // Nearest hit over every map piece (as if all floors were active).
     static bool Cast(const Vector3& origin, const Vector3& dir, float& distance, Vector3* normal = nullptr) {
         RayCaster caster;
-        ModelPart part;
         distance = RayCaster::kNoHit;
         bool hit = false;
         for (auto& m : models_) {
             float d = 0;
             Vector3 n;
-            if (caster.RayTestModel(m.get(), part, origin, dir, d, n) && d < distance) {
+            if (caster.RayTestModel(m.get(), Matrix(), origin, dir, d, n) && d < distance) {
                 distance = d;
                 if (normal) *normal = n;
                 hit = true;

@@ -1,0 +1,73 @@
+// The game's ray queries: which objects are tested, in which order, with
+// which filters.
+#include "Game/Stage/StageRays.h"
+
+#include "Framework/ResourceCache.h"
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Object/Object.h"
+#include "Game/Stage/Stage.h"
+
+StageRays::StageRays() : caster_(*ResourceCache::GetInstance().GetRayCaster()) {}
+
+Object* StageRays::RayTestAll(const Vector3& origin, const Vector3& direction, float& distance, Vector3& normal,
+                              const EnemyList* enemies, const Stage* stage, int& damage) const {
+    return RayTestAll(origin, direction, distance, normal, enemies ? &enemies->GetEnemies() : nullptr, stage,
+                      damage);
+}
+
+void StageRays::TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,
+                               float& distance, Vector3& normal, int* damage) const {
+    if (!object || !object->IsActive() || !object->IsRayTarget()) return;
+    for (const auto& part : object->GetParts()) {
+        if (!part || !part->rayModel) continue;
+        float d;
+        Vector3 n;
+        if (!caster_.RayTestModel(part->rayModel, part->world, origin, direction, d, n)) continue;
+        if (d < distance) {
+            distance = d;
+            normal = n;
+            best = object;
+            if (damage) *damage = part->damage;
+        }
+    }
+}
+
+void StageRays::TestStageInto(const Stage* stage, bool structureOnly, const Vector3& origin,
+                              const Vector3& direction, Object*& best, float& distance, Vector3& normal,
+                              int* damage) const {
+    if (!stage) return;
+    for (Object* object : stage->GetObjects()) {
+        if (!object) continue;
+        if (structureOnly && object->GetKind() != kKindStage && object->GetKind() != kKindDoor) continue;
+        TestObjectInto(object, origin, direction, best, distance, normal, damage);
+    }
+}
+
+Object* StageRays::RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
+                                    Vector3& normal, const Stage* stage) const {
+    caster_.CountQuery();
+    distance = RayCaster::kNoHit;
+    Object* best = nullptr;
+    TestStageInto(stage, true, origin, direction, best, distance, normal, nullptr);
+    return best;
+}
+
+Object* StageRays::RayTestObjects(const Vector3& origin, const Vector3& direction, float& distance,
+                                  Vector3& normal, const Stage* stage) const {
+    caster_.CountQuery();
+    distance = RayCaster::kNoHit;
+    Object* best = nullptr;
+    TestStageInto(stage, false, origin, direction, best, distance, normal, nullptr);
+    return best;
+}
+
+Object* StageRays::RayPick(const Vector3& origin, const Vector3& direction, float& distance,
+                           const Stage* stage) const {
+    caster_.CountQuery();
+    distance = RayCaster::kNoHit;
+    Object* best = nullptr;
+    Vector3 unused;
+    TestStageInto(stage, false, origin, direction, best, distance, unused, nullptr);
+    return best;
+}
