@@ -177,6 +177,51 @@ void Mesh::AddTube(const Vector3& a, const Vector3& b, float radiusA, float radi
     cap(b, radiusB, axis);
 }
 
+void Mesh::AddLoft(const std::vector<Vector2>& profile, const Matrix& a, const Matrix& b, Vector4 colour,
+                   bool caps) {
+    const size_t n = profile.size();
+    if (n < 3) return;
+    std::vector<Vector3> ends[2];
+    Vector3 centre[2];
+    for (int e = 0; e < 2; ++e) {
+        for (const Vector2& p : profile) ends[e].push_back(Vector3::Transform(Vector3(p.x, p.y, 0), e ? b : a));
+        for (const Vector3& p : ends[e]) centre[e] += p;
+        centre[e] = centre[e] * (1.0f / float(n));
+    }
+    const Vector3 mid = (centre[0] + centre[1]) * 0.5f;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        const Vector3 &a0 = ends[0][i], &a1 = ends[0][j], &b0 = ends[1][i], &b1 = ends[1][j];
+        const float u0 = float(i) / float(n), u1 = float(i + 1) / float(n);
+        // Each side faces away from the loft's middle.
+        if (FaceNormal(a0, a1, b1).Dot((a0 + a1 + b0 + b1) * 0.25f - mid) >= 0)
+            AddQuad(a0, a1, b1, b0, {u0, 0}, {u1, 1}, colour);
+        else
+            AddQuad(a1, a0, b0, b1, {u1, 0}, {u0, 1}, colour);
+    }
+    if (!caps) return;
+    for (int e = 0; e < 2; ++e) {
+        Vector3 n0 = (centre[e] - centre[1 - e]);
+        const uint32_t ci = AddVertex({centre[e], {0.5f, 0.5f}, {0, 0, 0}, colour});
+        std::vector<uint32_t> ring;
+        // The cap's normal: the outline's plane normal, turned away from the other end.
+        Vector3 pn = FaceNormal(ends[e][0], ends[e][1], ends[e][2]);
+        for (size_t i = 2; pn.LengthSquared() < 1e-20f && i + 1 < n; ++i)
+            pn = FaceNormal(ends[e][0], ends[e][i], ends[e][i + 1]);
+        if (pn.Dot(n0) < 0) pn = -pn;
+        pn.Normalize();
+        prims_[current_].vertices[ci].n = pn;
+        for (size_t i = 0; i < n; ++i)
+            ring.push_back(AddVertex({ends[e][i], {profile[i].x, profile[i].y}, pn, colour}));
+        auto& vs = prims_[current_].vertices;
+        for (size_t i = 0; i < n; ++i) {
+            uint32_t p = ring[i], q = ring[(i + 1) % n];
+            if (FaceNormal(vs[ci].p, vs[p].p, vs[q].p).Dot(pn) < 0) std::swap(p, q);
+            AddTriangle(ci, p, q);
+        }
+    }
+}
+
 void Mesh::AddSphere(const Vector3& centre, const Vector3& radii, int slices, int stacks, Vector4 colour) {
     if (slices < 3) slices = 3;
     if (stacks < 2) stacks = 2;

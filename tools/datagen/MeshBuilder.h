@@ -65,6 +65,12 @@ public:
     // Tapered cylinder (cone frustum) between two points along any axis.
     void AddTube(const Vector3& a, const Vector3& b, float radiusA, float radiusB, int segments,
                  Vector4 colour = {1, 1, 1, 1}, bool caps = true);
+    // Prism or frustum of a convex outline: the profile (points in order
+    // around it, in a local x-y plane) placed by `a` at one end and by `b` at
+    // the other, with flat sides (hard edges) and capped ends. UVs: u around
+    // the outline, v from a (0) to b (1).
+    void AddLoft(const std::vector<Vector2>& profile, const Matrix& a, const Matrix& b,
+                 Vector4 colour = {1, 1, 1, 1}, bool caps = true);
     // UV sphere (ellipsoid with per-axis radii).
     void AddSphere(const Vector3& centre, const Vector3& radii, int slices, int stacks,
                    Vector4 colour = {1, 1, 1, 1});

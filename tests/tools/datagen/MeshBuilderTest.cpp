@@ -70,6 +70,19 @@ TEST(MeshBuilder, ClosedShapesFaceOutwards) {
                             Matrix::CreateTranslation(4, 5, 6));
         cases.push_back({"rotated box", m, {4, 5, 6}});
     }
+    {
+        // A chamfered outline swept from a narrow end to a wider, raked one,
+        // given clockwise and anticlockwise.
+        const std::vector<Vector2> outline = {{-1, 0}, {-1, 1}, {-0.5f, 1.5f}, {0.5f, 1.5f}, {1, 1}, {1, 0}};
+        const std::vector<Vector2> reversed(outline.rbegin(), outline.rend());
+        const Matrix a = Matrix::CreateTranslation(0, 0, -2);
+        const Matrix b = Matrix::CreateScale(1.5f) * Matrix::CreateTranslation(0, -1, 3);
+        Mesh m, r;
+        m.AddLoft(outline, a, b);
+        r.AddLoft(reversed, b, a);
+        cases.push_back({"loft", m, {0, 0.5f, 0.5f}});
+        cases.push_back({"reversed loft", r, {0, 0.5f, 0.5f}});
+    }
     for (const Case& c : cases) {
         ASSERT_EQ(c.mesh.Primitives().size(), 1u) << c.name;
         const Primitive& p = c.mesh.Primitives()[0];
