@@ -8,6 +8,7 @@
 
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
+#include "Framework/Model/VeModel.h"
 #include "Framework/Platform/Input.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
@@ -19,6 +20,30 @@
 #include "Scene/Hud.h"
 
 using Platform::Input;
+
+namespace {
+
+// The corners of the model's triangles drawn with the named material (three
+// a triangle), through their node's matrix and then `world`.
+std::vector<Vector3> MaterialPoints(const VeModel& model, const std::string& material, const Matrix& world) {
+    std::vector<Vector3> points;
+    for (const VeModelNode& node : model.nodes) {
+        if (!node.mesh) continue;
+        const auto& triangles = node.mesh->GetTriangles();
+        const auto& positions = node.mesh->GetPositions();
+        for (const VeSubset& s : node.mesh->GetSubsets()) {
+            if (s.materialIndex < 0 || size_t(s.materialIndex) >= model.materials.size() ||
+                model.materials[s.materialIndex].name != material)
+                continue;
+            for (uint32_t t = s.firstTriangle; t < s.firstTriangle + s.triangleCount && t < triangles.size(); ++t)
+                for (uint32_t i : {triangles[t].i0, triangles[t].i1, triangles[t].i2})
+                    points.push_back(Vector3::Transform(Vector3::Transform(positions[i], node.matrix), world));
+        }
+    }
+    return points;
+}
+
+}  // namespace
 
 class GameSceneTest : public ::testing::Test {
 protected:
@@ -177,6 +202,77 @@ TEST_F(GameSceneTest, GunSitsInTheArmsHand) {
     EXPECT_NEAR(m._33, forward.z, 1e-5f);
     const Vector3 muzzle = Vector3::Transform(Vector3(0, 0.24f, 1.75f), m);
     EXPECT_NEAR((scene_->GetGun()->GetMuzzle() - muzzle).Length(), 0.0f, 1e-5f);
+}
+
+// The arm and the gun are separate models placed separately (the arm by
+// its own angles, the gun by the view): at rest the arm's hand must close
+// round the gun's grip, keep clear of the sight line, and show at the
+// bottom of the picture, right of the middle, below the muzzle.
+TEST_F(GameSceneTest, TheArmsHandHoldsTheGunsGripInView) {
+    scene_->GetGun()->Update();
+    scene_->SetCamera();
+    const ModelPart& arm = *scene_->GetPlayer()->GetParts()[0];
+    const ModelPart& gun = *scene_->GetGun()->GetParts()[0];
+    ASSERT_NE(arm.model, nullptr);
+    ASSERT_NE(gun.model, nullptr);
+    const Matrix toGun = gun.world.Invert();
+    const std::vector<Vector3> hand = MaterialPoints(*arm.model, "player_hand", arm.world * toGun);
+    const std::vector<Vector3> polymer = MaterialPoints(*gun.model, "gun_polymer", Matrix::Identity());
+    ASSERT_FALSE(hand.empty());
+    ASSERT_FALSE(polymer.empty());
+
+    // In the gun's space, level with the middle finger: where the grip's
+    // triangles cross that height, and the hand's points near it. The hand
+    // reaches past the grip on both sides, in front and behind.
+    const float level = -0.55f;
+    Vector3 gripMin(1e9f, 1e9f, 1e9f), gripMax = -gripMin, handMin = gripMin, handMax = gripMax;
+    auto grow = [](Vector3& mn, Vector3& mx, const Vector3& p) {
+        mn = Vector3(std::min(mn.x, p.x), std::min(mn.y, p.y), std::min(mn.z, p.z));
+        mx = Vector3(std::max(mx.x, p.x), std::max(mx.y, p.y), std::max(mx.z, p.z));
+    };
+    for (size_t t = 0; t + 2 < polymer.size(); t += 3)
+        for (int e = 0; e < 3; ++e) {
+            const Vector3 a = polymer[t + e], b = polymer[t + (e + 1) % 3];
+            if ((a.y - level) * (b.y - level) < 0) grow(gripMin, gripMax, a + (b - a) * ((level - a.y) / (b.y - a.y)));
+        }
+    for (const Vector3& p : hand)
+        if (std::fabs(p.y - level) < 0.1f) grow(handMin, handMax, p);
+    ASSERT_LT(gripMin.x, gripMax.x);
+    ASSERT_LT(handMin.x, handMax.x);
+    EXPECT_LT(handMin.x, gripMin.x);
+    EXPECT_GT(handMax.x, gripMax.x);
+    EXPECT_LT(handMin.z, gripMin.z);
+    EXPECT_GT(handMax.z, gripMax.z);
+    // Above the grip only the thumb, lying along the frame and the slide
+    // (0.1 and 0.115 to each side), below the bore and the sight line.
+    for (const Vector3& p : hand) {
+        ASSERT_LT(p.y, 0.24f) << "the hand rises into the sight line";
+        if (p.y < 0.01f) continue;
+        ASSERT_GT(std::fabs(p.x), 0.1f) << "the hand cuts into the frame at " << p.y << ", " << p.z;
+        ASSERT_LT(std::fabs(p.x), 0.28f) << "the thumb stands off the frame at " << p.y << ", " << p.z;
+    }
+
+    // Through the camera: part of the hand is on screen, low and right.
+    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
+    const Matrix viewProjection = camera.g_mV * camera.g_mP;
+    auto project = [&](const Vector3& p) {
+        const Vector4 c = Vector4::Transform(Vector4(p.x, p.y, p.z, 1.0f), viewProjection);
+        return Vector3(c.x / c.w, c.y / c.w, c.z / c.w);
+    };
+    int shown = 0;
+    float highest = -1.0f;
+    for (const Vector3& p : MaterialPoints(*arm.model, "player_hand", arm.world)) {
+        const Vector3 s = project(p);
+        if (s.z < 0 || s.z > 1 || std::fabs(s.x) > 1 || std::fabs(s.y) > 1) continue;
+        ++shown;
+        EXPECT_GT(s.x, 0.2f);
+        highest = std::max(highest, s.y);
+    }
+    EXPECT_GE(shown, 20);
+    EXPECT_LT(highest, -0.6f);
+    const Vector3 muzzle = project(scene_->GetGun()->GetMuzzle());
+    EXPECT_GT(muzzle.x, 0.0f);
+    EXPECT_GT(muzzle.y, highest);
 }
 
 // A scripted walk through the real south hall of the generated level.

@@ -92,9 +92,15 @@ Mesh ZombieHead();
 Mesh ZombieBody();
 Mesh ZombieArm(bool right);
 Mesh ZombieLeg(bool right);
-// The handgun (materials: 0 metal, 1 grip) and its textures.
-Mesh GunMesh(int metal, int grip);
+// The handgun, its three materials (metal, polymer, glowing sight dots, in
+// that order) and their textures.
+Mesh GunMesh(int metal, int polymer, int sight);
+std::vector<Material> GunMaterials();
 std::vector<Texture> GunTextures();
+// A right hand closed round the gun's grip, in the gun's space, and the
+// middle of its wrist, where a sleeve meets it.
+Mesh GripHand(int skin);
+inline const Vector3 kGripWrist{0.09f, -0.62f, -0.62f};
 
 }  // namespace props
 }  // namespace datagen

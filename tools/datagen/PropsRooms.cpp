@@ -123,8 +123,8 @@ bool WriteRooms(const std::string& outDir) {
         const int skin = fig.AddMaterial(Mat("fig_skin", "fig_skin.png", 0.7f));
         const int face = fig.AddMaterial(Mat("fig_face", "fig_face.png", 0.7f));
         const int dark = fig.AddMaterial(Mat("fig_gear", "fig_gear.png", 0.6f, 0.2f));
-        const int gunMetal = fig.AddMaterial(Mat("gun_metal", "gun_metal.png", 0.4f, 0.6f));
-        const int gunGrip = fig.AddMaterial(Mat("gun_grip", "gun_grip.png", 0.85f));
+        const int gunFirst = int(fig.materials.size());
+        for (const Material& mat : GunMaterials()) fig.AddMaterial(mat);
         Mesh m;
         m.Use(dark);
         for (float x : {-0.45f, 0.45f}) m.AddBox({x - 0.3f, 0, -0.35f}, {x + 0.3f, 0.45f, 0.55f}, 1.0f);  // boots
@@ -152,9 +152,9 @@ bool WriteRooms(const std::string& outDir) {
             m.AddTube(shoulder, elbow, 0.27f, 0.23f, 8);
             m.AddTube(elbow, hands + Vector3(side * 0.15f, 0, -0.2f), 0.22f, 0.18f, 8);
         }
-        m.Use(dark);
-        m.AddBox(hands - Vector3(0.22f, 0.2f, 0.2f), hands + Vector3(0.22f, 0.12f, 0.2f), 2.0f);  // gloved hands
-        m.Append(GunMesh(gunMetal, gunGrip), Matrix::CreateScale(0.9f) * Matrix::CreateTranslation(hands));
+        const Matrix inHands = Matrix::CreateScale(0.9f) * Matrix::CreateTranslation(hands);
+        m.Append(GripHand(skin), inHands);
+        m.Append(GunMesh(gunFirst, gunFirst + 1, gunFirst + 2), inHands);
         BakeLight(m, 0, 6.5f, 0.6f);
 
         Image jacketImg(128, 128);

@@ -224,10 +224,8 @@ TEST_F(PropModels, PlayerArmGunDoorsAndCardsMatchTheirUse) {
     EXPECT_LT(arm.mn.y, -2.2f);
     EXPECT_GT(arm.mn.y, -2.7f);
     EXPECT_TRUE(HasPointNear("player/player_Arm_Left/player_Arm_Left.gltf", {0, -2.2f, 0}, 0.35f));
-    // The muzzle: the barrel's end at (0, 0.24, 1.75); the grip round the origin.
+    // The gun's grip reaches down round the origin, its back behind it.
     const Bounds gun = BoundsOf("gun/gun.gltf");
-    EXPECT_NEAR(gun.mx.z, 1.75f, 0.01f);
-    EXPECT_TRUE(HasPointNear("gun/gun.gltf", {0, 0.24f, 1.75f}, 0.1f));
     EXPECT_LT(gun.mn.y, -0.5f);
     EXPECT_LT(gun.mn.z, 0.0f);
 
@@ -268,6 +266,56 @@ TEST_F(PropModels, PlayerArmGunDoorsAndCardsMatchTheirUse) {
     EXPECT_NEAR(crate.mn.y, 0.0f, 1e-5f);
     EXPECT_BETWEEN(crate.mx.x - crate.mn.x, 1.5f, 1.7f);
     EXPECT_BETWEEN(crate.mx.y, 0.9f, 1.1f);
+}
+
+TEST_F(PropModels, HandgunEndsAtTheMuzzleWithItsSightsInLine) {
+    auto gun = Load("gun/gun.gltf");
+    ASSERT_TRUE(gun);
+    // Low in triangles; textured metal and polymer, the sight dots glowing.
+    size_t triangles = 0;
+    std::vector<Vector3> front, rear, face;
+    for (const auto& n : gun->allNodes) {
+        triangles += n->triangles.size();
+        for (const VeSubset& s : n->subsets) {
+            ASSERT_LT(size_t(s.materialIndex), gun->materials.size());
+            if (gun->materials[s.materialIndex].emissiveFactor[1] <= 0) continue;
+            for (uint32_t t = s.firstTriangle; t < s.firstTriangle + s.triangleCount; ++t)
+                for (uint32_t i : {n->triangles[t].i0, n->triangles[t].i1, n->triangles[t].i2})
+                    (n->vertices[i].position.z > 0.5f ? front : rear).push_back(n->vertices[i].position);
+        }
+        for (const auto& v : n->vertices)
+            if (std::fabs(v.position.z - 1.75f) < 1e-3f) face.push_back(v.position);
+    }
+    EXPECT_LT(triangles, 3000u);
+    std::vector<std::string> textured;
+    for (const auto& m : gun->materials)
+        if (!m.baseColorTexture.empty()) textured.push_back(m.name);
+    EXPECT_NE(std::find(textured.begin(), textured.end(), "gun_metal"), textured.end());
+    EXPECT_NE(std::find(textured.begin(), textured.end(), "gun_polymer"), textured.end());
+
+    // The frontmost face is the barrel's crown, centred on the muzzle point
+    // (0, 0.24, 1.75) where the flash and the tracer start.
+    Bounds b = BoundsOf("gun/gun.gltf");
+    EXPECT_NEAR(b.mx.z, 1.75f, 1e-4f);
+    ASSERT_GE(face.size(), 12u);
+    Vector3 centre;
+    for (const Vector3& p : face) centre += p / float(face.size());
+    EXPECT_NEAR(centre.x, 0.0f, 0.005f);
+    EXPECT_NEAR(centre.y, 0.24f, 0.005f);
+
+    // One dot on the front sight, two on the rear, all at one height and
+    // centred on the bore: the sight line runs parallel to the barrel.
+    ASSERT_FALSE(front.empty());
+    ASSERT_FALSE(rear.empty());
+    Bounds f, r;
+    for (const Vector3& p : front) f.Add(p);
+    for (const Vector3& p : rear) r.Add(p);
+    EXPECT_NEAR(f.mn.x + f.mx.x, 0.0f, 0.005f);
+    EXPECT_NEAR(r.mn.x + r.mx.x, 0.0f, 0.005f);
+    EXPECT_LT(r.mn.x, -0.02f);  // a pair, one each side of the notch
+    EXPECT_NEAR(f.mx.y, r.mx.y, 0.01f);
+    EXPECT_GT(f.mn.y, 0.3f);   // above the slide, not on the barrel
+    EXPECT_GT(f.mn.z - r.mx.z, 1.5f);
 }
 
 TEST_F(PropModels, FurnitureStaysInsideItsPushBoxes) {
