@@ -128,7 +128,9 @@ std::vector<Vector2> SlideOutline(float half) {
             {half - 0.04f, kSlideTop},     {half, kSlideTop - 0.05f},  {half, kSlideBottom}};
 }
 Matrix AtZ(float z) { return Matrix::CreateTranslation(0, 0, z); }
-void Section(Mesh& m, const std::vector<Vector2>& outline, float z0, float z1) { m.AddLoft(outline, AtZ(z0), AtZ(z1)); }
+void Section(Mesh& m, const std::vector<Vector2>& outline, float z0, float z1, bool caps = true) {
+    m.AddLoft(outline, AtZ(z0), AtZ(z1), {1, 1, 1, 1}, caps);
+}
 
 // Places an outline in the horizontal plane (x, z) at height y, its z moved
 // back with the grip's rake and scaled by s.
@@ -317,7 +319,7 @@ Mesh GunMesh(int metal, int polymer, int sight) {
             z = kPortFront;
         }
         solidTo(g);
-        Section(m, groove, g, g + kGrooveWidth);
+        Section(m, groove, g, g + kGrooveWidth, false);  // its ends lie inside the lands beside it
         z = g + kGrooveWidth;
     }
     solidTo(kSlideFront);
