@@ -3,4 +3,4 @@
 #include "Scene/TitleScene.h"
 
 // The game opens on the title screen.
-SceneBase* CreateFirstScene() { return new TitleScene(); }
+std::unique_ptr<SceneBase> CreateFirstScene() { return std::make_unique<TitleScene>(); }

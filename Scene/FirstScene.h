@@ -1,7 +1,9 @@
 // The scene the application starts with.
 #pragma once
 
-class SceneBase;
+#include <memory>
 
-// A new scene for the first frame; the scene manager takes ownership.
-SceneBase* CreateFirstScene();
+#include "Scene/SceneBase.h"
+
+// A new scene for the first frame, for the scene manager.
+std::unique_ptr<SceneBase> CreateFirstScene();

@@ -105,8 +105,7 @@ void GameScene::Frame() {
 
 void GameScene::RequestResult(GameResult result) {
     requestedResult_ = result;
-    SceneBase* next = CreateResultScene(result == GameResult::Cleared);
-    if (next) SceneManager::GetInstance().SetNextScene(next);
+    SceneManager::GetInstance().SetNextScene(CreateResultScene(result == GameResult::Cleared));
 }
 
 void GameScene::Update() {

@@ -16,7 +16,7 @@ class Hud;
 // Creates the result screen for the end of a game, prepared for a clear or
 // a death, for the game scene to request. Returns null while the game has no
 // result screen.
-SceneBase* CreateResultScene(bool cleared);
+std::unique_ptr<SceneBase> CreateResultScene(bool cleared);
 
 class GameScene : public SceneBase {
 public:

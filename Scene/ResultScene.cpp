@@ -16,8 +16,8 @@
 using Math::kDegToRad;
 
 // The game scene's hand-over: a result screen prepared for the ending.
-SceneBase* CreateResultScene(bool cleared) {
-    ResultScene* result = new ResultScene();
+std::unique_ptr<SceneBase> CreateResultScene(bool cleared) {
+    auto result = std::make_unique<ResultScene>();
     result->SetCleared(cleared);
     if (cleared) {
         result->PrepareCleared();
@@ -43,26 +43,24 @@ ResultScene::ResultScene() {
 
     eye_ = Vector3(0.0f, 5.0f, 35.0f);
     viewDirection_ = Vector3(0.0f, 1.0f, -35.0f);
-    stage_ = new Stage();
-    hud_ = new Hud();
+    stage_ = std::make_unique<Stage>();
+    hud_ = std::make_unique<Hud>();
     whiteTexture_ = cache.GetTexture("Data/white.png");
     flash_ = 1.0f;
 }
 
 ResultScene::~ResultScene() {
-    delete stage_;
-    stage_ = nullptr;
-    delete hud_;
-    hud_ = nullptr;
+    stage_.reset();
+    hud_.reset();
 }
 
 void ResultScene::PrepareCleared() {
-    Object* room = new Object();
+    auto room = std::make_unique<Object>();
     room->AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kRoomModel), nullptr);
     room->SetFloor(0);
     room->SetKind(kKindStage);
-    room->SetStage(stage_);
-    stage_->Add(room);
+    room->SetStage(stage_.get());
+    stage_->Add(std::move(room));
     hud_->SetCleared(true);
     hud_->LoadTextures(Hud::Mode::Result);
 }
@@ -89,7 +87,7 @@ void ResultScene::Update() {
     if (overButton_ && leftDown && !manager.IsClickLatched() && !titleRequested_) {
         manager.SetClickLatched(true);
         titleRequested_ = true;
-        manager.SetNextScene(new TitleScene());
+        manager.SetNextScene(std::make_unique<TitleScene>());
     }
     manager.SetClickLatched(leftDown);
 

@@ -4,6 +4,8 @@
 // back to the title.
 #pragma once
 
+#include <memory>
+
 #include "Framework/Math/SimpleMath.h"
 #include "Scene/SceneBase.h"
 
@@ -45,8 +47,8 @@ public:
     bool IsTitleRequested() const { return titleRequested_; }
     const Vector3& GetEye() const { return eye_; }
     const Vector3& GetViewDirection() const { return viewDirection_; }
-    Stage* GetStage() const { return stage_; }
-    Hud* GetHud() const { return hud_; }
+    Stage* GetStage() const { return stage_.get(); }
+    Hud* GetHud() const { return hud_.get(); }
 
 private:
     bool cleared_ = false;
@@ -57,7 +59,7 @@ private:
     Vector3 viewDirection_{0.0f, 1.0f, -35.0f};
     VeTexture* whiteTexture_ = nullptr;
     float flash_ = 1.0f;
-    Stage* stage_ = nullptr;
-    Hud* hud_ = nullptr;
+    std::unique_ptr<Stage> stage_;
+    std::unique_ptr<Hud> hud_;
     bool titleRequested_ = false;
 };

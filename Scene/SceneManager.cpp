@@ -9,20 +9,21 @@ SceneManager& SceneManager::GetInstance() {
 
 SceneManager::~SceneManager() { Clear(); }
 
+void SceneManager::SetNextScene(std::unique_ptr<SceneBase> scene) {
+    if (scene) next_ = std::move(scene);
+}
+
 void SceneManager::Update() {
-    if (next_ != current_) {
+    if (next_) {
         // The old scene goes before the new one runs its first frame.
-        delete current_;
-        current_ = next_;
+        current_.reset();
+        current_ = std::move(next_);
     }
     if (current_) current_->Frame();
 }
 
 void SceneManager::Clear() {
-    SceneBase* pending = next_ != current_ ? next_ : nullptr;
-    delete current_;
-    current_ = nullptr;
-    delete pending;
-    next_ = nullptr;
+    current_.reset();
+    next_.reset();
     SetClickLatched(false);
 }

@@ -3,6 +3,8 @@
 // the scene from acting again in the new one.
 #pragma once
 
+#include <memory>
+
 #include "Framework/Platform/ClickLatch.h"
 
 class SceneBase;
@@ -11,8 +13,10 @@ class SceneManager {
 public:
     static SceneManager& GetInstance();
 
-    // Requests a scene for the next frame; the manager owns it once current.
-    void SetNextScene(SceneBase* scene) { next_ = scene; }
+    // Requests a scene for the next frame; the manager owns it from now on.
+    // A later request before the switch replaces this one (which is then
+    // deleted); a null request changes nothing.
+    void SetNextScene(std::unique_ptr<SceneBase> scene);
     // Performs a pending switch (deleting the old scene), then runs the
     // current scene's Frame.
     void Update();
@@ -22,8 +26,9 @@ public:
     bool IsClickLatched() const { return Platform::IsClickLatched(); }
     void SetClickLatched(bool latched) { Platform::SetClickLatched(latched); }
 
-    SceneBase* GetCurrentScene() const { return current_; }
-    SceneBase* GetNextScene() const { return next_; }
+    SceneBase* GetCurrentScene() const { return current_.get(); }
+    // The scene of the next frame: the requested one, else the current one.
+    SceneBase* GetNextScene() const { return next_ ? next_.get() : current_.get(); }
     // Deletes the current scene and any pending one and clears the click
     // latch (tests, tool shutdown).
     void Clear();
@@ -31,6 +36,6 @@ public:
 private:
     SceneManager() = default;
     ~SceneManager();
-    SceneBase* current_ = nullptr;
-    SceneBase* next_ = nullptr;
+    std::unique_ptr<SceneBase> current_;
+    std::unique_ptr<SceneBase> next_;
 };

@@ -19,13 +19,13 @@ using Math::kDegToRad;
 
 // A plain room object: one drawn part, no hit-test model, floor 0, kind 0.
 void AddRoomObject(Stage* stage, const char* model, const Matrix& world) {
-    Object* object = new Object();
+    auto object = std::make_unique<Object>();
     object->AddModelPart(world, Matrix(), 0, ResourceCache::GetInstance().GetModel(model), nullptr);
     object->SetMatrix(world);
     object->SetFloor(0);
     object->SetKind(kKindStage);
     object->SetStage(stage);
-    stage->Add(object);
+    stage->Add(std::move(object));
 }
 
 // Mouse position in sprite coordinates: origin at the screen centre, y up.
@@ -50,13 +50,13 @@ TitleScene::TitleScene() {
     viewDirection_ = Vector3::TransformNormal(
         Vector3(0.0f, -1.0f, 0.0f), Matrix::CreateFromRollPitchYaw(-110.0f * kDegToRad, -45.0f * kDegToRad, 0.0f));
 
-    stage_ = new Stage();
-    AddRoomObject(stage_, kRoomModel, Matrix());
-    AddRoomObject(stage_, kRoomModelS, Matrix());
-    AddRoomObject(stage_, kFigureModel,
+    stage_ = std::make_unique<Stage>();
+    AddRoomObject(stage_.get(), kRoomModel, Matrix());
+    AddRoomObject(stage_.get(), kRoomModelS, Matrix());
+    AddRoomObject(stage_.get(), kFigureModel,
                   Matrix::CreateRotationY(145.0f * kDegToRad) * Matrix::CreateTranslation(33.0f, 0.0f, 20.0f));
 
-    hud_ = new Hud();
+    hud_ = std::make_unique<Hud>();
     hud_->LoadTextures(Hud::Mode::Title);
 
     aimTexture_ = cache.GetTexture("Data/Aim.png");
@@ -73,10 +73,8 @@ TitleScene::TitleScene() {
 }
 
 TitleScene::~TitleScene() {
-    delete stage_;
-    stage_ = nullptr;
-    delete hud_;
-    hud_ = nullptr;
+    stage_.reset();
+    hud_.reset();
     Platform::Input::GetInstance().ShowCursor(true);
     clickSound_.reset();
 }
@@ -105,7 +103,7 @@ void TitleScene::Update() {
         if (fadeColour_.w > 1.0f && !gameRequested_) {
             if (clickSound_) clickSound_->Stop();
             gameRequested_ = true;
-            manager.SetNextScene(new GameScene());
+            manager.SetNextScene(std::make_unique<GameScene>());
         }
     }
 

@@ -47,8 +47,8 @@ public:
     bool IsGameRequested() const { return gameRequested_; }
     const Vector3& GetEye() const { return eye_; }
     const Vector3& GetViewDirection() const { return viewDirection_; }
-    Stage* GetStage() const { return stage_; }
-    Hud* GetHud() const { return hud_; }
+    Stage* GetStage() const { return stage_.get(); }
+    Hud* GetHud() const { return hud_.get(); }
     const std::shared_ptr<VeSoundInstance>& GetClickSound() const { return clickSound_; }
 
 private:
@@ -63,8 +63,8 @@ private:
     VeTexture* whiteTexture_ = nullptr;
     VeTexture* holeTexture_ = nullptr;
     Matrix holeMatrix_;
-    Stage* stage_ = nullptr;
-    Hud* hud_ = nullptr;
+    std::unique_ptr<Stage> stage_;
+    std::unique_ptr<Hud> hud_;
     std::shared_ptr<VeSoundInstance> clickSound_;
     bool gameRequested_ = false;
 };

@@ -22,14 +22,11 @@ void EffectList::AddBullet(const Vector3& muzzle, const Vector3& direction, floa
     if (!target && (!std::isfinite(distance) || distance > Bullet::kMissRange)) bullet->distance_ = Bullet::kMissRange;
     bullet->normal_ = normal;
     bullet->target_ = target;
-    if (target) bullet->targetLife_ = target->GetLifeToken();
     bullet->damage_ = damage;
     const Matrix atMuzzle = Matrix::CreateTranslation(muzzle);
     for (Matrix& m : bullet->trail_) m = atMuzzle;
     Append(bullet);
 }
-
-Object* Bullet::GetTarget() const { return targetLife_.expired() ? nullptr : target_; }
 
 void Bullet::Update() {
     for (int i = kTrailLength - 1; i > 0; --i) trail_[i] = trail_[i - 1];

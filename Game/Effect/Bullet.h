@@ -8,8 +8,7 @@
 #include <memory>
 
 #include "Game/Effect/Effect.h"
-
-class Object;
+#include "Game/Object/ObjectRef.h"
 
 class Bullet : public Effect {
 public:
@@ -26,8 +25,7 @@ public:
     int GetDamage() const { return damage_; }
     bool HasArrived() const { return arrived_; }
     // The target, or null when it never existed or has since been deleted.
-    Object* GetTarget() const;
-    std::weak_ptr<void> GetTargetLife() const { return targetLife_; }
+    Object* GetTarget() const { return target_.Get(); }
     Vector3 GetHead() const { return trail_[0].Translation(); }
     Vector3 GetTail() const { return trail_[kTrailLength - 1].Translation(); }
     Vector3 GetHitPoint() const { return start_ + direction_ * distance_; }
@@ -45,10 +43,9 @@ private:
     Vector3 start_;
     Vector3 direction_;
     float distance_ = 0.0f;
-    Object* target_ = nullptr;
-    // Expires when the target is deleted during the flight (a zombie that
+    // Null once the target is deleted during the flight (a zombie that
     // finished dying): the bullet then touches nothing.
-    std::weak_ptr<void> targetLife_;
+    ObjectRef<Object> target_;
     Vector3 normal_;
     int damage_ = 1;
     bool arrived_ = false;

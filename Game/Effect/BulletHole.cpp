@@ -17,10 +17,7 @@ void EffectList::AddBulletHole(const Bullet& bullet) {
     hole->SetList(this);
     Object* target = bullet.GetTarget();
     hole->target_ = target;
-    if (target) {
-        hole->targetLife_ = target->GetLifeToken();
-        hole->targetMatrix_ = target->GetMatrixRef();
-    }
+    if (target) hole->targetMatrix_ = target->GetMatrixRef();
     hole->Lay(bullet.GetHitPoint(), bullet.GetNormal());
     AppendDecal(hole);
 }
@@ -45,7 +42,7 @@ void BulletHole::Lay(const Vector3& point, const Vector3& n) {
 
 void BulletHole::Update() {
     // The surface is gone, or has moved away from under the hole.
-    if (target_ && (targetLife_.expired() || target_->GetMatrixRef() != targetMatrix_)) alive_ = false;
+    if (target_.WasSet() && (!target_ || target_->GetMatrixRef() != targetMatrix_)) alive_ = false;
     life_ -= 1;
     if (life_ < 0) alive_ = false;
 }

@@ -6,15 +6,15 @@
 #include <memory>
 
 #include "Game/Effect/Effect.h"
-
-class Object;
+#include "Game/Object/ObjectRef.h"
 
 class BulletHole : public Effect {
 public:
     void Update() override;
 
     int GetLife() const { return life_; }
-    Object* GetTarget() const { return targetLife_.expired() ? nullptr : target_; }
+    // The object the hole sits on, or null (none, or deleted).
+    Object* GetTarget() const { return target_.Get(); }
 
     // The rotation that turns the quad's facing (0, 0, -1) to the unit
     // normal n.
@@ -25,7 +25,6 @@ private:
     // Faces the quad along n at the point.
     void Lay(const Vector3& point, const Vector3& n);
     int life_ = 3600;
-    Object* target_ = nullptr;
-    std::weak_ptr<void> targetLife_;
+    ObjectRef<Object> target_;
     Matrix targetMatrix_;
 };

@@ -1,11 +1,11 @@
-// Blob shadows and their spawn operations.
+// Blob shadows and their spawn operation.
 #include "Game/Effect/CircleShadow.h"
 
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Object/Object.h"
 
-void EffectList::AddCircleShadow(const Matrix* owner, const Vector3& offset, const bool* ownerFlag) {
+void EffectList::AddCircleShadow(Object* owner, const Vector3& offset, const bool* ownerFlag) {
     auto shadow = std::make_shared<CircleShadow>();
     shadow->SetQuad(ResourceCache::GetInstance().GetTexture("Data/shadow.png"), 2.0f, 2.0f, 1.0f,
                     Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
@@ -17,14 +17,6 @@ void EffectList::AddCircleShadow(const Matrix* owner, const Vector3& offset, con
     Append(shadow);
 }
 
-void EffectList::AddCircleShadow(Object* owner, const Vector3& offset, const bool* ownerFlag) {
-    AddCircleShadow(owner ? owner->GetMatrix() : nullptr, offset, ownerFlag);
-    if (!owner) return;
-    auto* shadow = static_cast<CircleShadow*>(effects_.back().get());
-    shadow->ownerLife_ = owner->GetLifeToken();
-    shadow->watchesOwnerLife_ = true;
-}
-
 void CircleShadow::Follow() {
     if (!owner_) return;
     // Rows (-1, 0, 0), (0, 0, -1), (0, -1, 0): the quad lies flat, facing up.
@@ -32,12 +24,12 @@ void CircleShadow::Follow() {
              0.0f, 0.0f, -1.0f, 0.0f,
              0.0f, -1.0f, 0.0f, 0.0f,
              0.0f, 0.0f, 0.0f, 1.0f);
-    m.Translation(owner_->Translation() + offset_ + Vector3(0.0f, 0.05f, 0.0f));
+    m.Translation(owner_->GetPosition() + offset_ + Vector3(0.0f, 0.05f, 0.0f));
     matrix_ = m;
 }
 
 void CircleShadow::Update() {
-    if (!owner_ || (watchesOwnerLife_ && ownerLife_.expired())) {
+    if (!owner_) {
         alive_ = false;
         return;
     }

@@ -3,9 +3,8 @@
 // or when the owner itself has been deleted.
 #pragma once
 
-#include <memory>
-
 #include "Game/Effect/Effect.h"
+#include "Game/Object/ObjectRef.h"
 
 class CircleShadow : public Effect {
 public:
@@ -15,11 +14,9 @@ private:
     friend class EffectList;
     void Follow();
 
-    const Matrix* owner_ = nullptr;
+    // The shadow never reads the owner's matrix or flag (a field of the
+    // owner) after the owner is deleted.
+    ObjectRef<Object> owner_;
     Vector3 offset_;
     const bool* ownerFlag_ = nullptr;
-    // Set when the owner is known as an object: the shadow then never reads
-    // the owner's matrix or flag after the owner is deleted.
-    std::weak_ptr<void> ownerLife_;
-    bool watchesOwnerLife_ = false;
 };

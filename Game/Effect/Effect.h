@@ -48,7 +48,6 @@ public:
     void SetMatrix(const Matrix& m) { matrix_ = m; }
     VeTexture* GetTexture() const { return texture_; }
     void SetTexture(VeTexture* texture) { texture_ = texture; }
-    Vector2* GetUVOffset() { return &uvOffset_; }
     const EffectVertex* GetVertices() const { return vertices_; }
 
     // Number of quads actually submitted by Draw since the process started

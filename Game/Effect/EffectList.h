@@ -50,11 +50,8 @@ public:
     // The hole left by an arriving bullet at its end point, facing along its
     // normal, on its target (a bullet-hole list entry).
     void AddBulletHole(const Bullet& bullet);
-    // A blob shadow under the owner's matrix + offset, ending when the flag
-    // goes false. The second form also watches the owner object itself, so
-    // that the shadow never reads a deleted owner: owners that are objects
-    // should use it.
-    void AddCircleShadow(const Matrix* owner, const Vector3& offset, const bool* ownerFlag);
+    // A blob shadow under the owner's position + offset, ending when the
+    // owner's flag goes false or the owner is deleted.
     void AddCircleShadow(Object* owner, const Vector3& offset, const bool* ownerFlag);
     // An electric spark at the position, in the spawning object's colour.
     void AddElectronic(const Vector3& position, Object* owner, const Vector3& colour = Vector3(1.0f, 1.0f, 1.0f));

@@ -33,7 +33,7 @@ void Attack::Enter(Zombie& enemy) {
     enemy.StartPose(0.02f, 2, 0);
 }
 
-State* Attack::Run(Enemy_Normal& enemy) {
+std::unique_ptr<State> Attack::Run(Enemy_Normal& enemy) {
     const Vector3 v = StateSteps::ToPlayer(enemy);
     TurnTowards(*enemy.GetMatrix(), HeadingOf(v), 30.0f);
     StateSteps::KeepOnGroundAndOffWalls(enemy);
@@ -57,12 +57,12 @@ State* Attack::Run(Enemy_Normal& enemy) {
             phase_ = kDone;
         }
     }
-    if (phase_ == kDone) return new Track(enemy);
-    if (!enemy.IsAlive()) return new Dead(enemy);
+    if (phase_ == kDone) return std::make_unique<Track>(enemy);
+    if (!enemy.IsAlive()) return std::make_unique<Dead>(enemy);
     return nullptr;
 }
 
-State* Attack::Run(Enemy_Strong& enemy) {
+std::unique_ptr<State> Attack::Run(Enemy_Strong& enemy) {
     const Vector3 v = StateSteps::ToPlayer(enemy);
     TurnTowards(*enemy.GetMatrix(), HeadingOf(v), 30.0f);
     StateSteps::KeepOnGroundAndOffWalls(enemy);
@@ -92,7 +92,7 @@ State* Attack::Run(Enemy_Strong& enemy) {
             effects->AddVomiting(enemy.GetParts()[0]->world.Translation(), player->GetPosition(), kVomitSpeed,
                                  kVomitRadius, enemy.GetAttackPower());
     }
-    if (phase_ == kDone) return new Track(enemy);
-    if (!enemy.IsAlive()) return new Dead(enemy);
+    if (phase_ == kDone) return std::make_unique<Track>(enemy);
+    if (!enemy.IsAlive()) return std::make_unique<Dead>(enemy);
     return nullptr;
 }

@@ -14,8 +14,8 @@ public:
 
     explicit Attack(Enemy_Normal& enemy);
     explicit Attack(Enemy_Strong& enemy);
-    State* Run(Enemy_Normal& enemy) override;
-    State* Run(Enemy_Strong& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
 
     int GetPhase() const { return phase_; }
     bool IsHitDone() const { return hitDone_; }

@@ -12,8 +12,8 @@ constexpr float kFadeStep = 1.0f / 120.0f;
 
 Dead::Dead(Enemy_Normal& enemy) { Enter(enemy); }
 Dead::Dead(Enemy_Strong& enemy) { Enter(enemy); }
-State* Dead::Run(Enemy_Normal& enemy) { return Step(enemy); }
-State* Dead::Run(Enemy_Strong& enemy) { return Step(enemy); }
+std::unique_ptr<State> Dead::Run(Enemy_Normal& enemy) { return Step(enemy); }
+std::unique_ptr<State> Dead::Run(Enemy_Strong& enemy) { return Step(enemy); }
 
 template <class Zombie>
 void Dead::Enter(Zombie& enemy) {
@@ -28,7 +28,7 @@ void Dead::Enter(Zombie& enemy) {
 }
 
 template <class Zombie>
-State* Dead::Step(Zombie& enemy) {
+std::unique_ptr<State> Dead::Step(Zombie& enemy) {
     Matrix& m = *enemy.GetMatrix();
     m._42 += fallSpeed_;
     fallSpeed_ -= StateSteps::IsStrong<Zombie>() ? 0.05f : 0.07f;

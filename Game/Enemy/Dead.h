@@ -11,8 +11,8 @@ public:
 
     explicit Dead(Enemy_Normal& enemy);
     explicit Dead(Enemy_Strong& enemy);
-    State* Run(Enemy_Normal& enemy) override;
-    State* Run(Enemy_Strong& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
 
     float GetGroundY() const { return groundY_; }
     int GetFadeDelay() const { return fadeDelay_; }
@@ -21,7 +21,7 @@ private:
     template <class Zombie>
     void Enter(Zombie& enemy);
     template <class Zombie>
-    State* Step(Zombie& enemy);
+    std::unique_ptr<State> Step(Zombie& enemy);
 
     float groundY_ = 0.0f;
     float fallSpeed_ = 0.0f;

@@ -9,8 +9,8 @@
 
 Drop::Drop(Enemy_Normal& enemy) { Enter(enemy); }
 Drop::Drop(Enemy_Strong& enemy) { Enter(enemy); }
-State* Drop::Run(Enemy_Normal& enemy) { return Step(enemy); }
-State* Drop::Run(Enemy_Strong& enemy) { return Step(enemy); }
+std::unique_ptr<State> Drop::Run(Enemy_Normal& enemy) { return Step(enemy); }
+std::unique_ptr<State> Drop::Run(Enemy_Strong& enemy) { return Step(enemy); }
 
 template <class Zombie>
 void Drop::Enter(Zombie& enemy) {
@@ -22,7 +22,7 @@ void Drop::Enter(Zombie& enemy) {
 }
 
 template <class Zombie>
-State* Drop::Step(Zombie& enemy) {
+std::unique_ptr<State> Drop::Step(Zombie& enemy) {
     groundY_ = StateSteps::GroundOf(enemy);
     fallSpeed_ += 0.1f;
     enemy.MoveLocal(Vector3(0.0f, -fallSpeed_, 0.0f));
@@ -32,5 +32,5 @@ State* Drop::Step(Zombie& enemy) {
     Matrix m = enemy.GetMatrixRef();
     m._42 = rest;
     enemy.SetMatrix(m);
-    return new WalkAround(enemy);
+    return std::make_unique<WalkAround>(enemy);
 }

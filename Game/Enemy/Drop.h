@@ -9,8 +9,8 @@ class Drop : public State {
 public:
     explicit Drop(Enemy_Normal& enemy);
     explicit Drop(Enemy_Strong& enemy);
-    State* Run(Enemy_Normal& enemy) override;
-    State* Run(Enemy_Strong& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
 
     float GetGroundY() const { return groundY_; }
     float GetFallSpeed() const { return fallSpeed_; }
@@ -19,7 +19,7 @@ private:
     template <class Zombie>
     void Enter(Zombie& enemy);
     template <class Zombie>
-    State* Step(Zombie& enemy);
+    std::unique_ptr<State> Step(Zombie& enemy);
 
     float groundY_ = 0.0f;
     float fallSpeed_ = 0.0f;

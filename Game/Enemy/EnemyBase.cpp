@@ -55,14 +55,12 @@ EnemyBase::EnemyBase() {
     }
     senseInterval_ = 2;
     senseCounter_ = 0;
-    state_ = nullptr;
     world_ = nullptr;
     kind_ = kKindEnemy;
 }
 
 EnemyBase::~EnemyBase() {
-    delete state_;
-    state_ = nullptr;
+    state_.reset();
     if (growl_) growl_->Stop();
     if (footstep_) footstep_->Stop();
     growl_.reset();
@@ -92,11 +90,11 @@ bool EnemyBase::BeginUpdate() {
     return true;
 }
 
-void EnemyBase::ReplaceState(State* next) {
-    if (!next) return;
-    delete state_;
-    state_ = next;
+void EnemyBase::ReplaceState(std::unique_ptr<State> next) {
+    if (next) state_ = std::move(next);
 }
+
+void EnemyBase::SetState(std::unique_ptr<State> state) { state_ = std::move(state); }
 
 void EnemyBase::Draw() {
     if (DistanceToPlayer() > kActiveDistance) return;

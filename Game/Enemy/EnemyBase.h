@@ -76,8 +76,10 @@ public:
     Player* GetPlayer() const;
     EffectList* GetEffectList() const;
 
-    State* GetState() const { return state_; }
-    void SetState(State* state) { state_ = state; }
+    State* GetState() const { return state_.get(); }
+    // Makes the state current (its entry has run in its constructor) and
+    // deletes the one it replaces.
+    void SetState(std::unique_ptr<State> state);
     float GetAttackRange() const { return attackRange_; }
     void SetAttackRange(float range) { attackRange_ = range; }
     int GetAttackPower() const { return attackPower_; }
@@ -122,12 +124,12 @@ protected:
     // the player to do anything this frame; otherwise the sounds are updated.
     bool BeginUpdate();
     // Makes next the current state (deleting the old one) when it is set.
-    void ReplaceState(State* next);
+    void ReplaceState(std::unique_ptr<State> next);
     // True in a sensing frame, which also restarts the counter.
     bool SenseFrame();
 
     GameWorld* world_ = nullptr;
-    State* state_ = nullptr;
+    std::unique_ptr<State> state_;
     float attackRange_ = 0.0f;
     int attackPower_ = 0;
     float groundOffset_ = 0.0f;

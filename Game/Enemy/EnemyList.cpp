@@ -28,16 +28,17 @@ EnemyList::EnemyList(GameWorld* world) : world_(world) {}
 EnemyList::~EnemyList() { Clear(); }
 
 void EnemyList::Clear() {
-    for (EnemyBase* enemy : enemies_) {
+    for (auto& enemy : enemies_) {
         enemy->StopGrowl();
-        delete enemy;
+        enemy.reset();
     }
     enemies_.clear();
 }
 
 template <class Zombie>
 EnemyBase* EnemyList::AddKind(const Matrix& m) {
-    auto* enemy = new Zombie();
+    auto zombie = std::make_unique<Zombie>();
+    Zombie* enemy = zombie.get();
     enemy->SetMatrix(m);
     // The first step of the falling-in motion also places every part.
     enemy->StepPose(false, 0, 1);
@@ -48,7 +49,7 @@ EnemyBase* EnemyList::AddKind(const Matrix& m) {
     if (effects)
         effects->AddCircleShadow(static_cast<Object*>(enemy), Vector3(0.0f, -enemy->GetGroundOffset(), 0.0f),
                                  enemy->GetAliveFlag());
-    enemies_.push_back(enemy);
+    enemies_.push_back(std::move(zombie));
     return enemy;
 }
 
@@ -56,12 +57,11 @@ EnemyBase* EnemyList::AddNormal(const Matrix& m) { return AddKind<Enemy_Normal>(
 
 EnemyBase* EnemyList::AddStrong(const Matrix& m) { return AddKind<Enemy_Strong>(m); }
 
-EnemyBase* EnemyList::Add(EnemyBase* enemy) {
-    if (!enemy) return nullptr;
+void EnemyList::AddEnemy(std::unique_ptr<EnemyBase> enemy) {
+    if (!enemy) return;
     enemy->SetWorld(world_);
     if (world_ && world_->GetStage()) enemy->SetFloor(world_->GetStage()->GetFloor(enemy->GetPosition()));
-    enemies_.push_back(enemy);
-    return enemy;
+    enemies_.push_back(std::move(enemy));
 }
 
 void EnemyList::PushOutOfStage(EnemyBase& enemy) {
@@ -87,7 +87,7 @@ void EnemyList::PushApart(EnemyBase& enemy, const Vector3& other, float overlap)
 }
 
 void EnemyList::Separate() {
-    for (EnemyBase* enemy : enemies_) PushOutOfStage(*enemy);
+    for (const auto& enemy : enemies_) PushOutOfStage(*enemy);
 
     const Player* player = PlayerOf(world_);
     const size_t count = enemies_.size();
@@ -116,28 +116,26 @@ void EnemyList::Update() {
     RemoveFinished();
 
     const int floor = PlayerFloor(world_);
-    for (EnemyBase* enemy : enemies_) {
+    for (const auto& enemy : enemies_) {
         enemy->CountFrame();
         enemy->SetActive(enemy->GetFloor() == floor);
     }
-    for (EnemyBase* enemy : enemies_)
+    for (const auto& enemy : enemies_)
         if (enemy->IsActive()) enemy->Update();
 
     if (world_ && world_->IsEnding())
-        for (EnemyBase* enemy : enemies_) enemy->SetAttackRange(kEndingAttackRange);
+        for (const auto& enemy : enemies_) enemy->SetAttackRange(kEndingAttackRange);
 }
 
 void EnemyList::Draw() {
     const int floor = PlayerFloor(world_);
-    for (EnemyBase* enemy : enemies_)
+    for (const auto& enemy : enemies_)
         if (enemy->GetFloor() == floor) enemy->Draw();
 }
 
 void EnemyList::RemoveFinished() {
-    auto end = std::remove_if(enemies_.begin(), enemies_.end(), [](EnemyBase* enemy) {
-        if (!enemy->IsFinished()) return false;
-        delete enemy;
-        return true;
-    });
-    enemies_.erase(end, enemies_.end());
+    // Deleted front to back, then the gaps close up.
+    for (auto& enemy : enemies_)
+        if (enemy->IsFinished()) enemy.reset();
+    enemies_.erase(std::remove(enemies_.begin(), enemies_.end(), nullptr), enemies_.end());
 }

@@ -5,9 +5,11 @@
 // dying.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Framework/Math/SimpleMath.h"
+#include "Game/Object/PointerView.h"
 
 class EnemyBase;
 class GameWorld;
@@ -30,9 +32,15 @@ public:
     EnemyBase* AddNormal(const Matrix& m);
     EnemyBase* AddStrong(const Matrix& m);
 
-    // Appends an already created zombie (the list owns it from now on) and
-    // gives it the world and its floor from its current position.
-    EnemyBase* Add(EnemyBase* enemy);
+    // Appends an already created zombie (the list owns it from now on),
+    // gives it the world and its floor from its current position, and
+    // returns it (null for null).
+    template <class T>
+    T* Add(std::unique_ptr<T> enemy) {
+        T* added = enemy.get();
+        AddEnemy(std::move(enemy));
+        return added;
+    }
 
     // Keeps the zombies apart, deletes finished ones, counts the frame,
     // marks those on the player's floor active and updates them; during the
@@ -46,11 +54,12 @@ public:
     // the level without its zombies).
     void Clear();
     int Count() const { return static_cast<int>(enemies_.size()); }
-    const std::vector<EnemyBase*>& GetEnemies() const { return enemies_; }
-    std::vector<EnemyBase*>& GetEnemies() { return enemies_; }
+    // The zombies, in the order they were added.
+    PointerView<EnemyBase> GetEnemies() const { return PointerView<EnemyBase>(enemies_); }
     GameWorld* GetWorld() const { return world_; }
 
 private:
+    void AddEnemy(std::unique_ptr<EnemyBase> enemy);
     template <class Zombie>
     EnemyBase* AddKind(const Matrix& m);
     // Pushes every zombie out of the stage's furniture, then moves each live
@@ -61,6 +70,6 @@ private:
     void PushApart(EnemyBase& enemy, const Vector3& other, float overlap);
     void PushOutOfStage(EnemyBase& enemy);
 
-    std::vector<EnemyBase*> enemies_;
+    std::vector<std::unique_ptr<EnemyBase>> enemies_;
     GameWorld* world_ = nullptr;
 };

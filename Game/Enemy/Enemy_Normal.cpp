@@ -37,12 +37,11 @@ Enemy_Normal::Enemy_Normal() {
     viewAngle_ = 170;
     alive_ = true;
     finished_ = false;
-    state_ = new Drop(*this);
+    state_ = std::make_unique<Drop>(*this);
 }
 
 Enemy_Normal::~Enemy_Normal() {
-    delete state_;
-    state_ = nullptr;
+    state_.reset();
     StopGrowl();
 }
 

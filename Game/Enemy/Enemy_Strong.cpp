@@ -36,12 +36,11 @@ Enemy_Strong::Enemy_Strong() {
     viewAngle_ = 170;
     alive_ = true;
     finished_ = false;
-    state_ = new Drop(*this);
+    state_ = std::make_unique<Drop>(*this);
 }
 
 Enemy_Strong::~Enemy_Strong() {
-    delete state_;
-    state_ = nullptr;
+    state_.reset();
     StopGrowl();
 }
 

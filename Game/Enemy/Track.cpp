@@ -12,8 +12,8 @@
 
 Track::Track(Enemy_Normal& enemy) { Enter(enemy); }
 Track::Track(Enemy_Strong& enemy) { Enter(enemy); }
-State* Track::Run(Enemy_Normal& enemy) { return Step(enemy); }
-State* Track::Run(Enemy_Strong& enemy) { return Step(enemy); }
+std::unique_ptr<State> Track::Run(Enemy_Normal& enemy) { return Step(enemy); }
+std::unique_ptr<State> Track::Run(Enemy_Strong& enemy) { return Step(enemy); }
 
 template <class Zombie>
 void Track::Enter(Zombie& enemy) {
@@ -29,7 +29,7 @@ void Track::Enter(Zombie& enemy) {
 }
 
 template <class Zombie>
-State* Track::Step(Zombie& enemy) {
+std::unique_ptr<State> Track::Step(Zombie& enemy) {
     StateSteps::WalkForward(enemy);
     const Vector3 v = StateSteps::ToPlayer(enemy);
     TurnTowards(*enemy.GetMatrix(), HeadingOf(v), 30.0f);
@@ -55,8 +55,8 @@ State* Track::Step(Zombie& enemy) {
     else
         lostTimer_ -= 1;
 
-    if (lostTimer_ < 0) return new WalkAround(enemy);
-    if (!enemy.IsAlive()) return new Dead(enemy);
-    if (enemy.GetAttackRange() > v.Length()) return new Attack(enemy);
+    if (lostTimer_ < 0) return std::make_unique<WalkAround>(enemy);
+    if (!enemy.IsAlive()) return std::make_unique<Dead>(enemy);
+    if (enemy.GetAttackRange() > v.Length()) return std::make_unique<Attack>(enemy);
     return nullptr;
 }

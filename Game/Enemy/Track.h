@@ -11,8 +11,8 @@ public:
 
     explicit Track(Enemy_Normal& enemy);
     explicit Track(Enemy_Strong& enemy);
-    State* Run(Enemy_Normal& enemy) override;
-    State* Run(Enemy_Strong& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
 
     int GetLostTimer() const { return lostTimer_; }
     bool IsBlendDone() const { return blendDone_; }
@@ -21,7 +21,7 @@ private:
     template <class Zombie>
     void Enter(Zombie& enemy);
     template <class Zombie>
-    State* Step(Zombie& enemy);
+    std::unique_ptr<State> Step(Zombie& enemy);
 
     bool blendDone_ = false;
     int fromSlot_ = 2;

@@ -12,8 +12,8 @@
 
 WalkAround::WalkAround(Enemy_Normal& enemy) { Enter(enemy); }
 WalkAround::WalkAround(Enemy_Strong& enemy) { Enter(enemy); }
-State* WalkAround::Run(Enemy_Normal& enemy) { return Step(enemy); }
-State* WalkAround::Run(Enemy_Strong& enemy) { return Step(enemy); }
+std::unique_ptr<State> WalkAround::Run(Enemy_Normal& enemy) { return Step(enemy); }
+std::unique_ptr<State> WalkAround::Run(Enemy_Strong& enemy) { return Step(enemy); }
 
 template <class Zombie>
 void WalkAround::Enter(Zombie& enemy) {
@@ -28,7 +28,7 @@ void WalkAround::Enter(Zombie& enemy) {
 }
 
 template <class Zombie>
-State* WalkAround::Step(Zombie& enemy) {
+std::unique_ptr<State> WalkAround::Step(Zombie& enemy) {
     StateSteps::WalkForward(enemy);
     TurnTowards(*enemy.GetMatrix(), heading_, 5.0f);
     StateSteps::KeepOnGroundAndOffWalls(enemy);
@@ -36,9 +36,9 @@ State* WalkAround::Step(Zombie& enemy) {
     if (t <= 0.0f || t >= 1.0f) enemy.PlayFootstep();
 
     const bool sees = enemy.CanSeePlayer();
-    if (sees || enemy.GetHp() != startHp_) return new Track(enemy);
-    if (!enemy.IsAlive()) return new Dead(enemy);
+    if (sees || enemy.GetHp() != startHp_) return std::make_unique<Track>(enemy);
+    if (!enemy.IsAlive()) return std::make_unique<Dead>(enemy);
     timer_ -= 1;
-    if (timer_ <= 0) return new WalkAround(enemy);
+    if (timer_ <= 0) return std::make_unique<WalkAround>(enemy);
     return nullptr;
 }

@@ -9,8 +9,8 @@ class WalkAround : public State {
 public:
     explicit WalkAround(Enemy_Normal& enemy);
     explicit WalkAround(Enemy_Strong& enemy);
-    State* Run(Enemy_Normal& enemy) override;
-    State* Run(Enemy_Strong& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
+    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
 
     float GetHeading() const { return heading_; }
     int GetTimer() const { return timer_; }
@@ -20,7 +20,7 @@ private:
     template <class Zombie>
     void Enter(Zombie& enemy);
     template <class Zombie>
-    State* Step(Zombie& enemy);
+    std::unique_ptr<State> Step(Zombie& enemy);
 
     float heading_ = 0.0f;
     int timer_ = 0;

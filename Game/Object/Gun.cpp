@@ -151,15 +151,16 @@ void Gun::Fire() {
     hitNormal_ = Vector3(0.0f, 0.0f, 0.0f);
     hitDamage_ = 0;
     shotDistance_ = RayCaster::kNoHit;
-    hitObject_ = rays.RayTestAll(muzzle_, shotDirection_, shotDistance_, hitNormal_, enemies, stage, hitDamage_);
-    if (!hitObject_) {
+    Object* hit = rays.RayTestAll(muzzle_, shotDirection_, shotDistance_, hitNormal_, enemies, stage, hitDamage_);
+    hitObject_ = hit;
+    if (!hit) {
         hitNormal_ = Vector3(0.0f, 0.0f, 0.0f);
         hitDamage_ = 0;
     }
 
     if (EffectList* effects = world_->GetEffectList()) {
         effects->AddMuzzleFlash(muzzle_);
-        effects->AddBullet(muzzle_, shotDirection_, shotDistance_, hitNormal_, hitObject_, hitDamage_);
+        effects->AddBullet(muzzle_, shotDirection_, shotDistance_, hitNormal_, hit, hitDamage_);
     }
     player->AddPitch(-1.0f);
     magazine_ -= 1;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Game/Object/Object.h"
+#include "Game/Object/ObjectRef.h"
 
 class GameWorld;
 class VeSoundInstance;
@@ -45,7 +46,8 @@ public:
     const Vector3& GetShotDirection() const { return shotDirection_; }
     float GetShotDistance() const { return shotDistance_; }
     const Vector3& GetHitNormal() const { return hitNormal_; }
-    Object* GetHitObject() const { return hitObject_; }
+    // What the last shot hit: null for a miss, or once that object is gone.
+    Object* GetHitObject() const { return hitObject_.Get(); }
     int GetHitDamage() const { return hitDamage_; }
     GameWorld* GetWorld() const { return world_; }
 
@@ -64,7 +66,7 @@ private:
     float reloadProgress_ = 0.0f;
     int hitDamage_ = 0;
     Vector3 hitNormal_{0.0f, 0.0f, 0.0f};
-    Object* hitObject_ = nullptr;
+    ObjectRef<Object> hitObject_;
     std::shared_ptr<VeSoundInstance> reloadSound_;
     int dryFireCount_ = 0;
 };

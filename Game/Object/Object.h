@@ -19,7 +19,8 @@ struct ModelPart {
     int damage = 0;              // damage a shot on this part deals
 };
 
-// Object kinds.
+// Object kinds (the numbers are the game's: 0 stage geometry, 1 door, ...;
+// 7 and 10 are not used).
 enum ObjectKind : int {
     kKindStage = 0,
     kKindDoor = 1,
@@ -78,7 +79,6 @@ public:
 
     int GetFloor() const { return floor_; }
     void SetFloor(int floor) { floor_ = floor; }
-    bool* GetActive() { return &active_; }
     bool IsActive() const { return active_; }
     void SetActive(bool active) { active_ = active; }
     // An object that is away (a taken ammunition box, a held key card) is
@@ -87,22 +87,16 @@ public:
     bool IsRayTarget() const { return rayTarget_; }
     bool IsHighlighted() const { return highlighted_; }
     void SetHighlighted(bool on) { highlighted_ = on; }
-    bool* GetTranslucent() { return &translucent_; }
     bool IsTranslucent() const { return translucent_; }
     void SetTranslucent(bool on) { translucent_ = on; }
-    int GetKind() const { return kind_; }
-    void SetKind(int kind) { kind_ = kind; }
-    float* GetAlpha() { return &alpha_; }
+    ObjectKind GetKind() const { return kind_; }
+    void SetKind(ObjectKind kind) { kind_ = kind; }
     float GetAlphaValue() const { return alpha_; }
     void SetAlpha(float alpha) { alpha_ = alpha; }
     Vector2 GetUVOffset() const { return uvOffset_; }
     void SetUVOffset(const Vector2& uv) { uvOffset_ = uv; }
     Stage* GetStage() const { return stage_; }
     void SetStage(Stage* stage) { stage_ = stage; }
-    // Expires when the object is destroyed. Effects that keep a plain
-    // pointer to an object (a bullet's target, the wall under a bullet hole,
-    // the owner of a blob shadow) hold it to see that the object is gone.
-    std::weak_ptr<void> GetLifeToken() const { return lifeToken_; }
 
 protected:
     // Object::Draw with a colour of the caller's own instead of white.
@@ -113,7 +107,7 @@ protected:
     bool rayTarget_ = true;
     bool highlighted_ = false;
     bool translucent_ = false;
-    int kind_ = 0;
+    ObjectKind kind_ = kKindStage;
     Matrix matrix_;
     std::vector<std::unique_ptr<ModelPart>> parts_;
     float alpha_ = 1.0f;
@@ -129,5 +123,8 @@ protected:
     Stage* stage_ = nullptr;
 
 private:
+    template <class T>
+    friend class ObjectRef;
+    // Expires when the object is destroyed: what an ObjectRef watches.
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };

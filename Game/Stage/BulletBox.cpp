@@ -47,12 +47,11 @@ void BulletBox::Draw() {
 }
 
 BulletBox* BuildBulletBox(Stage* stage, const Matrix& world) {
-    BulletBox* box = new BulletBox(stage->GetWorld());
+    auto box = std::make_unique<BulletBox>(stage->GetWorld());
     box->SetKind(kKindBulletBox);
     box->SetMatrix(world);
     box->SetStage(stage);
     box->SetFloor(stage->GetFloor(world.Translation()));
     box->SetPushShape(false, false, 0.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
-    stage->GetObjects().push_back(box);
-    return box;
+    return stage->Add(std::move(box));
 }

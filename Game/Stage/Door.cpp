@@ -308,9 +308,12 @@ void KeyReader::Update() {
 
 Door* BuildDoorSet(Stage* stage, const Matrix& world, int keyType) {
     GameWorld* game = stage->GetWorld();
-    Door* door = new Door(game);
-    KeyReader* reader = new KeyReader(game);
-    DoorHandle* handle = new DoorHandle(game);
+    auto doorObject = std::make_unique<Door>(game);
+    auto readerObject = std::make_unique<KeyReader>(game);
+    auto handleObject = std::make_unique<DoorHandle>(game);
+    Door* door = doorObject.get();
+    KeyReader* reader = readerObject.get();
+    DoorHandle* handle = handleObject.get();
     const int floor = stage->GetFloor(world.Translation());
 
     door->SetKind(kKindDoor);
@@ -320,20 +323,20 @@ Door* BuildDoorSet(Stage* stage, const Matrix& world, int keyType) {
     door->SetHandle(handle);
     door->SetKeyType(keyType);
     door->SetFloor(floor);
-    stage->GetObjects().push_back(door);
+    stage->Add(std::move(doorObject));
 
     reader->SetKind(kKindKeyReader);
     reader->SetMatrix(door->GetReaderMatrix());
     reader->AttachDoor(door);
     reader->SetStage(stage);
     reader->SetFloor(floor);
-    stage->GetObjects().push_back(reader);
+    stage->Add(std::move(readerObject));
 
     handle->SetKind(kKindDoor);
     handle->SetMatrix(door->GetHandleMatrix());
     handle->SetDoor(door);
     handle->SetStage(stage);
     handle->SetFloor(floor);
-    stage->GetObjects().push_back(handle);
+    stage->Add(std::move(handleObject));
     return door;
 }

@@ -27,10 +27,10 @@ constexpr PushShape kMonitorPush{false, false, 1, false, 1, 1, 1, 1};
 constexpr PushShape kPotPush{true, true, 5, false, 0, 0, 0, 0};
 
 // One object with one part, placed, tagged and appended to the stage.
-Object* MakePiece(Stage* stage, const Matrix& world, int kind, const char* model, const char* rayModel,
+Object* MakePiece(Stage* stage, const Matrix& world, ObjectKind kind, const char* model, const char* rayModel,
                   const PushShape& push) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    Object* object = new Object();
+    auto object = std::make_unique<Object>();
     object->AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(model), rayModel ? cache.GetModel(rayModel) : nullptr);
     object->SetMatrix(world);
     object->SetKind(kind);
@@ -38,8 +38,7 @@ Object* MakePiece(Stage* stage, const Matrix& world, int kind, const char* model
     object->SetFloor(stage->GetFloor(world.Translation()));
     object->SetPushShape(push.enabled, push.circle, push.radius, push.box, push.maxZ, push.minZ, push.maxX,
                          push.minX);
-    stage->GetObjects().push_back(object);
-    return object;
+    return stage->Add(std::move(object));
 }
 
 }  // namespace
@@ -89,13 +88,13 @@ Object* BuildPlant(Stage* stage, const Matrix& world) {
                             kPotPush);
 
     // The zombie floating in the tank, between the pot and the glass.
-    PlantZombie* zombie = new PlantZombie(stage->GetWorld());
+    auto zombie = std::make_unique<PlantZombie>(stage->GetWorld());
     zombie->SetMatrix(world);
     zombie->SetKind(kKindPlant);
     zombie->SetStage(stage);
     zombie->SetFloor(pot->GetFloor());
     zombie->SetRestPosition(world.Translation());
-    stage->GetObjects().push_back(zombie);
+    stage->Add(std::move(zombie));
 
     Object* glass = MakePiece(stage, world, kKindPlantGlass, "Data/plant_new/plantGlass.gltf", nullptr, kNoPush);
     glass->SetTranslucent(true);
@@ -104,13 +103,12 @@ Object* BuildPlant(Stage* stage, const Matrix& world) {
 
 Object* BuildMapPiece(Stage* stage, const char* model, const char* rayModel, int floor) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    Object* piece = new Object();
+    auto piece = std::make_unique<Object>();
     piece->AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(model), cache.GetModel(rayModel));
     piece->SetMatrix(Matrix());
     piece->SetKind(kKindStage);
     piece->SetStage(stage);
     piece->SetFloor(floor);
     piece->SetActive(true);
-    stage->GetObjects().push_back(piece);
-    return piece;
+    return stage->Add(std::move(piece));
 }

@@ -255,38 +255,38 @@ Portal* BuildGenerator(Stage* stage, const Matrix& world) {
     GameWorld* game = stage->GetWorld();
     const int floor = stage->GetFloor(world.Translation());
     const float size = stage->GetGeneratorSize();
-    auto place = [stage, floor](Object* object, const Matrix& m, int kind) {
+    // Places a part of the generator, appends it to the stage and returns it.
+    auto place = [stage, floor](auto object, const Matrix& m, ObjectKind kind) {
         object->SetMatrix(m);
         object->SetKind(kind);
         object->SetStage(stage);
         object->SetFloor(floor);
-        stage->GetObjects().push_back(object);
+        return stage->Add(std::move(object));
     };
 
-    Portal* portal = new Portal(game);
-    portal->SetPushShape(true, true, 10.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
-    place(portal, world, kKindPortal);
+    auto core = std::make_unique<Portal>(game);
+    core->SetPushShape(true, true, 10.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    Portal* portal = place(std::move(core), world, kKindPortal);
     stage->SetPortal(portal);
 
-    PortalSphere* sphere = new PortalSphere(game);
+    auto sphere = std::make_unique<PortalSphere>(game);
     sphere->SetPortal(portal);
     sphere->SetTranslucent(true);
-    place(sphere, world, kKindPortalPart);
+    place(std::move(sphere), world, kKindPortalPart);
 
     for (int a = 0; a < 360; a += 45) {
         const Matrix turn = Matrix::CreateRotationY(static_cast<float>(a) * kDegToRad);
 
-        PortalLight* light = new PortalLight(game);
-        place(light, turn * world, kKindPortalPart);
+        PortalLight* light = place(std::make_unique<PortalLight>(game), turn * world, kKindPortalPart);
         light->SetEffectPosition(
             Vector3::Transform(Vector3::Transform(Vector3(0.0f, size / 2.0f, -8.0f), turn), world));
 
-        Pipe* pipe = new Pipe();
-        place(pipe, turn * world, kKindPortalPart);
+        Pipe* pipe = place(std::make_unique<Pipe>(), turn * world, kKindPortalPart);
 
         // 36 out and one generator size up, facing the centre.
-        PortalHole* hole = new PortalHole(game);
-        place(hole, Matrix::CreateTranslation(0.0f, size, -36.0f) * turn * world, kKindPortalHole);
+        PortalHole* hole =
+            place(std::make_unique<PortalHole>(game), Matrix::CreateTranslation(0.0f, size, -36.0f) * turn * world,
+                  kKindPortalHole);
 
         pipe->SetHole(hole);
         portal->AddHole(hole);

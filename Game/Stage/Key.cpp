@@ -47,13 +47,11 @@ void Key::Draw() {
 }
 
 Key* BuildKey(Stage* stage, const Matrix& world, int colour) {
-    Key* key = new Key(stage->GetWorld());
+    auto key = std::make_unique<Key>(stage->GetWorld());
     key->SetKind(kKindKey);
     key->SetColour(colour);
     key->SetMatrix(world);
     key->SetStage(stage);
     key->SetFloor(stage->GetFloor(world.Translation()));
-    stage->GetObjects().push_back(key);
-    stage->GetKeys().push_back(key);
-    return key;
+    return stage->AddKey(std::move(key));
 }

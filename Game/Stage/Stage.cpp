@@ -6,21 +6,28 @@
 #include "Game/GameWorld.h"
 #include "Game/Object/Object.h"
 #include "Game/Object/Player.h"
+#include "Game/Stage/Key.h"
 #include "Game/Stage/Portal.h"
 
 Stage::Stage(GameWorld* world) : world_(world) {}
 
 Stage::~Stage() { Clear(); }
 
-void Stage::Add(Object* object) {
-    if (object) objects_.push_back(object);
+void Stage::AddObject(std::unique_ptr<Object> object) {
+    if (object) objects_.push_back(std::move(object));
+}
+
+Key* Stage::AddKey(std::unique_ptr<Key> key) {
+    Key* added = Add(std::move(key));
+    if (added) keys_.push_back(added);
+    return added;
 }
 
 void Stage::Update() {
     // Index loop: an object may append to the list while it updates, and the
     // new object is then visited in the same pass.
     for (size_t i = 0; i < objects_.size(); ++i) {
-        Object* object = objects_[i];
+        Object* object = objects_[i].get();
         if (object->IsActive()) object->Update();
     }
     ++refreshCounter_;
@@ -33,19 +40,19 @@ void Stage::Update() {
 }
 
 void Stage::RefreshActivity(int playerFloor) {
-    for (Object* object : objects_) {
+    for (const auto& object : objects_) {
         int floor = object->GetFloor();
         object->SetActive(floor == playerFloor || floor == 5);
     }
 }
 
 void Stage::DrawOpaque() {
-    for (Object* object : objects_)
+    for (const auto& object : objects_)
         if (!object->IsTranslucent()) object->Draw();
 }
 
 void Stage::DrawTranslucent() {
-    for (Object* object : objects_)
+    for (const auto& object : objects_)
         if (object->IsTranslucent()) object->Draw();
 }
 
@@ -72,7 +79,7 @@ void Stage::PushOut(Vector3& displacement, Matrix& mover, float radius, int floo
 template <class Pushes>
 void Stage::PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes pushes) const {
     displacement = Vector3(0.0f, 0.0f, 0.0f);
-    for (const Object* object : objects_) {
+    for (const auto& object : objects_) {
         if (!object->IsPushEnabled() || !pushes(*object)) continue;
         const Matrix& world = object->GetMatrixRef();
         float dx = mover._41 - world._41;
@@ -123,7 +130,8 @@ bool Stage::IsCoreAlive() const {
 }
 
 void Stage::Clear() {
-    for (Object* object : objects_) delete object;
+    // In list order, as they were made.
+    for (auto& object : objects_) object.reset();
     objects_.clear();
     objects_.shrink_to_fit();
     keys_.clear();

@@ -5,9 +5,11 @@
 // their two draw passes, and pushes moving bodies out of furniture.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Framework/Math/SimpleMath.h"
+#include "Game/Object/PointerView.h"
 
 class Object;
 class Key;
@@ -27,8 +29,16 @@ public:
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
 
-    // Appends an object; the stage owns it from now on.
-    void Add(Object* object);
+    // Appends an object (nothing for null) and returns it; the stage owns
+    // it from now on.
+    template <class T>
+    T* Add(std::unique_ptr<T> object) {
+        T* added = object.get();
+        AddObject(std::move(object));
+        return added;
+    }
+    // Appends a key card to the objects and to the list of cards.
+    Key* AddKey(std::unique_ptr<Key> key);
 
     // Updates every active object (objects appended during the pass are
     // visited too) and every 30th call re-decides which objects are active
@@ -56,9 +66,9 @@ public:
     // objects of that floor push it, whichever floor the player is on.
     void PushOut(Vector3& displacement, Matrix& mover, float radius, int floor) const;
 
-    std::vector<Object*>& GetObjects() { return objects_; }
-    const std::vector<Object*>& GetObjects() const { return objects_; }
-    std::vector<Key*>& GetKeys() { return keys_; }
+    // Every object, in list order.
+    PointerView<Object> GetObjects() const { return PointerView<Object>(objects_); }
+    // The key cards among them, in the order they were added.
     const std::vector<Key*>& GetKeys() const { return keys_; }
     Portal* GetPortal() const { return portal_; }
     void SetPortal(Portal* portal) { portal_ = portal; }
@@ -79,11 +89,12 @@ public:
     void Clear();
 
 private:
+    void AddObject(std::unique_ptr<Object> object);
     template <class Pushes>
     void PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes pushes) const;
 
     GameWorld* world_ = nullptr;
-    std::vector<Object*> objects_;
+    std::vector<std::unique_ptr<Object>> objects_;
     std::vector<Key*> keys_;
     Portal* portal_ = nullptr;
     float floorY_[3] = {0.0f, -42.0f, -84.0f};

@@ -12,8 +12,12 @@ StageRays::StageRays() : caster_(*ResourceCache::GetInstance().GetRayCaster()) {
 
 Object* StageRays::RayTestAll(const Vector3& origin, const Vector3& direction, float& distance, Vector3& normal,
                               const EnemyList* enemies, const Stage* stage, int& damage) const {
-    return RayTestAll(origin, direction, distance, normal, enemies ? &enemies->GetEnemies() : nullptr, stage,
-                      damage);
+    if (!enemies) {
+        const PointerView<EnemyBase>* none = nullptr;
+        return RayTestAll(origin, direction, distance, normal, none, stage, damage);
+    }
+    const PointerView<EnemyBase> zombies = enemies->GetEnemies();
+    return RayTestAll(origin, direction, distance, normal, &zombies, stage, damage);
 }
 
 void StageRays::TestObjectInto(Object* object, const Vector3& origin, const Vector3& direction, Object*& best,

@@ -56,7 +56,7 @@ TEST_F(AppTest, InitBringsUpWindowDeviceAndImGuiAndShutdownTakesThemDown) {
 }
 
 TEST_F(AppTest, ScriptedFramesRunTheSceneAndTheScriptsEndClosesTheWindow) {
-    SceneManager::GetInstance().SetNextScene(new CountingScene);
+    SceneManager::GetInstance().SetNextScene(std::make_unique<CountingScene>());
     Platform::FrameListScript script(std::vector<Platform::InputFrame>(3));
     struct Limited : Platform::InputScript {
         Platform::FrameListScript* inner;
@@ -76,7 +76,7 @@ TEST_F(AppTest, ScriptedFramesRunTheSceneAndTheScriptsEndClosesTheWindow) {
 }
 
 TEST_F(AppTest, ScriptedEscapeEndsTheLoopBeforeTheSceneUpdate) {
-    SceneManager::GetInstance().SetNextScene(new CountingScene);
+    SceneManager::GetInstance().SetNextScene(std::make_unique<CountingScene>());
     std::vector<Platform::InputFrame> frames(2);
     frames.push_back(Platform::InputFrame().Set(Platform::Key::Escape));
     Platform::FrameListScript script(frames);
@@ -88,7 +88,7 @@ TEST_F(AppTest, ScriptedEscapeEndsTheLoopBeforeTheSceneUpdate) {
 }
 
 TEST_F(AppTest, EscapeKeyEndsTheLoopAndShutdownStillReleasesTheGpuObjects) {
-    SceneManager::GetInstance().SetNextScene(new CountingScene);
+    SceneManager::GetInstance().SetNextScene(std::make_unique<CountingScene>());
     ASSERT_TRUE(app.RunFrame());
     ASSERT_TRUE(app.RunFrame());
     SDL_Event e{};
@@ -111,7 +111,7 @@ TEST_F(AppTest, EscapeKeyEndsTheLoopAndShutdownStillReleasesTheGpuObjects) {
 TEST_F(AppTest, AfterAGameWithoutPointerWarpsTheResultScreenShowsThePointer) {
     Platform::Input& input = Platform::Input::GetInstance();
     ResourceCache::GetInstance().Clear();  // models of headless tests have no GPU side
-    SceneManager::GetInstance().SetNextScene(new GameScene());
+    SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
     ASSERT_TRUE(app.RunFrame());
     // What a refused warp of the first-person view switches on.
     input.UseRelativeMotion(true);
@@ -131,7 +131,7 @@ TEST_F(AppTest, AfterAGameWithoutPointerWarpsTheResultScreenShowsThePointer) {
 }
 
 TEST_F(AppTest, CappedFramesTakeAtLeastTheIntegerBudgetEach) {
-    SceneManager::GetInstance().SetNextScene(new CountingScene);
+    SceneManager::GetInstance().SetNextScene(std::make_unique<CountingScene>());
     ASSERT_TRUE(app.RunFrame());
     app.SetFrameCap(true);
     uint32_t start = Platform::TimeMs();

@@ -209,11 +209,10 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
     Stage& stage = *scene_->GetStage();
     for (Object* o : stage.GetObjects()) o->SetHighlighted(false);
     // Four objects 10 units ahead of a camera at the origin looking along +z.
-    auto make = [&stage](int kind) {
-        Object* o = new Object();
+    auto make = [&stage](ObjectKind kind) {
+        Object* o = stage.Add(std::make_unique<Object>());
         o->SetKind(kind);
         o->SetMatrix(Matrix::CreateTranslation(0.0f, 0.0f, 10.0f));
-        stage.Add(o);
         return o;
     };
     Object* door = make(kKindDoor);
@@ -265,9 +264,8 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
 }
 
 TEST_F(HudGameTest, HeldCardsWobbleWhileInsertedAndSettleAfterwards) {
-    Key* blue = new Key(&scene_->GetWorld());
+    Key* blue = scene_->GetStage()->Add(std::make_unique<Key>(&scene_->GetWorld()));
     blue->SetColour(1);
-    scene_->GetStage()->Add(blue);
     scene_->GetPlayer()->AddKey(blue);
     Draw();
     auto cards = SpritesOf(*hud_, "keycard.png");

@@ -46,7 +46,7 @@ protected:
         Input::GetInstance().Reset();
     }
     // Made the way the game scene makes it.
-    void Make(bool cleared) { scene_.reset(static_cast<ResultScene*>(CreateResultScene(cleared))); }
+    void Make(bool cleared) { scene_.reset(static_cast<ResultScene*>(CreateResultScene(cleared).release())); }
     void Step(const InputFrame& f, int frames = 1) {
         for (int i = 0; i < frames; ++i) {
             Input::GetInstance().SetFrame(f);
@@ -105,8 +105,9 @@ protected:
     // killed) in its first frame. Null if no result screen came.
     ResultScene* PlayToResult(bool cleared, const InputFrame& held) {
         SceneManager& manager = SceneManager::GetInstance();
-        auto* game = new GameScene();
-        manager.SetNextScene(game);
+        auto scene = std::make_unique<GameScene>();
+        GameScene* game = scene.get();
+        manager.SetNextScene(std::move(scene));
         Run(held);
         if (cleared)
             game->GetStage()->MarkCoreDestroyedForTest();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,13 @@ private:
     std::string name_;
 };
 
+// A new scene for the manager, and the pointer to watch it by.
+std::unique_ptr<SceneBase> Make(const char* name, RecordingScene** watch = nullptr) {
+    auto scene = std::make_unique<RecordingScene>(name);
+    if (watch) *watch = scene.get();
+    return scene;
+}
+
 class SceneManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,8 +50,8 @@ protected:
 };
 
 TEST_F(SceneManagerTest, RequestedSceneBecomesCurrentAtNextUpdateAndRunsFullFrame) {
-    auto* a = new RecordingScene("a");
-    sm.SetNextScene(a);
+    RecordingScene* a = nullptr;
+    sm.SetNextScene(Make("a", &a));
     EXPECT_EQ(sm.GetCurrentScene(), nullptr);
     EXPECT_EQ(sm.GetNextScene(), a);
     EXPECT_TRUE(g_log.empty());
@@ -56,13 +64,13 @@ TEST_F(SceneManagerTest, RequestedSceneBecomesCurrentAtNextUpdateAndRunsFullFram
 
 TEST_F(SceneManagerTest, OldSceneFinishesItsFrameAndIsDeletedBeforeNewSceneRuns) {
     static RecordingScene* next = nullptr;
-    auto* a = new RecordingScene("a");
+    RecordingScene* a = nullptr;
+    sm.SetNextScene(Make("a", &a));
     a->onUpdate = [](RecordingScene*) {
-        next = new RecordingScene("b");  // built while a still exists
+        std::unique_ptr<SceneBase> b = Make("b", &next);  // built while a still exists
         g_log.push_back("b created");
-        SceneManager::GetInstance().SetNextScene(next);
+        SceneManager::GetInstance().SetNextScene(std::move(b));
     };
-    sm.SetNextScene(a);
     sm.Update();
     // a requested b in its Update but still drew this frame; b has not run.
     EXPECT_EQ(g_log, (std::vector<std::string>{"update a", "b created", "camera a", "draw3d a", "draw2d a"}));
@@ -77,18 +85,36 @@ TEST_F(SceneManagerTest, OldSceneFinishesItsFrameAndIsDeletedBeforeNewSceneRuns)
     EXPECT_EQ(g_log[1], "update b");
 }
 
-TEST_F(SceneManagerTest, RequestingTheCurrentSceneChangesNothing) {
-    auto* a = new RecordingScene("a");
-    sm.SetNextScene(a);
+TEST_F(SceneManagerTest, ARequestForNoSceneChangesNothing) {
+    RecordingScene* a = nullptr;
+    sm.SetNextScene(Make("a", &a));
     sm.Update();
     g_log.clear();
-    sm.SetNextScene(a);
+    sm.SetNextScene(nullptr);
+    EXPECT_EQ(sm.GetNextScene(), a);
     sm.Update();
     sm.Update();
     EXPECT_EQ(sm.GetCurrentScene(), a);
     // Two ordinary frames, no deletion.
     EXPECT_EQ(g_log.size(), 8u);
     for (const auto& line : g_log) EXPECT_NE(line, "~a");
+}
+
+TEST_F(SceneManagerTest, ALaterRequestBeforeTheSwitchReplacesTheEarlierOne) {
+    sm.SetNextScene(Make("a"));
+    sm.Update();
+    RecordingScene* c = nullptr;
+    sm.SetNextScene(Make("b"));
+    g_log.clear();
+    sm.SetNextScene(Make("c", &c));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"~b"})) << "the request it replaces is deleted at once";
+    EXPECT_EQ(sm.GetNextScene(), c);
+    g_log.clear();
+    sm.Update();
+    EXPECT_EQ(sm.GetCurrentScene(), c);
+    ASSERT_GE(g_log.size(), 2u);
+    EXPECT_EQ(g_log[0], "~a");
+    EXPECT_EQ(g_log[1], "update c");
 }
 
 TEST_F(SceneManagerTest, WithoutAnySceneUpdateDoesNothing) {
@@ -102,9 +128,9 @@ TEST_F(SceneManagerTest, WithoutAnySceneUpdateDoesNothing) {
 TEST_F(SceneManagerTest, ClickLatchIsKeptAcrossSwitches) {
     EXPECT_FALSE(sm.IsClickLatched());
     sm.SetClickLatched(true);
-    sm.SetNextScene(new RecordingScene("a"));
+    sm.SetNextScene(Make("a"));
     sm.Update();
-    sm.SetNextScene(new RecordingScene("b"));
+    sm.SetNextScene(Make("b"));
     sm.Update();
     EXPECT_TRUE(sm.IsClickLatched());
     sm.SetClickLatched(false);
@@ -112,9 +138,9 @@ TEST_F(SceneManagerTest, ClickLatchIsKeptAcrossSwitches) {
 }
 
 TEST_F(SceneManagerTest, ClearDeletesCurrentAndPendingScenesOnce) {
-    sm.SetNextScene(new RecordingScene("a"));
+    sm.SetNextScene(Make("a"));
     sm.Update();
-    sm.SetNextScene(new RecordingScene("b"));
+    sm.SetNextScene(Make("b"));
     g_log.clear();
     sm.Clear();
     std::sort(g_log.begin(), g_log.end());
@@ -127,11 +153,11 @@ TEST_F(SceneManagerTest, ClearDeletesCurrentAndPendingScenesOnce) {
 }
 
 TEST_F(SceneManagerTest, PointLightsAreCollectedAfreshEachFrame) {
-    auto* a = new RecordingScene("a");
+    RecordingScene* a = nullptr;
+    sm.SetNextScene(Make("a", &a));
     a->onUpdate = [](RecordingScene*) {
         ShaderManager::GetInstance().AddPointLight(Vector3(1, 1, 1), Vector3(0, 0, 0), 5.0f);
     };
-    sm.SetNextScene(a);
     sm.Update();
     EXPECT_EQ(ShaderManager::GetInstance().PointLightCount(), 1);
     sm.Update();

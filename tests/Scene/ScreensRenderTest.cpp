@@ -244,7 +244,7 @@ TEST_F(ScreensRender, TitleShowsRoomLogoButtonAndFadesToBlackAfterTheClick) {
 }
 
 TEST_F(ScreensRender, DeathResultIsBlackThenShowsTheBannerAndTheButton) {
-    scene_.reset(CreateResultScene(false));
+    scene_ = CreateResultScene(false);
     Step(At({640, 610}, false));
     Shot("result_dead_start.png");
     float mean = 0, spread = 0;
@@ -262,7 +262,7 @@ TEST_F(ScreensRender, DeathResultIsBlackThenShowsTheBannerAndTheButton) {
 }
 
 TEST_F(ScreensRender, ClearedResultShowsTheRoomUnderAWhiteFlashAndTheBannerAtOnce) {
-    scene_.reset(CreateResultScene(true));
+    scene_ = CreateResultScene(true);
     Step(At({100, 100}, false));
     Shot("result_cleared_flash.png");
     float mean = 0, spread = 0;

@@ -104,10 +104,9 @@ void BM_Stage(benchmark::State& state, bool accelerated) {
     static Stage* stage = [] {
         Stage* s = new Stage();
         for (int i = 0; i < 300; ++i) {
-            Object* o = new Object();
+            Object* o = s->Add(std::make_unique<Object>());
             o->AddModelPart(Matrix(), Matrix(), 0, nullptr, piece.get());
             o->SetMatrix(Matrix::CreateTranslation(float(i % 20) * 8.0f - 80.0f, 0, float(i / 20) * 8.0f - 60.0f));
-            s->Add(o);
         }
         return s;
     }();

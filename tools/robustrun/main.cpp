@@ -70,7 +70,7 @@ public:
                              "opening the game scene directly\n",
                              kTitlePatience);
                 startForced_ = true;
-                scenes.SetNextScene(new GameScene());
+                scenes.SetNextScene(std::make_unique<GameScene>());
             }
         } else if (dynamic_cast<ResultScene*>(scene)) {
             ++resultFrames_;

@@ -93,7 +93,7 @@ Script Weapon() {
 bool Run(App& app, const Script& s, const std::string& out) {
     Platform::FrameListScript script(s.frames);
     Platform::Input::GetInstance().SetScript(&script);
-    SceneManager::GetInstance().SetNextScene(new GameScene());
+    SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
     size_t next = 0;
     bool ok = true;
     for (size_t i = 0; i < s.frames.size() && next < s.shots.size(); ++i) {

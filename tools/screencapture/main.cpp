@@ -20,7 +20,7 @@ namespace {
 
 struct Capture {
     std::string file;
-    std::function<SceneBase*()> make;
+    std::function<std::unique_ptr<SceneBase>()> make;
     Platform::Point cursor;
     int frames;  // frames drawn before the shot
 };
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     app.SetFrameCap(false);
 
     const std::vector<Capture> captures = {
-        {"title.png", [] { return new TitleScene(); }, {640, 610}, 4},
+        {"title.png", [] { return std::unique_ptr<SceneBase>(std::make_unique<TitleScene>()); }, {640, 610}, 4},
         {"result_cleared.png", [] { return CreateResultScene(true); }, {900, 500}, 40},
         {"result_dead.png", [] { return CreateResultScene(false); }, {640, 610}, 200},
     };

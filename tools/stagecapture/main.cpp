@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
 
     Platform::Input& input = Platform::Input::GetInstance();
     input.SetFrame(InputFrame{});
-    SceneManager::GetInstance().SetNextScene(new GameScene());
+    SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
 
     int failures = 0;
     auto frame = [&](const InputFrame& f) {

@@ -399,7 +399,7 @@ int Stress(int frames, int warmup, int zombieCount, const std::string& csv, cons
     FiringScript script;
     Platform::Input& input = Platform::Input::GetInstance();
     input.SetScript(&script);
-    SceneManager::GetInstance().SetNextScene(new GameScene());
+    SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
     Sample sample;
     if (!MeasureFrame(headless, sample) || !CurrentGame()) {
         std::fprintf(stderr, "the game scene did not start\n");

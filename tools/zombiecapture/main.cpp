@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
     Platform::InputFrame still;
     Platform::Input::GetInstance().SetFrame(still);
-    SceneManager::GetInstance().SetNextScene(new GameScene());
+    SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
     if (!app.RunFrame()) return 1;
     auto* scene = dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene());
     if (!scene) return 1;

@@ -32,7 +32,7 @@ namespace {
 // An object that records the hits it takes.
 class Target : public Object {
 public:
-    explicit Target(int kind) { kind_ = kind; }
+    explicit Target(ObjectKind kind) { kind_ = kind; }
     void Damage(int amount, const Vector3& hitPosition) override {
         ++hits;
         lastAmount = amount;
@@ -128,7 +128,7 @@ TEST_F(EffectKindsTest, BulletRibbonFacesTheCameraFromHeadToTail) {
 }
 
 TEST_F(EffectKindsTest, ZombiesAndTheCoreTakeTheHitButKeepNoHole) {
-    for (int kind : {int(kKindEnemy), int(kKindPortal)}) {
+    for (ObjectKind kind : {kKindEnemy, kKindPortal}) {
         EffectList list(nullptr);
         Target target(kind);
         list.AddBullet(Vector3(0, 0, 0), Vector3(0, 0, 1), 5.0f, Vector3(0, 0, -1), &target, 4);

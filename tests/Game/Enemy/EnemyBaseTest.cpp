@@ -214,10 +214,8 @@ TEST_F(EnemyBaseTest, OfTwoOverlappingZombiesOnlyTheEarlierMoves) {
     PlacePlayer(Vector3(0, 4, 60));
     Enemy_Normal* a = Add(Vector3(0, 4, 0));
     Enemy_Normal* b = Add(Vector3(3, 4, 0));
-    for (EnemyBase* z : {static_cast<EnemyBase*>(a), static_cast<EnemyBase*>(b)}) {
-        delete z->GetState();
+    for (EnemyBase* z : {static_cast<EnemyBase*>(a), static_cast<EnemyBase*>(b)})
         z->SetState(nullptr);  // stand still: only separation moves them
-    }
     enemies().Update();
     EXPECT_NEAR(a->GetPosition().x, -1.0f, 1e-5f) << "moved away by the overlap 4 - 3";
     EXPECT_NEAR(a->GetPosition().z, 0.0f, 1e-5f);
@@ -234,7 +232,6 @@ TEST_F(EnemyBaseTest, OfTwoOverlappingZombiesOnlyTheEarlierMoves) {
 TEST_F(EnemyBaseTest, ZombiesStepAsideFromThePlayerWhoIsNeverMoved) {
     PlacePlayer(Vector3(0, 4, 1.0f));
     Enemy_Normal* z = Add(Vector3(0, 4, 0));
-    delete z->GetState();
     z->SetState(nullptr);
     const Vector3 eye = player().GetPosition();
     const float reach = z->GetPushRadius() + player().GetPushRadius();

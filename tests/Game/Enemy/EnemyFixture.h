@@ -60,10 +60,10 @@ protected:
     // Makes a new state of the given type current, as a state switch would.
     template <class S, class Zombie>
     S* Enter(Zombie& z) {
-        auto* s = new S(z);
-        delete z.GetState();
-        z.SetState(s);
-        return s;
+        auto s = std::make_unique<S>(z);
+        S* entered = s.get();
+        z.SetState(std::move(s));
+        return entered;
     }
     template <class S>
     static S* StateAs(EnemyBase& z) {

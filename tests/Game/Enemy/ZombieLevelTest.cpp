@@ -61,11 +61,7 @@ protected:
         Matrix m = Matrix::CreateRotationY(headingDeg * kDegToRad);
         m.Translation(p);
         auto* z = static_cast<Enemy_Normal*>(scene_->GetEnemyList()->AddNormal(m));
-        if (chasing) {
-            State* track = new Track(*z);
-            delete z->GetState();
-            z->SetState(track);
-        }
+        if (chasing) z->SetState(std::make_unique<Track>(*z));
         return z;
     }
     float Distance(const EnemyBase& z) {

@@ -278,8 +278,7 @@ TEST_F(GunTest, AShotAtNothingEndsWithoutHitOrHole) {
 
 TEST_F(GunTest, BulletDamagesALivingZombieByThePartsDamage) {
     auto square = testgeo::MakeWallZ(25.0f, 10, 30, -5, 20);
-    auto* enemy = new ProbeEnemy(square.get(), 7);
-    scene_->GetEnemyList()->Add(enemy);
+    ProbeEnemy* enemy = scene_->GetEnemyList()->Add(std::make_unique<ProbeEnemy>(square.get(), 7));
     Step(kFire);
     EXPECT_EQ(gun().GetHitObject(), enemy);
     EXPECT_EQ(gun().GetHitDamage(), 7);
@@ -291,8 +290,7 @@ TEST_F(GunTest, BulletDamagesALivingZombieByThePartsDamage) {
 
 TEST_F(GunTest, BulletNeverTouchesAZombieRemovedDuringItsFlight) {
     auto square = testgeo::MakeWallZ(25.0f, 10, 30, -5, 20);
-    auto* enemy = new ProbeEnemy(square.get(), 7);
-    scene_->GetEnemyList()->Add(enemy);
+    ProbeEnemy* enemy = scene_->GetEnemyList()->Add(std::make_unique<ProbeEnemy>(square.get(), 7));
     Step(kFire);
     ASSERT_EQ(gun().GetHitObject(), enemy);
     Bullet* bullet = LastBullet();
@@ -312,9 +310,8 @@ TEST_F(GunTest, BulletNeverTouchesAZombieRemovedDuringItsFlight) {
 
 TEST_F(GunTest, FreezesOnceTheGeneratorCoreIsDestroyed) {
     AddWall();
-    auto* portal = new Portal(&scene_->GetWorld());
+    Portal* portal = stage().Add(std::make_unique<Portal>(&scene_->GetWorld()));
     portal->SetMatrix(Matrix::CreateTranslation(0, -84, 0));
-    stage().Add(portal);
     stage().SetPortal(portal);
     Step(kFire);
     EXPECT_EQ(gun().GetMagazine(), 19) << "a living core does not stop the gun";

@@ -180,20 +180,19 @@ TEST_F(PlayerTest, WallsKeepAClearanceOfOne) {
 }
 
 TEST_F(PlayerTest, FurniturePushesEvenWhenStandingStill) {
-    Object* chair = new Object();
+    Object* chair = stage().Add(std::make_unique<Object>());
     chair->SetMatrix(Matrix::CreateTranslation(20.5f, 0, 0));
     chair->SetPushShape(true, true, 2.0f, false, 0, 0, 0, 0);
-    stage().Add(chair);
     Step(InputFrame{});
     EXPECT_NEAR(std::fabs(Eye().x - 20.5f), 2.0f, 1e-4f);
 }
 
 TEST_F(PlayerTest, LivingZombiesPushOnlyAMovingPlayer) {
-    auto* enemy = new EnemyBase();
-    enemy->SetPushShape(true, true, 1.5f, false, 0, 0, 0, 0);
-    enemy->SetGroundOffset(5.0f);
-    enemy->SetMatrix(Matrix::CreateTranslation(22.0f, 5.0f, 0.2f));
-    scene_->GetEnemyList()->Add(enemy);
+    auto zombie = std::make_unique<EnemyBase>();
+    zombie->SetPushShape(true, true, 1.5f, false, 0, 0, 0, 0);
+    zombie->SetGroundOffset(5.0f);
+    zombie->SetMatrix(Matrix::CreateTranslation(22.0f, 5.0f, 0.2f));
+    EnemyBase* enemy = scene_->GetEnemyList()->Add(std::move(zombie));
 
     Step(InputFrame{});
     EXPECT_NEAR(Eye().x, 20.0f, 1e-5f) << "standing still is never pushed by zombies";

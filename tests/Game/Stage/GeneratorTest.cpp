@@ -41,11 +41,7 @@ protected:
     }
     // Zombies let out by the holes are removed so the waves never reach the
     // enemy limit.
-    void ClearEnemies() {
-        auto& enemies = scene_->GetEnemyList()->GetEnemies();
-        for (EnemyBase* e : enemies) delete e;
-        enemies.clear();
-    }
+    void ClearEnemies() { scene_->GetEnemyList()->Clear(); }
     Portal* portal_ = nullptr;
 };
 
@@ -110,12 +106,12 @@ TEST_F(GeneratorTest, EachWaveWakesFourDifferentLitHoles) {
 
 TEST_F(GeneratorTest, NoHoleWakesWhileMoreThanEightyEnemiesLive) {
     EnemyList* enemies = scene_->GetEnemyList();
-    while (enemies->Count() < 81) enemies->Add(new EnemyBase());
+    while (enemies->Count() < 81) enemies->Add(std::make_unique<EnemyBase>());
     RunToWave();
     EXPECT_EQ(AwakeHoles(), 0);
     // At exactly 80 the wave goes out.
-    delete enemies->GetEnemies().back();
-    enemies->GetEnemies().pop_back();
+    enemies->GetEnemies().back()->SetFinished(true);
+    enemies->RemoveFinished();
     ASSERT_EQ(enemies->Count(), 80);
     RunToWave();
     EXPECT_EQ(AwakeHoles(), 4);

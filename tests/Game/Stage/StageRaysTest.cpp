@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -24,8 +25,9 @@ uint32_t Bits(float f) {
 }
 
 // An object with one part using the given hit-test model.
-Object* MakeObject(VeModel* rayModel, const Matrix& world, ObjectKind kind = kKindStage, int damage = 0) {
-    Object* o = new Object();
+std::unique_ptr<Object> MakeObject(VeModel* rayModel, const Matrix& world, ObjectKind kind = kKindStage,
+                                   int damage = 0) {
+    auto o = std::make_unique<Object>();
     o->SetKind(kind);
     o->AddModelPart(Matrix(), Matrix(), damage, nullptr, rayModel);
     o->SetMatrix(world);
@@ -40,10 +42,8 @@ TEST(StageRays, AnObjectScaledToNothingIsPassedBy) {
     VeModel box;
     AddNode(box, raytest::Box(0.5f));
     Stage stage;
-    Object* behind = MakeObject(&box, Matrix::CreateTranslation(0, 0, 5));
-    Object* flat = MakeObject(&box, Matrix::CreateScale(1.0f, 0.0f, 1.0f) * Matrix::CreateTranslation(0, 0, 2));
-    stage.Add(flat);
-    stage.Add(behind);
+    stage.Add(MakeObject(&box, Matrix::CreateScale(1.0f, 0.0f, 1.0f) * Matrix::CreateTranslation(0, 0, 2)));
+    Object* behind = stage.Add(MakeObject(&box, Matrix::CreateTranslation(0, 0, 5)));
     for (bool accelerated : {true, false}) {
         SCOPED_TRACE(accelerated ? "accelerated" : "plain");
         RayCaster caster;
@@ -63,16 +63,15 @@ TEST(StageRays, OrderFiltersAndDamage) {
     const Vector3 origin(0, 0, -10), dir(0, 0, 1);
 
     Stage stage;
-    Object* furniture = MakeObject(&box, Matrix::CreateTranslation(0, 0, -5), kKindDesk);  // nearest
-    Object* structure = MakeObject(&wall, Matrix::CreateTranslation(0, 0, 0), kKindStage);
-    Object* door = MakeObject(&wall, Matrix::CreateTranslation(0, 0, 2), kKindDoor);
-    Object* hidden = MakeObject(&box, Matrix::CreateTranslation(0, 0, -8), kKindStage);
-    hidden->SetActive(false);  // other floor: invisible
-    Object* drawnOnly = new Object();
+    Object* drawnOnly = stage.Add(std::make_unique<Object>());
     drawnOnly->AddModelPart(Matrix(), Matrix(), 0, &box, nullptr);  // drawn, never hit
     drawnOnly->SetMatrix(Matrix::CreateTranslation(0, 0, -9));
-    Object* empty = new Object();
-    for (Object* o : {drawnOnly, empty, hidden, furniture, structure, door}) stage.Add(o);
+    stage.Add(std::make_unique<Object>());  // empty
+    Object* hidden = stage.Add(MakeObject(&box, Matrix::CreateTranslation(0, 0, -8), kKindStage));
+    hidden->SetActive(false);  // other floor: invisible
+    Object* furniture = stage.Add(MakeObject(&box, Matrix::CreateTranslation(0, 0, -5), kKindDesk));  // nearest
+    Object* structure = stage.Add(MakeObject(&wall, Matrix::CreateTranslation(0, 0, 0), kKindStage));
+    Object* door = stage.Add(MakeObject(&wall, Matrix::CreateTranslation(0, 0, 2), kKindDoor));
 
     float d;
     Vector3 n;

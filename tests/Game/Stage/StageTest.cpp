@@ -29,19 +29,15 @@ struct Probe : Object {
     }
     void Update() override {
         ++updates;
-        if (appendTo && !appended) {
-            appended = new Probe();
-            appendTo->Add(appended);
-        }
+        if (appendTo && !appended) appended = appendTo->Add(std::make_unique<Probe>());
     }
     void Draw() override { ++draws; }
 };
 
 Probe* AddProbe(Stage& stage, int floor, bool translucent = false) {
-    Probe* p = new Probe();
+    Probe* p = stage.Add(std::make_unique<Probe>());
     p->SetFloor(floor);
     p->SetTranslucent(translucent);
-    stage.Add(p);
     return p;
 }
 

@@ -54,13 +54,12 @@ inline std::unique_ptr<VeModel> MakeWallZ(float z, float x0, float x1, float y0,
 // A stage-geometry object (kind 0) using the model as its hit-test model,
 // appended to the stage on the given floor.
 inline Object* AddStructure(Stage& stage, VeModel* model, int floor = 5) {
-    Object* object = new Object();
+    Object* object = stage.Add(std::make_unique<Object>());
     object->AddModelPart(Matrix(), Matrix(), 0, nullptr, model);
     object->SetMatrix(Matrix());
     object->SetKind(kKindStage);
     object->SetFloor(floor);
     object->SetStage(&stage);
-    stage.Add(object);
     return object;
 }
 
