@@ -101,13 +101,12 @@ bool GameWindow::PumpMessages() {
             case SDL_KEYDOWN:
                 if (event.key.keysym.sym == SDLK_ESCAPE && !ImGuiSetup::WantsKeyboard()) Destroy();
                 break;
-            case SDL_MOUSEMOTION:
-                // Only counted while the pointer cannot be warped.
-                Platform::Input::GetInstance().AddRelativeMotion(event.motion.xrel, event.motion.yrel);
-                break;
             default:
                 break;
         }
+        // Presses are kept for the next game step, so that one which is
+        // over before the step runs still counts.
+        Platform::Input::GetInstance().HandleEvent(event);
     }
     return !quitTaken;
 }

@@ -42,6 +42,11 @@ Input& Input::GetInstance() {
 bool Input::IsKeyDown(Key key) const {
     if (key == Key::Count) return false;
     if (IsInjected()) return frame_.Down(key);
+    if (stepping_) return stepDown_[static_cast<int>(key)];
+    return HeldNow(key);
+}
+
+bool Input::HeldNow(Key key) const {
     if (!VideoUp()) return false;
     if (key == Key::LeftButton || key == Key::RightButton) {
         Uint32 buttons = SDL_GetGlobalMouseState(nullptr, nullptr);
@@ -52,6 +57,39 @@ bool Input::IsKeyDown(Key key) const {
     const Uint8* state = SDL_GetKeyboardState(&count);
     int code = static_cast<int>(ScancodeOf(key));
     return state != nullptr && code > 0 && code < count && state[code] != 0;
+}
+
+void Input::BeginStep() {
+    if (IsInjected()) return;
+    for (int k = 0; k < kKeys; ++k) {
+        stepDown_[k] = pressedSinceStep_[k] || HeldNow(static_cast<Key>(k));
+        pressedSinceStep_[k] = false;
+    }
+    stepping_ = true;
+}
+
+void Input::HandleEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN: {
+            if (IsInjected()) break;
+            for (int k = 0; k < kKeys; ++k)
+                if (ScancodeOf(static_cast<Key>(k)) == event.key.keysym.scancode &&
+                    event.key.keysym.scancode != SDL_SCANCODE_UNKNOWN)
+                    pressedSinceStep_[k] = true;
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+            if (IsInjected()) break;
+            if (event.button.button == SDL_BUTTON_LEFT) pressedSinceStep_[static_cast<int>(Key::LeftButton)] = true;
+            if (event.button.button == SDL_BUTTON_RIGHT) pressedSinceStep_[static_cast<int>(Key::RightButton)] = true;
+            break;
+        case SDL_MOUSEMOTION:
+            // Only counted while the pointer cannot be warped.
+            AddRelativeMotion(event.motion.xrel, event.motion.yrel);
+            break;
+        default:
+            break;
+    }
 }
 
 Point Input::GetCursorPos() const {
@@ -170,6 +208,8 @@ void Input::Reset() {
     relativeCursor_ = Point{0, 0};
     cursorCounter_ = 0;
     look_ = LookSettings{};
+    stepping_ = false;
+    for (int k = 0; k < kKeys; ++k) stepDown_[k] = pressedSinceStep_[k] = false;
 }
 
 uint32_t TimeMs() { return SDL_GetTicks(); }

@@ -1,13 +1,16 @@
 // The game's only access to keyboard, mouse buttons and the cursor.
 //
-// Game code asks for the state of a key at the moment of the call (like an
+// Game code asks for the state of a key during a game step (like an
 // asynchronous key-state query), reads and places the cursor in screen
 // coordinates, converts between screen and window-client coordinates, and
 // shows or hides the cursor with a display counter (visible while >= 0).
 //
 // Two sources stand behind it:
-//  - the SDL source (the real window, the default once a window exists);
-//  - an injected source: a script of per-frame states that tests and tools
+//  - the SDL source (the real window, the default once a window exists).
+//    The frame loop calls BeginStep before every game step; the keys and
+//    buttons then read as they were at that moment, and a press that came
+//    and went since the last step reads as down for that one step;
+//  - an injected source: a script of per-step states that tests and tools
 //    use to drive the real scenes without a person. While a script is set,
 //    nothing is read from SDL and SetCursorPos only moves the scripted cursor.
 #pragma once
@@ -17,6 +20,7 @@
 #include <vector>
 
 struct SDL_Window;
+union SDL_Event;
 
 namespace Platform {
 
@@ -52,8 +56,8 @@ struct InputFrame {
     InputFrame& Set(Key k, bool down = true) { keys[static_cast<int>(k)] = down; return *this; }
 };
 
-// A source of injected input. Advance() is called once per frame by the
-// frame loop (or the test) before the frame's scene update.
+// A source of injected input. Advance() is called once per game step by the
+// frame loop (or the test) before the step's scene update.
 class InputScript {
 public:
     virtual ~InputScript() = default;
@@ -77,8 +81,19 @@ class Input {
 public:
     static Input& GetInstance();
 
-    // Key or button down at this moment.
+    // Key or button down in this step (before the first BeginStep: at this
+    // moment).
     bool IsKeyDown(Key key) const;
+
+    // Called by the frame loop before every game step. From SDL: takes the
+    // keys and buttons held now, plus those pressed since the last step
+    // (and perhaps released again), as this step's state, so that a click
+    // shorter than a drawn frame reaches one step and a held key every
+    // step. Injected input already comes a step at a time.
+    void BeginStep();
+    // Every event the window's pump takes: presses are remembered for the
+    // next step; relative mouse motion goes to AddRelativeMotion.
+    void HandleEvent(const SDL_Event& event);
 
     // Cursor in screen coordinates.
     Point GetCursorPos() const;
@@ -129,6 +144,8 @@ public:
 
 private:
     Input() = default;
+    // SDL's state of the key as of the last event pump.
+    bool HeldNow(Key key) const;
     InputScript* script_ = nullptr;
     InputFrame frame_;
     Point scriptedCursorScreen_{640, 360};
@@ -141,6 +158,12 @@ private:
     SDL_Window* window_ = nullptr;
     bool manual_ = false;
     LookSettings look_;
+    // The SDL source's state per step (valid once BeginStep has run) and
+    // the presses since the last step.
+    static constexpr int kKeys = static_cast<int>(Key::Count);
+    bool stepping_ = false;
+    bool stepDown_[kKeys] = {};
+    bool pressedSinceStep_[kKeys] = {};
 };
 
 // Millisecond clock and sleep of the frame loop.
