@@ -41,6 +41,7 @@ void MarkPass(Platform::SceneTiming::Pass pass) {
 }  // namespace
 
 GameScene::GameScene() {
+    Platform::Timestamp("game: loading the level");
     ResourceCache::GetInstance().GetRayCaster();
     Platform::Input::GetInstance().ShowCursor(false);
 
@@ -61,6 +62,7 @@ GameScene::GameScene() {
     desc.format = TextureFormat::RGBA8;
     desc.bindFlags = kBindRenderTarget | kBindShaderResource;
     sceneTexture_.Create(desc);
+    Platform::Timestamp("game: level loaded");
 }
 
 GameScene::~GameScene() {
@@ -70,15 +72,30 @@ GameScene::~GameScene() {
     sceneTexture_.Release();
 }
 
-void GameScene::Frame() {
+void GameScene::Step() {
+    Platform::SceneTiming& timing = Platform::GetSceneTiming();
+    const double start = Platform::NowMs();
+    SceneBase::Step();
+    // What the overlay and the ending's shake change is counted per step as
+    // well, so that several steps and one picture show what the last step's
+    // frame showed (the shake draws on the game's random numbers).
+    hud_->AnimateGame(*world_);
+    lastShakeX_ = 0.0f;
+    lastShakeY_ = 0.0f;
+    if (world_->IsEnding()) {
+        lastShakeX_ = static_cast<float>(Math::Rand() % 11 - 5);
+        lastShakeY_ = static_cast<float>(Math::Rand() % 11 - 5);
+    }
+    timing.updateMs = Platform::NowMs() - start;
+    ++timing.steps;
+}
+
+void GameScene::Draw() {
     ShaderManager& shaders = ShaderManager::GetInstance();
     GraphicsDevice& device = GraphicsDevice::GetInstance();
 
     Platform::SceneTiming& timing = Platform::GetSceneTiming();
     const double start = Platform::NowMs();
-    shaders.BeginFrameLights();
-    Update();
-    const double updated = Platform::NowMs();
     shaders.UploadLightsIfPending();
 
     // While ending, the back buffer keeps the last frames: the faint,
@@ -92,15 +109,19 @@ void GameScene::Frame() {
     device.ClearDepthStencil(1.0f, 0);
     MarkPass(Platform::SceneTiming::kPassClear);
 
-    SetCamera();
     Draw3D();
     Draw2D();
     MarkPass(Platform::SceneTiming::kPass2D);
 
     if (timing.finishDraw) device.Finish();
-    timing.updateMs = updated - start;
-    timing.drawMs = Platform::NowMs() - updated;
+    timing.drawMs = Platform::NowMs() - start;
     ++timing.frames;
+    if (!drawnOnce_ && Platform::TimestampsOn()) {
+        // The renderer's work counts: the picture is there once it is done.
+        device.Finish();
+        Platform::Timestamp("game: first frame drawn");
+    }
+    drawnOnce_ = true;
 }
 
 void GameScene::RequestResult(GameResult result) {
@@ -193,13 +214,7 @@ void GameScene::Draw2D() {
     shaders.Begin2D(false, true);
 
     Vector4 colour(1.0f, 1.0f, 1.0f, 1.0f);
-    lastShakeX_ = 0.0f;
-    lastShakeY_ = 0.0f;
-    if (world_->IsEnding()) {
-        lastShakeX_ = static_cast<float>(Math::Rand() % 11 - 5);
-        lastShakeY_ = static_cast<float>(Math::Rand() % 11 - 5);
-        colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
-    }
+    if (world_->IsEnding()) colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
     shaders.SetTransform(Matrix::CreateTranslation(lastShakeX_, lastShakeY_, 0.0f));
     const SpriteRect source{0.0f, 0.0f, static_cast<float>(kSceneWidth), static_cast<float>(kSceneHeight)};
     shaders.DrawTexture(&sceneTexture_, 0.0f, 0.0f, static_cast<float>(kSceneWidth),

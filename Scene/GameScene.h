@@ -1,8 +1,8 @@
 // The playing screen. Owns the game world (enemy list, player, gun, effect
 // list, stage), the HUD and the off-screen picture the world is drawn into;
-// runs the world with the HUD every frame, draws it, and once the world is
-// ending lets the ending play out as a shaking, smeared fade before handing
-// over to the result screen.
+// runs the world with the HUD every game step, draws it, and once the world
+// is ending lets the ending play out as a shaking, smeared fade before
+// handing over to the result screen.
 #pragma once
 
 #include <memory>
@@ -26,7 +26,8 @@ public:
     GameScene();
     ~GameScene() override;
 
-    void Frame() override;
+    void Step() override;
+    void Draw() override;
     void Update() override;
     void Draw2D() override;
     void Draw3D() override;
@@ -45,7 +46,8 @@ public:
 
     // Which result the ending asked for (None until it asks).
     GameResult GetRequestedResult() const { return requestedResult_; }
-    // Sprite transform offset of the last Draw2D (the ending's shake).
+    // Sprite transform offset of the ending's shake, chosen each step and
+    // drawn by Draw2D.
     float GetLastShakeX() const { return lastShakeX_; }
     float GetLastShakeY() const { return lastShakeY_; }
 
@@ -58,4 +60,5 @@ private:
     GameResult requestedResult_ = GameResult::None;
     float lastShakeX_ = 0.0f;
     float lastShakeY_ = 0.0f;
+    bool drawnOnce_ = false;
 };

@@ -98,6 +98,59 @@ void Hud::UpdateGame(const GameWorld& world) {
     if (damageFlash_ < 0.0f) damageFlash_ = 0.0f;
 }
 
+void Hud::AnimateGame(const GameWorld& world) {
+    // Low-health pulse: runs while the bar shows less than 30 %, judged
+    // before this step lowers the bar.
+    pulseShown_ = hpShown_ < 0.3f;
+    if (pulseShown_) {
+        pulseAngle_ += 3;
+        if (pulseAngle_ > 360) pulseAngle_ -= 360;
+    }
+
+    // The bar follows the real ratio downwards at 0.01 a step; it never
+    // rises (the player cannot heal).
+    const Player* player = world.GetPlayer();
+    if (player && player->GetMaxHp() > 0) {
+        const float ratio = static_cast<float>(player->GetHp()) / static_cast<float>(player->GetMaxHp());
+        if (hpShown_ > ratio) {
+            const float difference = hpShown_ - ratio;
+            hpShown_ -= difference < 0.01f ? difference : 0.01f;
+        }
+    }
+
+    // Reload sign while the magazine is empty, pulsing; shown at the phase
+    // it had before this step.
+    const Gun* gun = world.GetGun();
+    reloadShown_ = gun && gun->GetMagazine() == 0;
+    if (reloadShown_) {
+        reloadAlpha_ =
+            std::min(1.0f, (std::sin(static_cast<float>(reloadAngle_) * kDegToRad) + 1.0f) * 0.5f + 0.3f);
+        reloadAngle_ += 5;
+        if (reloadAngle_ >= 360) reloadAngle_ -= 360;
+    }
+
+    // A held card wobbles while it is in a reader and settles afterwards.
+    if (!player) return;
+    for (const Key* key : player->GetKeys()) {
+        if (!key) continue;
+        const int c = key->GetColour();
+        if (c < 0 || c > 2) continue;
+        if (key->IsInserting()) {
+            cardWobble_[c] += 0.5f;
+        } else if (cardWobble_[c] > 0.0f) {
+            cardWobble_[c] -= 0.5f;
+        } else {
+            cardWobble_[c] = 0.0f;
+        }
+    }
+}
+
+bool Hud::ButtonHovered(int mx, int my) const {
+    if (mode_ == Mode::Title) return OverButton(Texture(kTexStartButton), mx, my);
+    if (mode_ == Mode::Result) return OverButton(Texture(kTexTitleButton), mx, my);
+    return false;
+}
+
 void Hud::UpdateResult() {
     fade_ += 0.005f;
     if (fade_ > 1.0f) fade_ = 1.0f;
@@ -125,15 +178,18 @@ void Hud::Sprite(const VeTexture* texture, const Matrix& transform, const Sprite
     shaders.DrawTexture(texture, 0.0f, 0.0f, source.width, source.height, &source, &colour, pivot);
 }
 
-bool Hud::DrawButton(const VeTexture* texture, int mx, int my) {
+bool Hud::OverButton(const VeTexture* texture, int mx, int my) {
     const SpriteRect whole = Whole(texture);
     const bool hasPicture = texture != nullptr && texture->IsValid();
     const int width = hasPicture ? static_cast<int>(whole.width) : kButtonWidth;
     const int height = hasPicture ? static_cast<int>(whole.height) : kButtonHeight;
-    const bool over = IsOverButton(mx, my, width, height);
-    const Matrix transform = over ? ScaledAt(kButtonHoverScale, 0.0f, kButtonY) : At(0.0f, kButtonY);
-    Sprite(texture, transform, whole, kOpaqueWhite);
-    return over;
+    return IsOverButton(mx, my, width, height);
+}
+
+void Hud::DrawButton(const VeTexture* texture, int mx, int my) {
+    const Matrix transform = OverButton(texture, mx, my) ? ScaledAt(kButtonHoverScale, 0.0f, kButtonY)
+                                                         : At(0.0f, kButtonY);
+    Sprite(texture, transform, Whole(texture), kOpaqueWhite);
 }
 
 // ---- game overlay
@@ -167,12 +223,10 @@ void Hud::DrawPrompts(const GameWorld& world) {
     }
 }
 
-void Hud::DrawHealth(const GameWorld& world) {
+void Hud::DrawHealth() {
     const VeTexture* blood = Texture(kTexBloodFrame);
     if (damageFlash_ > 0.0f) Sprite(blood, Matrix(), kFullScreen, Vector4(1.0f, 1.0f, 1.0f, damageFlash_));
-    if (hpShown_ < 0.3f) {
-        pulseAngle_ += 3;
-        if (pulseAngle_ > 360) pulseAngle_ -= 360;
+    if (pulseShown_) {
         const float alpha = std::sin(static_cast<float>(pulseAngle_) * kDegToRad) / 3.0f + 0.5f;
         Sprite(blood, Matrix(), kFullScreen, Vector4(1.0f, 1.0f, 1.0f, alpha));
     }
@@ -182,17 +236,6 @@ void Hud::DrawHealth(const GameWorld& world) {
     const VeTexture* white = Texture(kTexWhite);
     Sprite(white, At(-580.0f, -320.0f), SpriteRect{0.0f, 0.0f, 300.0f, 10.0f}, Vector4(0.0f, 0.0f, 0.0f, 1.0f),
            Vector2(0.0f, 0.5f));
-
-    // The bar follows the real ratio downwards at 0.01 a frame; it never
-    // rises (the player cannot heal).
-    const Player* player = world.GetPlayer();
-    if (player && player->GetMaxHp() > 0) {
-        const float ratio = static_cast<float>(player->GetHp()) / static_cast<float>(player->GetMaxHp());
-        if (hpShown_ > ratio) {
-            const float difference = hpShown_ - ratio;
-            hpShown_ -= difference < 0.01f ? difference : 0.01f;
-        }
-    }
     const int width = static_cast<int>(hpShown_ * 300.0f);
     Sprite(white, At(-580.0f, -320.0f), SpriteRect{0.0f, 0.0f, static_cast<float>(width), 10.0f},
            Vector4(1.0f - hpShown_, hpShown_, 0.0f, 0.7f), Vector2(0.0f, 0.5f));
@@ -204,13 +247,9 @@ void Hud::DrawAmmunition(const GameWorld& world) {
     const int magazine = gun ? gun->GetMagazine() : 0;
     const int reserve = player ? player->GetReserveAmmo() : 0;
 
-    // Reload sign while the magazine is empty, pulsing.
-    if (gun && magazine == 0) {
-        const float a = std::min(1.0f, (std::sin(static_cast<float>(reloadAngle_) * kDegToRad) + 1.0f) * 0.5f + 0.3f);
-        reloadAngle_ += 5;
-        if (reloadAngle_ >= 360) reloadAngle_ -= 360;
+    if (reloadShown_) {
         const VeTexture* reload = Texture(kTexReload);
-        Sprite(reload, ScaledAt(0.5f, 0.0f, -40.0f), Whole(reload), Vector4(1.0f, 1.0f, 1.0f, a));
+        Sprite(reload, ScaledAt(0.5f, 0.0f, -40.0f), Whole(reload), Vector4(1.0f, 1.0f, 1.0f, reloadAlpha_));
     }
 
     const AmmoCells cells = ComputeAmmoCells(magazine, reserve);
@@ -230,13 +269,6 @@ void Hud::DrawKeyCards(const GameWorld& world) {
         if (!key) continue;
         const int c = key->GetColour();
         if (c < 0 || c > 2) continue;  // a card without a colour has no picture
-        if (key->IsInserting()) {
-            cardWobble_[c] += 0.5f;
-        } else if (cardWobble_[c] > 0.0f) {
-            cardWobble_[c] -= 0.5f;
-        } else {
-            cardWobble_[c] = 0.0f;
-        }
         const float angle = std::sin(cardWobble_[c]) * 10.0f * kDegToRad;
         const Matrix transform = Matrix::CreateScale(0.1f, 0.1f, 0.1f) * Matrix::CreateRotationZ(angle) *
                                  At(480.0f + 50.0f * static_cast<float>(c), 315.0f);
@@ -248,7 +280,7 @@ void Hud::DrawKeyCards(const GameWorld& world) {
 void Hud::DrawGame(const GameWorld& world) {
     drawn_.clear();
     DrawPrompts(world);
-    DrawHealth(world);
+    DrawHealth();
     Sprite(Texture(kTexAim), Matrix(), SpriteRect{0.0f, 0.0f, 100.0f, 100.0f}, kOpaqueWhite);
     DrawAmmunition(world);
     DrawKeyCards(world);
@@ -263,8 +295,7 @@ void Hud::DrawTitle(TitleScene* scene) {
     const VeTexture* logo = Texture(kTexTitleLogo);
     Sprite(logo, ScaledAt(0.2f, 0.0f, 150.0f), Whole(logo), kOpaqueWhite);
     if (!scene) return;
-    const bool over = DrawButton(Texture(kTexStartButton), scene->GetCursorX(), scene->GetCursorY());
-    scene->SetOverButton(over);
+    DrawButton(Texture(kTexStartButton), scene->GetCursorX(), scene->GetCursorY());
 }
 
 void Hud::DrawResult(ResultScene* scene) {
@@ -272,10 +303,6 @@ void Hud::DrawResult(ResultScene* scene) {
     if (!cleared_) Sprite(Texture(kTexResultWhite), Matrix(), kFullScreen, Vector4(0.0f, 0.0f, 0.0f, 1.0f));
     const VeTexture* banner = Texture(kTexBanner);
     Sprite(banner, At(0.0f, cleared_ ? 250.0f : 100.0f), Whole(banner), Vector4(1.0f, 1.0f, 1.0f, fade_));
-    // The button (and with it the hover state) only once the banner is
-    // fully shown; until then the scene keeps its last hover value.
-    if (fade_ >= 1.0f && scene) {
-        const bool over = DrawButton(Texture(kTexTitleButton), scene->GetCursorX(), scene->GetCursorY());
-        scene->SetOverButton(over);
-    }
+    // The button only once the banner is fully shown.
+    if (fade_ >= 1.0f && scene) DrawButton(Texture(kTexTitleButton), scene->GetCursorX(), scene->GetCursorY());
 }

@@ -4,7 +4,7 @@
 // full-screen fade; it keeps the fade value that decides when the game hands
 // over to the result screen. On the title and result screens it draws the
 // logo or banner and the button, and tells the scene whether the mouse is
-// over the button.
+// over the button (ButtonHovered).
 #pragma once
 
 #include <vector>
@@ -102,11 +102,19 @@ public:
     void UpdateGame(const GameWorld& world);
     // Result: raises the banner's fade by 0.005 a frame, up to 1.0.
     void UpdateResult();
+    // Game, once a step after the scene's update: the overlay's own
+    // animations (the low-health pulse, the health bar sinking to the real
+    // ratio, the reload sign's pulse, the held cards' wobble), so that they
+    // run at the game's pace however often the picture is drawn.
+    void AnimateGame(const GameWorld& world);
+    // Title and result: the mouse, in sprite coordinates, is over the
+    // button of this set (over the picture's area, or the intended button
+    // area when the picture is missing).
+    bool ButtonHovered(int mx, int my) const;
 
     // Game overlay, over the scene picture (Begin2D already called).
     void DrawGame(const GameWorld& world);
-    // Logo and start button; tells the title scene whether the mouse is
-    // over the button.
+    // Logo and start button, larger while the mouse is over it.
     void DrawTitle(TitleScene* scene);
     // Black screen after death, banner, and the button back to the title
     // once the banner is fully shown.
@@ -122,13 +130,14 @@ private:
                 const Vector4& colour, Vector2 pivot = Vector2(0.5f, 0.5f));
     // The whole texture (width x height of the file).
     static SpriteRect Whole(const VeTexture* texture);
+    // The mouse is over a button drawn at (0, -250) with this picture.
+    static bool OverButton(const VeTexture* texture, int mx, int my);
     // Draws a button at (0, -250), 1.2 times larger while the mouse is over
-    // it; returns whether it is (over the picture's area, or the intended
-    // button area when the picture is missing).
-    bool DrawButton(const VeTexture* texture, int mx, int my);
+    // it.
+    void DrawButton(const VeTexture* texture, int mx, int my);
 
     void DrawPrompts(const GameWorld& world);
-    void DrawHealth(const GameWorld& world);
+    void DrawHealth();
     void DrawAmmunition(const GameWorld& world);
     void DrawKeyCards(const GameWorld& world);
 
@@ -147,5 +156,9 @@ private:
     bool cleared_ = false;
     float cardWobble_[3] = {0.0f, 0.0f, 0.0f};
     int reloadAngle_ = 0;
+    // What the last AnimateGame decided the picture shows.
+    bool pulseShown_ = false;
+    bool reloadShown_ = false;
+    float reloadAlpha_ = 0.0f;
     std::vector<DrawnSprite> drawn_;
 };

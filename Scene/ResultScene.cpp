@@ -97,6 +97,9 @@ void ResultScene::Update() {
         flash_ -= 0.05f;
         if (flash_ < 0.0f) flash_ = 0.0f;
     }
+    // The button (and with it the hover) is there once the banner is fully
+    // shown; until then no click counts.
+    if (hud_->GetFade() >= 1.0f) overButton_ = hud_->ButtonHovered(cursorX_, cursorY_);
 }
 
 void ResultScene::SetCamera() {

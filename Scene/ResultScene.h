@@ -37,8 +37,8 @@ public:
     void DrawDebug() override {}
 
     bool IsCleared() const { return cleared_; }
-    // Written by the HUD while it draws the button; false until then.
-    void SetOverButton(bool over) { overButton_ = over; }
+    // The mouse was over the button at the end of the last Update (false
+    // until the button shows).
     bool IsOverButton() const { return overButton_; }
     int GetCursorX() const { return cursorX_; }
     int GetCursorY() const { return cursorY_; }

@@ -3,21 +3,24 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 
-void SceneBase::Frame() {
+void SceneBase::Step() {
+    // Lights are collected afresh every step during Update; the last step's
+    // lights are the ones drawn.
+    ShaderManager::GetInstance().BeginFrameLights();
+    Update();
+    SetCamera();
+}
+
+void SceneBase::Draw() {
     ShaderManager& shaders = ShaderManager::GetInstance();
     GraphicsDevice& device = GraphicsDevice::GetInstance();
 
-    // Lights are collected afresh every frame during Update, then uploaded
-    // once so that this frame's drawing already sees them.
-    shaders.BeginFrameLights();
-    Update();
     shaders.UploadLightsIfPending();
 
     device.SetBackBufferAsTarget();
     device.ClearTarget(1.0f, 1.0f, 1.0f, 1.0f);
     device.ClearDepthStencil(1.0f, 0);
 
-    SetCamera();
     Draw3D();
     Draw2D();
 }

@@ -1,13 +1,29 @@
-// A screen of the game (title, game, result) and the per-frame routine that
-// fixes the order of update, clearing and drawing.
+// A screen of the game (title, game, result) and the routines that fix the
+// order of a game step (update) and of drawing what the step left.
 #pragma once
 
 class SceneBase {
 public:
     virtual ~SceneBase() = default;
-    // Reset the frame's lights, Update, upload lights, clear to white, clear
-    // depth, SetCamera, Draw3D, Draw2D.
-    virtual void Frame();
+
+    // One step and its picture: what a frame was before slow machines ran
+    // several steps per drawn frame. Tools and tests step frames with it.
+    void Frame() {
+        Step();
+        Draw();
+    }
+    // One game step of 1/60 s: the frame's point lights are collected
+    // afresh, Update, then SetCamera. The camera is placed here rather than
+    // when drawing because the next step's effects face it.
+    virtual void Step();
+    // Draws the state of the last step: uploads the lights it collected,
+    // clears to white, clears depth, Draw3D, Draw2D. Several steps and one
+    // Draw show what the last of them would have shown as a frame.
+    virtual void Draw();
+    // While true the frame loop runs no steps (the picture is still drawn):
+    // the place for a pause screen.
+    virtual bool IsPaused() const { return false; }
+
     virtual void Update() {}
     virtual void Draw2D() {}
     virtual void Draw3D() {}

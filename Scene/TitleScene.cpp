@@ -5,6 +5,7 @@
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Graphics/VeTexture.h"
+#include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Object/Object.h"
@@ -91,6 +92,7 @@ void TitleScene::Update() {
     SceneManager& manager = SceneManager::GetInstance();
     const bool leftDown = input.IsKeyDown(Platform::Key::LeftButton);
     if (overButton_ && leftDown && !manager.IsClickLatched() && !clicked_) {
+        Platform::Timestamp("title: start clicked");
         clicked_ = true;
         holeMatrix_ = Matrix::CreateTranslation(static_cast<float>(cursorX_), static_cast<float>(cursorY_), 0.0f);
         if (clickSound_) clickSound_->Play(false, true);
@@ -108,6 +110,8 @@ void TitleScene::Update() {
     }
 
     manager.SetClickLatched(leftDown);
+    // The next step's click counts only over the button where it is now.
+    overButton_ = hud_->ButtonHovered(cursorX_, cursorY_);
 }
 
 void TitleScene::SetCamera() {

@@ -32,8 +32,7 @@ public:
     void SetCamera() override;
     void DrawDebug() override {}
 
-    // Written by the HUD while it draws the start button.
-    void SetOverButton(bool over) { overButton_ = over; }
+    // The mouse was over the start button at the end of the last Update.
     bool IsOverButton() const { return overButton_; }
     // Mouse position in sprite coordinates (origin at the screen centre,
     // y up), as of the last Update.

@@ -172,15 +172,14 @@ TEST_F(GameSceneTest, CameraLooksAlongThePlayerWithTheGameProjection) {
 }
 
 TEST_F(GameSceneTest, EndingShakesThePictureByUpToFivePixels) {
-    scene_->Draw2D();
+    scene_->Step();
     EXPECT_EQ(scene_->GetLastShakeX(), 0.0f);
     EXPECT_EQ(scene_->GetLastShakeY(), 0.0f);
     scene_->GetPlayer()->Damage(10, Vector3());
-    scene_->Update();
     Math::SeedRand(7);
     bool moved = false;
     for (int i = 0; i < 60; ++i) {
-        scene_->Draw2D();
+        scene_->Step();
         EXPECT_LE(std::fabs(scene_->GetLastShakeX()), 5.0f);
         EXPECT_LE(std::fabs(scene_->GetLastShakeY()), 5.0f);
         moved = moved || scene_->GetLastShakeX() != 0.0f || scene_->GetLastShakeY() != 0.0f;

@@ -92,7 +92,9 @@ protected:
         SceneManager::GetInstance().Clear();
         Input::GetInstance().Reset();
     }
+    // One step's animation of the overlay, then its picture.
     void Draw() {
+        hud_->AnimateGame(scene_->GetWorld());
         scene_->SetCamera();
         hud_->DrawGame(scene_->GetWorld());
     }
