@@ -94,27 +94,63 @@ int App::Run() {
     ConnectSettings();
     if (!Init(1280, 720)) return 1;
     SceneManager::GetInstance().SetNextScene(CreateFirstScene());
-    while (RunFrame()) {
+    while (RunRealTimeFrame()) {
     }
     Shutdown();
     return 0;
 }
 
-bool App::RunFrame() {
-    const uint32_t frameStart = Platform::TimeMs();
-    window_.PumpMessages();
+bool App::StepsPaused() const { return SceneManager::GetInstance().IsPaused(); }
 
+bool App::RunRealTimeFrame() {
+    int steps = 0;
+    if (StepsPaused()) {
+        // Paused time is not game time: nothing to catch up afterwards.
+        stepClock_.Restart();
+    } else {
+        steps = stepClock_.StepsFor(Platform::NowMs());
+    }
+    return RunFrame(steps);
+}
+
+bool App::NextScriptedInput() {
     // A script stands in for the person at the keyboard: its end, or a
     // scripted Escape, closes the window as the real key would.
     Platform::Input& input = Platform::Input::GetInstance();
-    if (window_.GetHandle() && input.HasScript()) {
-        if (!input.Advance() || input.CurrentFrame().Down(Platform::Key::Escape)) window_.Destroy();
-    }
-    if (!window_.GetHandle()) return false;
+    if (!input.HasScript()) return true;
+    if (input.Advance() && !input.CurrentFrame().Down(Platform::Key::Escape)) return true;
+    window_.Destroy();
+    return false;
+}
 
+bool App::RunFrame(int steps) {
+    const uint32_t frameStart = Platform::TimeMs();
+    lastFrameSteps_ = 0;
+    if (!headless_) {
+        window_.PumpMessages();
+        if (!window_.GetHandle()) return false;
+    }
     AudioManager::GetInstance().Update();
-    SceneManager::GetInstance().Update();
-    GraphicsDevice::GetInstance().Present();
+
+    Platform::Input& input = Platform::Input::GetInstance();
+    SceneManager& scenes = SceneManager::GetInstance();
+    // Paused: presses made meanwhile are spent here, not kept for the game.
+    if (steps == 0) input.BeginStep();
+    for (int i = 0; i < steps; ++i) {
+        if (!NextScriptedInput()) return false;
+        input.BeginStep();
+        scenes.Step();
+        ++lastFrameSteps_;
+        if (scenes.HasPendingSwitch()) {
+            // The new scene was built inside this step; its first step
+            // comes with the next frame, measured from then.
+            stepClock_.Restart();
+            break;
+        }
+    }
+    scenes.Draw();
+    if (extraDrawMs_ > 0) Platform::SleepMs(extraDrawMs_);
+    if (!headless_) GraphicsDevice::GetInstance().Present();
 
     if (frameCap_) {
         uint32_t sleep = SleepTime(frameStart, Platform::TimeMs(), targetFrameRate_);

@@ -1,12 +1,18 @@
 // The application: owns the window, starts the engine services in their fixed
 // order, runs the frame loop capped at the target frame rate and shuts the
 // services down in reverse order.
+//
+// The game advances in fixed steps of 1/60 s and the loop draws after its
+// steps. On a fast machine that is one step and one draw a frame, paced by
+// the cap; when drawing falls behind, a frame runs the steps real time calls
+// for (up to four, see Platform::StepClock) before it draws.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
 #include "Application/GameWindow.h"
+#include "Framework/Platform/FrameTiming.h"
 
 class SceneBase;
 struct Settings;
@@ -22,11 +28,26 @@ public:
     // normal end, non-zero when start-up failed.
     int Run();
 
-    // The frame loop's pieces, used by Run and by tools that step frames
-    // without the 60 fps wait. RunFrame pumps events, updates audio and the
-    // scene manager and presents; it returns false once the window is gone.
-    bool RunFrame();
+    // One frame of the loop: pumps events, updates audio, runs the given
+    // number of game steps (each with its own scripted input, when a script
+    // is set), draws and presents, then waits out the frame cap. Run uses
+    // the number real time calls for (RunRealTimeFrame); tools that step
+    // the game explicitly run one step a frame. A scene switch requested in
+    // a step ends the frame's steps: the old scene draws its last picture
+    // and the new one starts with the next frame, its loading not counted
+    // as time to catch up. Returns false once the window is gone (or the
+    // script ended).
+    bool RunFrame(int steps = 1);
+    // A frame as the player's loop runs it: the steps real time calls for,
+    // none while the game is paused.
+    bool RunRealTimeFrame();
     void Shutdown();
+
+    // True while no game step may run (the current scene's pause screen).
+    bool StepsPaused() const;
+    // Steps run by the last frame.
+    int LastFrameSteps() const { return lastFrameSteps_; }
+    const Platform::StepClock& GetStepClock() const { return stepClock_; }
 
     // Hands the player's settings to the services they act on (look to the
     // input layer, volumes to audio), now and on every change in the
@@ -43,13 +64,27 @@ public:
     int GetTargetFrameRate() const { return targetFrameRate_; }
     // Tools run without the frame cap.
     void SetFrameCap(bool on) { frameCap_ = on; }
+    // Frames without a window (profiling, benchmarks): no events are pumped
+    // and nothing is presented; the scenes step and draw as ever.
+    void SetHeadless(bool on) { headless_ = on; }
+    // Benchmarks: every drawn frame takes this much longer, as on a slower
+    // renderer.
+    void SetExtraDrawMs(uint32_t ms) { extraDrawMs_ = ms; }
 
 private:
     App() = default;
     ~App();
+    // Takes the next scripted input, if a script is set. False when the
+    // script has ended or asks for Escape: the window is then closed.
+    bool NextScriptedInput();
+
     GameWindow window_;
     int targetFrameRate_ = 60;
     bool frameCap_ = true;
+    bool headless_ = false;
+    uint32_t extraDrawMs_ = 0;
+    int lastFrameSteps_ = 0;
+    Platform::StepClock stepClock_;
     bool imguiReady_ = false;
     int settingsListener_ = 0;
 };
