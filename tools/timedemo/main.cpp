@@ -8,8 +8,14 @@
 //       input frame it produced is written to the log (compact text).
 //       Headless by default (fast); --windowed records in the real window.
 //   morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]
+//                           [--real-time [--seconds S]] [--slow-draw MS]
 //       Plays the recorded input back, frame for frame, and checks the game
-//       reaches the recorded ending.
+//       reaches the recorded ending. --real-time runs the player's loop
+//       instead: capped at 60 frames a second, as many game steps a frame as
+//       real time calls for (each step takes the next recorded input), and
+//       reports the steps run against real time; --seconds stops it after
+//       S seconds. --slow-draw adds MS milliseconds to every drawn frame, as
+//       a slower renderer would.
 //   morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]
 //                           [--shot FILE] [--headless]
 //       The generator hall with the given number of zombies (80) awake and
@@ -75,6 +81,7 @@ int Usage() {
                  "       (replay and stress also take --anisotropic or --linear: the texture\n"
                  "        filtering, --no-depth-pass, and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
+                 "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
                  "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
                  "                               [--shot FILE] [--headless]\n");
     return 2;
@@ -91,6 +98,7 @@ long PeakMemoryKb() {
 // One measured frame.
 struct Sample {
     bool game = false;  // the game scene ran (update and draw were timed)
+    int steps = 0;      // game steps the frame ran
     double updateMs = 0.0;
     double drawMs = 0.0;
     double frameMs = 0.0;
@@ -101,23 +109,23 @@ struct Sample {
     double passMs[Platform::SceneTiming::kPassCount] = {};
 };
 
-// Runs one frame of the application (or of the scenes alone when headless)
-// and measures it. Returns false once the run has ended.
-bool MeasureFrame(bool headless, Sample& sample) {
+// Frames run as the player's loop runs them (--real-time) rather than one
+// step and one draw each, at full speed.
+bool g_realTime = false;
+
+// Runs one frame of the application (with no window when headless) and
+// measures it. Returns false once the run has ended.
+bool MeasureFrame(Sample& sample) {
     RayCaster* rays = ResourceCache::GetInstance().GetRayCaster();
     Platform::SceneTiming& timing = Platform::GetSceneTiming();
     const uint64_t before = timing.frames;
     rays->queryCount = 0;
 
+    App& app = App::GetInstance();
     const double start = Platform::NowMs();
-    bool running = true;
-    if (headless) {
-        running = Platform::Input::GetInstance().Advance();
-        if (running) SceneManager::GetInstance().Update();
-    } else {
-        running = App::GetInstance().RunFrame();
-    }
+    const bool running = g_realTime ? app.RunRealTimeFrame() : app.RunFrame();
     sample.frameMs = Platform::NowMs() - start;
+    sample.steps = app.LastFrameSteps();
     if (!running) return false;
 
     sample.rayQueries = rays->queryCount;
@@ -178,17 +186,45 @@ void Report(const std::vector<Sample>& samples, bool headless) {
     std::printf("  peak memory            %.1f MB (max resident set)\n", static_cast<double>(PeakMemoryKb()) / 1024.0);
 }
 
+// The player's loop against real time: steps run in the frames' time, and
+// how many steps the frames ran.
+void ReportRealTime(const std::vector<Sample>& samples) {
+    double ms = 0.0, gameMs = 0.0;
+    long steps = 0, gameSteps = 0;
+    int most = 0;
+    long perFrame[Platform::StepClock::kMaxStepsPerFrame + 1] = {};
+    for (const Sample& s : samples) {
+        ms += s.frameMs;
+        steps += s.steps;
+        most = std::max(most, s.steps);
+        if (s.steps >= 0 && s.steps <= Platform::StepClock::kMaxStepsPerFrame) ++perFrame[s.steps];
+        if (!s.game) continue;
+        gameMs += s.frameMs;
+        gameSteps += s.steps;
+    }
+    auto rate = [](long n, double t) { return t > 0.0 ? static_cast<double>(n) * 1000.0 / t : 0.0; };
+    std::printf("real time: %ld steps in %.2f s (%.1f a second; real time is 60), %zu frames drawn\n", steps,
+                ms / 1000.0, rate(steps, ms), samples.size());
+    // Without the title and the level's loading, which is not caught up.
+    std::printf("  in the game            %ld steps in %.2f s (%.1f a second)\n", gameSteps, gameMs / 1000.0,
+                rate(gameSteps, gameMs));
+    std::printf("  steps per drawn frame  at most %d;", most);
+    for (int n = 0; n <= Platform::StepClock::kMaxStepsPerFrame; ++n) std::printf(" %d: %ld", n, perFrame[n]);
+    std::printf(" frames\n  time dropped           %.0f ms (beyond %d steps a frame)\n",
+                App::GetInstance().GetStepClock().DroppedMs(), Platform::StepClock::kMaxStepsPerFrame);
+}
+
 bool WriteCsv(const std::string& path, const std::vector<Sample>& samples) {
     std::ofstream out(path);
     if (!out) return false;
     const bool passes = Platform::GetSceneTiming().timePasses;
-    out << "frame,game,update_ms,draw_ms,frame_ms,ray_queries,point_lights,zombies,effects";
+    out << "frame,game,steps,update_ms,draw_ms,frame_ms,ray_queries,point_lights,zombies,effects";
     if (passes)
         for (int p = 0; p < Platform::SceneTiming::kPassCount; ++p) out << ",pass_" << p << "_ms";
     out << '\n';
     for (size_t i = 0; i < samples.size(); ++i) {
         const Sample& s = samples[i];
-        out << i << ',' << (s.game ? 1 : 0) << ',' << s.updateMs << ',' << s.drawMs << ',' << s.frameMs << ','
+        out << i << ',' << (s.game ? 1 : 0) << ',' << s.steps << ',' << s.updateMs << ',' << s.drawMs << ',' << s.frameMs << ','
             << s.rayQueries << ',' << s.pointLights << ',' << s.zombies << ',' << s.effects;
         if (passes)
             for (double ms : s.passMs) out << ',' << ms;
@@ -202,11 +238,12 @@ bool WriteCsv(const std::string& path, const std::vector<Sample>& samples) {
 int g_samplerFilter = 0;
 std::unique_ptr<SamplerState> g_samplers[2];
 
-// Opens the window with no frame cap and has the drawing timed to its end.
+// Opens the window with no frame cap (the player's cap with --real-time)
+// and has the drawing timed to its end.
 bool StartWindow() {
     App& app = App::GetInstance();
     if (!app.Init(1280, 720)) return false;
-    app.SetFrameCap(false);
+    app.SetFrameCap(g_realTime);
     Platform::GetSceneTiming().finishDraw = true;
     if (g_samplerFilter != 0) {
         GraphicsDevice& device = GraphicsDevice::GetInstance();
@@ -274,7 +311,7 @@ int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) 
 
 // ---- replay -----------------------------------------------------------------
 
-int Replay(const std::string& path, long frameLimit, const std::string& csv, bool headless) {
+int Replay(const std::string& path, long frameLimit, const std::string& csv, bool headless, double seconds) {
     Platform::InputLog log;
     std::string error;
     if (!Platform::LoadInputLog(path, log, error)) {
@@ -298,22 +335,33 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
     samples.reserve(log.frames.size());
     GameResult result = GameResult::None;
     Sample sample;
-    while (MeasureFrame(headless, sample)) {
+    const double start = Platform::NowMs();
+    bool cut = false;
+    while (MeasureFrame(sample)) {
         samples.push_back(sample);
         sample = Sample{};
         if (GameScene* game = CurrentGame())
             if (game->GetRequestedResult() != GameResult::None) result = game->GetRequestedResult();
+        if (seconds > 0.0 && Platform::NowMs() - start >= seconds * 1000.0) {
+            cut = true;
+            break;
+        }
     }
     Stop(headless);
 
     std::printf("replay of %s\n", path.c_str());
     Report(samples, headless);
+    if (g_realTime) ReportRealTime(samples);
     if (!csv.empty() && !WriteCsv(csv, samples)) std::fprintf(stderr, "cannot write %s\n", csv.c_str());
 
     const std::string outcome =
         result == GameResult::Cleared ? "cleared" : result == GameResult::Dead ? "dead" : "none";
     std::printf("outcome: %s", outcome.c_str());
     const auto expected = log.notes.find("outcome");
+    if (cut) {
+        std::printf(" (stopped after %.0f s: not compared)\n", seconds);
+        return 0;
+    }
     if (partial || expected == log.notes.end()) {
         std::printf(partial ? " (partial replay: not compared)\n" : " (the log names no outcome)\n");
         return 0;
@@ -401,7 +449,7 @@ int Stress(int frames, int warmup, int zombieCount, const std::string& csv, cons
     input.SetScript(&script);
     SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
     Sample sample;
-    if (!MeasureFrame(headless, sample) || !CurrentGame()) {
+    if (!MeasureFrame(sample) || !CurrentGame()) {
         std::fprintf(stderr, "the game scene did not start\n");
         Stop(headless);
         return 1;
@@ -447,7 +495,7 @@ int Stress(int frames, int warmup, int zombieCount, const std::string& csv, cons
     // Once they have landed and begun to wander, a graze wakes the few
     // that the pipes hide from the player.
     for (int i = 0; i < warmup; ++i) {
-        if (!MeasureFrame(headless, sample)) break;
+        if (!MeasureFrame(sample)) break;
         if (i == 2)
             for (EnemyBase* z : game->GetEnemyList()->GetEnemies())
                 if (!dynamic_cast<Track*>(z->GetState())) z->Damage(1, z->GetPosition());
@@ -463,7 +511,7 @@ int Stress(int frames, int warmup, int zombieCount, const std::string& csv, cons
     const int healthBefore = portal->GetHealthSum();
     for (int i = 0; i < frames; ++i) {
         sample = Sample{};
-        if (!MeasureFrame(headless, sample) || CurrentGame() != game) break;
+        if (!MeasureFrame(sample) || CurrentGame() != game) break;
         samples.push_back(sample);
         minZombies = std::min(minZombies, sample.zombies);
         maxZombies = std::max(maxZombies, sample.zombies);
@@ -497,7 +545,7 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     std::string path, csv, shot;
     bool headless = false, windowed = false;
-    long frames = -1, warmup = 60, zombies = 80;
+    long frames = -1, warmup = 60, zombies = 80, seconds = 0, slowDraw = 0;
     playthrough::Bot::Plan plan = playthrough::Bot::Plan::Win;
     int i = 2;
     if (mode == "record" || mode == "replay") {
@@ -526,6 +574,12 @@ int main(int argc, char** argv) {
             ShaderManager::GetInstance().SetDepthPassEnabled(false);
         } else if (a == "--passes") {
             Platform::GetSceneTiming().timePasses = true;
+        } else if (a == "--real-time" && mode == "replay") {
+            g_realTime = true;
+        } else if (a == "--seconds" && more && mode == "replay") {
+            if (!number(seconds, 1)) return Usage();
+        } else if (a == "--slow-draw" && more && mode != "record") {
+            if (!number(slowDraw, 0)) return Usage();
         } else if (a == "--windowed" && mode == "record") {
             windowed = true;
         } else if (a == "--plan" && more && mode == "record") {
@@ -548,8 +602,13 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (seconds > 0 && !g_realTime) return Usage();
+    App& app = App::GetInstance();
+    app.SetHeadless(headless);
+    app.SetFrameCap(g_realTime);
+    app.SetExtraDrawMs(static_cast<uint32_t>(slowDraw));
     if (mode == "record") return Record(path, plan, windowed);
-    if (mode == "replay") return Replay(path, frames, csv, headless);
+    if (mode == "replay") return Replay(path, frames, csv, headless, static_cast<double>(seconds));
     return Stress(frames > 0 ? static_cast<int>(frames) : 600, static_cast<int>(warmup), static_cast<int>(zombies), csv,
                   shot, headless);
 }
