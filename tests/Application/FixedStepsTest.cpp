@@ -158,10 +158,10 @@ TEST_F(FixedStepsHeadlessTest, StepsBatchedBeforeADrawPlayTheSameGameAsOneStepAF
     ASSERT_EQ(reference.size(), frames.size());
     ASSERT_TRUE(cleared) << "the recording plays to its ending";
 
-    // One to four steps a frame, as a slow machine runs them.
+    // One to six steps a frame, as a slow machine runs them.
     Platform::ReplayScript batched(frames);
     Start(batched);
-    const int pattern[] = {1, 4, 2, 3, 4, 4};
+    const int pattern[] = {1, 4, 2, 6, 3, 5};
     size_t steps = 0;
     int frame = 0;
     int cutShort = 0;

@@ -42,12 +42,12 @@ TEST(StepClockTest, QuickFramesRunOneStepEachAndBankNothing) {
 }
 
 TEST(StepClockTest, SlowFramesCatchUpWithRealTime) {
-    // 20, 33 and 50 ms frames: real time calls for 60 steps a second, and
+    // 20 to 100 ms frames: real time calls for 60 steps a second, and
     // the frames run just the steps they fell behind by.
     const struct {
         double frameMs;
         int most;
-    } cases[] = {{20.0, 2}, {33.0, 2}, {50.0, 3}, {66.0, 4}};
+    } cases[] = {{20.0, 2}, {33.0, 2}, {50.0, 3}, {66.0, 4}, {100.0, 6}};
     for (const auto& c : cases) {
         StepClock clock;
         int most = 0;
@@ -61,21 +61,28 @@ TEST(StepClockTest, SlowFramesCatchUpWithRealTime) {
     }
 }
 
-TEST(StepClockTest, BeyondFourStepsAFrameTimeIsDroppedNotOwed) {
-    // 100 ms frames: four steps each (66.7 ms of game), the rest dropped;
-    // the debt never grows, so frames never get longer.
+TEST(StepClockTest, BeyondSixStepsAFrameTimeIsDroppedNotOwed) {
+    // 100 ms frames: six steps each, real time exactly (ten pictures a
+    // second still carry 60 steps).
     StepClock clock;
     int most = 0;
-    EXPECT_EQ(RunFrames(clock, 100, 100.0, most), 1 + 100 * 4);
+    EXPECT_EQ(RunFrames(clock, 100, 100.0, most), 1 + 100 * 6);
+    EXPECT_EQ(most, 6);
+    EXPECT_LT(clock.DroppedMs(), 1e-3);
+
+    // 150 ms frames: six steps each (100 ms of game), the rest dropped;
+    // the debt never grows, so frames never get longer.
+    StepClock slow;
+    EXPECT_EQ(RunFrames(slow, 100, 150.0, most), 1 + 100 * 6);
     EXPECT_EQ(most, StepClock::kMaxStepsPerFrame);
-    EXPECT_NEAR(clock.DroppedMs(), 100 * (100.0 - 4 * StepClock::kStepMs), 1e-6);
+    EXPECT_NEAR(slow.DroppedMs(), 100 * (150.0 - 6 * StepClock::kStepMs), 1e-6);
     EXPECT_LT(clock.BehindMs(), StepClock::kStepMs);
 
-    // A stall of two seconds: one frame of four steps, then quick frames
+    // A stall of two seconds: one frame of six steps, then quick frames
     // run one step each again instead of working off the stall.
     StepClock stalled;
     EXPECT_EQ(stalled.StepsFor(0.0), 1);
-    EXPECT_EQ(stalled.StepsFor(2000.0), 4);
+    EXPECT_EQ(stalled.StepsFor(2000.0), 6);
     for (int i = 1; i <= 10; ++i) EXPECT_EQ(stalled.StepsFor(2000.0 + i * 16.0), 1) << i;
 
     // A clock that jumps back, or reads nothing sensible, runs one step.
