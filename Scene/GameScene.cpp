@@ -17,7 +17,6 @@
 #include "Scene/SceneManager.h"
 
 namespace {
-using Math::kDegToRad;
 
 // Benchmark aid: with pass timing on, each mark waits for the renderer and
 // charges the time since the previous mark to the given pass.
@@ -146,15 +145,8 @@ void GameScene::Update() {
 }
 
 void GameScene::SetCamera() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
     const Player& player = *world_->GetPlayer();
-    const Vector3 eye = player.GetPosition();
-    const Matrix view = Matrix::CreateLookTo(eye, player.GetForward(), Vector3(0.0f, 1.0f, 0.0f));
-    CbCamera& camera = shaders.CameraBlock();
-    camera.g_mV = view;
-    camera.g_CamPos = view.Invert().Translation();
-    camera.g_mP = Matrix::CreatePerspectiveFieldOfView(60.0f * kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
-    shaders.UploadCamera();
+    SetLookCamera(player.GetPosition(), player.GetForward(), 60.0f);
 }
 
 void GameScene::Draw3D() {

@@ -13,8 +13,6 @@
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
 
-using Math::kDegToRad;
-
 // The game scene's hand-over: a result screen prepared for the ending.
 std::unique_ptr<SceneBase> CreateResultScene(bool cleared) {
     auto result = std::make_unique<ResultScene>();
@@ -102,15 +100,7 @@ void ResultScene::Update() {
     if (hud_->GetFade() >= 1.0f) overButton_ = hud_->ButtonHovered(cursorX_, cursorY_);
 }
 
-void ResultScene::SetCamera() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    const Matrix view = Matrix::CreateLookTo(eye_, viewDirection_, Vector3(0.0f, 1.0f, 0.0f));
-    CbCamera& camera = shaders.CameraBlock();
-    camera.g_mV = view;
-    camera.g_CamPos = eye_;
-    camera.g_mP = Matrix::CreatePerspectiveFieldOfView(60.0f * kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
-    shaders.UploadCamera();
-}
+void ResultScene::SetCamera() { SetLookCamera(eye_, viewDirection_, 60.0f); }
 
 void ResultScene::Draw2D() {
     ShaderManager& shaders = ShaderManager::GetInstance();

@@ -2,6 +2,8 @@
 // order of a game step (update) and of drawing what the step left.
 #pragma once
 
+#include "Framework/Math/SimpleMath.h"
+
 class SceneBase {
 public:
     virtual ~SceneBase() = default;
@@ -29,4 +31,11 @@ public:
     virtual void Draw3D() {}
     virtual void SetCamera() {}
     virtual void DrawDebug() {}
+
+protected:
+    // The camera of every scene: a left-handed look-to view from the eye
+    // along the direction (up +y), a 16:9 perspective of the given vertical
+    // field of view from 0.01 to 1000, and the camera position taken from
+    // the view; uploads the camera block.
+    static void SetLookCamera(const Vector3& eye, const Vector3& direction, float fieldOfViewDegrees);
 };

@@ -114,15 +114,7 @@ void TitleScene::Update() {
     overButton_ = hud_->ButtonHovered(cursorX_, cursorY_);
 }
 
-void TitleScene::SetCamera() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    const Matrix view = Matrix::CreateLookTo(eye_, viewDirection_, Vector3(0.0f, 1.0f, 0.0f));
-    CbCamera& camera = shaders.CameraBlock();
-    camera.g_mV = view;
-    camera.g_CamPos = eye_;
-    camera.g_mP = Matrix::CreatePerspectiveFieldOfView(50.0f * kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
-    shaders.UploadCamera();
-}
+void TitleScene::SetCamera() { SetLookCamera(eye_, viewDirection_, 50.0f); }
 
 void TitleScene::Draw2D() {
     ShaderManager& shaders = ShaderManager::GetInstance();
