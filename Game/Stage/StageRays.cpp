@@ -48,30 +48,27 @@ void StageRays::TestStageInto(const Stage* stage, bool structureOnly, const Vect
     }
 }
 
-Object* StageRays::RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
-                                    Vector3& normal, const Stage* stage) const {
+Object* StageRays::QueryStage(bool structureOnly, const Vector3& origin, const Vector3& direction,
+                              float& distance, Vector3& normal, const Stage* stage) const {
     caster_.CountQuery();
     distance = RayCaster::kNoHit;
     Object* best = nullptr;
-    TestStageInto(stage, true, origin, direction, best, distance, normal, nullptr);
+    TestStageInto(stage, structureOnly, origin, direction, best, distance, normal, nullptr);
     return best;
+}
+
+Object* StageRays::RayTestStructure(const Vector3& origin, const Vector3& direction, float& distance,
+                                    Vector3& normal, const Stage* stage) const {
+    return QueryStage(true, origin, direction, distance, normal, stage);
 }
 
 Object* StageRays::RayTestObjects(const Vector3& origin, const Vector3& direction, float& distance,
                                   Vector3& normal, const Stage* stage) const {
-    caster_.CountQuery();
-    distance = RayCaster::kNoHit;
-    Object* best = nullptr;
-    TestStageInto(stage, false, origin, direction, best, distance, normal, nullptr);
-    return best;
+    return QueryStage(false, origin, direction, distance, normal, stage);
 }
 
 Object* StageRays::RayPick(const Vector3& origin, const Vector3& direction, float& distance,
                            const Stage* stage) const {
-    caster_.CountQuery();
-    distance = RayCaster::kNoHit;
-    Object* best = nullptr;
     Vector3 unused;
-    TestStageInto(stage, false, origin, direction, best, distance, unused, nullptr);
-    return best;
+    return QueryStage(false, origin, direction, distance, unused, stage);
 }

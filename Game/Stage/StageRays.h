@@ -64,5 +64,10 @@ public:
                        Object*& best, float& distance, Vector3& normal, int* damage) const;
 
 private:
+    // One query over the stage's objects (only kinds 0 and 1 when
+    // structureOnly), counted once.
+    Object* QueryStage(bool structureOnly, const Vector3& origin, const Vector3& direction, float& distance,
+                       Vector3& normal, const Stage* stage) const;
+
     const RayCaster& caster_;
 };
