@@ -1,9 +1,10 @@
 // Attacking: a wind-up from the entry pose to key 0, then a strike from key 0
-// to key 1. The normal zombie's claws hit half-way through the strike if the
-// player is still within reach; the strong zombie vomits at the player as
-// the strike begins. Afterwards the zombie chases again.
+// to key 1; afterwards the zombie chases again. The kind's attack style says
+// how the strike reaches the player: claws half-way through it on a player
+// still within reach, or a vomit at the player as it begins.
 #pragma once
 
+#include "Framework/Math/SimpleMath.h"
 #include "Game/Enemy/State.h"
 
 class Attack : public State {
@@ -12,17 +13,18 @@ public:
     static constexpr int kStrike = 1;
     static constexpr int kDone = 2;
 
-    explicit Attack(Enemy_Normal& enemy);
-    explicit Attack(Enemy_Strong& enemy);
-    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
-    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
+    explicit Attack(Zombie& zombie);
+    std::unique_ptr<State> Run(Zombie& zombie) override;
 
     int GetPhase() const { return phase_; }
     bool IsHitDone() const { return hitDone_; }
 
 private:
-    template <class Zombie>
-    void Enter(Zombie& enemy);
+    // At the end of a motion (t reached 1): the wind-up turns into the
+    // strike, the strike ends the attack.
+    void NextPhase(Zombie& zombie, float t);
+    // Once a strike is half-way (t at 0.5 or more): the hit on the player.
+    void Release(Zombie& zombie, float t, const Vector3& toPlayer);
 
     int phase_ = kWindUp;
     bool hitDone_ = false;

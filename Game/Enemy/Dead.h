@@ -9,20 +9,13 @@ class Dead : public State {
 public:
     static constexpr int kLieFrames = 180;
 
-    explicit Dead(Enemy_Normal& enemy);
-    explicit Dead(Enemy_Strong& enemy);
-    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
-    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
+    explicit Dead(Zombie& zombie);
+    std::unique_ptr<State> Run(Zombie& zombie) override;
 
     float GetGroundY() const { return groundY_; }
     int GetFadeDelay() const { return fadeDelay_; }
 
 private:
-    template <class Zombie>
-    void Enter(Zombie& enemy);
-    template <class Zombie>
-    std::unique_ptr<State> Step(Zombie& enemy);
-
     float groundY_ = 0.0f;
     float fallSpeed_ = 0.0f;
     int fadeDelay_ = kLieFrames;

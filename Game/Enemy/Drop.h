@@ -7,20 +7,12 @@
 
 class Drop : public State {
 public:
-    explicit Drop(Enemy_Normal& enemy);
-    explicit Drop(Enemy_Strong& enemy);
-    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
-    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
-
-    float GetGroundY() const { return groundY_; }
-    float GetFallSpeed() const { return fallSpeed_; }
+    explicit Drop(Zombie& zombie);
+    std::unique_ptr<State> Run(Zombie& zombie) override;
 
 private:
-    template <class Zombie>
-    void Enter(Zombie& enemy);
-    template <class Zombie>
-    std::unique_ptr<State> Step(Zombie& enemy);
-
+    // Ground height of the zombie's floor, refreshed every step.
     float groundY_ = 0.0f;
+    // Downward speed; grows by 0.1 a step.
     float fallSpeed_ = 0.0f;
 };

@@ -77,23 +77,6 @@ float EnemyBase::DistanceToPlayer() const {
     return Vector3::Distance(GetPosition(), player->GetPosition());
 }
 
-void EnemyBase::AddBodyParts(const PartSpec* parts, int count) {
-    ResourceCache& cache = ResourceCache::GetInstance();
-    for (int i = 0; i < count; ++i)
-        AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(parts[i].offset), parts[i].damage,
-                     cache.GetModel(parts[i].model), cache.GetModel(parts[i].rayModel));
-}
-
-bool EnemyBase::BeginUpdate() {
-    if (DistanceToPlayer() > kActiveDistance) return false;
-    UpdateSounds();
-    return true;
-}
-
-void EnemyBase::ReplaceState(std::unique_ptr<State> next) {
-    if (next) state_ = std::move(next);
-}
-
 void EnemyBase::SetState(std::unique_ptr<State> state) { state_ = std::move(state); }
 
 void EnemyBase::Draw() {

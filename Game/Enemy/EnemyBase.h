@@ -1,8 +1,8 @@
-// Common base of the zombies: the numbers that make a zombie kind (hit
+// Common base of the enemies: the numbers that make a zombie kind (hit
 // points, speed, reach, damage, sight), the groan and footstep sounds, the
 // damage rule, the sight test and the small movement helpers every state
-// uses. The concrete kinds add the body parts, the pose store and the state
-// step of their kind.
+// uses. Zombie adds the body parts, the pose store and the state step; the
+// base itself does nothing in its update.
 #pragma once
 
 #include <memory>
@@ -25,7 +25,7 @@ public:
     static constexpr float kSightDistance = 50.0f;
 
     EnemyBase();
-    // Stops both sounds at once. The state is deleted if a kind left it.
+    // Deletes the state and stops both sounds at once.
     ~EnemyBase() override;
 
     void Update() override {}
@@ -107,24 +107,7 @@ public:
     const std::shared_ptr<VeSoundInstance>& GetGrowl() const { return growl_; }
     const std::shared_ptr<VeSoundInstance>& GetFootstep() const { return footstep_; }
 
-    // One body part of a zombie kind's table: local offset, damage per shot,
-    // drawn model and hit-test model.
-    struct PartSpec {
-        Vector3 offset;
-        int damage;
-        const char* model;
-        const char* rayModel;
-    };
-
 protected:
-    // Adds the table's parts in order, models from the resource cache.
-    void AddBodyParts(const PartSpec* parts, int count);
-
-    // First steps of a kind's update: false when the zombie is too far from
-    // the player to do anything this frame; otherwise the sounds are updated.
-    bool BeginUpdate();
-    // Makes next the current state (deleting the old one) when it is set.
-    void ReplaceState(std::unique_ptr<State> next);
     // True in a sensing frame, which also restarts the counter.
     bool SenseFrame();
 

@@ -35,27 +35,22 @@ void EnemyList::Clear() {
     enemies_.clear();
 }
 
-template <class Zombie>
-EnemyBase* EnemyList::AddKind(const Matrix& m) {
-    auto zombie = std::make_unique<Zombie>();
-    Zombie* enemy = zombie.get();
-    enemy->SetMatrix(m);
+EnemyBase* EnemyList::AddZombie(std::unique_ptr<Zombie> zombie, const Matrix& m) {
+    Zombie* added = zombie.get();
+    added->SetMatrix(m);
     // The first step of the falling-in motion also places every part.
-    enemy->StepPose(false, 0, 1);
-    enemy->SetWorld(world_);
-    Stage* stage = world_ ? world_->GetStage() : nullptr;
-    if (stage) enemy->SetFloor(stage->GetFloor(enemy->GetPosition()));
+    added->StepPose(false, 0, 1);
+    AddEnemy(std::move(zombie));
     EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
     if (effects)
-        effects->AddCircleShadow(static_cast<Object*>(enemy), Vector3(0.0f, -enemy->GetGroundOffset(), 0.0f),
-                                 enemy->GetAliveFlag());
-    enemies_.push_back(std::move(zombie));
-    return enemy;
+        effects->AddCircleShadow(static_cast<Object*>(added), Vector3(0.0f, -added->GetGroundOffset(), 0.0f),
+                                 added->GetAliveFlag());
+    return added;
 }
 
-EnemyBase* EnemyList::AddNormal(const Matrix& m) { return AddKind<Enemy_Normal>(m); }
+EnemyBase* EnemyList::AddNormal(const Matrix& m) { return AddZombie(std::make_unique<Enemy_Normal>(), m); }
 
-EnemyBase* EnemyList::AddStrong(const Matrix& m) { return AddKind<Enemy_Strong>(m); }
+EnemyBase* EnemyList::AddStrong(const Matrix& m) { return AddZombie(std::make_unique<Enemy_Strong>(), m); }
 
 void EnemyList::AddEnemy(std::unique_ptr<EnemyBase> enemy) {
     if (!enemy) return;

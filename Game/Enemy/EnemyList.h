@@ -13,6 +13,7 @@
 
 class EnemyBase;
 class GameWorld;
+class Zombie;
 
 class EnemyList {
 public:
@@ -60,8 +61,9 @@ public:
 
 private:
     void AddEnemy(std::unique_ptr<EnemyBase> enemy);
-    template <class Zombie>
-    EnemyBase* AddKind(const Matrix& m);
+    // Places a new zombie at m with the first step of its falling-in pose,
+    // appends it and gives it its blob shadow.
+    EnemyBase* AddZombie(std::unique_ptr<Zombie> zombie, const Matrix& m);
     // Pushes every zombie out of the stage's furniture, then moves each live
     // active zombie off the first later zombie it overlaps and off the player.
     void Separate();

@@ -1,13 +1,12 @@
-// The normal zombie: its seven parts, its numbers and its update.
+// The normal zombie's kind table.
 #include "Game/Enemy/Enemy_Normal.h"
 
-#include "Game/Enemy/Drop.h"
-#include "Game/Enemy/State.h"
+#include <iterator>
 
 namespace {
 
 // Head, body, right arm, left arm, right leg, left leg, weak spot.
-const EnemyBase::PartSpec kParts[Enemy_Normal::kPartCount] = {
+const ZombieKind::Part kParts[] = {
     {{0.0f, 1.0f, 0.0f}, 2, "Data/zombie_All/zombie_Head/zombie_Head.gltf",
      "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
     {{0.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Body/zombie_Body.gltf",
@@ -24,28 +23,20 @@ const EnemyBase::PartSpec kParts[Enemy_Normal::kPartCount] = {
      "Data/zombie_All/zombie_weak/zombie_weak.gltf"},
 };
 
+const ZombieKind kKind = {
+    kParts, static_cast<int>(std::size(kParts)),
+    // push radius, hit points, attack range, attack power, ground offset,
+    // move speed, view angle
+    {2.0f, 10, 7.0f, 2, 4.0f, 0.03f, 170},
+    // Claws, with the head turning as they swing; a strike of 25 frames.
+    {AttackStyle::Claw, &PoseKeys::kAttackNormal, 0.04f},
+    // The chase's first swing blends from the pose the zombie had into key
+    // 0; after that it swings between keys 1 and 0.
+    {{2, 0}, {1, 0}},
+    // A collapse of about 17 frames.
+    {0.06f, 0.07f},
+};
+
 }  // namespace
 
-Enemy_Normal::Enemy_Normal() {
-    AddBodyParts(kParts, kPartCount);
-    SetPushShape(true, true, 2.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
-    attackRange_ = 7.0f;
-    attackPower_ = 2;
-    groundOffset_ = 4.0f;
-    moveSpeed_ = 0.03f;
-    hp_ = 10;
-    viewAngle_ = 170;
-    alive_ = true;
-    finished_ = false;
-    state_ = std::make_unique<Drop>(*this);
-}
-
-Enemy_Normal::~Enemy_Normal() {
-    state_.reset();
-    StopGrowl();
-}
-
-void Enemy_Normal::Update() {
-    if (!BeginUpdate() || !state_) return;
-    ReplaceState(state_->Run(*this));
-}
+const ZombieKind& Enemy_Normal::Kind() { return kKind; }

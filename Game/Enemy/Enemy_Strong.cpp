@@ -1,14 +1,13 @@
-// The strong zombie: its six parts, its numbers and its update.
+// The strong zombie's kind table.
 #include "Game/Enemy/Enemy_Strong.h"
 
-#include "Game/Enemy/Drop.h"
-#include "Game/Enemy/State.h"
+#include <iterator>
 
 namespace {
 
 // Head, body, right arm, left arm, right leg, left leg. The hit-test shapes
 // are those of the normal zombie.
-const EnemyBase::PartSpec kParts[Enemy_Strong::kPartCount] = {
+const ZombieKind::Part kParts[] = {
     {{0.0f, 1.75f, 0.0f}, 7, "Data/zombie_S_All/zombie_S_H/zombie_S_H.gltf",
      "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
     {{0.0f, 0.0f, 0.0f}, 2, "Data/zombie_S_All/zombie_S_B/zombie_S_B.gltf",
@@ -23,28 +22,20 @@ const EnemyBase::PartSpec kParts[Enemy_Strong::kPartCount] = {
      "Data/zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf"},
 };
 
+const ZombieKind kKind = {
+    kParts, static_cast<int>(std::size(kParts)),
+    // push radius, hit points, attack range, attack power (what the vomit
+    // carries), ground offset, move speed, view angle
+    {2.0f, 30, 15.0f, 2, 5.5f, 0.03f, 170},
+    // Vomit, with the head kept straight; a strike of 20 frames.
+    {AttackStyle::Vomit, &PoseKeys::kAttackStrong, 0.05f},
+    // The chase swings between keys 0 and 1 from the start.
+    {{0, 1}, {0, 1}},
+    // The big body collapses more slowly (about 25 frames) and its death hop
+    // falls back more slowly.
+    {0.04f, 0.05f},
+};
+
 }  // namespace
 
-Enemy_Strong::Enemy_Strong() {
-    AddBodyParts(kParts, kPartCount);
-    SetPushShape(true, true, 2.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
-    attackRange_ = 15.0f;
-    attackPower_ = 2;
-    groundOffset_ = 5.5f;
-    moveSpeed_ = 0.03f;
-    hp_ = 30;
-    viewAngle_ = 170;
-    alive_ = true;
-    finished_ = false;
-    state_ = std::make_unique<Drop>(*this);
-}
-
-Enemy_Strong::~Enemy_Strong() {
-    state_.reset();
-    StopGrowl();
-}
-
-void Enemy_Strong::Update() {
-    if (!BeginUpdate() || !state_) return;
-    ReplaceState(state_->Run(*this));
-}
+const ZombieKind& Enemy_Strong::Kind() { return kKind; }

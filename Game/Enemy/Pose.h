@@ -7,97 +7,58 @@
 // zombie had when the current motion started (filled by Start).
 #pragma once
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "Framework/Math/SimpleMath.h"
 #include "Game/Object/Object.h"
 
-template <int PartCount>
 class PoseStore {
 public:
-    static constexpr int kParts = PartCount;
+    // The most parts a zombie has (the normal kind: six limbs and the weak
+    // spot). The keys are kept in place, so a pose step allocates nothing.
+    static constexpr int kMaxParts = 7;
     static constexpr int kSlots = 3;
     static constexpr int kBodyPart = 1;
 
+    // Keys for the given number of parts (at most kMaxParts), all the
+    // identity.
+    explicit PoseStore(int partCount);
+
     // Writes a key from angles in degrees: roll about z first, then pitch
     // about x, then yaw about y.
-    void SetKey(int part, int slot, float pitchDeg, float yawDeg, float rollDeg) {
-        if (!Valid(part, slot)) return;
-        using Math::kDegToRad;
-        keys_[part][slot] = Quaternion::CreateFromRollPitchYaw(pitchDeg * kDegToRad, yawDeg * kDegToRad,
-                                                               rollDeg * kDegToRad);
-    }
+    void SetKey(int part, int slot, float pitchDeg, float yawDeg, float rollDeg);
 
     // Captures the blend of slots a and b at the current t into slot 2, then
     // restarts t at 0 with the given speed, running forwards.
-    void Start(float speed, int a, int b) {
-        if (!Valid(0, a) || !Valid(0, b)) return;
-        for (int i = 0; i < PartCount; ++i) keys_[i][2] = Quaternion::Slerp(keys_[i][a], keys_[i][b], t_);
-        t_ = 0.0f;
-        speed_ = speed;
-        reversed_ = false;
-    }
+    void Start(float speed, int a, int b);
 
     // Advances t and places every part on its own: world = R * local * matrix.
     float Step(bool pingPong, int from, int to, std::vector<std::unique_ptr<ModelPart>>& parts,
-               const Matrix& matrix) {
-        Advance(pingPong);
-        if (!Valid(0, from) || !Valid(0, to)) return t_;
-        const int count = std::min<int>(PartCount, static_cast<int>(parts.size()));
-        for (int i = 0; i < count; ++i) parts[i]->world = Rotation(i, from, to) * parts[i]->local * matrix;
-        return t_;
-    }
+               const Matrix& matrix);
 
     // Advances t and places the body on the matrix, then every other part on
     // the body's placement.
     float StepBodyRelative(bool pingPong, int from, int to, std::vector<std::unique_ptr<ModelPart>>& parts,
-                           const Matrix& matrix) {
-        Advance(pingPong);
-        if (!Valid(0, from) || !Valid(0, to)) return t_;
-        const int count = std::min<int>(PartCount, static_cast<int>(parts.size()));
-        if (count <= kBodyPart) return t_;
-        ModelPart& body = *parts[kBodyPart];
-        body.world = Rotation(kBodyPart, from, to) * body.local * matrix;
-        for (int i = 0; i < count; ++i) {
-            if (i == kBodyPart) continue;
-            parts[i]->world = Rotation(i, from, to) * parts[i]->local * body.world;
-        }
-        return t_;
-    }
+                           const Matrix& matrix);
 
+    int PartCount() const { return partCount_; }
     const Quaternion& Key(int part, int slot) const { return keys_[part][slot]; }
     float T() const { return t_; }
     float Speed() const { return speed_; }
     bool Reversed() const { return reversed_; }
 
 private:
-    static bool Valid(int part, int slot) { return part >= 0 && part < PartCount && slot >= 0 && slot < kSlots; }
-
+    bool Valid(int part, int slot) const { return part >= 0 && part < partCount_ && slot >= 0 && slot < kSlots; }
+    // The parts a step places: those with keys that the zombie has.
+    int PlacedParts(const std::vector<std::unique_ptr<ModelPart>>& parts) const;
     // One-way motions stop exactly at 1; ping-pong motions turn round exactly
     // at 1 and at 0.
-    void Advance(bool pingPong) {
-        t_ += speed_;
-        if (!pingPong && t_ > 1.0f) t_ = 1.0f;
-        if (pingPong) {
-            if (t_ > 1.0f && !reversed_) {
-                t_ = 1.0f;
-                reversed_ = true;
-                speed_ = -speed_;
-            } else if (t_ < 0.0f && reversed_) {
-                t_ = 0.0f;
-                reversed_ = false;
-                speed_ = -speed_;
-            }
-        }
-    }
+    void Advance(bool pingPong);
+    Matrix Rotation(int part, int from, int to) const;
 
-    Matrix Rotation(int part, int from, int to) const {
-        return Matrix::CreateFromQuaternion(Quaternion::Slerp(keys_[part][from], keys_[part][to], t_));
-    }
-
-    Quaternion keys_[PartCount][kSlots];
+    int partCount_;
+    Quaternion keys_[kMaxParts][kSlots];
     float t_ = 0.0f;
     float speed_ = 0.0f;
     bool reversed_ = false;

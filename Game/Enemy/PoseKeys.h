@@ -32,13 +32,3 @@ extern const PoseKeyTable kAttackStrong;
 extern const PoseKeyTable kDead;
 
 }  // namespace PoseKeys
-
-// Writes slots 0 and 1 of parts 0 to 5, slot 0 then slot 1 for each part.
-template <class Zombie>
-void WritePoseKeys(Zombie& zombie, const PoseKeyTable& table) {
-    for (int part = 0; part < kPoseKeyRows; ++part) {
-        const PoseKeyRow& row = table[part];
-        zombie.SetPoseKey(part, 0, row.slot0.pitch, row.slot0.yaw, row.slot0.roll);
-        zombie.SetPoseKey(part, 1, row.slot1.pitch, row.slot1.yaw, row.slot1.roll);
-    }
-}

@@ -1,22 +1,13 @@
 // Small pieces shared by the state steps.
 #pragma once
 
-#include <type_traits>
-
 #include "Framework/Math/SimpleMath.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 
-class Enemy_Strong;
-
 namespace StateSteps {
-
-template <class Zombie>
-constexpr bool IsStrong() {
-    return std::is_same_v<Zombie, Enemy_Strong>;
-}
 
 // Ground height of the zombie's floor (0 without a stage).
 inline float GroundOf(const EnemyBase& zombie) {

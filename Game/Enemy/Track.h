@@ -9,20 +9,13 @@ class Track : public State {
 public:
     static constexpr int kMemory = 180;
 
-    explicit Track(Enemy_Normal& enemy);
-    explicit Track(Enemy_Strong& enemy);
-    std::unique_ptr<State> Run(Enemy_Normal& enemy) override;
-    std::unique_ptr<State> Run(Enemy_Strong& enemy) override;
+    explicit Track(Zombie& zombie);
+    std::unique_ptr<State> Run(Zombie& zombie) override;
 
     int GetLostTimer() const { return lostTimer_; }
     bool IsBlendDone() const { return blendDone_; }
 
 private:
-    template <class Zombie>
-    void Enter(Zombie& enemy);
-    template <class Zombie>
-    std::unique_ptr<State> Step(Zombie& enemy);
-
     bool blendDone_ = false;
     int fromSlot_ = 2;
     int toSlot_ = 0;

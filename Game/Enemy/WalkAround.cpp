@@ -3,42 +3,33 @@
 
 #include "Framework/Math/Random.h"
 #include "Game/Enemy/Dead.h"
-#include "Game/Enemy/Enemy_Normal.h"
-#include "Game/Enemy/Enemy_Strong.h"
 #include "Game/Enemy/Heading.h"
-#include "Game/Enemy/PoseKeys.h"
 #include "Game/Enemy/StateSteps.h"
 #include "Game/Enemy/Track.h"
+#include "Game/Enemy/Zombie.h"
 
-WalkAround::WalkAround(Enemy_Normal& enemy) { Enter(enemy); }
-WalkAround::WalkAround(Enemy_Strong& enemy) { Enter(enemy); }
-std::unique_ptr<State> WalkAround::Run(Enemy_Normal& enemy) { return Step(enemy); }
-std::unique_ptr<State> WalkAround::Run(Enemy_Strong& enemy) { return Step(enemy); }
-
-template <class Zombie>
-void WalkAround::Enter(Zombie& enemy) {
+WalkAround::WalkAround(Zombie& zombie) {
     // Two draws in this order: 1 to 5 seconds, then a heading in whole degrees.
     timer_ = (Math::Rand() % 5 + 1) * 60;
     heading_ = static_cast<float>(Math::Rand() % 360);
-    startHp_ = enemy.GetHp();
-    enemy.StartPose(0.015f, 0, 1);
-    WritePoseKeys(enemy, PoseKeys::kWalkAround);
-    enemy.SetMoveSpeed(0.02f);
-    enemy.StopGrowl();
+    startHp_ = zombie.GetHp();
+    zombie.StartPose(0.015f, 0, 1);
+    zombie.WritePoseKeys(PoseKeys::kWalkAround);
+    zombie.SetMoveSpeed(0.02f);
+    zombie.StopGrowl();
 }
 
-template <class Zombie>
-std::unique_ptr<State> WalkAround::Step(Zombie& enemy) {
-    StateSteps::WalkForward(enemy);
-    TurnTowards(*enemy.GetMatrix(), heading_, 5.0f);
-    StateSteps::KeepOnGroundAndOffWalls(enemy);
-    const float t = enemy.StepPose(true, 0, 1);
-    if (t <= 0.0f || t >= 1.0f) enemy.PlayFootstep();
+std::unique_ptr<State> WalkAround::Run(Zombie& zombie) {
+    StateSteps::WalkForward(zombie);
+    TurnTowards(*zombie.GetMatrix(), heading_, 5.0f);
+    StateSteps::KeepOnGroundAndOffWalls(zombie);
+    const float t = zombie.StepPose(true, 0, 1);
+    if (t <= 0.0f || t >= 1.0f) zombie.PlayFootstep();
 
-    const bool sees = enemy.CanSeePlayer();
-    if (sees || enemy.GetHp() != startHp_) return std::make_unique<Track>(enemy);
-    if (!enemy.IsAlive()) return std::make_unique<Dead>(enemy);
+    const bool sees = zombie.CanSeePlayer();
+    if (sees || zombie.GetHp() != startHp_) return std::make_unique<Track>(zombie);
+    if (!zombie.IsAlive()) return std::make_unique<Dead>(zombie);
     timer_ -= 1;
-    if (timer_ <= 0) return std::make_unique<WalkAround>(enemy);
+    if (timer_ <= 0) return std::make_unique<WalkAround>(zombie);
     return nullptr;
 }

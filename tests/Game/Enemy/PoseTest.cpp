@@ -36,7 +36,7 @@ bool SameRotation(const Quaternion& a, const Quaternion& b) {
 }  // namespace
 
 TEST(PoseTest, PingPongTouchesOneAndZeroExactlyAtItsTurningPoints) {
-    PoseStore<7> pose;
+    PoseStore pose(7);
     auto parts = MakeParts(7);
     pose.Start(0.015f, 0, 1);
     float t = 0.0f;
@@ -58,7 +58,7 @@ TEST(PoseTest, PingPongTouchesOneAndZeroExactlyAtItsTurningPoints) {
 }
 
 TEST(PoseTest, OneWayMotionStopsAtOne) {
-    PoseStore<6> pose;
+    PoseStore pose(6);
     auto parts = MakeParts(6);
     pose.Start(0.3f, 0, 1);
     EXPECT_NEAR(pose.Step(false, 0, 1, parts, Matrix()), 0.3f, 1e-6f);
@@ -68,7 +68,7 @@ TEST(PoseTest, OneWayMotionStopsAtOne) {
 }
 
 TEST(PoseTest, StartCapturesTheCurrentBlendIntoSlotTwo) {
-    PoseStore<7> pose;
+    PoseStore pose(7);
     auto parts = MakeParts(7);
     pose.SetKey(2, 0, 90.0f, 0.0f, 0.0f);
     pose.SetKey(2, 1, 0.0f, 0.0f, 0.0f);
@@ -91,13 +91,13 @@ TEST(PoseTest, StartCapturesTheCurrentBlendIntoSlotTwo) {
     pose.Step(false, 0, 1, parts, Matrix());
     pose.Start(0.5f, 0, 1);
     Quaternion half = pose.Key(2, 2);
-    PoseStore<7> reference;
+    PoseStore reference(7);
     reference.SetKey(2, 0, 45.0f, 0.0f, 0.0f);
     EXPECT_TRUE(SameRotation(half, reference.Key(2, 0)));
 }
 
 TEST(PoseTest, EqualKeysGiveThatKeyForEveryT) {
-    PoseStore<6> pose;
+    PoseStore pose(6);
     auto parts = MakeParts(6, Vector3(0, 0, 0));
     pose.SetKey(0, 0, -60.0f, 50.0f, 30.0f);
     pose.SetKey(0, 1, -60.0f, 50.0f, 30.0f);
@@ -111,7 +111,7 @@ TEST(PoseTest, EqualKeysGiveThatKeyForEveryT) {
 }
 
 TEST(PoseTest, KeysRollThenPitchThenYaw) {
-    PoseStore<6> pose;
+    PoseStore pose(6);
     auto parts = MakeParts(6, Vector3(0, 0, 0));
     pose.SetKey(0, 0, 0.0f, 90.0f, 0.0f);
     pose.SetKey(1, 0, 90.0f, 90.0f, 0.0f);
@@ -126,7 +126,7 @@ TEST(PoseTest, KeysRollThenPitchThenYaw) {
 }
 
 TEST(PoseTest, PartsTurnAboutTheirOwnOriginBeforeOffsetAndPlacement) {
-    PoseStore<7> pose;
+    PoseStore pose(7);
     auto parts = MakeParts(7, Vector3(1, 0, 0));
     pose.SetKey(2, 0, 0.0f, 90.0f, 0.0f);
     pose.SetKey(2, 1, 0.0f, 90.0f, 0.0f);
@@ -145,8 +145,8 @@ TEST(PoseTest, BodyRelativePlacementCarriesThePartsWithTheBody) {
     auto flatParts = MakeParts(6, Vector3(0, 1, 0));
     auto relParts = MakeParts(6, Vector3(0, 1, 0));
     flatParts[1]->local = relParts[1]->local = Matrix();  // body at the origin
-    PoseStore<6> flat, relative;
-    for (PoseStore<6>* p : {&flat, &relative}) {
+    PoseStore flat(6), relative(6);
+    for (PoseStore* p : {&flat, &relative}) {
         p->SetKey(1, 0, 90.0f, 0.0f, 0.0f);
         p->Start(1.0f, 1, 1);
     }
@@ -158,7 +158,7 @@ TEST(PoseTest, BodyRelativePlacementCarriesThePartsWithTheBody) {
     ExpectVector(relParts[1]->world.Translation(), Vector3(5, 0, 0), "body");
 
     // With an unrotated body both placements agree.
-    PoseStore<6> a, b;
+    PoseStore a(6), b(6);
     a.SetKey(3, 0, 30.0f, 20.0f, 10.0f);
     b.SetKey(3, 0, 30.0f, 20.0f, 10.0f);
     a.Step(false, 0, 0, flatParts, placement);
