@@ -4,20 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <random>
 
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Model/VeModel.h"
+#include "tests/Framework/Collision/RayTestMeshes.h"
+
+using raytest::Bits;
 
 namespace {
-
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
 
 std::vector<std::string> ModelFiles() {
     std::vector<std::string> files;

@@ -4,23 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 
 #include "Framework/Collision/RayCaster.h"
 #include "tests/Framework/Collision/RayTestMeshes.h"
 
 using raytest::AddNode;
-
-namespace {
-
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
-
-}  // namespace
+using raytest::Bits;
 
 TEST(RayTriangle, BothFacesParallelAndBehind) {
     const Vector3 a(-1, -1, 5), b(1, -1, 5), c(0, 1, 5);

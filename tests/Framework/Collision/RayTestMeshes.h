@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -10,6 +11,13 @@
 #include "Framework/Model/VeModel.h"
 
 namespace raytest {
+
+// The bits of a float: the walks must agree exactly, not nearly.
+inline uint32_t Bits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    return u;
+}
 
 struct MeshData {
     std::vector<VeVertex> vertices;

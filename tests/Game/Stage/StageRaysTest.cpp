@@ -3,7 +3,6 @@
 // accelerated walk picks the same object as the plain one.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -15,14 +14,9 @@
 #include "tests/Framework/Collision/RayTestMeshes.h"
 
 using raytest::AddNode;
+using raytest::Bits;
 
 namespace {
-
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
 
 // An object with one part using the given hit-test model.
 std::unique_ptr<Object> MakeObject(VeModel* rayModel, const Matrix& world, ObjectKind kind = kKindStage,
