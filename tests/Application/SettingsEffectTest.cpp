@@ -14,6 +14,7 @@
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Object/Player.h"
 #include "Scene/GameScene.h"
+#include "tests/Framework/Audio/LoopbackAudio.h"
 #include "tests/Framework/Audio/WavWriter.h"
 
 namespace {
@@ -128,8 +129,9 @@ TEST_F(SettingsEffectTest, VolumesAndMuteReachTheMix) {
     GameScene scene;
     scene.GetEnemyList()->Clear();
     Player& player = *scene.GetPlayer();
+    ASSERT_TRUE(testaudio::GameSoundLoads("Data/Sound/heart.wav"));
     const auto& heart = player.GetHeartSound();
-    if (!heart || !heart->HasVoice()) GTEST_SKIP() << "Data/Sound/heart.wav is not available";
+    ASSERT_TRUE(heart && heart->HasVoice());
     player.Damage(8, Vector3());
     Platform::Input::GetInstance().SetFrame(Platform::InputFrame{});
     player.Update();

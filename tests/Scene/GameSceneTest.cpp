@@ -278,8 +278,8 @@ TEST_F(GameSceneTest, TheArmsHandHoldsTheGunsGripInView) {
 class GameSceneLevelWalkTest : public GameSceneTest {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists("Data/MAP/map1/map1_ray.gltf"))
-            GTEST_SKIP() << "the generated Data/ tree is not here (run from the build folder)";
+        ASSERT_TRUE(std::filesystem::exists("Data/MAP/map1/map1_ray.gltf"))
+            << "the generated Data/ tree is not here (run from the build folder)";
         GameSceneTest::SetUp();
         // The walk checks the building, not the fight: the zombies go.
         for (EnemyBase* enemy : scene_->GetEnemyList()->GetEnemies()) enemy->SetFinished(true);

@@ -16,50 +16,23 @@
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Scene/SceneDriver.h"
 
 using Platform::Input;
 using Platform::InputFrame;
 
-namespace {
+using testinput::At;
 
-InputFrame At(Platform::Point client, bool leftDown) {
-    InputFrame f;
-    f.cursor = client;
-    f.Set(Platform::Key::LeftButton, leftDown);
-    return f;
-}
-
-}  // namespace
-
-class ResultSceneTest : public ::testing::Test {
+class ResultSceneTest : public HeadlessSceneTest<ResultScene> {
 protected:
-    void SetUp() override {
-        Input::GetInstance().Reset();
-        Input::GetInstance().SetFrame(InputFrame{});
-        SceneManager::GetInstance().Clear();
-        SceneManager::GetInstance().SetClickLatched(false);
-    }
-    void TearDown() override {
-        scene_.reset();
-        SceneManager::GetInstance().Clear();
-        SceneManager::GetInstance().SetClickLatched(false);
-        Input::GetInstance().Reset();
-    }
     // Made the way the game scene makes it.
     void Make(bool cleared) { scene_.reset(static_cast<ResultScene*>(CreateResultScene(cleared).release())); }
-    void Step(const InputFrame& f, int frames = 1) {
-        for (int i = 0; i < frames; ++i) {
-            Input::GetInstance().SetFrame(f);
-            scene_->Frame();
-        }
-    }
     bool ButtonDrawn() const {
         const VeTexture* button = scene_->GetHud()->GetTextures()[Hud::kTexTitleButton];
         for (const auto& s : scene_->GetHud()->GetLastDrawn())
             if (s.texture == button) return true;
         return false;
     }
-    std::unique_ptr<ResultScene> scene_;
 };
 
 TEST_F(ResultSceneTest, DeathScreenIsBlackWithTheBannerFadingInAndTheButtonFromFrame201) {

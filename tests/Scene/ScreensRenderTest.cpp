@@ -9,7 +9,6 @@
 #include <stb_image.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -17,7 +16,6 @@
 
 #include <unistd.h>
 
-#include "../Framework/Graphics/GlTestWindow.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
@@ -29,43 +27,18 @@
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Framework/Graphics/GlFixture.h"
+#include "tests/Scene/SceneDriver.h"
 
 using Platform::Input;
 using Platform::InputFrame;
 
+using testinput::At;
+
 namespace {
 
-GlTestWindow* g_window = nullptr;
-std::string g_whyNot;
-
-InputFrame At(Platform::Point client, bool leftDown) {
-    InputFrame f;
-    f.cursor = client;
-    f.Set(Platform::Key::LeftButton, leftDown);
-    return f;
-}
-
-struct Picture {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgba;
-    float Luma(int x, int y) const {
-        const unsigned char* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-        return 0.3f * p[0] + 0.6f * p[1] + 0.1f * p[2];
-    }
-    const unsigned char* Px(int x, int y) const { return &rgba[(static_cast<size_t>(y) * w + x) * 4]; }
-};
-
-Picture Grab() {
-    Picture p;
-    p.w = GlTestWindow::kWidth;
-    p.h = GlTestWindow::kHeight;
-    p.rgba.resize(static_cast<size_t>(p.w) * p.h * 4);
-    GraphicsDevice::GetInstance().ReadPixels(0, 0, p.w, p.h, p.rgba.data());
-    return p;
-}
-
-Picture Load(const std::string& path) {
-    Picture p;
+GlPicture Load(const std::string& path) {
+    GlPicture p;
     int channels = 0;
     unsigned char* data = stbi_load(path.c_str(), &p.w, &p.h, &channels, 4);
     if (data) {
@@ -76,7 +49,7 @@ Picture Load(const std::string& path) {
 }
 
 // Mean and spread of the luma in a box of the window.
-void LumaStats(const Picture& shot, int x0, int y0, int w, int h, float& mean, float& spread) {
+void LumaStats(const GlPicture& shot, int x0, int y0, int w, int h, float& mean, float& spread) {
     double sum = 0, sum2 = 0;
     for (int y = y0; y < y0 + h; ++y)
         for (int x = x0; x < x0 + w; ++x) {
@@ -91,8 +64,8 @@ void LumaStats(const Picture& shot, int x0, int y0, int w, int h, float& mean, f
 
 // Correlation between an opaque sprite's texels and the window where the
 // sprite was drawn, centred at window pixel (cx, cy) and scaled by s.
-float SpriteCorrelation(const Picture& shot, const std::string& texturePath, float cx, float cy, float s) {
-    const Picture tex = Load(texturePath);
+float SpriteCorrelation(const GlPicture& shot, const std::string& texturePath, float cx, float cy, float s) {
+    const GlPicture tex = Load(texturePath);
     if (tex.rgba.empty()) return 0.0f;
     const float w = tex.w * s, h = tex.h * s;
     std::vector<float> a, b;
@@ -164,58 +137,19 @@ private:
 
 }  // namespace
 
-class ScreensRender : public ::testing::Test {
+class ScreensRender : public GlSuite, protected SceneDriver<SceneBase> {
 protected:
-    static void SetUpTestSuite() {
-        g_window = new GlTestWindow();
-        if (!g_window->Open(g_whyNot)) {
-            g_window->Close();
-            delete g_window;
-            g_window = nullptr;
-        }
-        // Models and textures cached by headless tests have no GPU side.
-        ResourceCache::GetInstance().Clear();
-    }
-    static void TearDownTestSuite() {
-        ResourceCache::GetInstance().Clear();
-        if (g_window != nullptr) {
-            g_window->Close();
-            delete g_window;
-            g_window = nullptr;
-        }
-    }
-    void SetUp() override {
-        if (g_window == nullptr) {
-            if (g_whyNot == "no DISPLAY") GTEST_SKIP() << "no display";
-            FAIL() << "graphics could not start: " << g_whyNot;
-        }
-        Input::GetInstance().Reset();
-        SceneManager::GetInstance().Clear();
-        SceneManager::GetInstance().SetClickLatched(false);
-    }
     void TearDown() override {
         scene_.reset();
-        SceneManager::GetInstance().Clear();
-        SceneManager::GetInstance().SetClickLatched(false);
-        Input::GetInstance().Reset();
+        GlSuite::TearDown();
     }
-    void Step(const InputFrame& f, int frames = 1) {
-        for (int i = 0; i < frames; ++i) {
-            Input::GetInstance().SetFrame(f);
-            scene_->Frame();
-        }
-    }
-    static void Shot(const std::string& name) {
-        EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(GlTestWindow::ShotPath(name)));
-    }
-    std::unique_ptr<SceneBase> scene_;
 };
 
 TEST_F(ScreensRender, TitleShowsRoomLogoButtonAndFadesToBlackAfterTheClick) {
     scene_ = std::make_unique<TitleScene>();
     Step(At({640, 610}, false), 3);
     Shot("title.png");
-    const Picture title = Grab();
+    const GlPicture title = GlPicture::Grab();
     // Logo scaled by 0.2 at sprite (0, 150), the hovered button by 1.2 at (0, -250).
     EXPECT_GT(SpriteCorrelation(title, "Data/title.png", 640, 210, 0.2f), 0.7f);
     EXPECT_GT(SpriteCorrelation(title, "Data/cliclstart.png", 640, 610, 1.2f), 0.7f);
@@ -228,7 +162,7 @@ TEST_F(ScreensRender, TitleShowsRoomLogoButtonAndFadesToBlackAfterTheClick) {
 
     // Off the button it is drawn at its own size.
     Step(At({100, 100}, false));
-    EXPECT_GT(SpriteCorrelation(Grab(), "Data/cliclstart.png", 640, 610, 1.0f), 0.7f);
+    EXPECT_GT(SpriteCorrelation(GlPicture::Grab(), "Data/cliclstart.png", 640, 610, 1.0f), 0.7f);
 
     // The click: a hole where it landed; 100 frames later the screen is black
     // but for the hole, drawn above the fade.
@@ -236,7 +170,7 @@ TEST_F(ScreensRender, TitleShowsRoomLogoButtonAndFadesToBlackAfterTheClick) {
     Step(At({600, 600}, true));
     Step(At({600, 600}, false), 98);
     Shot("title_faded.png");
-    const Picture faded = Grab();
+    const GlPicture faded = GlPicture::Grab();
     LumaStats(faded, 0, 0, 1280, 400, mean, spread);
     EXPECT_LT(mean, 6.0f) << "faded to black";
     LumaStats(faded, 600 - 20, 600 - 20, 40, 40, mean, spread);
@@ -248,12 +182,12 @@ TEST_F(ScreensRender, DeathResultIsBlackThenShowsTheBannerAndTheButton) {
     Step(At({640, 610}, false));
     Shot("result_dead_start.png");
     float mean = 0, spread = 0;
-    LumaStats(Grab(), 0, 0, 1280, 720, mean, spread);
+    LumaStats(GlPicture::Grab(), 0, 0, 1280, 720, mean, spread);
     EXPECT_LT(mean, 2.0f) << "black at first";
 
     Step(At({640, 610}, false), 200);
     Shot("result_dead.png");
-    const Picture shot = Grab();
+    const GlPicture shot = GlPicture::Grab();
     // Banner at sprite (0, 100): window centre (640, 260); button hovered.
     EXPECT_GT(SpriteCorrelation(shot, "Data/YOUAREDEAD.jpg", 640, 260, 1.0f), 0.8f);
     EXPECT_GT(SpriteCorrelation(shot, "Data/clicktitle.png", 640, 610, 1.2f), 0.7f);
@@ -266,12 +200,12 @@ TEST_F(ScreensRender, ClearedResultShowsTheRoomUnderAWhiteFlashAndTheBannerAtOnc
     Step(At({100, 100}, false));
     Shot("result_cleared_flash.png");
     float mean = 0, spread = 0;
-    LumaStats(Grab(), 0, 0, 1280, 720, mean, spread);
+    LumaStats(GlPicture::Grab(), 0, 0, 1280, 720, mean, spread);
     EXPECT_GT(mean, 225.0f) << "white flash";
 
     Step(At({100, 100}, false), 24);
     Shot("result_cleared.png");
-    const Picture shot = Grab();
+    const GlPicture shot = GlPicture::Grab();
     // Banner at sprite (0, 250): window centre (640, 110); button unhovered.
     EXPECT_GT(SpriteCorrelation(shot, "Data/clear.png", 640, 110, 1.0f), 0.8f);
     EXPECT_GT(SpriteCorrelation(shot, "Data/clicktitle.png", 640, 610, 1.0f), 0.7f);
@@ -284,7 +218,7 @@ TEST_F(ScreensRender, GameHudShowsHealthBarCrosshairAndCounter) {
     scene_ = std::make_unique<GameScene>();
     Step(InputFrame{}, 22);  // past the fade-in
     Shot("game_hud.png");
-    const Picture shot = Grab();
+    const GlPicture shot = GlPicture::Grab();
     // Full health: the bar from window x 60 to 360 at y 680, green.
     for (int x : {70, 200, 350}) {
         const unsigned char* p = shot.Px(x, 680);
@@ -314,20 +248,16 @@ TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheDepthPass) {
             g->GetStage()->RefreshActivity(g->GetPlayer()->GetCurrentFloor());
             Step(InputFrame{}, 3);
         }
-        Picture shot = Grab();
+        GlPicture shot = GlPicture::Grab();
         ShaderManager::GetInstance().SetDepthPassEnabled(true);
         return shot;
     };
     for (bool hall : {false, true}) {
         SCOPED_TRACE(hall ? "generator hall" : "start");
-        const Picture without = view(false, hall);
-        const Picture with = view(true, hall);
+        const GlPicture without = view(false, hall);
+        const GlPicture with = view(true, hall);
         Shot(hall ? "depth_pass_hall.png" : "depth_pass_start.png");
-        ASSERT_EQ(with.rgba.size(), without.rgba.size());
-        size_t differ = 0;
-        for (size_t i = 0; i < with.rgba.size(); i += 4)
-            if (std::memcmp(&with.rgba[i], &without.rgba[i], 3) != 0) ++differ;
-        EXPECT_EQ(differ, 0u);
+        EXPECT_EQ(GlPicture::CountDifferent(with, without), 0u);
         float mean = 0, spread = 0;
         LumaStats(with, 0, 0, 1280, 600, mean, spread);
         EXPECT_GT(spread, 10.0f) << "a drawn room, not an empty picture";
@@ -348,21 +278,13 @@ TEST_F(ScreensRender, GameWithoutItsPicturesShowsTheWorldAndNoBlackBoxes) {
     Step(InputFrame{}, 90);
     ASSERT_LT(g->GetHud()->GetHpShown(), 0.3f) << "the low-health frame is pulsing";
     EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(damaged.ShotPath("game_without_pictures.png")));
-    const Picture screen = Grab();
+    const GlPicture screen = GlPicture::Grab();
 
     VeTexture& world = g->GetSceneTexture();
     world.SetAsRenderTarget();
-    const Picture picture = Grab();
+    const GlPicture picture = GlPicture::Grab();
     GraphicsDevice::GetInstance().SetBackBufferAsTarget();
-    ASSERT_EQ(screen.rgba.size(), picture.rgba.size());
-    size_t differ = 0;
-    for (size_t i = 0; i < screen.rgba.size(); i += 4)
-        for (int c = 0; c < 3; ++c)
-            if (std::abs(screen.rgba[i + c] - picture.rgba[i + c]) > 1) {
-                ++differ;
-                break;
-            }
-    EXPECT_EQ(differ, 0u);
+    EXPECT_EQ(GlPicture::CountDifferent(screen, picture, 1), 0u);
     float mean = 0, spread = 0;
     LumaStats(screen, 0, 0, 1280, 720, mean, spread);
     EXPECT_GT(spread, 10.0f) << "the world is drawn";

@@ -17,46 +17,26 @@
 #include "Scene/Hud.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Scene/SceneDriver.h"
 
 using Platform::Input;
 using Platform::InputFrame;
+
+using testinput::At;
 
 namespace {
 
 // Client position of the start button's centre.
 constexpr Platform::Point kButton{640, 610};
 
-InputFrame At(Platform::Point client, bool leftDown) {
-    InputFrame f;
-    f.cursor = client;
-    f.Set(Platform::Key::LeftButton, leftDown);
-    return f;
-}
-
 }  // namespace
 
-class TitleSceneTest : public ::testing::Test {
+class TitleSceneTest : public HeadlessSceneTest<TitleScene> {
 protected:
     void SetUp() override {
-        Input::GetInstance().Reset();
-        Input::GetInstance().SetFrame(InputFrame{});
-        SceneManager::GetInstance().Clear();
-        SceneManager::GetInstance().SetClickLatched(false);
+        HeadlessSceneTest::SetUp();
         scene_ = std::make_unique<TitleScene>();
     }
-    void TearDown() override {
-        scene_.reset();
-        SceneManager::GetInstance().Clear();
-        SceneManager::GetInstance().SetClickLatched(false);
-        Input::GetInstance().Reset();
-    }
-    void Step(const InputFrame& f, int frames = 1) {
-        for (int i = 0; i < frames; ++i) {
-            Input::GetInstance().SetFrame(f);
-            scene_->Frame();
-        }
-    }
-    std::unique_ptr<TitleScene> scene_;
 };
 
 TEST_F(TitleSceneTest, BuildsTheRoomAndCameraAndPutsTheCursorOnTheButton) {

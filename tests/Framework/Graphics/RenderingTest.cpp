@@ -20,51 +20,12 @@
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
 #include "Game/Effect/Effect.h"
-#include "GlTestWindow.h"
+#include "tests/Framework/Graphics/GlFixture.h"
 
 namespace {
 
-GlTestWindow* g_window = nullptr;
-std::string g_whyNot;
-
-class Rendering : public ::testing::Test {
+class Rendering : public GlSuite {
 protected:
-    static void SetUpTestSuite() {
-        g_window = new GlTestWindow();
-        if (!g_window->Open(g_whyNot)) {
-            g_window->Close();
-            delete g_window;
-            g_window = nullptr;
-        }
-    }
-    static void TearDownTestSuite() {
-        if (g_window != nullptr) {
-            g_window->Close();
-            delete g_window;
-            g_window = nullptr;
-        }
-    }
-    void SetUp() override {
-        if (g_window == nullptr) {
-            if (g_whyNot == "no DISPLAY") GTEST_SKIP() << "no display";
-            FAIL() << "graphics could not start: " << g_whyNot;
-        }
-        GraphicsDevice& device = GraphicsDevice::GetInstance();
-        device.SetBackBufferAsTarget();
-        device.SetBlendState(nullptr);
-        device.SetDepthStencilState(nullptr);
-        device.SetRasterizerState(nullptr);
-        device.ClearTarget(1, 1, 1, 1);
-        device.ClearDepthStencil(1.0f, 0);
-        ShaderManager& shaders = ShaderManager::GetInstance();
-        shaders.SpriteBlock() = CbSprite{};
-        shaders.ObjectBlock() = CbObject{};
-        shaders.SetObjectMatrix(Matrix::Identity());
-    }
-    void TearDown() override {
-        if (g_window != nullptr) EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    }
-
     static std::shared_ptr<VeTexture> SolidTexture(unsigned char r, unsigned char g, unsigned char b,
                                                    unsigned char a = 255) {
         auto t = std::make_shared<VeTexture>();
@@ -77,8 +38,13 @@ protected:
         return t;
     }
 
-    static void Shot(const std::string& name) {
-        EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(GlTestWindow::ShotPath(name)));
+    // A window-sized off-screen picture, to draw into and then show as a sprite.
+    static bool CreatePicture(VeTexture& picture) {
+        TextureDesc desc;
+        desc.width = GlTestWindow::kWidth;
+        desc.height = GlTestWindow::kHeight;
+        desc.bindFlags = kBindShaderResource | kBindRenderTarget;
+        return picture.Create(desc);
     }
 };
 
@@ -300,11 +266,7 @@ TEST_F(Rendering, OffScreenPictureDrawnAsSpriteIsUpright) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     ShaderManager& shaders = ShaderManager::GetInstance();
     VeTexture picture;
-    TextureDesc desc;
-    desc.width = 1280;
-    desc.height = 720;
-    desc.bindFlags = kBindShaderResource | kBindRenderTarget;
-    ASSERT_TRUE(picture.Create(desc));
+    ASSERT_TRUE(CreatePicture(picture));
     ASSERT_NE(picture.GetGLFramebuffer(), 0u);
 
     auto red = SolidTexture(255, 0, 0);
@@ -337,11 +299,7 @@ TEST_F(Rendering, OneDepthClearServesBackBufferAndRenderTargets) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     ShaderManager& shaders = ShaderManager::GetInstance();
     VeTexture picture;
-    TextureDesc desc;
-    desc.width = 1280;
-    desc.height = 720;
-    desc.bindFlags = kBindShaderResource | kBindRenderTarget;
-    ASSERT_TRUE(picture.Create(desc));
+    ASSERT_TRUE(CreatePicture(picture));
     auto red = SolidTexture(255, 0, 0);
     auto green = SolidTexture(0, 255, 0);
     auto drawAtDepth = [&](const VeTexture* t, float z) {
@@ -413,12 +371,8 @@ std::unique_ptr<VeModel> MakeCube() {
 }
 
 void DrawCube(const VeModel& cube, const Matrix& world) {
+    UseFrontCamera();
     ShaderManager& shaders = ShaderManager::GetInstance();
-    shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
-    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 1280.0f / 720.0f, 0.01f, 1000.0f));
-    shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
-    shaders.SetModelShader();
-    shaders.ObjectBlock().g_LightEnable = 0;
     shaders.SetObjectMatrix(world);
     shaders.DrawModel(&cube, 1, 1, 1, 1);
 }
@@ -458,11 +412,7 @@ TEST_F(Rendering, ClosedModelsShowTheirOuterFacesOnScreenAndOffScreen) {
 
     // The same into an off-screen picture, then shown as a sprite.
     VeTexture picture;
-    TextureDesc desc;
-    desc.width = 1280;
-    desc.height = 720;
-    desc.bindFlags = kBindShaderResource | kBindRenderTarget;
-    ASSERT_TRUE(picture.Create(desc));
+    ASSERT_TRUE(CreatePicture(picture));
     picture.SetAsRenderTarget();
     picture.Clear(0, 0, 0, 1);
     device.ClearDepthStencil(1.0f, 0);
@@ -699,11 +649,7 @@ std::vector<unsigned char> DrawPanels(const std::vector<PanelDraw>& draws, bool 
     ShaderManager& shaders = ShaderManager::GetInstance();
     device.ClearTarget(0.2f, 0.3f, 0.4f, 1.0f);
     device.ClearDepthStencil(1.0f, 0);
-    shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
-    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 1280.0f / 720.0f, 0.01f, 1000.0f));
-    shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
-    shaders.SetModelShader();
-    shaders.ObjectBlock().g_LightEnable = 0;
+    UseFrontCamera();
     auto drawAll = [&]() {
         for (const PanelDraw& d : draws) {
             shaders.ObjectBlock().g_AlphaTestThreshold = d.alphaTest;

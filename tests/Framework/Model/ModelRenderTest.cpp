@@ -2,26 +2,18 @@
 // the viewer it faced in the file (back faces are culled), and materials
 // bring their textures from the model's directory or fall back to white; a
 // primitive without a material draws with the default one.
-#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Model/VeModel.h"
-#include "tests/Framework/Graphics/GlTestWindow.h"
+#include "tests/Framework/Graphics/GlFixture.h"
 #include "tests/Framework/Model/GltfTestFiles.h"
 
-TEST(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
-    // Closes the device however the test ends: later headless tests expect none.
-    struct ClosingWindow : GlTestWindow {
-        ~ClosingWindow() { Close(); }
-    } window;
-    std::string why;
-    if (!window.Open(why)) {
-        if (why == "no DISPLAY") GTEST_SKIP() << "no display";
-        FAIL() << "graphics could not start: " << why;
-    }
+class ModelRender : public GlSuite {};
+
+TEST_F(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
     const std::string dir = gltftest::ScratchDir() + "/render";
     std::filesystem::create_directories(dir);
     const unsigned char red[16] = {255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255};
@@ -60,31 +52,18 @@ TEST(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
     EXPECT_TRUE(model.materials[size_t(textured)].baseColorTexture->IsValid());
     EXPECT_EQ(model.materials[size_t(missing)].baseColorTexture, GraphicsDevice::GetInstance().GetWhiteTexture());
 
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    device.SetBackBufferAsTarget();
-    device.SetBlendState(nullptr);
-    device.SetDepthStencilState(nullptr);
-    device.SetRasterizerState(nullptr);
-    device.ClearTarget(1, 1, 1, 1);
-    device.ClearDepthStencil(1.0f, 0);
     ShaderManager& shaders = ShaderManager::GetInstance();
-    shaders.SetView(Matrix::CreateLookTo(Vector3(0, 0, -5), Vector3(0, 0, 1), Vector3(0, 1, 0)));
-    shaders.SetProjection(Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 1280.0f / 720.0f, 0.01f, 100.0f));
-    shaders.CameraBlock().g_CamPos = Vector3(0, 0, -5);
-    shaders.SetModelShader();
-    shaders.ObjectBlock() = CbObject{};
-    shaders.ObjectBlock().g_LightEnable = 0;
+    UseFrontCamera();
     shaders.SetObjectMatrix(Matrix());
     shaders.DrawModel(&model, 1, 1, 1, 1);
-    EXPECT_TRUE(device.SaveScreenshot(GlTestWindow::ShotPath("model_quads.png")));
+    Shot("model_quads.png");
 
     // Screen centre is (640, 360); one unit at distance 5 is about 125 pixels.
-    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640 - 156, 360), 0, 0, 255, 8));  // plain: factor over white
-    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640 + 156, 360), 255, 0, 0, 8));  // red texture
-    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640, 360 - 218), 0, 255, 0, 8));  // missing texture: white
-    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640, 360 + 218), 255, 255, 255, 8));  // facing away: culled
-    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640 - 156, 360 + 218), 255, 0, 255, 8));  // no material: default
-    EXPECT_TRUE(ColourNear(GlTestWindow::Pixel(640, 360), 255, 255, 255, 8));  // the gap
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(ColourNear(Pixel(640 - 156, 360), 0, 0, 255, 8));  // plain: factor over white
+    EXPECT_TRUE(ColourNear(Pixel(640 + 156, 360), 255, 0, 0, 8));  // red texture
+    EXPECT_TRUE(ColourNear(Pixel(640, 360 - 218), 0, 255, 0, 8));  // missing texture: white
+    EXPECT_TRUE(ColourNear(Pixel(640, 360 + 218), 255, 255, 255, 8));  // facing away: culled
+    EXPECT_TRUE(ColourNear(Pixel(640 - 156, 360 + 218), 255, 0, 255, 8));  // no material: default
+    EXPECT_TRUE(ColourNear(Pixel(640, 360), 255, 255, 255, 8));  // the gap
     model.Release();
 }

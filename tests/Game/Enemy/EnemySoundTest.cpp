@@ -1,38 +1,34 @@
 // Zombie sounds on a loopback audio device: the groan while hunting, its
 // fade during the ending, and the footsteps at the walk's turning points.
 #include "EnemyFixture.h"
-#include "Framework/Audio/Audio.h"
-#include "Framework/ResourceCache.h"
 #include "Game/Enemy/Track.h"
 #include "Game/Enemy/WalkAround.h"
+#include "tests/Framework/Audio/LoopbackAudio.h"
 
 class EnemySoundTest : public EnemyFixture {
 protected:
     void SetUp() override {
-        AudioManager::GetInstance().Release();
-        audio_ = AudioManager::GetInstance().InitLoopback(44100);
-        // Sounds asked for without an engine stay cached as empty: start afresh.
-        ResourceCache::GetInstance().Clear();
+        ASSERT_TRUE(testaudio::StartLoopback());
         EnemyFixture::SetUp();
     }
     void TearDown() override {
         EnemyFixture::TearDown();
-        ResourceCache::GetInstance().Clear();
-        AudioManager::GetInstance().Release();
+        testaudio::StopLoopback();
     }
-    // A zombie whose sounds exist, or null (the test is then skipped).
+    // A zombie at p, with its groan and footstep sounds loaded.
     Enemy_Normal* AddWithSounds(const Vector3& p) {
+        EXPECT_TRUE(testaudio::GameSoundLoads(EnemyBase::kGrowlSound));
+        EXPECT_TRUE(testaudio::GameSoundLoads(EnemyBase::kFootstepSound));
         Enemy_Normal* z = Add(p);
-        if (!z->GetGrowl() || !z->GetGrowl()->HasVoice() || !z->GetFootstep()) return nullptr;
-        return z;
+        const bool voiced = z->GetGrowl() && z->GetGrowl()->HasVoice() && z->GetFootstep();
+        EXPECT_TRUE(voiced) << "the zombie made no sound instances";
+        return voiced ? z : nullptr;
     }
-    bool audio_ = false;
 };
 
 TEST_F(EnemySoundTest, TheGroanPlaysWhileHuntingOnly) {
-    ASSERT_TRUE(audio_);
     Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
-    if (!z) GTEST_SKIP() << "zombie sounds are not available";
+    ASSERT_NE(z, nullptr);
     EXPECT_FALSE(z->GetGrowl()->IsPlaying());
     Enter<Track>(*z);
     EXPECT_TRUE(z->GetGrowl()->IsPlaying());
@@ -43,10 +39,9 @@ TEST_F(EnemySoundTest, TheGroanPlaysWhileHuntingOnly) {
 }
 
 TEST_F(EnemySoundTest, DuringTheEndingAPlayingGroanFadesOutInOneHundredFrames) {
-    ASSERT_TRUE(audio_);
     PlacePlayer(Vector3(0, 4, 60));  // near enough to update, out of sight and reach
     Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
-    if (!z) GTEST_SKIP() << "zombie sounds are not available";
+    ASSERT_NE(z, nullptr);
     Enter<Track>(*z);
     ASSERT_TRUE(z->GetGrowl()->IsPlaying());
     stage().MarkCoreDestroyedForTest();
@@ -65,10 +60,9 @@ TEST_F(EnemySoundTest, DuringTheEndingAPlayingGroanFadesOutInOneHundredFrames) {
 }
 
 TEST_F(EnemySoundTest, FootstepsSoundAtTheTurningPointsOfTheWalk) {
-    ASSERT_TRUE(audio_);
     PlacePlayer(Vector3(0, 4, -80));
     Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
-    if (!z) GTEST_SKIP() << "zombie sounds are not available";
+    ASSERT_NE(z, nullptr);
     // A wander that lasts longer than one swing of the walk.
     uint64_t seed = 1;
     for (Math::SeedRand(seed); Math::Rand() % 5 == 0; Math::SeedRand(++seed)) {}

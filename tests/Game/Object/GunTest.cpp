@@ -22,18 +22,14 @@
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
+#include "tests/Framework/Platform/InputFrames.h"
 
 using Platform::Input;
 using Platform::InputFrame;
 using PKey = Platform::Key;
+using testinput::Keys;
 
 namespace {
-
-InputFrame Keys(std::initializer_list<PKey> keys) {
-    InputFrame f;
-    for (PKey k : keys) f.Set(k);
-    return f;
-}
 
 const InputFrame kNothing{};
 const InputFrame kFire = Keys({PKey::LeftButton});

@@ -18,6 +18,7 @@
 #include "Game/Stage/Stage.h"
 #include "Game/Stage/StageRays.h"
 #include "Scene/GameScene.h"
+#include "tests/Framework/Audio/LoopbackAudio.h"
 
 class InteractiveStageTest : public ::testing::Test {
 protected:
@@ -26,12 +27,7 @@ protected:
     bool withAudio_ = false;
 
     void SetUp() override {
-        if (withAudio_) {
-            AudioManager::GetInstance().Release();
-            ASSERT_TRUE(AudioManager::GetInstance().InitLoopback(44100));
-            // Sounds asked for without an engine stay cached as empty.
-            ResourceCache::GetInstance().Clear();
-        }
+        if (withAudio_) ASSERT_TRUE(testaudio::StartLoopback());
         Platform::Input::GetInstance().Reset();
         Platform::Input::GetInstance().SetFrame(Platform::InputFrame{});
         Math::SeedRand(12345);
@@ -43,10 +39,7 @@ protected:
     void TearDown() override {
         scene_.reset();
         Platform::Input::GetInstance().Reset();
-        if (withAudio_) {
-            ResourceCache::GetInstance().Clear();
-            AudioManager::GetInstance().Release();
-        }
+        if (withAudio_) testaudio::StopLoopback();
     }
 
     // Eye at the point, tilted down by pitch degrees (the yaw is kept: 0

@@ -12,6 +12,7 @@
 #include "Game/Stage/Stage.h"
 #include "Game/Stage/StageRays.h"
 #include "tests/Framework/Collision/RayTestMeshes.h"
+#include "tests/Framework/Collision/SameRayAnswer.h"
 
 using raytest::AddNode;
 using raytest::Bits;
