@@ -10,7 +10,7 @@ HERE="$(cd "$(dirname "$0")" && pwd)"
 SKIP=77
 
 [ -n "${DISPLAY:-}" ] || { echo "no X display; skipped"; exit $SKIP; }
-command -v python3 >/dev/null || { echo "python3 missing; skipped"; exit $SKIP; }
+command -v python3 >/dev/null || { echo "FAIL: python3 missing (scripts/setup.sh installs it)" >&2; exit 1; }
 [ -d "$DATA" ] || { echo "FAIL: no Data/ tree at $DATA" >&2; exit 1; }
 
 rm -rf "$OUT"

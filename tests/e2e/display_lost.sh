@@ -7,20 +7,18 @@
 # Runs its own Xvfb, so the X server the other tests share stays up.
 set -u
 BIN="$1"
-SKIP=77
-command -v Xvfb >/dev/null || { echo "Xvfb missing; skipped"; exit $SKIP; }
-command -v xwininfo >/dev/null || { echo "xwininfo missing; skipped"; exit $SKIP; }
+source "$(dirname "$0")/lib.sh"
+command -v Xvfb >/dev/null || fail "Xvfb missing (scripts/setup.sh installs it)"
+command -v xdotool >/dev/null || fail "xdotool missing (scripts/setup.sh installs it)"
 
 TMP=$(mktemp -d)
 XPID=""
-PID=""
 cleanup() {
-  [ -n "$PID" ] && kill -KILL "$PID" 2>/dev/null
+  [ -s "$TMP/err" ] && grep "^morvane:" "$TMP/err" >&2
   [ -n "$XPID" ] && kill -KILL "$XPID" 2>/dev/null
   rm -rf "$TMP"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 for SIGNAL in TERM KILL; do
   # A display of its own, on a number the server picks and writes to fd 3
@@ -37,16 +35,7 @@ for SIGNAL in TERM KILL; do
 
   DISPLAY="$DISP" "$BIN" >/dev/null 2>"$TMP/err" &
   PID=$!
-  shown=""
-  for _ in $(seq 1 300); do
-    if DISPLAY="$DISP" xwininfo -root -tree 2>/dev/null | grep -q '"MORVANE  ver1.0.0"'; then
-      shown=yes
-      break
-    fi
-    kill -0 "$PID" 2>/dev/null || { cat "$TMP/err" >&2; fail "the game ended before showing its window"; }
-    sleep 0.1
-  done
-  [ -n "$shown" ] || fail "no game window on $DISP"
+  DISPLAY="$DISP" wait_window --class morvane >/dev/null || fail "no game window on $DISP"
   sleep 1  # some frames of the title
 
   kill -"$SIGNAL" "$XPID"
@@ -54,20 +43,11 @@ for SIGNAL in TERM KILL; do
   XPID=""
   # A killed server leaves its lock and socket behind.
   rm -f "/tmp/.X${DISP#:}-lock" "/tmp/.X11-unix/X${DISP#:}"
-  for _ in $(seq 1 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$PID" 2>/dev/null; then
-    cat "$TMP/err" >&2
-    fail "still running 10 s after its X server went away (SIG$SIGNAL)"
-  fi
-  wait "$PID"
-  rc=$?
-  PID=""
-  cat "$TMP/err" >&2
+  wait_exit "its X server went away (SIG$SIGNAL)"
   [ "$rc" -ne 0 ] || fail "exit code 0 after losing the display"
   [ "$rc" -lt 128 ] || fail "killed by a signal (exit code $rc)"
   grep -q "morvane: lost the connection to the display" "$TMP/err" || fail "no message on standard error"
+  grep "^morvane:" "$TMP/err" >&2
   echo "ok: the game ended with exit code $rc when its X server went away (SIG$SIGNAL)"
 done
+: >"$TMP/err"

@@ -6,9 +6,7 @@
 set -u
 BIN="$1"
 MODE="$2"
-SKIP=77
-
-fail() { echo "FAIL: $*" >&2; [ -n "${PID:-}" ] && kill -KILL "$PID" 2>/dev/null; exit 1; }
+source "$(dirname "$0")/lib.sh"
 
 if [ "$MODE" = nodisplay ]; then
   err=$(mktemp)
@@ -23,21 +21,12 @@ if [ "$MODE" = nodisplay ]; then
   exit 0
 fi
 
-[ -n "${DISPLAY:-}" ] || { echo "no X display; skipped"; exit $SKIP; }
-command -v xdotool >/dev/null && command -v xwininfo >/dev/null || { echo "xdotool/xwininfo missing; skipped"; exit $SKIP; }
-
-"$BIN" &
+need_display
+ERR=$(mktemp)
+trap 'rm -f "$ERR"' EXIT
+"$BIN" 2>"$ERR" &
 PID=$!
-
-# Wait for the game's window to be mapped.
-WID=""
-for _ in $(seq 1 150); do
-  WID=$(xdotool search --onlyvisible --class morvane 2>/dev/null | head -n1)
-  [ -n "$WID" ] && break
-  kill -0 "$PID" 2>/dev/null || fail "the game exited before showing its window"
-  sleep 0.2
-done
-[ -n "$WID" ] || fail "no window with the caption appeared"
+WID=$(wait_window --class morvane) || { cat "$ERR" >&2; fail "no window with the caption appeared"; }
 
 if [ "$MODE" = window ]; then
   info=$(xwininfo -id "$WID")
@@ -57,20 +46,12 @@ if [ "$MODE" = window ]; then
   fi
   sleep 1
   kill -0 "$PID" 2>/dev/null || fail "the game exited on its own"
-  xdotool windowfocus --sync "$WID" 2>/dev/null || xdotool windowfocus "$WID"
-  xdotool key Escape
+  escape_and_wait "$WID"
 else
   sleep 1
   kill -TERM "$PID"
+  wait_exit "the request to end"
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
 fi
-
-for _ in $(seq 1 100); do
-  kill -0 "$PID" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$PID" 2>/dev/null && fail "still running 10 s after the request to end"
-wait "$PID"
-rc=$?
-PID=""
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+expect_no_data_warnings "$ERR"
 echo "ok: $MODE"

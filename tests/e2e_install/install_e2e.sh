@@ -31,33 +31,10 @@
 #       written back; a game started with no settings file writes none
 set -u
 MODE="$1"
-HERE="$(cd "$(dirname "$0")" && pwd)"
-PIX="python3 $HERE/../e2e_game/pixels.py"
-SKIP=77
-PID=""
+source "$(dirname "$0")/../e2e/lib.sh"
 TMP=$(mktemp -d)
 cleanup() { [ -n "$PID" ] && kill -KILL "$PID" 2>/dev/null; rm -rf "$TMP"; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-need_display() {
-  [ -n "${DISPLAY:-}" ] || { echo "no X display; skipped"; exit $SKIP; }
-  for tool in xdotool xwininfo "$@"; do
-    command -v "$tool" >/dev/null || { echo "$tool missing; skipped"; exit $SKIP; }
-  done
-}
-
-# Waits for a visible window whose name or class matches; prints its id.
-wait_window() {
-  local how="$1" what="$2" wid=""
-  for _ in $(seq 1 150); do
-    wid=$(xdotool search --onlyvisible "$how" "$what" 2>/dev/null | head -n1)
-    [ -n "$wid" ] && { echo "$wid"; return 0; }
-    kill -0 "$PID" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
 
 # Waits for the game's error box, closes it with Return and prints its
 # caption. The box is a top-level window named by its caption; xdotool
@@ -72,7 +49,7 @@ close_error_box() {
   done
   [ -n "$line" ] || return 1
   wid=$(echo "$line" | awk '{print $1}')
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  focus "$wid"
   xdotool key Return
   echo "$line" | sed -E 's/^ +0x[0-9a-f]+ "([^"]*)".*/\1/'
 }
@@ -87,36 +64,13 @@ startup_failure() {
   PID=$!
   shown=$(close_error_box) || { cat "$TMP/err" >&2; fail "no error box"; }
   echo "  message box: $shown"
-  for _ in $(seq 1 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$PID" 2>/dev/null && fail "still running 10 s after the message box was closed"
-  wait "$PID"
-  rc=$?
-  PID=""
+  wait_exit "the message box was closed"
   cat "$TMP/err" >&2
   [ "$shown" = "$caption" ] || fail "box captioned '$shown', expected '$caption'"
   [ "$rc" -ne 0 ] || fail "exit code 0 after a failed start"
   [ "$rc" -lt 128 ] || fail "crashed (exit code $rc)"
   if grep -q "Direct3D" "$TMP/err"; then fail "the report names Direct3D"; fi
   echo "  exit code $rc"
-}
-
-# Ends the game with Escape on its window and checks the exit code is 0.
-escape_and_wait() {
-  local wid="$1" rc
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-  xdotool key Escape
-  for _ in $(seq 1 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$PID" 2>/dev/null && fail "still running 10 s after Escape"
-  wait "$PID"
-  rc=$?
-  PID=""
-  [ "$rc" -eq 0 ] || fail "exit code $rc after Escape"
 }
 
 # Runs the game with the arguments, without a display, in an empty folder;
@@ -158,7 +112,7 @@ layout)
   echo "ok: installed tree complete"
 
   # The launcher from another folder: the game runs in the data folder.
-  if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null && command -v xwininfo >/dev/null; then
+  if [ -n "${DISPLAY:-}" ]; then
     mkdir -p "$TMP/elsewhere"
     (cd "$TMP/elsewhere" && exec "$PREFIX/bin/morvane" 2>"$TMP/run.err") &
     PID=$!
@@ -169,7 +123,7 @@ layout)
     [ "$exe" = "$(cd "$PREFIX/libexec/morvane" && pwd)/morvane" ] || fail "the launcher started $exe"
     sleep 1
     escape_and_wait "$WID"
-    grep -q "game data not found" "$TMP/run.err" && fail "the game did not find its data: $(cat "$TMP/run.err")"
+    expect_no_data_warnings "$TMP/run.err"
     echo "ok: the launcher started from $TMP/elsewhere runs the game in $cwd"
   else
     echo "no X display: the launcher's start was not checked"
@@ -205,57 +159,14 @@ game)
   mkdir -p "$SHOTS" "$TMP/elsewhere"
   cd "$TMP/elsewhere" || fail "cannot enter $TMP/elsewhere"
   [ -e Data ] && fail "the start folder has a Data/"
-  "$LAUNCHER" &
+  "$LAUNCHER" 2>"$TMP/run.err" &
   PID=$!
-  WID=$(wait_window --class morvane) || fail "no game window from $LAUNCHER"
+  find_game_window "from $LAUNCHER"
   [ "$(readlink "/proc/$PID/cwd")" = "$DATA" ] || fail "the game runs in $(readlink "/proc/$PID/cwd"), not $DATA"
-  info=$(xwininfo -id "$WID")
-  WX=$(echo "$info" | awk '/Absolute upper-left X:/ {print $4}')
-  WY=$(echo "$info" | awk '/Absolute upper-left Y:/ {print $4}')
-  shot() { import -window root -crop "1280x720+${WX}+${WY}" +repage "$SHOTS/$1.png" 2>/dev/null || fail "screenshot $1"; }
-  match() { $PIX match "$SHOTS/$1.png" "$DATA/Data/$2" "$3" "$4" "$5"; }
-  hp_bar_green() {
-    read -r r g b < <($PIX pixel "$SHOTS/$1.png" 200 680)
-    [ "$g" -gt 150 ] && [ "$g" -gt $((r + 80)) ] && [ "$g" -gt $((b + 80)) ]
-  }
-
-  # The title with its start button.
-  sleep 3
-  kill -0 "$PID" 2>/dev/null || fail "the game exited on the title"
-  shot title
-  c=$(match title cliclstart.png 640 610 1.2)
-  echo "  title: start button correlation $c"
-  awk -v c="$c" 'BEGIN { exit !(c > 0.6) }' || fail "no start button on the title"
-
-  # Click it; the game starts after the fade. The game samples the button once
-  # a frame, and a frame of the software renderer on a busy machine can take
-  # longer than a quick click: while the title stays unchanged, click again
-  # with a longer hold.
-  xdotool mousemove --window "$WID" 640 610
-  sleep 0.3
-  hold=0.2
-  xdotool mousedown 1; sleep $hold; xdotool mouseup 1
-  started=""
-  for i in $(seq 1 120); do
-    sleep 0.5
-    kill -0 "$PID" 2>/dev/null || fail "the game exited while starting"
-    shot game
-    if hp_bar_green game; then started=yes; break; fi
-    cp "$SHOTS/game.png" "$SHOTS/starting.png"  # the last picture before the HUD, for a failure
-    if [ $((i % 6)) -eq 0 ] && cmp -s "$SHOTS/game.png" "$SHOTS/title.png"; then
-      hold=1
-      echo "  the title is unchanged: clicking again"
-      xdotool mousemove --window "$WID" 640 610
-      xdotool mousedown 1; sleep $hold; xdotool mouseup 1
-    fi
-  done
-  [ -n "$started" ] || fail "the game with its HUD never showed"
-  sleep 1.5
-  shot game
-  counter=$($PIX digits "$SHOTS/game.png" "$DATA/Data/number.png")
-  echo "  game: ammunition counter reads $counter"
-  [ "$counter" = "20/300" ] || fail "counter shows $counter, expected 20/300"
+  DATA="$DATA/Data"
+  start_from_title
   escape_and_wait "$WID"
+  expect_no_data_warnings "$TMP/run.err"
   echo "ok: $LAUNCHER from $TMP/elsewhere: title, start, HUD 20/300, Escape exit 0"
   ;;
 
@@ -348,6 +259,7 @@ settings)
     WID=$(wait_window --class morvane) || { cat "$TMP/err" >&2; fail "no game window"; }
     sleep 1
     escape_and_wait "$WID"
+    expect_no_data_warnings "$TMP/err"
   }
   FILE="$TMP/config/morvane/settings.json"
 
