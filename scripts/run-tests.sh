@@ -11,7 +11,7 @@ cmake --build build -j"$(nproc)"
 cd build
 export LIBGL_ALWAYS_SOFTWARE=1
 export ALSOFT_DRIVERS="${ALSOFT_DRIVERS:-null}"
-xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure -j"$(nproc)"
+xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure -j"$(nproc)"
 
 # The package as a player gets it.
 SUDO=""
@@ -27,7 +27,7 @@ fi
 $SUDO apt-get install -y --no-install-recommends "./$deb"
 [ "$(command -v morvane)" = /usr/bin/morvane ] || { echo "the installed launcher is not the one on the PATH" >&2; exit 1; }
 rc=0
-xvfb-run -a -s "-screen 0 1920x1080x24" \
+xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
   bash ../tests/e2e_install/install_e2e.sh game "$(command -v morvane)" "$PWD/e2e_install_shots" || rc=$?
 $SUDO apt-get remove -y morvane
 exit "$rc"

@@ -34,5 +34,5 @@ fi
 if [ -n "${DISPLAY:-}" ]; then
   ctest "${CTEST_ARGS[@]}"
 else
-  xvfb-run -a -s "-screen 0 1920x1080x24" ctest "${CTEST_ARGS[@]}"
+  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest "${CTEST_ARGS[@]}"
 fi
