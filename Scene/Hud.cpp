@@ -7,6 +7,7 @@
 
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
 #include "Game/Object/Player.h"
@@ -52,23 +53,24 @@ bool Hud::IsOverButton(int mx, int my, int width, int height) {
 }
 
 void Hud::LoadTextures(Mode mode) {
+    namespace texture = asset::texture;
     ResourceCache& cache = ResourceCache::GetInstance();
     textures_.clear();
     mode_ = mode;
     if (mode == Mode::Title) {
-        for (const char* path : {"Data/title.png", "Data/cliclstart.png", "Data/titleBlood.png"})
+        for (const char* path : {texture::kTitleLogo, texture::kStartButton, texture::kTitleBlood})
             textures_.push_back(cache.GetTexture(path));
     } else if (mode == Mode::Game) {
-        for (const char* path : {"Data/hp.png", "Data/Aim.png", "Data/number.png", "Data/keycard.png",
-                                 "Data/hpmark.png", "Data/white.png", "Data/reload.png", "Data/bloodFrame.png"})
+        for (const char* path : {texture::kHp, texture::kAim, texture::kNumber, texture::kKeycard, texture::kHpMark,
+                                 texture::kWhite, texture::kReload, texture::kBloodFrame})
             textures_.push_back(cache.GetTexture(path));
-        pickUpPrompt_ = cache.GetTexture("Data/info2.png");
-        usePrompt_ = cache.GetTexture("Data/info.png");
+        pickUpPrompt_ = cache.GetTexture(texture::kPickUpPrompt);
+        usePrompt_ = cache.GetTexture(texture::kUsePrompt);
         endDelay_ = 240;
     } else if (mode == Mode::Result) {
-        textures_.push_back(cache.GetTexture(cleared_ ? "Data/clear.png" : "Data/YOUAREDEAD.jpg"));
-        textures_.push_back(cache.GetTexture("Data/clicktitle.png"));
-        textures_.push_back(cache.GetTexture("Data/white.png"));
+        textures_.push_back(cache.GetTexture(cleared_ ? texture::kClearBanner : texture::kDeadBanner));
+        textures_.push_back(cache.GetTexture(texture::kTitleButton));
+        textures_.push_back(cache.GetTexture(texture::kWhite));
         fade_ = cleared_ ? 1.0f : 0.0f;
     }
 }

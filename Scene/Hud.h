@@ -30,7 +30,8 @@ public:
     // Indices into the result set.
     enum ResultTexture { kTexBanner = 0, kTexTitleButton, kTexResultWhite };
 
-    // "Data/number.png": 15 x 26 cells, digits 0-9 then the slash.
+    // The number strip (asset::texture::kNumber): 15 x 26 cells, digits 0-9
+    // then the slash.
     static constexpr int kDigitWidth = 15;
     static constexpr int kDigitHeight = 26;
     static constexpr int kSlashCell = 10;

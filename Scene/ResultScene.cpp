@@ -6,6 +6,7 @@
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Object/Object.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
@@ -43,7 +44,7 @@ ResultScene::ResultScene() {
     viewDirection_ = Vector3(0.0f, 1.0f, -35.0f);
     stage_ = std::make_unique<Stage>();
     hud_ = std::make_unique<Hud>();
-    whiteTexture_ = cache.GetTexture("Data/white.png");
+    whiteTexture_ = cache.GetTexture(asset::texture::kWhite);
     flash_ = 1.0f;
 }
 
@@ -54,7 +55,8 @@ ResultScene::~ResultScene() {
 
 void ResultScene::PrepareCleared() {
     auto room = std::make_unique<Object>();
-    room->AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kRoomModel), nullptr);
+    room->AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(asset::model::kResultRoom),
+                       nullptr);
     room->SetFloor(0);
     room->SetKind(kKindStage);
     room->SetStage(stage_.get());

@@ -15,8 +15,6 @@ class VeTexture;
 
 class ResultScene : public SceneBase {
 public:
-    static constexpr const char* kRoomModel = "Data/MAP/result/result.gltf";
-
     ResultScene();
     ~ResultScene() override;
     ResultScene(const ResultScene&) = delete;

@@ -8,6 +8,7 @@
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Object/Object.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
@@ -52,24 +53,24 @@ TitleScene::TitleScene() {
         Vector3(0.0f, -1.0f, 0.0f), Matrix::CreateFromRollPitchYaw(-110.0f * kDegToRad, -45.0f * kDegToRad, 0.0f));
 
     stage_ = std::make_unique<Stage>();
-    AddRoomObject(stage_.get(), kRoomModel, Matrix());
-    AddRoomObject(stage_.get(), kRoomModelS, Matrix());
-    AddRoomObject(stage_.get(), kFigureModel,
+    AddRoomObject(stage_.get(), asset::model::kTitleRoom, Matrix());
+    AddRoomObject(stage_.get(), asset::model::kTitleRoomLights, Matrix());
+    AddRoomObject(stage_.get(), asset::model::kTitleFigure,
                   Matrix::CreateRotationY(145.0f * kDegToRad) * Matrix::CreateTranslation(33.0f, 0.0f, 20.0f));
 
     hud_ = std::make_unique<Hud>();
     hud_->LoadTextures(Hud::Mode::Title);
 
-    aimTexture_ = cache.GetTexture("Data/Aim.png");
-    whiteTexture_ = cache.GetTexture("Data/white.png");
-    holeTexture_ = cache.GetTexture("Data/BulletHole2.png");
+    aimTexture_ = cache.GetTexture(asset::texture::kAim);
+    whiteTexture_ = cache.GetTexture(asset::texture::kWhite);
+    holeTexture_ = cache.GetTexture(asset::texture::kTitleBulletHole);
     overButton_ = false;
     clicked_ = false;
     fadeColour_ = Vector4(0.0f, 0.0f, 0.0f, 0.0f);
 
     input.ShowCursor(false);
 
-    clickSound_ = cache.CreateSoundInstance(kClickSound, false);
+    clickSound_ = cache.CreateSoundInstance(asset::sound::kClick, false);
     if (clickSound_) clickSound_->SetVolume(0.2f);
 }
 

@@ -16,11 +16,6 @@ class VeSoundInstance;
 
 class TitleScene : public SceneBase {
 public:
-    static constexpr const char* kRoomModel = "Data/MAP/title/title.gltf";
-    static constexpr const char* kRoomModelS = "Data/MAP/title/titleS.gltf";
-    static constexpr const char* kFigureModel = "Data/MAP/title/player.gltf";
-    static constexpr const char* kClickSound = "Data/Sound/click.wav";
-
     TitleScene();
     ~TitleScene() override;
     TitleScene(const TitleScene&) = delete;

@@ -5,13 +5,14 @@
 
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Object/Object.h"
 
 void EffectList::AddBullet(const Vector3& muzzle, const Vector3& direction, float distance, const Vector3& normal,
                            Object* target, int damage) {
     auto bullet = std::make_shared<Bullet>();
-    bullet->SetQuad(ResourceCache::GetInstance().GetTexture("Data/bullet.png"), 0.0f, 0.0f, 1.0f,
+    bullet->SetQuad(ResourceCache::GetInstance().GetTexture(asset::texture::kBullet), 0.0f, 0.0f, 1.0f,
                     Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
     bullet->SetList(this);
     bullet->start_ = muzzle;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/Bullet.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Object/Object.h"
@@ -12,7 +13,7 @@
 void EffectList::AddBulletHole(const Bullet& bullet) {
     auto hole = std::make_shared<BulletHole>();
     // The top-left quarter of the texture holds the hole.
-    hole->SetQuad(ResourceCache::GetInstance().GetTexture("Data/BulletHole.png"), 0.5f, 0.5f, 1.0f,
+    hole->SetQuad(ResourceCache::GetInstance().GetTexture(asset::texture::kBulletHole), 0.5f, 0.5f, 1.0f,
                   Vector2(0.0f, 0.0f), Vector2(0.5f, 0.5f), 1.0f, 1.0f, 1.0f);
     hole->SetList(this);
     Object* target = bullet.GetTarget();

@@ -2,12 +2,13 @@
 #include "Game/Effect/CircleShadow.h"
 
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Object/Object.h"
 
 void EffectList::AddCircleShadow(Object* owner, const Vector3& offset, const bool* ownerFlag) {
     auto shadow = std::make_shared<CircleShadow>();
-    shadow->SetQuad(ResourceCache::GetInstance().GetTexture("Data/shadow.png"), 2.0f, 2.0f, 1.0f,
+    shadow->SetQuad(ResourceCache::GetInstance().GetTexture(asset::texture::kShadow), 2.0f, 2.0f, 1.0f,
                     Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
     shadow->SetList(this);
     shadow->owner_ = owner;

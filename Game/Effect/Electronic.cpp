@@ -3,13 +3,14 @@
 
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 
 using Math::kDegToRad;
 
 void EffectList::AddElectronic(const Vector3& position, Object* owner, const Vector3& colour) {
     auto spark = std::make_shared<Electronic>();
-    spark->SetQuad(ResourceCache::GetInstance().GetTexture("Data/electronic.jpg"), 3.0f, 3.0f, 1.0f,
+    spark->SetQuad(ResourceCache::GetInstance().GetTexture(asset::texture::kElectric), 3.0f, 3.0f, 1.0f,
                    Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), colour.x, colour.y, colour.z);
     spark->SetList(this);
     spark->SetAdditive(true);

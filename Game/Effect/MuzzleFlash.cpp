@@ -3,6 +3,7 @@
 
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
@@ -11,7 +12,7 @@ using Math::kDegToRad;
 
 void EffectList::AddMuzzleFlash(const Vector3& position) {
     auto flash = std::make_shared<MuzzleFlash>();
-    flash->SetQuad(ResourceCache::GetInstance().GetTexture("Data/MuzzleFlash.png"), 1.0f, 1.0f, 1.0f,
+    flash->SetQuad(ResourceCache::GetInstance().GetTexture(asset::texture::kMuzzleFlash), 1.0f, 1.0f, 1.0f,
                    Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
     flash->SetList(this);
     flash->SetAdditive(true);

@@ -4,6 +4,7 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
@@ -47,7 +48,7 @@ void EffectList::AddHit(const Vector3& position) {
         const Vector3 direction = Vector3::TransformNormal(shot, Matrix::CreateRotationY(angle));
         // Seven sparks in ten are the bright kind, and fly faster.
         const bool bright = Math::Rand() % 10 > 2;
-        VeTexture* texture = cache.GetTexture(bright ? "Data/Hit.png" : "Data/Hit2.png");
+        VeTexture* texture = cache.GetTexture(bright ? asset::texture::kHitSpark : asset::texture::kHitDust);
         const float speed = bright ? 0.2f : 0.1f;
         AddSmoke(texture, position, direction, 15, Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 0.1f, speed, 0.01f,
                  1.0f, 3.0f, false);

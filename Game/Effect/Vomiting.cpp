@@ -5,6 +5,7 @@
 
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Effect/Smoke.h"
 #include "Game/GameWorld.h"
@@ -13,7 +14,6 @@
 namespace {
 
 using Math::kDegToRad;
-constexpr const char* kBlobTexture = "Data/gero.png";
 
 // v turned by three random angles of -spread to +spread degrees.
 Vector3 Scatter(const Vector3& v, int spread) {
@@ -49,7 +49,7 @@ void EffectList::AddVomiting(const Vector3& start, const Vector3& target, float 
     vomit->verticalSpeed_ = static_cast<float>(vomit->framesToTarget_) * 0.005f * 0.5f;
     vomit->GetMatrix()->Translation(start);
 
-    VeTexture* texture = ResourceCache::GetInstance().GetTexture(kBlobTexture);
+    VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
     const Vector2 uv0(0.0f, 0.0f), uv1(1.0f, 1.0f);
     vomit->blobs_.push_back(AddSmoke(texture, start, vomit->velocity_, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
                                      speed, speed, vomit->blobSize_, vomit->blobGrowth_, false));
@@ -70,7 +70,7 @@ void Vomiting::End() {
 void Vomiting::Burst() {
     EffectList* list = list_;
     if (!list) return;
-    VeTexture* texture = ResourceCache::GetInstance().GetTexture(kBlobTexture);
+    VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
     const float speed = velocity_.Length();
     for (int i = 0; i < 10; ++i) {
         const Vector3 direction = Scatter(velocity_, 5);

@@ -5,6 +5,7 @@
 
 #include "Framework/Audio/Audio.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/Heading.h"
 #include "Game/Enemy/State.h"
@@ -25,10 +26,10 @@ struct Flash {
 };
 
 constexpr Flash kCriticalFlashes[] = {
-    {"Data/light.png", 0.8f, 0.2f, 0.1f, 10.0f, true},
-    {"Data/HS3.jpg", 0.8f, 0.4f, 0.1f, 10.0f, true},
-    {"Data/HS.png", 0.8f, 0.2f, 0.1f, 7.0f, false},
-    {"Data/HS2.png", 0.8f, 0.2f, 0.1f, 7.0f, false},
+    {asset::texture::kLight, 0.8f, 0.2f, 0.1f, 10.0f, true},
+    {asset::texture::kRedGlow, 0.8f, 0.4f, 0.1f, 10.0f, true},
+    {asset::texture::kBloodSplash, 0.8f, 0.2f, 0.1f, 7.0f, false},
+    {asset::texture::kBloodSpray, 0.8f, 0.2f, 0.1f, 7.0f, false},
 };
 constexpr int kCriticalDamage = 5;
 constexpr int kFlashLife = 10;
@@ -42,8 +43,8 @@ constexpr float kFloorTolerance = 0.5f;
 
 EnemyBase::EnemyBase() {
     ResourceCache& cache = ResourceCache::GetInstance();
-    growl_ = cache.CreateSoundInstance(kGrowlSound, true);
-    footstep_ = cache.CreateSoundInstance(kFootstepSound, true);
+    growl_ = cache.CreateSoundInstance(asset::sound::kZombieGroan, true);
+    footstep_ = cache.CreateSoundInstance(asset::sound::kZombieStep, true);
     if (growl_) {
         growl_->SetVolume(0.1f);
         growl_->SetCurveDistanceScaler(0.2f);

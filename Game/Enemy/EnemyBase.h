@@ -17,8 +17,6 @@ class VeSoundInstance;
 
 class EnemyBase : public Object {
 public:
-    static constexpr const char* kGrowlSound = "Data/Sound/zombieSound.wav";
-    static constexpr const char* kFootstepSound = "Data/Sound/zombieWalk.wav";
     // Farther than this from the player a zombie is neither updated nor drawn.
     static constexpr float kActiveDistance = 100.0f;
     // Farther than this a zombie never sees the player.

@@ -3,24 +3,22 @@
 
 #include <iterator>
 
+#include "Game/AssetPaths.h"
+
 namespace {
+
+namespace model = asset::model;
 
 // Head, body, right arm, left arm, right leg, left leg, weak spot.
 const ZombieKind::Part kParts[] = {
-    {{0.0f, 1.0f, 0.0f}, 2, "Data/zombie_All/zombie_Head/zombie_Head.gltf",
-     "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
-    {{0.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Body/zombie_Body.gltf",
-     "Data/zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf"},
-    {{1.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Arm_Right/zombie_Arm_Right.gltf",
-     "Data/zombie_rayModel/zombie_Arm_Right/zombie_ArmR_Ray.gltf"},
-    {{-1.0f, 0.0f, 0.0f}, 1, "Data/zombie_All/zombie_Arm_Left/zombie_Arm_Left.gltf",
-     "Data/zombie_rayModel/zombie_Arm_Left/zombie_ArmL_Ray.gltf"},
-    {{0.0f, -1.43f, 0.0f}, 1, "Data/zombie_All/zombie_Leg_Right/zombie_Leg_Right.gltf",
-     "Data/zombie_rayModel/zombie_Leg_Right/zombie_LegR_Ray.gltf"},
-    {{0.0f, -1.43f, 0.0f}, 1, "Data/zombie_All/zombie_Leg_Left/zombie_Leg_Left.gltf",
-     "Data/zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf"},
-    {{-0.15f, 0.0f, 0.15f}, 10, "Data/zombie_All/zombie_weak/zombie_weak.gltf",
-     "Data/zombie_All/zombie_weak/zombie_weak.gltf"},
+    {{0.0f, 1.0f, 0.0f}, 2, model::kZombieParts[0], model::kZombieRayParts[0]},
+    {{0.0f, 0.0f, 0.0f}, 1, model::kZombieParts[1], model::kZombieRayParts[1]},
+    {{1.0f, 0.0f, 0.0f}, 1, model::kZombieParts[2], model::kZombieRayParts[2]},
+    {{-1.0f, 0.0f, 0.0f}, 1, model::kZombieParts[3], model::kZombieRayParts[3]},
+    {{0.0f, -1.43f, 0.0f}, 1, model::kZombieParts[4], model::kZombieRayParts[4]},
+    {{0.0f, -1.43f, 0.0f}, 1, model::kZombieParts[5], model::kZombieRayParts[5]},
+    {{-0.15f, 0.0f, 0.15f}, 10, model::kZombieParts[model::kZombieWeakSpot],
+     model::kZombieParts[model::kZombieWeakSpot]},
 };
 
 const ZombieKind kKind = {

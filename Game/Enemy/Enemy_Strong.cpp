@@ -3,23 +3,21 @@
 
 #include <iterator>
 
+#include "Game/AssetPaths.h"
+
 namespace {
+
+namespace model = asset::model;
 
 // Head, body, right arm, left arm, right leg, left leg. The hit-test shapes
 // are those of the normal zombie.
 const ZombieKind::Part kParts[] = {
-    {{0.0f, 1.75f, 0.0f}, 7, "Data/zombie_S_All/zombie_S_H/zombie_S_H.gltf",
-     "Data/zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf"},
-    {{0.0f, 0.0f, 0.0f}, 2, "Data/zombie_S_All/zombie_S_B/zombie_S_B.gltf",
-     "Data/zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf"},
-    {{1.5f, 0.0f, 0.0f}, 1, "Data/zombie_S_All/zombie_S_RA/zombie_S_RA.gltf",
-     "Data/zombie_rayModel/zombie_Arm_Right/zombie_ArmR_Ray.gltf"},
-    {{-1.5f, 0.0f, 0.0f}, 1, "Data/zombie_S_All/zombie_S_LA/zombie_S_LA.gltf",
-     "Data/zombie_rayModel/zombie_Arm_Left/zombie_ArmL_Ray.gltf"},
-    {{0.0f, -2.0f, 0.0f}, 1, "Data/zombie_S_All/zombie_S_RL/zombie_S_RL.gltf",
-     "Data/zombie_rayModel/zombie_Leg_Right/zombie_LegR_Ray.gltf"},
-    {{0.0f, -2.0f, 0.0f}, 1, "Data/zombie_S_All/zombie_S_LL/zombie_S_LL.gltf",
-     "Data/zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf"},
+    {{0.0f, 1.75f, 0.0f}, 7, model::kStrongZombieParts[0], model::kZombieRayParts[0]},
+    {{0.0f, 0.0f, 0.0f}, 2, model::kStrongZombieParts[1], model::kZombieRayParts[1]},
+    {{1.5f, 0.0f, 0.0f}, 1, model::kStrongZombieParts[2], model::kZombieRayParts[2]},
+    {{-1.5f, 0.0f, 0.0f}, 1, model::kStrongZombieParts[3], model::kZombieRayParts[3]},
+    {{0.0f, -2.0f, 0.0f}, 1, model::kStrongZombieParts[4], model::kZombieRayParts[4]},
+    {{0.0f, -2.0f, 0.0f}, 1, model::kStrongZombieParts[5], model::kZombieRayParts[5]},
 };
 
 const ZombieKind kKind = {

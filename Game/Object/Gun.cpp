@@ -8,6 +8,7 @@
 #include "Framework/Platform/ClickLatch.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
@@ -31,8 +32,8 @@ void PlayOnce(const char* path, float volume) {
 
 Gun::Gun(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel("Data/gun/gun.gltf"), nullptr);
-    reloadSound_ = cache.CreateSoundInstance("Data/Sound/reload.wav", false);
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(asset::model::kGun), nullptr);
+    reloadSound_ = cache.CreateSoundInstance(asset::sound::kReload, false);
     if (reloadSound_) reloadSound_->SetVolume(0.5f);
 }
 
@@ -119,7 +120,7 @@ void Gun::Update() {
 void Gun::Fire() {
     if (magazine_ <= 0) {
         if (!dryFirePlayed_) {
-            PlayOnce("Data/Sound/gunfiremiss.wav", 0.03f);
+            PlayOnce(asset::sound::kDryFire, 0.03f);
             dryFirePlayed_ = true;
             ++dryFireCount_;
         }
@@ -165,5 +166,5 @@ void Gun::Fire() {
     player->AddPitch(-1.0f);
     magazine_ -= 1;
     ShaderManager::GetInstance().AddPointLight(Vector3(8.0f, 5.0f, 5.0f), muzzle_, 5.0f);
-    PlayOnce("Data/Sound/fire.wav", 0.03f);
+    PlayOnce(asset::sound::kFire, 0.03f);
 }

@@ -7,6 +7,7 @@
 
 #include "Framework/Audio/Audio.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/GameWorld.h"
@@ -57,15 +58,15 @@ void Player::Init() {
 
     ResourceCache& cache = ResourceCache::GetInstance();
     parts_.clear();
-    AddModelPart(Matrix(), ArmMatrix(0.0f), 0, cache.GetModel(kArmModel), nullptr);
+    AddModelPart(Matrix(), ArmMatrix(0.0f), 0, cache.GetModel(asset::model::kPlayerArm), nullptr);
     SetMatrix(Matrix::CreateTranslation(20.0f, 6.0f, 0.0f));
 
     Platform::Input& input = Platform::Input::GetInstance();
     cursorCentre_ = input.ClientToScreen(Platform::Point{640, 360});
     input.SetCursorPos(cursorCentre_);
 
-    damageSound_ = cache.CreateSoundInstance("Data/Sound/DamageSound.wav", false);
-    heartSound_ = cache.CreateSoundInstance("Data/Sound/heart.wav", false);
+    damageSound_ = cache.CreateSoundInstance(asset::sound::kDamage, false);
+    heartSound_ = cache.CreateSoundInstance(asset::sound::kHeart, false);
     if (damageSound_) damageSound_->SetVolume(0.1f);
 }
 
@@ -207,7 +208,7 @@ void Player::Update() {
         bob = std::sin(static_cast<float>(bobAngle_) * kDegToRad) * 0.04f;
         if (bobAngle_ % 180 < 5) {
             ++footstepCount_;
-            auto step = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/walkSound.wav", false);
+            auto step = ResourceCache::GetInstance().CreateSoundInstance(asset::sound::kFootstep, false);
             if (step) {
                 step->SetVolume(0.1f);
                 step->Play(false, true);

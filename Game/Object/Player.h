@@ -17,8 +17,6 @@ class VeSoundInstance;
 
 class Player : public Object {
 public:
-    static constexpr const char* kArmModel = "Data/player/player_Arm_Left/player_Arm_Left.gltf";
-
     explicit Player(GameWorld* world);
     // Stops the heart-beat at once.
     ~Player() override;

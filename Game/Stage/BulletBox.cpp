@@ -3,6 +3,7 @@
 
 #include "Framework/Audio/Audio.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Interaction.h"
 #include "Game/Stage/Stage.h"
@@ -11,7 +12,8 @@ using namespace StageInteraction;
 
 BulletBox::BulletBox(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModel), cache.GetModel(kRayModel));
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(asset::model::kBulletBox),
+                 cache.GetModel(asset::model::kBulletBoxRay));
 }
 
 void BulletBox::Update() {
@@ -28,7 +30,7 @@ void BulletBox::Update() {
         respawnCounter_ = respawnFrames_;
         available_ = false;
         rayTarget_ = false;
-        if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
+        if (auto sound = ResourceCache::GetInstance().CreateSoundInstance(asset::sound::kPickUp, false)) {
             sound->SetVolume(0.5f);
             sound->Play(false, true);
         }

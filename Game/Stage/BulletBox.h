@@ -11,8 +11,6 @@ class Stage;
 
 class BulletBox : public Object {
 public:
-    static constexpr const char* kModel = "Data/bulletBox/bulletBox.gltf";
-    static constexpr const char* kRayModel = "Data/bulletBox/bulletBoxRay.gltf";
     static constexpr int kRounds = 20;
 
     explicit BulletBox(GameWorld* world);

@@ -6,6 +6,7 @@
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Interaction.h"
@@ -46,11 +47,11 @@ Door::Door(GameWorld* world)
       openStep_(Quaternion::CreateFromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), -6.0f * kDegToRad)),
       world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    VeModel* model = cache.GetModel(kModel);
+    VeModel* model = cache.GetModel(asset::model::kDoor);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
-    errorEffect_ = cache.GetSoundEffect("Data/Sound/error.wav");
-    successEffect_ = cache.GetSoundEffect("Data/Sound/success.wav");
-    turnEffect_ = cache.GetSoundEffect("Data/Sound/doorturn.wav");
+    errorEffect_ = cache.GetSoundEffect(asset::sound::kError);
+    successEffect_ = cache.GetSoundEffect(asset::sound::kSuccess);
+    turnEffect_ = cache.GetSoundEffect(asset::sound::kDoorTurn);
     errorInstance_ = errorEffect_->CreateInstance(true);
     successInstance_ = successEffect_->CreateInstance(true);
 }
@@ -172,10 +173,10 @@ void Door::Update() {
 
 DoorHandle::DoorHandle(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    VeModel* model = cache.GetModel(kModel);
+    VeModel* model = cache.GetModel(asset::model::kDoorHandle);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
-    openSound_ = cache.CreateSoundInstance("Data/Sound/door.wav", true);
-    lockedSound_ = cache.CreateSoundInstance("Data/Sound/lockdoor.wav", true);
+    openSound_ = cache.CreateSoundInstance(asset::sound::kDoorLatch, true);
+    lockedSound_ = cache.CreateSoundInstance(asset::sound::kDoorLocked, true);
 }
 
 DoorHandle::~DoorHandle() {
@@ -222,8 +223,9 @@ void DoorHandle::Update() {
 
 KeyReader::KeyReader(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModel), cache.GetModel(kRayModel));
-    slotSound_ = cache.CreateSoundInstance("Data/Sound/CardSlitSound.wav", true);
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(asset::model::kKeyReader),
+                 cache.GetModel(asset::model::kKeyReaderRay));
+    slotSound_ = cache.CreateSoundInstance(asset::sound::kCardSlot, true);
     if (slotSound_) slotSound_->SetCurveDistanceScaler(0.1f);
 }
 

@@ -19,8 +19,6 @@ class VeSoundInstance;
 
 class Door : public Object {
 public:
-    static constexpr const char* kModel = "Data/door3/door.gltf";
-
     explicit Door(GameWorld* world);
     ~Door() override;
 
@@ -81,8 +79,6 @@ private:
 
 class DoorHandle : public Object {
 public:
-    static constexpr const char* kModel = "Data/door3/handle.gltf";
-
     explicit DoorHandle(GameWorld* world);
     ~DoorHandle() override;
 
@@ -107,9 +103,6 @@ private:
 
 class KeyReader : public Object {
 public:
-    static constexpr const char* kModel = "Data/door3/KeyReader.gltf";
-    static constexpr const char* kRayModel = "Data/door3/KeyReaderRay.gltf";
-
     explicit KeyReader(GameWorld* world);
     ~KeyReader() override;
 

@@ -3,6 +3,7 @@
 #include "Game/Stage/Furniture.h"
 
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Object/Object.h"
 #include "Game/Stage/PlantZombie.h"
 #include "Game/Stage/Stage.h"
@@ -10,6 +11,7 @@
 namespace {
 
 using Math::kDegToRad;
+namespace model = asset::model;
 
 struct PushShape {
     bool enabled, circle;
@@ -48,43 +50,42 @@ Matrix PlaceAt(float x, float y, float z, float yawDegrees) {
 }
 
 Object* BuildDesk3(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindDesk, "Data/desk3/desk3.gltf", "Data/desk3/desk3Ray.gltf", kDesk3Push);
+    return MakePiece(stage, world, kKindDesk, model::kDesk3, model::kDesk3Ray, kDesk3Push);
 }
 
 Object* BuildDesk4(Stage* stage, const Matrix& world) {
     // desk4 has no simplified twin: the drawing model is hit-tested.
-    return MakePiece(stage, world, kKindDesk, "Data/desk4/desk4.gltf", "Data/desk4/desk4.gltf", kDesk4Push);
+    return MakePiece(stage, world, kKindDesk, model::kDesk4, model::kDesk4, kDesk4Push);
 }
 
 Object* BuildDesk5(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindDesk, "Data/desk5/desk5.gltf", "Data/desk5/desk5Ray.gltf", kFlatBoxPush);
+    return MakePiece(stage, world, kKindDesk, model::kDesk5, model::kDesk5Ray, kFlatBoxPush);
 }
 
 Object* BuildShelf2(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindShelf, "Data/shelf2/shelf2.gltf", "Data/shelf2/shelf2Ray.gltf",
+    return MakePiece(stage, world, kKindShelf, model::kShelf2, model::kShelf2Ray,
                      kFlatBoxPush);
 }
 
 Object* BuildBulletShelf(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindShelf, "Data/bulletshelf/bulletShelf.gltf",
-                     "Data/bulletshelf/bulletShelfRay.gltf", kFlatBoxPush);
+    return MakePiece(stage, world, kKindShelf, model::kBulletShelf, model::kBulletShelfRay, kFlatBoxPush);
 }
 
 Object* BuildChair(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindChair, "Data/chair/chair.gltf", "Data/chair/chairRay.gltf", kChairPush);
+    return MakePiece(stage, world, kKindChair, model::kChair, model::kChairRay, kChairPush);
 }
 
 Object* BuildPc(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindPc, "Data/pc/pc.gltf", "Data/pc/pcRay.gltf", kNoPush);
+    return MakePiece(stage, world, kKindPc, model::kPc, model::kPcRay, kNoPush);
 }
 
 Object* BuildMonitor(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindMonitor, "Data/monitor/monitor.gltf", "Data/monitor/monitorRay.gltf",
+    return MakePiece(stage, world, kKindMonitor, model::kMonitor, model::kMonitorRay,
                      kMonitorPush);
 }
 
 Object* BuildPlant(Stage* stage, const Matrix& world) {
-    Object* pot = MakePiece(stage, world, kKindPlant, "Data/plant_new/plant.gltf", "Data/plant_new/plantRay.gltf",
+    Object* pot = MakePiece(stage, world, kKindPlant, model::kPlantPot, model::kPlantPotRay,
                             kPotPush);
 
     // The zombie floating in the tank, between the pot and the glass.
@@ -96,7 +97,7 @@ Object* BuildPlant(Stage* stage, const Matrix& world) {
     zombie->SetRestPosition(world.Translation());
     stage->Add(std::move(zombie));
 
-    Object* glass = MakePiece(stage, world, kKindPlantGlass, "Data/plant_new/plantGlass.gltf", nullptr, kNoPush);
+    Object* glass = MakePiece(stage, world, kKindPlantGlass, model::kPlantGlass, nullptr, kNoPush);
     glass->SetTranslucent(true);
     return pot;
 }

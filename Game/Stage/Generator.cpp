@@ -9,6 +9,7 @@
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/GameWorld.h"
@@ -29,7 +30,7 @@ void Puff(GameWorld* world, const Vector3& position, const Vector3& velocity, in
           float sizeEnd) {
     EffectList* effects = world ? world->GetEffectList() : nullptr;
     if (!effects) return;
-    VeTexture* texture = ResourceCache::GetInstance().GetTexture("Data/smoke.png");
+    VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kSmoke);
     effects->AddSmoke(texture, position, velocity, life, Vector2(u0, v0), Vector2(u1, v1), alphaStart, alphaEnd,
                       speedStart, speedEnd, sizeStart, sizeEnd, false);
 }
@@ -67,7 +68,7 @@ float Jitter() { return static_cast<float>(Math::Rand() % 11 - 5) / 10.0f; }
 // ---------------------------------------------------------------- PortalLight
 
 PortalLight::PortalLight(GameWorld* world) : world_(world) {
-    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
+    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(asset::model::kPortalLight), nullptr);
 }
 
 void PortalLight::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
@@ -90,7 +91,7 @@ void PortalLight::TakeDamage(int amount) {
     if (health_ >= 0) return;
     health_ = 0;
     alive_ = false;
-    if (auto bomb = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/bomb.wav", true)) {
+    if (auto bomb = ResourceCache::GetInstance().CreateSoundInstance(asset::sound::kBomb, true)) {
         bomb->SetCurveDistanceScaler(3.0f);
         PlaceListenerAtPlayer(world_);
         bomb->Play3D(GetPosition(), false, true);
@@ -127,9 +128,9 @@ void PortalLight::Update() {
 
 PortalHole::PortalHole(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    VeModel* model = cache.GetModel(kModel);
+    VeModel* model = cache.GetModel(asset::model::kPortalHole);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
-    generatorSound_ = cache.CreateSoundInstance("Data/Sound/Generator.wav", true);
+    generatorSound_ = cache.CreateSoundInstance(asset::sound::kGenerator, true);
 }
 
 PortalHole::~PortalHole() {
@@ -199,7 +200,7 @@ void PortalHole::Update() {
 // ---------------------------------------------------------------- Pipe
 
 Pipe::Pipe() {
-    VeModel* model = ResourceCache::GetInstance().GetModel(kModel);
+    VeModel* model = ResourceCache::GetInstance().GetModel(asset::model::kPipe);
     AddModelPart(Matrix(), Matrix(), 0, model, model);
 }
 
@@ -229,7 +230,7 @@ void Pipe::Update() {
 // ---------------------------------------------------------------- PortalSphere
 
 PortalSphere::PortalSphere(GameWorld* world) : world_(world) {
-    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
+    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(asset::model::kPortalSphere), nullptr);
     alpha_ = 0.7f;
 }
 

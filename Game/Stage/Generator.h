@@ -16,8 +16,6 @@ class VeSoundInstance;
 
 class PortalLight : public Object {
 public:
-    static constexpr const char* kModel = "Data/portal/light.gltf";
-
     explicit PortalLight(GameWorld* world);
 
     void Update() override;
@@ -53,8 +51,6 @@ private:
 
 class PortalHole : public Object {
 public:
-    static constexpr const char* kModel = "Data/portal/portal_hole.gltf";
-
     explicit PortalHole(GameWorld* world);
     ~PortalHole() override;
 
@@ -91,8 +87,6 @@ private:
 
 class Pipe : public Object {
 public:
-    static constexpr const char* kModel = "Data/portal/pipe45.gltf";
-
     Pipe();
 
     void Update() override;
@@ -107,8 +101,6 @@ private:
 
 class PortalSphere : public Object {
 public:
-    static constexpr const char* kModel = "Data/portal/sphere.gltf";
-
     explicit PortalSphere(GameWorld* world);
 
     void Update() override;

@@ -1,5 +1,5 @@
-// The four kinds of smoke puff the generator parts make, all from
-// "Data/smoke.png".
+// The four kinds of smoke puff the generator parts make, all from the smoke
+// atlas (asset::texture::kSmoke).
 #pragma once
 
 #include "Framework/Math/SimpleMath.h"

@@ -3,6 +3,7 @@
 
 #include "Framework/Audio/Audio.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Interaction.h"
 #include "Game/Stage/Stage.h"
@@ -13,10 +14,10 @@ Key::Key(GameWorld* world) : world_(world) {}
 
 void Key::SetColour(int colour) {
     colour_ = colour;
-    static const char* const kModels[] = {"Data/key/Key_Y.gltf", "Data/key/Key_B.gltf", "Data/key/Key_O.gltf"};
     if (colour < 0 || colour > 2) return;
     ResourceCache& cache = ResourceCache::GetInstance();
-    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(kModels[colour]), cache.GetModel(kRayModel));
+    AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(asset::model::kKeyCards[colour]),
+                 cache.GetModel(asset::model::kKeyCardRay));
     UpdatePartMatrices();
 }
 
@@ -30,7 +31,7 @@ void Key::Update() {
                 if (Player* player = GetPlayer(world_)) player->AddKey(this);
                 SetVisible(false);
                 highlighted_ = false;
-                if (auto sound = ResourceCache::GetInstance().CreateSoundInstance("Data/Sound/pickUp2.wav", false)) {
+                if (auto sound = ResourceCache::GetInstance().CreateSoundInstance(asset::sound::kPickUp, false)) {
                     sound->SetVolume(0.5f);
                     sound->Play(false, true);
                 }

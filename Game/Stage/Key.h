@@ -11,8 +11,6 @@ class Stage;
 
 class Key : public Object {
 public:
-    static constexpr const char* kRayModel = "Data/key/Key_Ray.gltf";
-
     explicit Key(GameWorld* world);
 
     void Update() override;

@@ -6,13 +6,14 @@
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/GameWorld.h"
 #include "Game/Stage/Interaction.h"
 #include "Game/Stage/Stage.h"
 
 PlantZombie::PlantZombie(GameWorld* world) : world_(world) {
-    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(kModel), nullptr);
+    AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(asset::model::kPlantZombie), nullptr);
     // Each tank bobs out of step with the others.
     phase_ = static_cast<float>(Math::Rand() % 101) / 100.0f;
 }

@@ -8,8 +8,6 @@ class GameWorld;
 
 class PlantZombie : public Object {
 public:
-    static constexpr const char* kModel = "Data/plant_new/plantZombie.gltf";
-
     explicit PlantZombie(GameWorld* world);
 
     void Update() override;

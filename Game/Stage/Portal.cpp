@@ -9,6 +9,7 @@
 #include "Framework/Audio/Audio.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
+#include "Game/AssetPaths.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/GameWorld.h"
 #include "Game/Stage/Generator.h"
@@ -23,10 +24,10 @@ constexpr int kMaxEnemiesForWave = 80;
 
 Portal::Portal(GameWorld* world) : world_(world) {
     ResourceCache& cache = ResourceCache::GetInstance();
-    VeModel* model = cache.GetModel("Data/portal/portal.gltf");
+    VeModel* model = cache.GetModel(asset::model::kPortal);
     AddModelPart(Matrix(), Matrix(), 1, model, model);
     alpha_ = 3.0f;
-    explosionSound_ = cache.CreateSoundInstance("Data/Sound/explosions.wav", true);
+    explosionSound_ = cache.CreateSoundInstance(asset::sound::kExplosion, true);
     if (explosionSound_) explosionSound_->SetCurveDistanceScaler(2.0f);
 }
 

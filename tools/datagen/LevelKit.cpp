@@ -120,10 +120,11 @@ void MapBuilder::RaySlopeBlock(float x0, float x1, float zA, float yA, float zB,
     if (yB - yBottom > 1e-3f) face(b0, b1, gb1, gb0);  // end at zB
 }
 
-Opening DoorOpening(float hingeX, float hingeZ, float yawDegrees) {
-    const float t = yawDegrees * 0.017453292f;
+Opening DoorOpening(const layout::DoorSpot& door) {
+    const float hingeX = door.x, hingeZ = door.z;
+    const float t = door.yaw * 0.017453292f;
     const float c = std::cos(t), s = std::sin(t);
-    const float ex = hingeX + 6.0f * c, ez = hingeZ - 6.0f * s;
+    const float ex = hingeX + layout::kDoorWidth * c, ez = hingeZ - layout::kDoorWidth * s;
     Opening o;
     o.alongX = std::fabs(c) > 0.5f;
     if (o.alongX) {

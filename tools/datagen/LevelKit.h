@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/Stage/LevelLayout.h"
 #include "MeshBuilder.h"
 
 namespace datagen {
@@ -140,7 +141,7 @@ struct Opening {
     float plane;   // the wall's centre plane (z for walls along x, else x)
     float swingX, swingZ;  // the side the leaf swings into (local +z in world)
 };
-Opening DoorOpening(float hingeX, float hingeZ, float yawDegrees);
+Opening DoorOpening(const layout::DoorSpot& door);
 
 }  // namespace level
 }  // namespace datagen

@@ -1,7 +1,10 @@
 // The laboratory's four map pieces: the ground floor (map1), the first and
 // second basement floors (map2, map3) and the two switchback stairwells that
 // join them (mapS, present on every floor). Coordinates: x east, z north,
-// y up; the ground floor is at y 0, the basements at -42 and -84.
+// y up; the ground floor is at y 0, the basements at -42 and -84. The walls
+// are the floor plan's; the door openings in them and the generator hall's
+// centre come from the level's layout (Game/Stage/LevelLayout.h), where the
+// game places the doors and the generator.
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -20,7 +23,7 @@ using level::Opening;
 
 namespace {
 
-constexpr float kDoorTop = 10.0f;   // every door is 6 wide and 10 high
+constexpr float kDoorTop = layout::kDoorHeight;  // every door is 6 wide and 10 high
 constexpr float kHalf = 0.25f;      // door-carrying walls are as thick as the leaf
 
 // Frame, threshold and hazard stripes of a door opening (both sides); the
@@ -61,11 +64,10 @@ void HangingSign(MapBuilder& mb, float x, float y, float z, float ceilY, int row
 }
 
 // ---------------------------------------------------------------- floor 0
-bool WriteMap1(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
-    MapBuilder mb("map1");
+void BuildMap1(MapBuilder& mb) {
     const float fy = 0.0f, cy = 16.0f;
-    const Opening A = DoorOpening(22, 20, 0), B = DoorOpening(22, 60, 0), C = DoorOpening(20, 92, -90);
-    const Opening D = DoorOpening(-22, 100, 180), E = DoorOpening(-2, 20, 180);
+    const Opening A = DoorOpening(layout::kDoorA), B = DoorOpening(layout::kDoorB), C = DoorOpening(layout::kDoorC);
+    const Opening D = DoorOpening(layout::kDoorD), E = DoorOpening(layout::kDoorE);
     const Gap gA = DoorDressing(mb, A, fy), gB = DoorDressing(mb, B, fy), gC = DoorDressing(mb, C, fy);
     const Gap gD = DoorDressing(mb, D, fy), gE = DoorDressing(mb, E, fy);
     // The open doorway between the storage and meeting rooms (wall x -20..-19).
@@ -115,19 +117,13 @@ bool WriteMap1(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     SignOver(mb, {false, 44, 50, -19.5f, 0, 0}, fy, -1, level::kSignStorage, 0.5f);
     HangingSign(mb, 25, 12.5f, 110.5f, cy, level::kSignStairs, level::kSignLevel1);
     mb.Sign({-5, 9, -24.9f}, {0, 0, 1}, 6, 1.4f, level::kSignLevel1);
-
-    const bool ok = mb.Write(dir + "/map1.gltf", dir + "/map1_ray.gltf");
-    *drawnTris = mb.DrawnTriangles();
-    *rayTris = mb.RayTriangles();
-    return ok;
 }
 
 // ---------------------------------------------------------------- floor 1
-bool WriteMap2(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
-    MapBuilder mb("map2");
+void BuildMap2(MapBuilder& mb) {
     const float fy = -42.0f, cy = -26.0f;
-    const Opening F = DoorOpening(50, 88, 90), G = DoorOpening(40, 72, -90);
-    const Opening H = DoorOpening(48, 40, 180), I = DoorOpening(48, -30, 180);
+    const Opening F = DoorOpening(layout::kDoorF), G = DoorOpening(layout::kDoorG);
+    const Opening H = DoorOpening(layout::kDoorH), I = DoorOpening(layout::kDoorI);
     const Gap gF = DoorDressing(mb, F, fy), gG = DoorDressing(mb, G, fy);
     const Gap gH = DoorDressing(mb, H, fy), gI = DoorDressing(mb, I, fy);
 
@@ -173,19 +169,13 @@ bool WriteMap2(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     SignOver(mb, H, fy, 1, level::kSignPlantLab);
     SignOver(mb, I, fy, 1, level::kSignStairs);
     HangingSign(mb, 45, fy + 12, 110.5f, cy, level::kSignLevelB1, level::kSignLevelB1);
-
-    const bool ok = mb.Write(dir + "/map2.gltf", dir + "/map2_ray.gltf");
-    *drawnTris = mb.DrawnTriangles();
-    *rayTris = mb.RayTriangles();
-    return ok;
 }
 
 // ---------------------------------------------------------------- floor 2
-bool WriteMap3(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
-    MapBuilder mb("map3");
+void BuildMap3(MapBuilder& mb) {
     mb.ambient = {0.14f, 0.12f, 0.13f};
     const float fy = -84.0f, corridorCeil = -68.0f, hallCeil = -48.0f;
-    const Opening J = DoorOpening(62, -20, 0);
+    const Opening J = DoorOpening(layout::kDoorJ);
     const Gap gJ = DoorDressing(mb, J, fy);
 
     mb.RayBox({19, fy - 1, -20 - kHalf, 111, fy, 66});
@@ -213,14 +203,15 @@ bool WriteMap3(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
     mb.Interior({60, -50, 70, -20 - kHalf, fy, corridorCeil, cold, 10, false, {{60, 70, 16}}, {gJ}, {}, {}}, 31);
     mb.Interior({20, -20 + kHalf, 110, 65, fy, hallCeil, red, 22, true, {gJ}, {}, {}, {}}, 32);
     // The generator's own glow on the hall.
-    mb.AddLamp({{65, fy + 12, 20}, {0.35f, 0.55f, 0.5f}, 26, 20, -20, 110, 65});
+    const float gx = layout::kGenerator.x, gz = layout::kGenerator.z;
+    mb.AddLamp({{gx, fy + 12, gz}, {0.35f, 0.55f, 0.5f}, 26, 20, -20, 110, 65});
     // Warning ring on the floor around the generator.
     for (int i = 0; i < 32; ++i) {
         const float a0 = i * 6.2831853f / 32, a1 = (i + 1) * 6.2831853f / 32;
         const float r0 = 12.5f, r1 = 14.0f;
-        const Vector3 p0{65 + r1 * std::cos(a0), fy + 0.02f, 20 + r1 * std::sin(a0)};
-        const Vector3 p1{65 + r1 * std::cos(a1), fy + 0.02f, 20 + r1 * std::sin(a1)};
-        const Vector3 p2{65 + r0 * std::cos(a1), fy + 0.02f, 20 + r0 * std::sin(a1)};
+        const Vector3 p0{gx + r1 * std::cos(a0), fy + 0.02f, gz + r1 * std::sin(a0)};
+        const Vector3 p1{gx + r1 * std::cos(a1), fy + 0.02f, gz + r1 * std::sin(a1)};
+        const Vector3 p2{gx + r0 * std::cos(a1), fy + 0.02f, gz + r0 * std::sin(a1)};
         mb.DrawQuadFacing(p0, p1 - p0, p2 - p1, {0, 1, 0}, mb.Mat().hazard, 0.5f, 0);
     }
     SignOver(mb, J, fy, -1, level::kSignGenerator);
@@ -236,11 +227,6 @@ bool WriteMap3(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
         mb.DrawBox({x - 0.5f, fy + 9.0f, -19.75f, x + 0.5f, fy + 10.0f, -19.35f}, mb.Mat().lampRed, 0, 0);
         mb.AddLamp({{x, fy + 9.5f, -18.5f}, {0.9f, 0.15f, 0.1f}, 10, 20, -20, 110, 65});
     }
-
-    const bool ok = mb.Write(dir + "/map3.gltf", dir + "/map3_ray.gltf");
-    *drawnTris = mb.DrawnTriangles();
-    *rayTris = mb.RayTriangles();
-    return ok;
 }
 
 // ---------------------------------------------------------------- stairwells
@@ -355,32 +341,36 @@ void BuildStairwell(MapBuilder& mb, const Stairwell& s) {
     mb.Sign({(xa0 + xb1) * 0.5f, s.landingY + 7, Z(landing) - s.dir * 0.02f}, {0, 0, -s.dir}, 6, 1.4f, s.sign);
 }
 
-bool WriteMapS(const std::string& dir, size_t* drawnTris, size_t* rayTris) {
-    MapBuilder mb("mapS");
+void BuildMapS(MapBuilder& mb) {
     BuildStairwell(mb, {20, 40, 112, 1, 0, -21, -42, 16, level::kSignLevelB1});
     BuildStairwell(mb, {40, 60, -50, -1, -42, -63, -84, -26, level::kSignLevelB2});
-    const bool ok = mb.Write(dir + "/mapS.gltf", dir + "/mapS_Ray.gltf");
-    *drawnTris = mb.DrawnTriangles();
-    *rayTris = mb.RayTriangles();
-    return ok;
 }
 
 }  // namespace
 
 bool WriteLevel(const std::string& outDir) {
     struct Piece {
-        const char* folder;
-        bool (*write)(const std::string&, size_t*, size_t*);
+        const layout::MapPiece& map;
+        void (*build)(MapBuilder&);
     };
     const Piece pieces[] = {
-        {"MAP/map1", WriteMap1}, {"MAP/map_s", WriteMapS}, {"MAP/map2", WriteMap2}, {"MAP/map3", WriteMap3}};
+        {layout::kMap1, BuildMap1}, {layout::kMapS, BuildMapS}, {layout::kMap2, BuildMap2}, {layout::kMap3, BuildMap3}};
     bool ok = true;
     for (const Piece& p : pieces) {
-        const std::string dir = outDir + "/" + p.folder;
-        size_t drawn = 0, ray = 0;
-        const bool written = level::WriteMapTextures(dir) && p.write(dir, &drawn, &ray);
-        if (!written) std::fprintf(stderr, "level: %s failed\n", p.folder);
-        else std::printf("level: %s drawn %zu triangles, hit-test %zu triangles\n", p.folder, drawn, ray);
+        // The maps' shared textures lie beside each drawn model; the model's
+        // file name names the map.
+        const std::string drawnPath = DataFile(outDir, p.map.model);
+        const std::string folder = drawnPath.substr(0, drawnPath.find_last_of('/'));
+        const std::string file = drawnPath.substr(folder.size() + 1);
+        const std::string shown = folder.substr(outDir.size() + 1);
+        MapBuilder mb(file.substr(0, file.find_last_of('.')));
+        p.build(mb);
+        const bool written =
+            level::WriteMapTextures(folder) && mb.Write(drawnPath, DataFile(outDir, p.map.rayModel));
+        if (!written) std::fprintf(stderr, "level: %s failed\n", shown.c_str());
+        else
+            std::printf("level: %s drawn %zu triangles, hit-test %zu triangles\n", shown.c_str(), mb.DrawnTriangles(),
+                        mb.RayTriangles());
         ok = written && ok;
     }
     return ok;

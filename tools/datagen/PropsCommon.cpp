@@ -164,8 +164,9 @@ Model RayModel(const std::string& name, const std::vector<std::pair<Vector3, Vec
     return Model::Single(name, {m}, RayBoxes(boxes));
 }
 
-bool Save(const std::string& outDir, const std::string& relPath, const Model& model,
+bool Save(const std::string& outDir, const char* assetPath, const Model& model,
           const std::vector<Texture>& textures) {
+    const std::string relPath = asset::InDataFolder(assetPath);
     const std::string path = outDir + "/" + relPath;
     const std::string folder = path.substr(0, path.find_last_of('/'));
     bool ok = true;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "Game/AssetPaths.h"
 #include "Image.h"
 #include "MeshBuilder.h"
 
@@ -66,13 +67,14 @@ void TurnInside(Mesh& mesh);
 Mesh RayBoxes(const std::vector<std::pair<Vector3, Vector3>>& boxes);
 Model RayModel(const std::string& name, const std::vector<std::pair<Vector3, Vector3>>& boxes);
 
-// Writes the textures (PNG beside the model) and the model itself; prints
+// Writes the textures (PNG beside the model) and the model itself to the
+// place of one of the game's files (Game/AssetPaths.h) under outDir; prints
 // the triangle count. False on any failure.
 struct Texture {
     std::string file;
     Image image;
 };
-bool Save(const std::string& outDir, const std::string& relPath, const Model& model,
+bool Save(const std::string& outDir, const char* assetPath, const Model& model,
           const std::vector<Texture>& textures);
 
 // Model writers of each group (Props*.cpp).

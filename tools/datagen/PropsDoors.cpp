@@ -133,7 +133,7 @@ bool WriteDoorsAndCards(const std::string& outDir) {
         m.AddQuad({0, 0, -t}, {6, 0, -t}, {6, 0, t}, {0, 0, t}, {0.005f, 0.98f}, {0.02f, 1});
         BakeLight(m, 0, 10, 0.7f);
         Material mat = Mat("door", "door.png", 0.6f, 0.3f);
-        ok = Save(outDir, "door3/door.gltf", Model::Single("door", {mat}, m), {{"door.png", DoorTexture()}}) && ok;
+        ok = Save(outDir, asset::model::kDoor, Model::Single("door", {mat}, m), {{"door.png", DoorTexture()}}) && ok;
     }
     {
         // A lever on each face, pivoting about the origin (the spindle).
@@ -150,7 +150,7 @@ bool WriteDoorsAndCards(const std::string& outDir) {
             m.AddSphere({-0.85f, 0, z}, {0.08f, 0.08f, 0.08f}, 8, 4);
         }
         Material mat = Mat("handle", "handle.png", 0.3f, 0.7f);
-        ok = Save(outDir, "door3/handle.gltf", Model::Single("handle", {mat}, m), {{"handle.png", chrome}}) && ok;
+        ok = Save(outDir, asset::model::kDoorHandle, Model::Single("handle", {mat}, m), {{"handle.png", chrome}}) && ok;
     }
     {
         // The reader straddles the leaf (z -0.65..0.65); its panel faces
@@ -169,9 +169,9 @@ bool WriteDoorsAndCards(const std::string& outDir) {
         Material mat = Glow("keyreader", "keyreader.png", {1, 1, 1}, "keyreader_glow.png");
         mat.roughness = 0.5f;
         mat.metallic = 0.2f;
-        ok = Save(outDir, "door3/KeyReader.gltf", Model::Single("KeyReader", {mat}, m),
+        ok = Save(outDir, asset::model::kKeyReader, Model::Single("KeyReader", {mat}, m),
                   {{"keyreader.png", ReaderTexture(false)}, {"keyreader_glow.png", ReaderTexture(true)}}) && ok;
-        ok = Save(outDir, "door3/KeyReaderRay.gltf",
+        ok = Save(outDir, asset::model::kKeyReaderRay,
                   RayModel("KeyReaderRay", {{{-0.25f, -0.45f, -0.7f}, {0.25f, 0.45f, 0.7f}}}), {}) && ok;
     }
     {
@@ -185,11 +185,11 @@ bool WriteDoorsAndCards(const std::string& outDir) {
             Material mat = Mat(cards[i].name, std::string(cards[i].name) + ".png", 0.4f);
             mat.emissive = {0.25f, 0.25f, 0.25f};  // a faint glow so cards stand out on dark desks
             mat.emissiveTexture = std::string(cards[i].name) + ".png";
-            ok = Save(outDir, std::string("key/") + cards[i].name + ".gltf", Model::Single(cards[i].name, {mat}, m),
+            ok = Save(outDir, asset::model::kKeyCards[i], Model::Single(cards[i].name, {mat}, m),
                       {{std::string(cards[i].name) + ".png", CardTexture(cards[i].colour, 650u + i)}}) && ok;
         }
-        ok = Save(outDir, "key/Key_Ray.gltf", RayModel("Key_Ray", {{{-0.4f, -0.6f, -0.15f}, {0.4f, 0.6f, 0.15f}}}),
-                  {}) && ok;
+        ok = Save(outDir, asset::model::kKeyCardRay,
+                  RayModel("Key_Ray", {{{-0.4f, -0.6f, -0.15f}, {0.4f, 0.6f, 0.15f}}}), {}) && ok;
     }
     {
         // Ammunition crate standing on the origin: 1.6 x 1.0 x 1.0 with a lid
@@ -208,9 +208,9 @@ bool WriteDoorsAndCards(const std::string& outDir) {
         FillNoise(metal, {60, 62, 58, 255}, 0.3f, 4, 661);
         std::vector<Material> mats = {Mat("bulletbox", "bulletbox.png", 0.7f, 0.2f),
                                       Mat("bulletbox_metal", "bulletbox_metal.png", 0.45f, 0.6f)};
-        ok = Save(outDir, "bulletBox/bulletBox.gltf", Model::Single("bulletBox", mats, m),
+        ok = Save(outDir, asset::model::kBulletBox, Model::Single("bulletBox", mats, m),
                   {{"bulletbox.png", CrateTexture()}, {"bulletbox_metal.png", metal}}) && ok;
-        ok = Save(outDir, "bulletBox/bulletBoxRay.gltf",
+        ok = Save(outDir, asset::model::kBulletBoxRay,
                   RayModel("bulletBoxRay", {{{-0.85f, 0.0f, -0.55f}, {0.85f, 1.05f, 0.55f}}}), {}) && ok;
     }
     return ok;

@@ -107,9 +107,9 @@ bool WriteFurniture(const std::string& outDir) {
         m.AddBox({-0.1f, 0.4f, -17.0f}, {0.1f, 2.6f, 17.0f}, 0.5f);
         for (float z : {-10.0f, 0.0f, 10.0f}) m.AddBox({-5.8f, 0.0f, z - 0.15f}, {5.8f, 0.3f, z + 0.15f}, 1.0f);
         BakeLight(m, 0, 3.1f);
-        ok = Save(outDir, "desk3/desk3.gltf", Model::Single("desk3", FurnitureMaterials("desk3_top"), m),
+        ok = Save(outDir, asset::model::kDesk3, Model::Single("desk3", FurnitureMaterials("desk3_top"), m),
                   {{"desk3_top.png", Laminate({120, 84, 56, 255}, 711)}, metal}) && ok;
-        ok = Save(outDir, "desk3/desk3Ray.gltf",
+        ok = Save(outDir, asset::model::kDesk3Ray,
                   RayModel("desk3Ray", {{{-7, 2.9f, -20}, {7, 3.1f, 20}}, {{-6, 0, -19}, {6, 2.9f, 19}}}), {}) && ok;
     }
     {
@@ -127,7 +127,7 @@ bool WriteFurniture(const std::string& outDir) {
         }
         m.AddBox({-9.8f, 2.9f, -0.9f}, {9.8f, 5.2f, -0.7f}, 0.5f);  // privacy screen
         BakeLight(m, 0, 5.2f);
-        ok = Save(outDir, "desk4/desk4.gltf", Model::Single("desk4", FurnitureMaterials("desk4_top"), m),
+        ok = Save(outDir, asset::model::kDesk4, Model::Single("desk4", FurnitureMaterials("desk4_top"), m),
                   {{"desk4_top.png", Laminate({170, 160, 140, 255}, 721)}, metal}) && ok;
     }
     {
@@ -155,9 +155,9 @@ bool WriteFurniture(const std::string& outDir) {
         mats.push_back(Mat("bottles", "bottles.png", 0.2f, 0.0f, {0.7f, 0.9f, 0.8f, 1.0f}));
         Image bottles(32, 32);
         FillNoise(bottles, {120, 170, 150, 255}, 0.3f, 4, 732);
-        ok = Save(outDir, "desk5/desk5.gltf", Model::Single("desk5", mats, m),
+        ok = Save(outDir, asset::model::kDesk5, Model::Single("desk5", mats, m),
                   {{"desk5_top.png", Laminate({46, 50, 54, 255}, 731)}, metal, {"bottles.png", bottles}}) && ok;
-        ok = Save(outDir, "desk5/desk5Ray.gltf", RayModel("desk5Ray", {{{-10, 0, -2}, {10, 4.4f, 2}}}), {}) && ok;
+        ok = Save(outDir, asset::model::kDesk5Ray, RayModel("desk5Ray", {{{-10, 0, -2}, {10, 4.4f, 2}}}), {}) && ok;
     }
     {
         // shelf2: tall steel storage shelving, x +-10, z +-2, 12 high, with
@@ -181,8 +181,9 @@ bool WriteFurniture(const std::string& outDir) {
         HazardStripes(carton, 10, 96, 50, 116, 6, {200, 40, 30, 255}, {230, 220, 200, 255});
         Bevel(carton, 0, 0, 128, 128, 0.4f, 2);
         std::vector<Material> mats = {Mat("carton", "carton.png", 0.9f), Mat("frame_metal", "frame_metal.png", 0.5f, 0.4f)};
-        ok = Save(outDir, "shelf2/shelf2.gltf", Model::Single("shelf2", mats, m), {{"carton.png", carton}, metal}) && ok;
-        ok = Save(outDir, "shelf2/shelf2Ray.gltf", RayModel("shelf2Ray", {{{-10, 0, -2}, {10, 12, 2}}}), {}) && ok;
+        ok = Save(outDir, asset::model::kShelf2, Model::Single("shelf2", mats, m),
+                  {{"carton.png", carton}, metal}) && ok;
+        ok = Save(outDir, asset::model::kShelf2Ray, RayModel("shelf2Ray", {{{-10, 0, -2}, {10, 12, 2}}}), {}) && ok;
     }
     {
         // bulletShelf: ammunition shelving, boards at y 0 and 4 (the game
@@ -201,9 +202,9 @@ bool WriteFurniture(const std::string& outDir) {
         Image sign(256, 32);
         HazardStripes(sign, 0, 0, 256, 32, 12, {230, 180, 20, 255}, {25, 25, 25, 255});
         std::vector<Material> mats = {Mat("hazard", "hazard.png", 0.6f), Mat("frame_metal", "frame_metal.png", 0.5f, 0.4f)};
-        ok = Save(outDir, "bulletshelf/bulletShelf.gltf", Model::Single("bulletShelf", mats, m),
+        ok = Save(outDir, asset::model::kBulletShelf, Model::Single("bulletShelf", mats, m),
                   {{"hazard.png", sign}, metal}) && ok;
-        ok = Save(outDir, "bulletshelf/bulletShelfRay.gltf",
+        ok = Save(outDir, asset::model::kBulletShelfRay,
                   RayModel("bulletShelfRay", {{{-10, -0.4f, -2}, {10, 0, 2}}, {{-10, 3.7f, -2}, {10, 4, 2}},
                                               {{-10, 8.2f, -2}, {10, 8.5f, 2}}, {{-10, 0, -2}, {10, 8.2f, -1.8f}}}),
                   {}) && ok;
@@ -229,9 +230,9 @@ bool WriteFurniture(const std::string& outDir) {
         BakeLight(m, 0, 4.5f);
         std::vector<Material> mats = {Mat("chair_fabric", "chair_fabric.png", 0.95f),
                                       Mat("frame_metal", "frame_metal.png", 0.5f, 0.4f)};
-        ok = Save(outDir, "chair/chair.gltf", Model::Single("chair", mats, m),
+        ok = Save(outDir, asset::model::kChair, Model::Single("chair", mats, m),
                   {{"chair_fabric.png", Fabric({40, 44, 58, 255}, 751)}, metal}) && ok;
-        ok = Save(outDir, "chair/chairRay.gltf",
+        ok = Save(outDir, asset::model::kChairRay,
                   RayModel("chairRay", {{{-1.2f, 1.5f, -1.2f}, {1.2f, 2.0f, 1.2f}}, {{-1.1f, 2.0f, -1.6f}, {1.1f, 4.4f, -1.1f}},
                                         {{-0.2f, 0.0f, -0.2f}, {0.2f, 1.5f, 0.2f}}}),
                   {}) && ok;
@@ -253,11 +254,11 @@ bool WriteFurniture(const std::string& outDir) {
         std::vector<Material> mats = {Mat("pc_case", "pc_case.png", 0.6f),
                                       Glow("pc_screen", "pc_screen.png", {0.9f, 0.9f, 0.9f}, "pc_screen.png"),
                                       Mat("pc_plain", "pc_plain.png", 0.6f)};
-        ok = Save(outDir, "pc/pc.gltf", Model::Single("pc", mats, m),
+        ok = Save(outDir, asset::model::kPc, Model::Single("pc", mats, m),
                   {{"pc_case.png", Plastic({190, 186, 176, 255}, 761, true)},
                    {"pc_screen.png", Screen(762, true)},
                    {"pc_plain.png", Plastic({190, 186, 176, 255}, 763, false)}}) && ok;
-        ok = Save(outDir, "pc/pcRay.gltf",
+        ok = Save(outDir, asset::model::kPcRay,
                   RayModel("pcRay", {{{2.2f, 0, -1.6f}, {3.4f, 3.2f, 1.4f}}, {{-2.0f, 1.0f, -0.5f}, {2.0f, 3.6f, -0.2f}},
                                      {{-0.4f, 0, -0.8f}, {0.4f, 1.0f, 0.4f}}}),
                   {}) && ok;
@@ -273,9 +274,9 @@ bool WriteFurniture(const std::string& outDir) {
         FillNoise(bezel, {30, 30, 34, 255}, 0.15f, 4, 771);
         std::vector<Material> mats = {Mat("monitor_bezel", "monitor_bezel.png", 0.5f),
                                       Glow("monitor_screen", "monitor_screen.png", {1, 1, 1}, "monitor_screen.png")};
-        ok = Save(outDir, "monitor/monitor.gltf", Model::Single("monitor", mats, m),
+        ok = Save(outDir, asset::model::kMonitor, Model::Single("monitor", mats, m),
                   {{"monitor_bezel.png", bezel}, {"monitor_screen.png", Screen(772, true)}}) && ok;
-        ok = Save(outDir, "monitor/monitorRay.gltf",
+        ok = Save(outDir, asset::model::kMonitorRay,
                   RayModel("monitorRay", {{{-3.2f, -1.95f, 0.0f}, {3.2f, 1.95f, 0.35f}}}), {}) && ok;
     }
     return ok;

@@ -98,9 +98,9 @@ bool WritePlantAndGenerator(const std::string& outDir) {
         BakeLight(m, 0, 17);
         std::vector<Material> mats = {Mat("plant_metal", "plant_metal.png", 0.55f, 0.4f),
                                       Glow("plant_light", "plant_energy.png", {0.5f, 1.0f, 0.7f}, "plant_energy.png")};
-        ok = Save(outDir, "plant_new/plant.gltf", Model::Single("plant", mats, m),
+        ok = Save(outDir, asset::model::kPlantPot, Model::Single("plant", mats, m),
                   {metal, {"plant_energy.png", EnergyTexture({90, 255, 160, 255}, 802)}}) && ok;
-        ok = Save(outDir, "plant_new/plantRay.gltf",
+        ok = Save(outDir, asset::model::kPlantPotRay,
                   RayModel("plantRay", {{{-4.2f, 0, -4.2f}, {4.2f, 16.8f, 4.2f}}}), {}) && ok;
     }
     {
@@ -114,7 +114,7 @@ bool WritePlantAndGenerator(const std::string& outDir) {
         Material mat = Mat("plant_glass", "plant_glass.png", 0.1f, 0.0f, {0.7f, 0.95f, 0.9f, 0.3f});
         mat.blend = true;
         mat.doubleSided = true;
-        ok = Save(outDir, "plant_new/plantGlass.gltf", Model::Single("plantGlass", {mat}, m),
+        ok = Save(outDir, asset::model::kPlantGlass, Model::Single("plantGlass", {mat}, m),
                   {{"plant_glass.png", glass}}) && ok;
     }
     {
@@ -133,7 +133,7 @@ bool WritePlantAndGenerator(const std::string& outDir) {
             const float f = 0.6f + 0.3f * std::fmax(0.0f, n.y);
             return Vector4(f * 0.8f, f, f * 0.85f, 1.0f);
         });
-        ok = Save(outDir, "plant_new/plantZombie.gltf",
+        ok = Save(outDir, asset::model::kPlantZombie,
                   Model::Single("plantZombie", ZombieMaterials("specimen", false), m),
                   ZombieTextures("specimen", false)) && ok;
     }
@@ -162,7 +162,7 @@ bool WritePlantAndGenerator(const std::string& outDir) {
         std::vector<Material> mats = {Mat("generator_metal", "generator_metal.png", 0.5f, 0.5f),
                                       Glow("generator_energy", "generator_energy.png", {0.6f, 1.0f, 0.8f},
                                            "generator_energy.png")};
-        ok = Save(outDir, "portal/portal.gltf", Model::Single("portal", mats, m), {genMetal, energy}) && ok;
+        ok = Save(outDir, asset::model::kPortal, Model::Single("portal", mats, m), {genMetal, energy}) && ok;
     }
     {
         Mesh m;
@@ -175,7 +175,7 @@ bool WritePlantAndGenerator(const std::string& outDir) {
         mat.baseColor = {1, 1, 1, 0.45f};
         mat.roughness = 0.15f;
         mat.blend = true;
-        ok = Save(outDir, "portal/sphere.gltf", Model::Single("sphere", {mat}, m),
+        ok = Save(outDir, asset::model::kPortalSphere, Model::Single("sphere", {mat}, m),
                   {{"generator_sphere.png", glass}}) && ok;
     }
     {
@@ -196,7 +196,8 @@ bool WritePlantAndGenerator(const std::string& outDir) {
             }
         std::vector<Material> mats = {Mat("generator_metal", "generator_metal.png", 0.5f, 0.5f),
                                       Glow("lamp", "lamp.png", {1, 1, 1}, "lamp.png")};
-        ok = Save(outDir, "portal/light.gltf", Model::Single("light", mats, m), {genMetal, {"lamp.png", lens}}) && ok;
+        ok = Save(outDir, asset::model::kPortalLight, Model::Single("light", mats, m),
+                  {genMetal, {"lamp.png", lens}}) && ok;
     }
     {
         // Pipe: out along -z at y 1 from z -9 to -18, then up at 45 degrees
@@ -237,7 +238,7 @@ bool WritePlantAndGenerator(const std::string& outDir) {
         BakeLight(m, 0, 18, 0.65f);
         Material mat = Glow("pipe", "pipe.png", {1, 1, 1}, "pipe_glow.png");
         mat.metallic = 0.4f;
-        ok = Save(outDir, "portal/pipe45.gltf", Model::Single("pipe45", {mat}, m),
+        ok = Save(outDir, asset::model::kPipe, Model::Single("pipe45", {mat}, m),
                   {{"pipe.png", PipeTexture(false)}, {"pipe_glow.png", PipeTexture(true)}}) && ok;
     }
     {
@@ -272,7 +273,7 @@ bool WritePlantAndGenerator(const std::string& outDir) {
         }
         std::vector<Material> mats = {Glow("hatch", "hatch.png", {1, 1, 1}, "hatch_glow.png"),
                                       Mat("generator_metal", "generator_metal.png", 0.5f, 0.5f)};
-        ok = Save(outDir, "portal/portal_hole.gltf", Model::Single("portal_hole", mats, m),
+        ok = Save(outDir, asset::model::kPortalHole, Model::Single("portal_hole", mats, m),
                   {{"hatch.png", HatchTexture(false)}, {"hatch_glow.png", HatchTexture(true)}, genMetal}) && ok;
     }
     return ok;

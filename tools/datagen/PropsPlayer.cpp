@@ -41,7 +41,7 @@ bool WritePlayerAndGun(const std::string& outDir) {
         node.mesh = GunMesh(0, 1, 2);
         BakeLight(node.mesh, -1.0f, 0.5f, 0.65f);
         gun.nodes.push_back(std::move(node));
-        ok = Save(outDir, "gun/gun.gltf", gun, GunTextures()) && ok;
+        ok = Save(outDir, asset::model::kGun, gun, GunTextures()) && ok;
     }
     {
         // Shoulder at the origin, the arm hanging along -y to the hand
@@ -70,7 +70,7 @@ bool WritePlayerAndGun(const std::string& outDir) {
         Mesh hand = GripHand(skin);
         BakeLight(hand, -0.9f, 0.1f, 0.6f);
         m.Append(hand, gunToArm);
-        ok = Save(outDir, "player/player_Arm_Left/player_Arm_Left.gltf",
+        ok = Save(outDir, asset::model::kPlayerArm,
                   Model::Single("player_Arm_Left", arm.materials, m),
                   {{"player_sleeve.png", SleeveTexture()}, {"player_hand.png", HandTexture()}}) && ok;
     }

@@ -96,7 +96,7 @@ bool WriteRooms(const std::string& outDir) {
         std::vector<Material> mats = {Mat("title_wall", "title_wall.png", 0.85f),
                                       Mat("title_floor", "title_floor.png", 0.8f),
                                       Mat("title_metal", "title_metal.png", 0.6f, 0.4f)};
-        ok = Save(outDir, "MAP/title/title.gltf", Model::Single("title", mats, m), {walls, floorTex, metal}) && ok;
+        ok = Save(outDir, asset::model::kTitleRoom, Model::Single("title", mats, m), {walls, floorTex, metal}) && ok;
     }
     {
         // The room's lamps: caged ceiling lights and a red warning beacon.
@@ -111,7 +111,7 @@ bool WriteRooms(const std::string& outDir) {
         Image red(16, 16, {255, 40, 30, 255});
         std::vector<Material> mats = {Glow("title_lamp", "title_lamp.png", {1, 1, 0.9f}, "title_lamp.png"),
                                       Glow("title_beacon", "title_beacon.png", {1, 0.2f, 0.15f}, "title_beacon.png")};
-        ok = Save(outDir, "MAP/title/titleS.gltf", Model::Single("titleS", mats, m),
+        ok = Save(outDir, asset::model::kTitleRoomLights, Model::Single("titleS", mats, m),
                   {{"title_lamp.png", white}, {"title_beacon.png", red}}) && ok;
     }
     {
@@ -180,7 +180,7 @@ bool WriteRooms(const std::string& outDir) {
                                     {"fig_skin.png", skinImg},     {"fig_face.png", faceImg},
                                     {"fig_gear.png", gear}};
         for (const Texture& t : GunTextures()) tex.push_back(t);
-        ok = Save(outDir, "MAP/title/player.gltf", Model::Single("player", fig.materials, m), tex) && ok;
+        ok = Save(outDir, asset::model::kTitleFigure, Model::Single("player", fig.materials, m), tex) && ok;
     }
     {
         // Cleared ending: the way out at dawn. Seen from (0, 5, 35) looking at
@@ -223,7 +223,7 @@ bool WriteRooms(const std::string& outDir) {
                                       Mat("result_concrete", "result_concrete.png", 0.85f),
                                       Glow("result_light", "result_light.png", {1, 1, 1}, "result_light.png"),
                                       Glow("result_sky", "result_sky.png", {1, 1, 1}, "result_sky.png")};
-        ok = Save(outDir, "MAP/result/result.gltf", Model::Single("result", mats, m),
+        ok = Save(outDir, asset::model::kResultRoom, Model::Single("result", mats, m),
                   {{"result_ground.png", ground}, {"result_concrete.png", concrete},
                    {"result_light.png", Image(16, 16, {255, 240, 210, 255})},
                    {"result_sky.png", Gradient({20, 30, 70, 255}, {255, 150, 70, 255}, 128)}}) && ok;

@@ -278,17 +278,17 @@ bool WriteZombies(const std::string& outDir) {
     };
     const float legStretch = 3.5f / 2.57f;
     std::vector<Part> parts;
-    parts.push_back({"zombie_All/zombie_Head/zombie_Head.gltf", "zombie_S_All/zombie_S_H/zombie_S_H.gltf",
+    parts.push_back({asset::model::kZombieParts[0], asset::model::kStrongZombieParts[0],
                      ZombieHead(), Matrix::CreateScale(1.5f)});
-    parts.push_back({"zombie_All/zombie_Body/zombie_Body.gltf", "zombie_S_All/zombie_S_B/zombie_S_B.gltf",
+    parts.push_back({asset::model::kZombieParts[1], asset::model::kStrongZombieParts[1],
                      ZombieBody(), Matrix::CreateScale(1.5f)});
-    parts.push_back({"zombie_All/zombie_Arm_Right/zombie_Arm_Right.gltf", "zombie_S_All/zombie_S_RA/zombie_S_RA.gltf",
+    parts.push_back({asset::model::kZombieParts[2], asset::model::kStrongZombieParts[2],
                      ZombieArm(true), Matrix::CreateScale(1.5f)});
-    parts.push_back({"zombie_All/zombie_Arm_Left/zombie_Arm_Left.gltf", "zombie_S_All/zombie_S_LA/zombie_S_LA.gltf",
+    parts.push_back({asset::model::kZombieParts[3], asset::model::kStrongZombieParts[3],
                      ZombieArm(false), Matrix::CreateScale(1.5f)});
-    parts.push_back({"zombie_All/zombie_Leg_Right/zombie_Leg_Right.gltf", "zombie_S_All/zombie_S_RL/zombie_S_RL.gltf",
+    parts.push_back({asset::model::kZombieParts[4], asset::model::kStrongZombieParts[4],
                      ZombieLeg(true), Matrix::CreateScale(1.5f, legStretch, 1.5f)});
-    parts.push_back({"zombie_All/zombie_Leg_Left/zombie_Leg_Left.gltf", "zombie_S_All/zombie_S_LL/zombie_S_LL.gltf",
+    parts.push_back({asset::model::kZombieParts[5], asset::model::kStrongZombieParts[5],
                      ZombieLeg(false), Matrix::CreateScale(1.5f, legStretch, 1.5f)});
 
     const auto normalTextures = ZombieTextures("zombie", false);
@@ -326,22 +326,23 @@ bool WriteZombies(const std::string& outDir) {
         mesh.AddSphere({0.13f, -0.02f, 0.32f}, {0.09f, 0.09f, 0.08f}, 8, 5);
         mesh.AddSphere({-0.1f, -0.26f, 0.31f}, {0.1f, 0.08f, 0.08f}, 8, 5);
         mesh.AddSphere({0.06f, -0.3f, 0.32f}, {0.06f, 0.06f, 0.06f}, 6, 4);
-        ok = Save(outDir, "zombie_All/zombie_weak/zombie_weak.gltf", Model::Single("zombie_weak", {m}, mesh),
+        ok = Save(outDir, asset::model::kZombieParts[asset::model::kZombieWeakSpot],
+                  Model::Single("zombie_weak", {m}, mesh),
                   {{"weak_growth.png", base}, {"weak_glow.png", glow}}) && ok;
     }
 
     // Hit-test parts (shared by both kinds; the strong zombie is scaled by the game).
-    ok = Save(outDir, "zombie_rayModel/zombie_Head/zombie_Head_Ray.gltf",
+    ok = Save(outDir, asset::model::kZombieRayParts[0],
               RayModel("zombie_Head_Ray", {{{-0.45f, -0.52f, -0.42f}, {0.45f, 0.5f, 0.42f}}}), {}) && ok;
-    ok = Save(outDir, "zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf",
+    ok = Save(outDir, asset::model::kZombieRayParts[1],
               RayModel("zombie_Body_Ray", {{{-0.9f, -1.45f, -0.42f}, {0.9f, 0.62f, 0.47f}}}), {}) && ok;
-    ok = Save(outDir, "zombie_rayModel/zombie_Arm_Right/zombie_ArmR_Ray.gltf",
+    ok = Save(outDir, asset::model::kZombieRayParts[2],
               RayModel("zombie_ArmR_Ray", {{{-0.26f, -0.3f, -0.26f}, {0.26f, 0.26f, 2.15f}}}), {}) && ok;
-    ok = Save(outDir, "zombie_rayModel/zombie_Arm_Left/zombie_ArmL_Ray.gltf",
+    ok = Save(outDir, asset::model::kZombieRayParts[3],
               RayModel("zombie_ArmL_Ray", {{{-0.26f, -0.3f, -0.26f}, {0.26f, 0.26f, 2.15f}}}), {}) && ok;
-    ok = Save(outDir, "zombie_rayModel/zombie_Leg_Right/zombie_LegR_Ray.gltf",
+    ok = Save(outDir, asset::model::kZombieRayParts[4],
               RayModel("zombie_LegR_Ray", {{{0.13f, -2.57f, -0.3f}, {0.77f, 0.05f, 0.46f}}}), {}) && ok;
-    ok = Save(outDir, "zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf",
+    ok = Save(outDir, asset::model::kZombieRayParts[5],
               RayModel("zombie_LegL_Ray", {{{-0.77f, -2.57f, -0.3f}, {-0.13f, 0.05f, 0.46f}}}), {}) && ok;
     return ok;
 }

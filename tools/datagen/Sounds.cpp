@@ -463,30 +463,30 @@ Buffer GeneratorHum() {
 
 bool WriteSounds(const std::string& outDir) {
     using namespace synth;
-    struct Entry { const char* name; Buffer (*make)(); };
+    struct Entry { const char* path; Buffer (*make)(); };
     static const Entry entries[] = {
-        {"fire.wav", Fire},
-        {"gunfiremiss.wav", DryClick},
-        {"reload.wav", Reload},
-        {"walkSound.wav", [] { return Footstep(30); }},
-        {"DamageSound.wav", Damage},
-        {"heart.wav", Heart},
-        {"zombieSound.wav", ZombieGroan},
-        {"zombieWalk.wav", ZombieWalk},
-        {"click.wav", MenuClick},
-        {"pickUp2.wav", PickUp},
-        {"door.wav", DoorLatch},
-        {"lockdoor.wav", LockedRattle},
-        {"doorturn.wav", HeavyDoor},
-        {"error.wav", Buzzer},
-        {"success.wav", Chime},
-        {"CardSlitSound.wav", CardSwipe},
-        {"bomb.wav", Bomb},
-        {"explosions.wav", BigExplosion},
-        {"Generator.wav", GeneratorHum},
+        {asset::sound::kFire, Fire},
+        {asset::sound::kDryFire, DryClick},
+        {asset::sound::kReload, Reload},
+        {asset::sound::kFootstep, [] { return Footstep(30); }},
+        {asset::sound::kDamage, Damage},
+        {asset::sound::kHeart, Heart},
+        {asset::sound::kZombieGroan, ZombieGroan},
+        {asset::sound::kZombieStep, ZombieWalk},
+        {asset::sound::kClick, MenuClick},
+        {asset::sound::kPickUp, PickUp},
+        {asset::sound::kDoorLatch, DoorLatch},
+        {asset::sound::kDoorLocked, LockedRattle},
+        {asset::sound::kDoorTurn, HeavyDoor},
+        {asset::sound::kError, Buzzer},
+        {asset::sound::kSuccess, Chime},
+        {asset::sound::kCardSlot, CardSwipe},
+        {asset::sound::kBomb, Bomb},
+        {asset::sound::kExplosion, BigExplosion},
+        {asset::sound::kGenerator, GeneratorHum},
     };
     bool ok = true;
-    for (const Entry& e : entries) ok = WriteWav(outDir + "/Sound/" + e.name, e.make()) && ok;
+    for (const Entry& e : entries) ok = WriteWav(DataFile(outDir, e.path), e.make()) && ok;
     return ok;
 }
 

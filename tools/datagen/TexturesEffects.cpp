@@ -2,6 +2,7 @@
 // additive glows (muzzle flash, light, electric arcs, red glow, all on black so
 // that black adds nothing), hit sparks and dust, blood and vomit splashes,
 // bubbles and the smoke atlas.
+#include "DataGen.h"
 #include "TexturePaint.h"
 
 #include <cstdio>
@@ -12,8 +13,10 @@ namespace {
 
 Image Transparent(int w, int h) { return Image(w, h, Rgba{0, 0, 0, 0}); }
 
-bool Save(const std::string& outDir, const char* name, const Image& img, bool jpg = false) {
-    std::string path = outDir + "/" + name;
+namespace texture = asset::texture;
+
+bool Save(const std::string& outDir, const char* assetPath, const Image& img, bool jpg = false) {
+    const std::string path = DataFile(outDir, assetPath);
     if (!(jpg ? WriteJpg(path, img) : WritePng(path, img))) {
         std::fprintf(stderr, "datagen: cannot write %s\n", path.c_str());
         return false;
@@ -277,25 +280,25 @@ bool WriteEffectTextures(const std::string& outDir) {
     bool ok = true;
     Image hole2 = Transparent(64, 64);
     PaintHole(hole2, 32, 32, 28, 61);
-    ok = Save(outDir, "BulletHole2.png", hole2) && ok;
+    ok = Save(outDir, texture::kTitleBulletHole, hole2) && ok;
     // The wall decal samples only the top-left quarter (u, v 0..0.5): the hole
     // sits there with a transparent margin so filtering never bleeds in.
     Image hole = Transparent(128, 128);
     PaintHole(hole, 32, 32, 28, 62);
-    ok = Save(outDir, "BulletHole.png", hole) && ok;
-    ok = Save(outDir, "bullet.png", MakeTracer()) && ok;
-    ok = Save(outDir, "shadow.png", MakeShadow()) && ok;
-    ok = Save(outDir, "MuzzleFlash.png", MakeMuzzleFlash()) && ok;
-    ok = Save(outDir, "light.png", MakeGlow(Rgba{255, 235, 190, 255}, 4.0f, 0.1f, 71)) && ok;
-    ok = Save(outDir, "electronic.jpg", MakeElectric(), true) && ok;
-    ok = Save(outDir, "HS3.jpg", MakeGlow(Rgba{255, 30, 20, 255}, 3.0f, 0.35f, 72), true) && ok;
-    ok = Save(outDir, "Hit.png", MakeSpark()) && ok;
-    ok = Save(outDir, "Hit2.png", MakeDust()) && ok;
-    ok = Save(outDir, "HS.png", MakeSplatter(128, 73, Rgba{180, 15, 10, 255}, Rgba{80, 0, 0, 255})) && ok;
-    ok = Save(outDir, "HS2.png", MakeBloodSpray()) && ok;
-    ok = Save(outDir, "gero.png", MakeVomit()) && ok;
-    ok = Save(outDir, "bubble.png", MakeBubble()) && ok;
-    ok = Save(outDir, "smoke.png", MakeSmokeAtlas()) && ok;
+    ok = Save(outDir, texture::kBulletHole, hole) && ok;
+    ok = Save(outDir, texture::kBullet, MakeTracer()) && ok;
+    ok = Save(outDir, texture::kShadow, MakeShadow()) && ok;
+    ok = Save(outDir, texture::kMuzzleFlash, MakeMuzzleFlash()) && ok;
+    ok = Save(outDir, texture::kLight, MakeGlow(Rgba{255, 235, 190, 255}, 4.0f, 0.1f, 71)) && ok;
+    ok = Save(outDir, texture::kElectric, MakeElectric(), true) && ok;
+    ok = Save(outDir, texture::kRedGlow, MakeGlow(Rgba{255, 30, 20, 255}, 3.0f, 0.35f, 72), true) && ok;
+    ok = Save(outDir, texture::kHitSpark, MakeSpark()) && ok;
+    ok = Save(outDir, texture::kHitDust, MakeDust()) && ok;
+    ok = Save(outDir, texture::kBloodSplash, MakeSplatter(128, 73, Rgba{180, 15, 10, 255}, Rgba{80, 0, 0, 255})) && ok;
+    ok = Save(outDir, texture::kBloodSpray, MakeBloodSpray()) && ok;
+    ok = Save(outDir, texture::kVomit, MakeVomit()) && ok;
+    ok = Save(outDir, texture::kBubble, MakeBubble()) && ok;
+    ok = Save(outDir, texture::kSmoke, MakeSmokeAtlas()) && ok;
     return ok;
 }
 

@@ -1,6 +1,7 @@
 // The 2D overlay pictures: crosshair, digits, key cards, health marks, the
 // reload sign, the blood frame, the use/pick-up prompts, and the title and
 // result screens' logo, buttons and banners.
+#include "DataGen.h"
 #include "TexturePaint.h"
 
 #include <cstdio>
@@ -88,9 +89,12 @@ Mask TextCanvas(const Font& font, int w, int h, const std::string& text, int box
     return canvas;
 }
 
-bool Save(const std::string& outDir, const char* name, const Image& img) {
-    if (!WritePng(outDir + "/" + name, img)) {
-        std::fprintf(stderr, "datagen: cannot write %s/%s\n", outDir.c_str(), name);
+namespace texture = asset::texture;
+
+bool Save(const std::string& outDir, const char* assetPath, const Image& img) {
+    const std::string path = DataFile(outDir, assetPath);
+    if (!WritePng(path, img)) {
+        std::fprintf(stderr, "datagen: cannot write %s\n", path.c_str());
         return false;
     }
     return true;
@@ -459,23 +463,24 @@ Image MakeBanner(const Font& font, const std::string& text, bool dead) {
 
 bool WriteHudTextures(const std::string& outDir, const Font& font) {
     bool ok = true;
-    ok = Save(outDir, "Aim.png", MakeAim()) && ok;
-    ok = Save(outDir, "white.png", Image(16, 16, Rgba{255, 255, 255, 255})) && ok;
-    ok = Save(outDir, "number.png", MakeNumbers(font)) && ok;
-    ok = Save(outDir, "keycard.png", MakeKeycards(font)) && ok;
-    ok = Save(outDir, "hpmark.png", MakeHpMark()) && ok;
-    ok = Save(outDir, "hp.png", MakeHpLabel(font)) && ok;
-    ok = Save(outDir, "reload.png", MakeReload(font)) && ok;
-    ok = Save(outDir, "bloodFrame.png", MakeBloodFrame()) && ok;
-    ok = Save(outDir, "info.png", MakePrompt(font, "USE")) && ok;
-    ok = Save(outDir, "info2.png", MakePrompt(font, "PICK UP")) && ok;
-    ok = Save(outDir, "title.png", MakeTitle(font)) && ok;
-    ok = Save(outDir, "cliclstart.png", MakeButton(font, "CLICK TO START", 31)) && ok;
-    ok = Save(outDir, "clicktitle.png", MakeButton(font, "BACK TO TITLE", 32)) && ok;
-    ok = Save(outDir, "titleBlood.png", MakeSplatter(512, 55, Rgba{170, 10, 8, 255}, Rgba{70, 0, 0, 255})) && ok;
-    ok = Save(outDir, "clear.png", MakeBanner(font, "MISSION CLEAR", false)) && ok;
-    if (!WriteJpg(outDir + "/YOUAREDEAD.jpg", MakeBanner(font, "YOU ARE DEAD", true))) {
-        std::fprintf(stderr, "datagen: cannot write %s/YOUAREDEAD.jpg\n", outDir.c_str());
+    ok = Save(outDir, texture::kAim, MakeAim()) && ok;
+    ok = Save(outDir, texture::kWhite, Image(16, 16, Rgba{255, 255, 255, 255})) && ok;
+    ok = Save(outDir, texture::kNumber, MakeNumbers(font)) && ok;
+    ok = Save(outDir, texture::kKeycard, MakeKeycards(font)) && ok;
+    ok = Save(outDir, texture::kHpMark, MakeHpMark()) && ok;
+    ok = Save(outDir, texture::kHp, MakeHpLabel(font)) && ok;
+    ok = Save(outDir, texture::kReload, MakeReload(font)) && ok;
+    ok = Save(outDir, texture::kBloodFrame, MakeBloodFrame()) && ok;
+    ok = Save(outDir, texture::kUsePrompt, MakePrompt(font, "USE")) && ok;
+    ok = Save(outDir, texture::kPickUpPrompt, MakePrompt(font, "PICK UP")) && ok;
+    ok = Save(outDir, texture::kTitleLogo, MakeTitle(font)) && ok;
+    ok = Save(outDir, texture::kStartButton, MakeButton(font, "CLICK TO START", 31)) && ok;
+    ok = Save(outDir, texture::kTitleButton, MakeButton(font, "BACK TO TITLE", 32)) && ok;
+    ok = Save(outDir, texture::kTitleBlood, MakeSplatter(512, 55, Rgba{170, 10, 8, 255}, Rgba{70, 0, 0, 255})) && ok;
+    ok = Save(outDir, texture::kClearBanner, MakeBanner(font, "MISSION CLEAR", false)) && ok;
+    const std::string dead = DataFile(outDir, texture::kDeadBanner);
+    if (!WriteJpg(dead, MakeBanner(font, "YOU ARE DEAD", true))) {
+        std::fprintf(stderr, "datagen: cannot write %s\n", dead.c_str());
         ok = false;
     }
     return ok;
