@@ -1,6 +1,7 @@
 // Zombie sounds on a loopback audio device: the groan while hunting, its
 // fade during the ending, and the footsteps at the walk's turning points.
 #include "EnemyFixture.h"
+#include "Game/AssetPaths.h"
 #include "Game/Enemy/Track.h"
 #include "Game/Enemy/WalkAround.h"
 #include "tests/Framework/Audio/LoopbackAudio.h"
@@ -17,8 +18,8 @@ protected:
     }
     // A zombie at p, with its groan and footstep sounds loaded.
     Enemy_Normal* AddWithSounds(const Vector3& p) {
-        EXPECT_TRUE(testaudio::GameSoundLoads(EnemyBase::kGrowlSound));
-        EXPECT_TRUE(testaudio::GameSoundLoads(EnemyBase::kFootstepSound));
+        EXPECT_TRUE(testaudio::GameSoundLoads(asset::sound::kZombieGroan));
+        EXPECT_TRUE(testaudio::GameSoundLoads(asset::sound::kZombieStep));
         Enemy_Normal* z = Add(p);
         const bool voiced = z->GetGrowl() && z->GetGrowl()->HasVoice() && z->GetFootstep();
         EXPECT_TRUE(voiced) << "the zombie made no sound instances";
