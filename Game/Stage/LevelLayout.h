@@ -173,6 +173,17 @@ inline constexpr Placement kLevel[] = {
 };
 inline constexpr std::size_t kLevelSize = sizeof(kLevel) / sizeof(kLevel[0]);
 
+// The ground height of floors 0, 1 and 2.
+inline constexpr float kFloorGround[] = {0.0f, -42.0f, -84.0f};
+
+// The floor a placement belongs to: a map piece's own, else the floor whose
+// ground is nearest below it (zombies, cards and monitors stand above it).
+constexpr int FloorOf(const Placement& p) {
+    if (p.map) return p.map->floor;
+    if (p.y >= kFloorGround[0]) return 0;
+    return p.y >= kFloorGround[1] ? 1 : 2;
+}
+
 // Pieces built without a turn (or, for the pc, with its scale alone) must
 // not carry a yaw the builder would drop.
 constexpr bool TurnsOnlyWhatIsTurned() {

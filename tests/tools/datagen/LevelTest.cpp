@@ -1,8 +1,10 @@
-// The generated level against the placements of the level builder: the map
-// hit-test models are loaded through the game's loader and probed with the
-// game's ray test, the way the player, the zombies and the generator use them.
+// The generated level against the level's layout: the map hit-test models
+// are loaded through the game's loader and probed with the game's ray test,
+// the way the player, the zombies and the generator use them, at the
+// placements the game builds the level from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -13,22 +15,33 @@
 
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Model/VeModel.h"
+#include "Game/AssetPaths.h"
+#include "Game/Stage/LevelLayout.h"
 
 namespace {
 
-const std::string kMapDir = std::string(MORVANE_BINARY_DIR) + "/Data/MAP/";
+using layout::Piece;
+using layout::Placement;
+
+const std::string kDataRoot = std::string(MORVANE_BINARY_DIR) + "/";
+const std::string kMapDir = kDataRoot + "Data/MAP/";
 constexpr float kPi = 3.14159265f;
 
 float FloorOf(float y) { return y >= 0 ? 0.0f : (y >= -42 ? -42.0f : -84.0f); }
+float GroundOf(const Placement& p) { return layout::kFloorGround[layout::FloorOf(p)]; }
 
-struct DoorPlacement {
-    float x, y, z, yaw;
-};
-// The door sets the level builder places (hinge, yaw).
-const DoorPlacement kDoors[] = {
-    {22, 0, 20, 0},     {22, 0, 60, 0},     {20, 0, 92, -90},   {-22, 0, 100, 180}, {-2, 0, 20, 180},
-    {50, -42, 88, 90},  {40, -42, 72, -90}, {48, -42, 40, 180}, {48, -42, -30, 180}, {62, -84, -20, 0},
-};
+std::string Where(const Placement& p) {
+    return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ", " + std::to_string(p.z) + ")";
+}
+
+// The layout's placements of some pieces, in build order.
+std::vector<Placement> PlacementsOf(std::initializer_list<Piece> pieces) {
+    std::vector<Placement> found;
+    for (const Placement& p : layout::kLevel)
+        if (std::find(pieces.begin(), pieces.end(), p.piece) != pieces.end()) found.push_back(p);
+    return found;
+}
+const std::vector<Placement> kDoors = PlacementsOf({Piece::DoorSet});
 
 // Local x and local z of a yawed placement in world space (rows of RotationY).
 Vector3 LocalX(float yawDeg) {
@@ -43,10 +56,9 @@ Vector3 LocalZ(float yawDeg) {
 class LevelMaps : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* files[] = {"map1/map1_ray.gltf", "map_s/mapS_Ray.gltf", "map2/map2_ray.gltf", "map3/map3_ray.gltf"};
-        for (const char* f : files) {
+        for (const Placement& p : PlacementsOf({Piece::Map})) {
             auto m = std::make_unique<VeModel>();
-            loaded_ = m->Load(kMapDir + f) && loaded_;
+            loaded_ = m->Load(kDataRoot + p.map->rayModel) && loaded_;
             models_.push_back(std::move(m));
         }
     }
@@ -86,28 +98,29 @@ std::vector<std::unique_ptr<VeModel>> LevelMaps::models_;
 bool LevelMaps::loaded_ = true;
 
 TEST_F(LevelMaps, DoorOpeningsAreExactlyTheLeafAndTheWallIsSolidBesideThem) {
-    for (const DoorPlacement& door : kDoors) {
+    ASSERT_EQ(kDoors.size(), 10u);
+    for (const Placement& door : kDoors) {
         const Vector3 hinge{door.x, door.y, door.z};
         const Vector3 along = LocalX(door.yaw), across = LocalZ(door.yaw);
-        SCOPED_TRACE(::testing::Message() << "door at (" << door.x << ", " << door.y << ", " << door.z << ")");
+        SCOPED_TRACE("door at " + Where(door));
         auto through = [&](float s, float h, float dirSign) {
             const Vector3 p = hinge + along * s + Vector3(0, h, 0) - across * (2.0f * dirSign);
             return Blocked(p, across * dirSign, 4.0f);
         };
         for (float side : {1.0f, -1.0f}) {
             // Eye height through the middle, near both edges and just under the top.
-            EXPECT_FALSE(through(3.0f, 6.0f, side));
-            EXPECT_FALSE(through(0.2f, 6.0f, side));
-            EXPECT_FALSE(through(5.8f, 6.0f, side));
-            EXPECT_FALSE(through(3.0f, 9.7f, side));
+            EXPECT_FALSE(through(3.0f, 6.0f, side)) << "the opening is blocked";
+            EXPECT_FALSE(through(0.2f, 6.0f, side)) << "the opening is blocked";
+            EXPECT_FALSE(through(5.8f, 6.0f, side)) << "the opening is blocked";
+            EXPECT_FALSE(through(3.0f, 9.7f, side)) << "the opening is blocked";
             // Wall beside the opening and the lintel above it.
-            EXPECT_TRUE(through(-0.2f, 6.0f, side));
-            EXPECT_TRUE(through(6.2f, 6.0f, side));
-            EXPECT_TRUE(through(-1.5f, 6.0f, side));
-            EXPECT_TRUE(through(7.5f, 6.0f, side));
-            EXPECT_TRUE(through(3.0f, 10.3f, side));
+            EXPECT_TRUE(through(-0.2f, 6.0f, side)) << "no wall beside the leaf";
+            EXPECT_TRUE(through(6.2f, 6.0f, side)) << "no wall beside the leaf";
+            EXPECT_TRUE(through(-1.5f, 6.0f, side)) << "no wall beside the leaf";
+            EXPECT_TRUE(through(7.5f, 6.0f, side)) << "no wall beside the leaf";
+            EXPECT_TRUE(through(3.0f, 10.3f, side)) << "no lintel over the leaf";
             // Zombie wall-ray height beside the opening.
-            EXPECT_TRUE(through(-1.5f, 1.0f, side));
+            EXPECT_TRUE(through(-1.5f, 1.0f, side)) << "no wall beside the leaf";
         }
     }
 }
@@ -127,35 +140,133 @@ TEST_F(LevelMaps, OpenPassagesJoinTheRoomsWhereTheFloorPlanSays) {
     for (float x = -18; x <= 18; x += 3) EXPECT_TRUE(Blocked({x, 6, 98}, {0, 0, 1}, 3)) << x;
 }
 
-TEST_F(LevelMaps, EveryPlacementStandsOnTheFloorOfItsHeight) {
-    std::vector<Vector3> spots = {
-        {20, 6, 0},  // the player's start (eye)
-        {-4, 3, -10}, {-45, 3.2f, 55}, {5, -37.5f, 103},  // key cards
-        {-5, 0, -10}, {-40, 0, 70}, {-6, 3.1f, -10}, {-40, 6, 40.1f}, {-9.9f, -36, 85}, {-18, 0, 75},
-        {0, 0, 70}, {0, 0, 80}, {0, 0, 90},
-        {-5, 0, -13}, {-27, 0, 60}, {-27, 0, 70}, {-27, 0, 80}, {-53, 0, 60}, {-53, 0, 70}, {-53, 0, 80},
-        {60, -42, -20}, {60, -42, 0}, {60, -42, 20}, {30, -42, -20}, {30, -42, 0}, {30, -42, 20},
-        {5, -42, 95}, {5, -42, 75}, {20, -42, 95}, {20, -42, 75},
-        {85, -42, 70}, {85, -42, 85}, {85, -42, 100}, {65, -84, 20},
-    };
-    for (float x : {11.0f, 26.0f})
-        for (float z : {70.0f, 80.0f, 90.0f, 100.0f}) spots.push_back({x, -42, z});
-    for (const DoorPlacement& d : kDoors) spots.push_back({d.x, d.y, d.z});
-    // Zombies are placed above the floor and fall onto it.
-    const Vector3 zombies[] = {
-        {0, 5, 5}, {0, 5, -5}, {-30, 5, 10}, {-30, 5, -10}, {-20, 5, 10}, {-20, 5, -10}, {-50, 5, 80},
-        {-50, 5, 40}, {-30, 5, 80}, {-30, 5, 40}, {10, 5, 65}, {-15, 5, 65}, {-15, 5, 85}, {0, 5, 75},
-        {60, -34, 60}, {60, -34, 70}, {60, -34, 80}, {60, -34, 90}, {30, -34, 95}, {30, -34, 65},
-        {-5, -34, 65}, {-5, -34, 80}, {-5, -34, 100}, {45, -34, 20}, {45, -34, 10}, {45, -34, 0}, {45, -34, -10},
-    };
-    for (const Vector3& p : spots) {
-        const float floorY = FloorOf(p.y);
-        EXPECT_NEAR(Down({p.x, floorY + 6, p.z}), 6.0f, 1e-3f) << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+TEST_F(LevelMaps, EveryPlacementStandsOnTheGroundOfItsFloorUnderACeiling) {
+    // The player's start (eye height) first, then every placed thing.
+    EXPECT_NEAR(Down({20, 6, 0}), 6.0f, 1e-3f) << "the player's start";
+    for (const Placement& p : layout::kLevel) {
+        if (p.piece == Piece::Map) continue;
+        SCOPED_TRACE("placement at " + Where(p));
+        const float ground = GroundOf(p);
+        EXPECT_EQ(FloorOf(p.y), ground) << "its height belongs to another floor";
+        EXPECT_NEAR(Down({p.x, ground + 6, p.z}), 6.0f, 1e-3f) << "no ground of its floor under it";
+        float up;
+        EXPECT_TRUE(Cast({p.x, ground + 6, p.z}, {0, 1, 0}, up)) << "outside the level: no ceiling above it";
+        // Zombies are placed above the floor and fall onto it: nothing
+        // between them and the ground.
+        if (p.piece == Piece::Zombie) EXPECT_NEAR(Down({p.x, p.y, p.z}), p.y - ground, 1e-3f);
     }
-    for (const Vector3& p : zombies) {
-        const float floorY = FloorOf(p.y);
-        EXPECT_NEAR(Down(p), p.y - floorY, 1e-3f) << "zombie at (" << p.x << ", " << p.y << ", " << p.z << ")";
+}
+
+// Zombies (push radius 2), ammunition boxes (those on the shelves too) and
+// key cards (1 each) stand in open floor at knee and head height: no wall
+// within their reach all round, or, like the two zombies on the meeting
+// room's south wall, their back against a wall whose face passes through
+// their centre with the half in front of them clear.
+TEST_F(LevelMaps, ZombiesBoxesAndCardsStandClearOfWalls) {
+    struct Thing {
+        Vector3 at;
+        float ground, reach;
+        std::string what;
+    };
+    auto dirAt = [](int k) {
+        const float b = k * 45.0f * kPi / 180;
+        return Vector3(std::cos(b), 0, std::sin(b));
+    };
+    auto clearAllRound = [&](const Vector3& c, float reach) {
+        for (int k = 0; k < 8; ++k)
+            if (Blocked(c, dirAt(k), reach)) return false;
+        return true;
+    };
+    // Against the wall behind -front: the face lies on the centre (a ray
+    // from half a unit in front meets it half a unit away) and every ray
+    // into the front half, from just off the face, is clear.
+    auto againstAWall = [&](const Vector3& c, float reach) {
+        for (int f = 0; f < 8; f += 2) {
+            const Vector3 front = dirAt(f);
+            float d;
+            if (!Cast(c + front * 0.5f, front * -1.0f, d) || std::fabs(d - 0.5f) > 0.01f) continue;
+            bool clear = true;
+            for (int k = f - 2; k <= f + 2; ++k) clear = clear && !Blocked(c + front * 0.01f, dirAt((k + 8) % 8), reach);
+            if (clear) return true;
+        }
+        return false;
+    };
+    std::vector<Thing> things;
+    for (const Placement& p : layout::kLevel) {
+        const Vector3 at{p.x, p.y, p.z};
+        const float ground = GroundOf(p);
+        if (p.piece == Piece::Zombie) things.push_back({at, ground, 2.0f, "zombie at " + Where(p)});
+        if (p.piece == Piece::AmmoBox) things.push_back({at, ground, 1.0f, "ammunition box at " + Where(p)});
+        if (p.piece == Piece::KeyCard) things.push_back({at, ground, 1.0f, "key card at " + Where(p)});
+        if (p.piece == Piece::BulletShelf) {
+            const Matrix shelf = Matrix::CreateRotationY(p.yaw * kPi / 180) * Matrix::CreateTranslation(at);
+            for (const layout::Point& box : layout::kShelfBoxes)
+                things.push_back({Vector3::Transform(Vector3(box.x, box.y, box.z), shelf), ground, 1.0f,
+                                  "box on the shelf at " + Where(p)});
+        }
     }
+    ASSERT_EQ(things.size(), 27u + 19u + 3u);
+    int againstWalls = 0;
+    for (const Thing& t : things)
+        for (float h : {1.0f, 5.0f}) {
+            const Vector3 c{t.at.x, t.ground + h, t.at.z};
+            if (clearAllRound(c, t.reach)) continue;
+            EXPECT_TRUE(againstAWall(c, t.reach)) << t.what << ": a wall within " << t.reach << " at height " << h;
+            ++againstWalls;
+        }
+    EXPECT_EQ(againstWalls, 2 * 2) << "two zombies stand against a wall, at both heights";
+}
+
+// Each piece of furniture's hit-test box (its model's bounds, turned and
+// moved as the layout places it) crosses no wall: rays along its four
+// sides and both diagonals, low and high, meet nothing of the map.
+TEST_F(LevelMaps, FurnitureStandsClearOfWalls) {
+    struct Shape {
+        Piece piece;
+        const char* rayModel;
+        float scale;
+    };
+    const Shape shapes[] = {
+        {Piece::Desk3, asset::model::kDesk3Ray, 1},       {Piece::Desk4, asset::model::kDesk4, 1},
+        {Piece::Desk5, asset::model::kDesk5Ray, 1},       {Piece::Shelf2, asset::model::kShelf2Ray, 1},
+        {Piece::BulletShelf, asset::model::kBulletShelfRay, 1}, {Piece::Chair, asset::model::kChairRay, 1},
+        {Piece::Pc, asset::model::kPcRay, layout::kPcScale},    {Piece::Monitor, asset::model::kMonitorRay, 1},
+        {Piece::Plant, asset::model::kPlantPotRay, 1},
+    };
+    int pieces = 0;
+    for (const Shape& shape : shapes) {
+        VeModel model;
+        ASSERT_TRUE(model.Load(kDataRoot + shape.rayModel)) << shape.rayModel;
+        Vector3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+        for (const VeModelNode& node : model.nodes) {
+            if (!node.mesh) continue;
+            for (const Vector3& v : node.mesh->GetPositions()) {
+                const Vector3 w = Vector3::Transform(v, node.matrix) * shape.scale;
+                lo = Vector3(std::fmin(lo.x, w.x), std::fmin(lo.y, w.y), std::fmin(lo.z, w.z));
+                hi = Vector3(std::fmax(hi.x, w.x), std::fmax(hi.y, w.y), std::fmax(hi.z, w.z));
+            }
+        }
+        ASSERT_LT(lo.x, hi.x) << shape.rayModel << " has no triangles";
+        for (const Placement& p : PlacementsOf({shape.piece})) {
+            SCOPED_TRACE(std::string(shape.rayModel) + " placed at " + Where(p) + " yaw " + std::to_string(p.yaw));
+            ++pieces;
+            const Matrix world = Matrix::CreateRotationY(p.yaw * kPi / 180) * Matrix::CreateTranslation(p.x, p.y, p.z);
+            const Vector3 corners[4] = {{lo.x, 0, lo.z}, {hi.x, 0, lo.z}, {hi.x, 0, hi.z}, {lo.x, 0, hi.z}};
+            const float low = std::fmin(lo.y + 0.3f, (lo.y + hi.y) * 0.5f), high = std::fmax(hi.y - 0.3f, low);
+            for (float h : {low, high}) {
+                Vector3 c[4];
+                for (int i = 0; i < 4; ++i) c[i] = Vector3::Transform(corners[i] + Vector3(0, h, 0), world);
+                const std::pair<int, int> lines[] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 2}, {1, 3}};
+                for (const auto& [a, b] : lines)
+                    for (const auto& [from, to] : {std::make_pair(c[a], c[b]), std::make_pair(c[b], c[a])}) {
+                        const Vector3 d = to - from;
+                        EXPECT_FALSE(Blocked(from, d / d.Length(), d.Length()))
+                            << "a wall crosses it at height " << h << " between corners " << a << " and " << b;
+                    }
+            }
+        }
+    }
+    EXPECT_EQ(pieces, 6 + 15 + 6 + 2 + 1 + 6);  // desks, chairs, shelves, monitors, pc, plant tanks
 }
 
 TEST_F(LevelMaps, EveryRoomHasASolidFloorAndCeilingAllOver) {
@@ -253,30 +364,31 @@ TEST_F(LevelMaps, TheWinningRouteCanBeWalkedFromTheStartToTheGenerator) {
 }
 
 TEST_F(LevelMaps, GeneratorHallLeavesRoomForZombiesFallingFromEveryHole) {
+    const layout::Point g = layout::kGenerator;
     for (int i = 0; i < 8; ++i) {
         const float a = i * 45.0f * kPi / 180;
-        const Vector3 spawn{65 - 36 * std::sin(a), -84 + 23, 20 - 36 * std::cos(a)};
+        const Vector3 spawn{g.x - 36 * std::sin(a), g.y + 23, g.z - 36 * std::cos(a)};
         SCOPED_TRACE(::testing::Message() << "hole " << i);
         EXPECT_NEAR(Down(spawn), 23.0f, 1e-3f);
         for (float h : {1.0f, 6.0f, 12.0f, 18.0f, 23.0f})
             for (int k = 0; k < 8; ++k) {
                 const float b = k * 45.0f * kPi / 180;
-                EXPECT_FALSE(Blocked({spawn.x, -84 + h, spawn.z}, {std::cos(b), 0, std::sin(b)}, 3.0f))
+                EXPECT_FALSE(Blocked({spawn.x, g.y + h, spawn.z}, {std::cos(b), 0, std::sin(b)}, 3.0f))
                     << "height " << h << " direction " << k;
             }
     }
     // The generator's own ring (pipes out to radius 36) is clear of walls.
     for (int k = 0; k < 16; ++k) {
         const float b = k * 22.5f * kPi / 180;
-        EXPECT_FALSE(Blocked({65, -78, 20}, {std::cos(b), 0, std::sin(b)}, 39.0f)) << k;
+        EXPECT_FALSE(Blocked({g.x, g.y + 6, g.z}, {std::cos(b), 0, std::sin(b)}, 39.0f)) << k;
     }
 }
 
 TEST_F(LevelMaps, DoorLeavesSwingOpenWithoutMeetingAWall) {
     // The leaf (local x 0..6, 0.5 thick) turns about its hinge towards local
     // +z by up to about 101 degrees; nothing of the map may stand in its way.
-    for (const DoorPlacement& door : kDoors) {
-        SCOPED_TRACE(::testing::Message() << "door at (" << door.x << ", " << door.y << ", " << door.z << ")");
+    for (const Placement& door : kDoors) {
+        SCOPED_TRACE("door at " + Where(door));
         const Vector3 hinge{door.x, door.y, door.z};
         const Vector3 ax = LocalX(door.yaw), az = LocalZ(door.yaw);
         for (float deg = 15; deg <= 102; deg += 3) {
