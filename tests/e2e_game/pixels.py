@@ -7,6 +7,9 @@ ImageMagick's `convert` decodes the images).
   pixels.py digits <shot> <number.png>         -> the ammunition counter read back, e.g. "20/300"
   pixels.py match  <shot> <texture> cx cy s    -> correlation of a sprite drawn at (cx, cy)
                                                   (window pixels, its centre) scaled by s
+  pixels.py motion <before> <after>            -> how the view moved between two shots:
+                                                  "dx dy zoom fit", see view_motion
+  pixels.py change <before> <after> x y w h    -> mean luma difference in a box
 """
 import math
 import subprocess
@@ -113,6 +116,68 @@ def match(shot, tex, cx, cy, scale):
     return correlation(xs, ys) if len(xs) > 50 else 0.0
 
 
+def profile(path, x, y, w, h, across, step=4):
+    """Mean luma of each group of `step` columns (across=True) or rows of a
+    box, computed by ImageMagick's box scaling."""
+    size = "%dx1!" % (w // step) if across else "1x%d!" % (h // step)
+    data = subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage",
+                           "-colorspace", "gray", "-scale", size, "-depth", "8", "gray:-"],
+                          check=True, stdout=subprocess.PIPE).stdout
+    return [float(v) for v in data]
+
+
+def best_shift(a, b, most):
+    """The shift s (b[x + s] ~ a[x]) that correlates best, and that correlation."""
+    n = len(a)
+    best = (-2.0, 0)
+    for s in range(-most, most + 1):
+        lo, hi = max(0, -s), min(n, n - s)
+        if hi - lo < n // 2:
+            continue
+        c = correlation(a[lo:hi], b[lo + s:hi + s])
+        if c > best[0]:
+            best = (c, s)
+    return best
+
+
+def best_zoom(a, b, centre):
+    """The magnification k about the centre (b[x] ~ a[centre + (x - centre) / k])
+    that correlates best, from 0.6 to 1.6, and that correlation."""
+    n = len(a)
+    best = (-2.0, 1.0)
+    for i in range(-40, 61):
+        k = 1.0 + i * 0.01
+        xs, ys = [], []
+        for x in range(n):
+            u = centre + (x - centre) / k
+            if 0 <= u < n - 1:
+                j = int(u)
+                f = u - j
+                xs.append(a[j] * (1 - f) + a[j + 1] * f)
+                ys.append(b[x])
+        if len(xs) >= n // 2:
+            c = correlation(xs, ys)
+            if c > best[0]:
+                best = (c, k)
+    return best
+
+
+def view_motion(before, after):
+    """How the 3D view moved: the horizontal shift (pixels; the picture moves
+    left when the player turns or steps right), the vertical shift (down when
+    the player looks up), the magnification about the centre (above 1 when
+    the player walks forwards) and which of shift and magnification fits the
+    columns better. Columns are averaged over the band above the crosshair,
+    rows over the left of the view: the HUD and the gun stay out."""
+    step = 4
+    ca, cb = profile(before, 0, 40, 1280, 260, True, step), profile(after, 0, 40, 1280, 260, True, step)
+    ra, rb = profile(before, 100, 20, 700, 500, False, step), profile(after, 100, 20, 700, 500, False, step)
+    shift_fit, dx = best_shift(ca, cb, 300 // step)
+    _, dy = best_shift(ra, rb, 200 // step)
+    zoom_fit, zoom = best_zoom(ca, cb, 640 / step)
+    return dx * step, dy * step, zoom, "zoom" if zoom_fit > shift_fit else "shift"
+
+
 def main(argv):
     cmd = argv[1]
     if cmd == "pixel":
@@ -130,6 +195,13 @@ def main(argv):
     elif cmd == "match":
         cx, cy, s = float(argv[4]), float(argv[5]), float(argv[6])
         print("%.3f" % match(Image(argv[2]), Image(argv[3], alpha=True), cx, cy, s))
+    elif cmd == "motion":
+        print("%d %d %.2f %s" % view_motion(argv[2], argv[3]))
+    elif cmd == "change":
+        a, b = Image(argv[2]), Image(argv[3])
+        x0, y0, w, h = map(int, argv[4:8])
+        total = sum(abs(a.luma(x, y) - b.luma(x, y)) for y in range(y0, y0 + h) for x in range(x0, x0 + w))
+        print("%.1f" % (total / (w * h)))
     else:
         sys.exit("unknown command " + cmd)
 
