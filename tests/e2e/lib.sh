@@ -74,17 +74,32 @@ launch_game() {
   find_game_window
 }
 
+# With PAUSING set, the game is stopped (SIGSTOP) while the test looks at
+# its pictures and runs (SIGCONT) only while the test acts or waits for the
+# next picture: game time passes for what the test does, not for how long a
+# busy machine takes over the pictures, so the zombies, who come for the
+# player in real time, get no further than the test's own actions let them.
+# Resumed, the game runs at most four steps for the time it stood still.
+game_runs() {
+  [ -n "${PAUSING:-}" ] && [ -n "${PID:-}" ] && kill -CONT "$PID" 2>/dev/null
+  return 0
+}
+game_waits() {
+  [ -n "${PAUSING:-}" ] && [ -n "${PID:-}" ] && kill -STOP "$PID" 2>/dev/null
+  return 0
+}
+
 # Keyboard focus to a window, so that keys reach it.
 focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 
-# Holds a key or a mouse button (1 left, 3 right) for the given seconds.
-hold_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
-hold_button() { xdotool mousedown "$1"; sleep "$2"; xdotool mouseup "$1"; }
+# Holds a key for the given seconds.
+hold_key() { game_runs; xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
 # Waits up to the seconds given (default 10) for the game to end after what
 # was done to it (for the message); sets rc to its exit code.
 wait_exit() {
   local what="$1" seconds="${2:-10}"
+  game_runs
   for _ in $(seq 1 $((seconds * 10))); do
     kill -0 "$PID" 2>/dev/null || break
     sleep 0.1
@@ -97,6 +112,7 @@ wait_exit() {
 
 # Ends the game with Escape on its window; it must exit with 0.
 escape_and_wait() {
+  game_runs
   focus "$1"
   xdotool key Escape
   wait_exit Escape
@@ -138,16 +154,23 @@ expect_sprite() {
 }
 
 # Polls screenshots named <name> every half second until the command (given
-# the name) succeeds; fails with the message after the seconds given.
+# the name) succeeds; fails with the message after the seconds given. When
+# pausing, the game runs for 0.3 s before each picture and waits while the
+# picture is looked at.
 poll_shots() {
   local name="$1" seconds="$2" message="$3" start=$SECONDS
   shift 3
   while true; do
     [ -n "${PID:-}" ] && ! kill -0 "$PID" 2>/dev/null && fail "the game ended while waiting: $message"
+    if [ -n "${PAUSING:-}" ]; then
+      game_runs
+      sleep 0.3
+      game_waits
+    fi
     shot "$name"
     "$@" "$name" && return 0
     [ $((SECONDS - start)) -ge "$seconds" ] && fail "$message (after $seconds s; last picture $SHOTS/$name.png)"
-    sleep 0.5
+    [ -n "${PAUSING:-}" ] || sleep 0.5
   done
 }
 
@@ -186,6 +209,7 @@ start_from_title() {
 # 8 steps). Leaves the picture after the shot in fired.png.
 fire_once() {
   fired_shown() { [ "$(counter "$1")" != "20/300" ]; }
+  game_runs
   xdotool click 1
   poll_shots fired 20 "clicking did not fire" fired_shown
   echo "  after a click: ammunition counter reads $(counter fired)"

@@ -198,10 +198,12 @@ def main(argv):
     elif cmd == "motion":
         print("%d %d %.2f %s" % view_motion(argv[2], argv[3]))
     elif cmd == "change":
-        a, b = Image(argv[2]), Image(argv[3])
         x0, y0, w, h = map(int, argv[4:8])
-        total = sum(abs(a.luma(x, y) - b.luma(x, y)) for y in range(y0, y0 + h) for x in range(x0, x0 + w))
-        print("%.1f" % (total / (w * h)))
+        crop = ["-crop", "%dx%d+%d+%d" % (w, h, x0, y0), "+repage", "-colorspace", "gray"]
+        out = subprocess.run(["convert", "(", argv[2], *crop, ")", "(", argv[3], *crop, ")",
+                              "-compose", "difference", "-composite", "-format", "%[fx:mean*255]", "info:"],
+                             check=True, stdout=subprocess.PIPE).stdout
+        print("%.1f" % float(out))
     else:
         sys.exit("unknown command " + cmd)
 
