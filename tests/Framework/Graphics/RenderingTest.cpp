@@ -431,47 +431,10 @@ TEST_F(Rendering, ClosedModelsShowTheirOuterFacesOnScreenAndOffScreen) {
 
 namespace {
 
-// The model program's lighting, computed on the CPU for one surface point.
-Vector3 ExpectedLit(const Vector3& world, const Vector3& n, const Vector4& base, float metallicFactor,
-                    float roughnessFactor, const CbLight& light, const Vector3& camPos) {
-    auto sat = [](float x) { return std::min(1.0f, std::max(0.0f, x)); };
-    auto dot = [](const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
-    auto normalise = [&dot](const Vector3& v) { return v * (1.0f / std::sqrt(dot(v, v))); };
-    const Vector3 c(base.x, base.y, base.z);  // white textures, white vertex colour
-    const float metallic = 1.0f * metallicFactor, roughness = 1.0f * roughnessFactor;
-    const Vector3 diffuse = c * (1.0f - metallic);
-    const Vector3 specularColour = Vector3(0.04f, 0.04f, 0.04f) + (c - Vector3(0.04f, 0.04f, 0.04f)) * metallic;
-    const float power = std::pow(2.0f, 13.0f * (1.0f - roughness));
-    const Vector3 toCam = camPos - world;
-    const Vector3 V = toCam * (1.0f / std::sqrt(dot(toCam, toCam)));
-    auto term = [&](const Vector3& ld, const Vector3& lc, float k) {
-        const float d = sat(dot(n, ld));
-        const float s = std::pow(sat(dot(n, normalise(V + ld))), power);
-        return lc * k * (diffuse * (d * 0.31831f) + specularColour * (s * (power + 2.0f) * 0.159155f));
-    };
-    Vector3 colour = term(light.g_DL_Dir * -1.0f, light.g_DL_Color, 1.0f) * base.w;
-    for (int i = 0; i < light.g_PL_Num; ++i) {
-        const Vector3 L = light.g_PL[i].pos - world;
-        const float dist = std::sqrt(dot(L, L));
-        if (dist < light.g_PL[i].radius) {
-            colour += term(L * (1.0f / dist), light.g_PL[i].color, sat(1.0f - dist / light.g_PL[i].radius)) * base.w;
-        }
-    }
-    colour += c * light.g_AmbientLight * base.w;
-    return colour;
-}
-
-int ToByte(float v) { return static_cast<int>(std::lround(std::min(1.0f, std::max(0.0f, v)) * 255.0f)); }
-
-}  // namespace
-
-TEST_F(Rendering, LitTriangleMatchesTheLightingFormula) {
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    device.ClearTarget(0, 0, 0, 1);
-
-    // A triangle at z = 0.5 in clip space (identity view and projection),
-    // clockwise on screen, facing the camera at z = -1.
+// A triangle at z = 0.5 in clip space (identity view and projection),
+// clockwise on screen, facing the camera at z = -1, its normal (0, 0, -1);
+// base colour (0.8, 0.6, 0.4) on white textures.
+VeModel FacingTriangle(float metallic, float roughness) {
     std::vector<VeVertex> vertices(3);
     const Vector3 corners[3] = {{-0.8f, -0.8f, 0.5f}, {0.0f, 0.8f, 0.5f}, {0.8f, -0.8f, 0.5f}};
     for (int i = 0; i < 3; ++i) {
@@ -481,45 +444,99 @@ TEST_F(Rendering, LitTriangleMatchesTheLightingFormula) {
     VeModel model;
     VeModelNode node;
     node.mesh = std::make_shared<VeMesh>();
-    ASSERT_TRUE(node.mesh->Create(vertices, {VeTriangle{0, 1, 2}}, {VeSubset{0, 0, 1}}));
+    EXPECT_TRUE(node.mesh->Create(vertices, {VeTriangle{0, 1, 2}}, {VeSubset{0, 0, 1}}));
     model.nodes.push_back(node);
     VeModelMaterial material;
     material.baseColorFactor[0] = 0.8f;
     material.baseColorFactor[1] = 0.6f;
     material.baseColorFactor[2] = 0.4f;
-    material.metallicFactor = 0.25f;
-    material.roughnessFactor = 0.6f;
+    material.metallicFactor = metallic;
+    material.roughnessFactor = roughness;
     model.materials.push_back(material);
+    return model;
+}
 
-    const Vector3 camPos(0, 0, -1);
+}  // namespace
+
+// The middle pixel (640, 360) of the lit triangle against colours worked
+// out by hand from the lighting formula, each light on its own:
+//   diffuse  = k * Lc * (1 - metallic) * base * max(N.L, 0) / pi
+//   specular = k * Lc * (0.04 + (base - 0.04) * metallic)
+//              * max(N.H, 0)^power * (power + 2) / (2 pi),
+//   power = 2^(13 (1 - roughness)), H = normalise(V + L), plus base x ambient.
+// The middle pixel sees the triangle at (0, 0, 0.5) to within 0.002, so the
+// eye direction is V = (0, 0, -1) and N = (0, 0, -1). 1/pi = 0.31831,
+// 1/(2 pi) = 0.159155; a byte is the colour x 255.
+TEST_F(Rendering, LitTriangleShowsHandWorkedColours) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
     shaders.SetView(Matrix::Identity());
     shaders.SetProjection(Matrix::Identity());
-    shaders.CameraBlock().g_CamPos = camPos;
+    shaders.CameraBlock().g_CamPos = Vector3(0, 0, -1);
+    auto draw = [&](float metallic, float roughness, const char* picture) {
+        device.ClearTarget(0, 0, 0, 1);
+        device.ClearDepthStencil(1.0f, 0);
+        const VeModel model = FacingTriangle(metallic, roughness);
+        shaders.UploadLightsIfPending();
+        shaders.SetModelShader();
+        shaders.ObjectBlock().g_LightEnable = 1;
+        shaders.SetObjectMatrix(Matrix::Identity());
+        shaders.DrawModel(&model, 1, 1, 1, 1);
+        Shot(picture);
+        return Px::Pixel(640, 360);
+    };
+
+    // 1. A white light straight on, rough (power 1), not metallic, ambient
+    // 0.1: N.L = 1, H = (0, 0, -1), N.H = 1.
+    //   diffuse  (0.8, 0.6, 0.4) x 0.31831     = (0.25465, 0.19099, 0.12732)
+    //   specular 0.04 x 1 x 3 x 0.159155       =  0.01910 each
+    //   ambient  (0.8, 0.6, 0.4) x 0.1         = (0.08,    0.06,    0.04)
+    //   sum (0.35375, 0.27009, 0.18642) x 255  = (90.2, 68.9, 47.5)
     shaders.BeginFrameLights();
-    shaders.SetAmbientLight(Vector3(0.1f, 0.12f, 0.08f));
-    shaders.SetDirectionalLight(Vector3(0.3f, -0.2f, 1.0f), Vector3(0.5f, 0.45f, 0.4f));
-    shaders.AddPointLight(Vector3(1.5f, 0.8f, 0.4f), Vector3(0.2f, 0.1f, 0.1f), 1.5f);
-    shaders.UploadLightsIfPending();
-    shaders.SetModelShader();
-    shaders.SetObjectMatrix(Matrix::Identity());
-    shaders.DrawModel(&model, 1, 1, 1, 1);
-    Shot("lit_triangle.png");
+    shaders.SetAmbientLight(Vector3(0.1f, 0.1f, 0.1f));
+    shaders.SetDirectionalLight(Vector3(0, 0, 1), Vector3(1, 1, 1));
+    EXPECT_TRUE(ColourNear(draw(0.0f, 1.0f, "lit_straight.png"), 90, 69, 48, 2));
 
-    const Vector4 base(0.8f, 0.6f, 0.4f, 1.0f);
-    const CbLight& light = shaders.LightBlock();
-    for (const auto& px : {std::pair<int, int>{640, 360}, {600, 450}, {700, 300}, {560, 520}}) {
-        // Pixel centre back to the triangle's plane.
-        const float x = (px.first + 0.5f) / 1280.0f * 2.0f - 1.0f;
-        const float y = 1.0f - (px.second + 0.5f) / 720.0f * 2.0f;
-        const Vector3 c = ExpectedLit(Vector3(x, y, 0.5f), Vector3(0, 0, -1), base, 0.25f, 0.6f, light, camPos);
-        EXPECT_TRUE(ColourNear(Px::Pixel(px.first, px.second), ToByte(c.x), ToByte(c.y), ToByte(c.z), 2))
-            << px.first << "," << px.second;
-    }
+    // 2. A white light from the side, (0.8, 0, 0.6) (L = (-0.8, 0, -0.6),
+    // N.L = 0.6), half metallic, roughness 12/13 (power 2), no ambient:
+    //   V + L = (-0.8, 0, -1.6), length sqrt(3.2) = 1.78885, N.H = 0.89443,
+    //   N.H^2 = 0.8, (2 + 2) x 0.159155 = 0.63662
+    //   diffuse  (0.4, 0.3, 0.2) x 0.6 x 0.31831    = (0.07639, 0.05730, 0.03820)
+    //   specular colour 0.04 + (base - 0.04) x 0.5  = (0.42, 0.32, 0.22)
+    //   specular (0.42, 0.32, 0.22) x 0.8 x 0.63662 = (0.21390, 0.16297, 0.11205)
+    //   sum (0.29030, 0.22027, 0.15024) x 255       = (74.0, 56.2, 38.3)
+    shaders.BeginFrameLights();
+    shaders.SetAmbientLight(Vector3(0, 0, 0));
+    shaders.SetDirectionalLight(Vector3(0.8f, 0.0f, 0.6f), Vector3(1, 1, 1));
+    EXPECT_TRUE(ColourNear(draw(0.5f, 12.0f / 13.0f, "lit_side.png"), 74, 56, 38, 2));
 
-    // Unlit with half alpha and fog: colour = fog + f * (c * a - fog), then
-    // blended at alpha 0.5 over black.
+    // 3. Point lights only (the directional light black): an orange one at
+    // (0, 0, -0.5), 1 from the surface with a radius of 2 (k = 1 - 1/2 =
+    // 0.5, L = (0, 0, -1)), and a white one at the same place with a radius
+    // of 0.9 that does not reach; ambient (0, 0, 0.2); rough, not metallic
+    // as in 1 (diffuse + specular per unit of light (0.27375, 0.21009,
+    // 0.14642)):
+    //   orange 0.5 x (1, 0.5, 0) x (0.27375, 0.21009, 0.14642) = (0.13688, 0.05252, 0)
+    //   ambient (0.8, 0.6, 0.4) x (0, 0, 0.2)                  = (0, 0, 0.08)
+    //   sum (0.13688, 0.05252, 0.08) x 255                     = (34.9, 13.4, 20.4)
+    shaders.BeginFrameLights();
+    shaders.SetAmbientLight(Vector3(0, 0, 0.2f));
+    shaders.SetDirectionalLight(Vector3(0, 0, 1), Vector3(0, 0, 0));
+    shaders.AddPointLight(Vector3(1.0f, 0.5f, 0.0f), Vector3(0, 0, -0.5f), 2.0f);
+    shaders.AddPointLight(Vector3(1, 1, 1), Vector3(0, 0, -0.5f), 0.9f);
+    EXPECT_TRUE(ColourNear(draw(0.0f, 1.0f, "lit_points.png"), 35, 13, 20, 2));
+
+    // 4. Unlit at half alpha in fog (colour (0.2, 0.4, 0.6), density 0.5),
+    // blended over black. The surface is 1.5 from the eye: f = e^-0.75 =
+    // 0.47237; the unlit colour is base x alpha = (0.4, 0.3, 0.2);
+    //   fog + f x (colour - fog) = (0.2 + 0.47237 x 0.2, 0.4 - 0.47237 x 0.1,
+    //                               0.6 - 0.47237 x 0.4) = (0.29447, 0.35276, 0.41105)
+    //   x 0.5 over black x 255   = (37.5, 45.0, 52.4)
     device.ClearTarget(0, 0, 0, 1);
     device.ClearDepthStencil(1.0f, 0);
+    const VeModel model = FacingTriangle(0.0f, 1.0f);
+    shaders.SetModelShader();
+    shaders.SetObjectMatrix(Matrix::Identity());
     shaders.ObjectBlock().g_LightEnable = 0;
     CbCamera& camera = shaders.CameraBlock();
     camera.g_DistanceFogEnable = 1;
@@ -529,13 +546,7 @@ TEST_F(Rendering, LitTriangleMatchesTheLightingFormula) {
     shaders.DrawModel(&model, 1, 1, 1, 0.5f);
     camera.g_DistanceFogEnable = 0;
     shaders.UploadCamera();
-    const float x = (640.5f) / 1280.0f * 2.0f - 1.0f, y = 1.0f - 360.5f / 720.0f * 2.0f;
-    const float d = std::sqrt(x * x + y * y + 1.5f * 1.5f);
-    const float f = std::exp(-d * 0.5f);
-    const float fog[3] = {0.2f, 0.4f, 0.6f}, rgb[3] = {0.8f, 0.6f, 0.4f};
-    int want[3];
-    for (int i = 0; i < 3; ++i) want[i] = ToByte((fog[i] + f * (rgb[i] * 0.5f - fog[i])) * 0.5f);
-    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), want[0], want[1], want[2], 2));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 37, 45, 52, 2));
 }
 
 TEST_F(Rendering, EffectQuadTakesItsColourFromTheVertexAndTheTexture) {
