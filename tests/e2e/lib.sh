@@ -79,7 +79,7 @@ launch_game() {
 # next picture: game time passes for what the test does, not for how long a
 # busy machine takes over the pictures, so the zombies, who come for the
 # player in real time, get no further than the test's own actions let them.
-# Resumed, the game runs at most four steps for the time it stood still.
+# Resumed, the game runs at most six steps for the time it stood still.
 game_runs() {
   [ -n "${PAUSING:-}" ] && [ -n "${PID:-}" ] && kill -CONT "$PID" 2>/dev/null
   return 0
@@ -153,25 +153,32 @@ expect_sprite() {
   awk -v c="$c" 'BEGIN { exit !(c > 0.6) }' || fail "$2 not seen in $1.png (correlation $c)"
 }
 
-# Polls screenshots named <name> every half second until the command (given
-# the name) succeeds; fails with the message after the seconds given. When
-# pausing, the game runs for 0.3 s before each picture and waits while the
-# picture is looked at.
-poll_shots() {
-  local name="$1" seconds="$2" message="$3" start=$SECONDS
-  shift 3
+# Takes screenshots named <name> every half second until the command (given
+# the name) succeeds; returns 1 after the seconds given. When pausing, the
+# game runs for RUN_FOR seconds (default 0.3) before each picture and waits
+# while the picture is looked at.
+wait_shots() {
+  local name="$1" seconds="$2" start=$SECONDS
+  shift 2
   while true; do
-    [ -n "${PID:-}" ] && ! kill -0 "$PID" 2>/dev/null && fail "the game ended while waiting: $message"
+    [ -n "${PID:-}" ] && ! kill -0 "$PID" 2>/dev/null && fail "the game ended while waiting for $name.png"
     if [ -n "${PAUSING:-}" ]; then
       game_runs
-      sleep 0.3
+      sleep "${RUN_FOR:-0.3}"
       game_waits
     fi
     shot "$name"
     "$@" "$name" && return 0
-    [ $((SECONDS - start)) -ge "$seconds" ] && fail "$message (after $seconds s; last picture $SHOTS/$name.png)"
+    [ $((SECONDS - start)) -ge "$seconds" ] && return 1
     [ -n "${PAUSING:-}" ] || sleep 0.5
   done
+}
+
+# As wait_shots, but fails with the message after the seconds given.
+poll_shots() {
+  local name="$1" seconds="$2" message="$3"
+  shift 3
+  wait_shots "$name" "$seconds" "$@" || fail "$message (after $seconds s; last picture $SHOTS/$name.png)"
 }
 
 # From the title into the game: waits for the start button, clicks it (again
