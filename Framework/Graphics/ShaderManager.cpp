@@ -3,7 +3,7 @@
 //
 // Uniform-block binding points (shared by every program, bound once):
 //   cbObject 0, cbMaterial 1, cbPerObject 2, cbSprite 3, cbProjection 4,
-//   cbCamera 7, cbLight 8.
+//   cbQuads 5, cbCamera 7, cbLight 8.
 // Texture units: model g_baseTex 0, g_emissiveTex 1, g_mrTex 2; effect g_tex 0;
 // sprite g_inputTex 0. All of them sample through the device's sampler slot 0.
 #include "Framework/Graphics/ShaderManager.h"
@@ -19,7 +19,7 @@ const char* GetShaderSource(const char* fileName);
 
 namespace {
 
-enum BlockIndex { kObject, kMaterial, kPerObject, kSprite, kProjection, kCamera, kLight, kBlockCount };
+enum BlockIndex { kObject, kMaterial, kPerObject, kSprite, kProjection, kCamera, kLight, kQuads, kBlockCount };
 
 // The driver's log, without its trailing line breaks.
 std::string Trimmed(const char* log) {
@@ -100,17 +100,6 @@ GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initi
     return program;
 }
 
-// The material a subset draws with: none for an empty subset or a material
-// index outside the model's materials (skipped instead of read out of
-// bounds).
-const VeModelMaterial* SubsetMaterial(const VeModel& model, const VeSubset& subset) {
-    if (subset.triangleCount == 0 || subset.materialIndex < 0 ||
-        static_cast<size_t>(subset.materialIndex) >= model.materials.size()) {
-        return nullptr;
-    }
-    return &model.materials[static_cast<size_t>(subset.materialIndex)];
-}
-
 // A material's texture, or the white one where it has none on the GPU.
 const VeTexture* TextureOrWhite(const std::shared_ptr<VeTexture>& texture, const VeTexture* white) {
     return (texture && texture->HasImage()) ? texture.get() : white;
@@ -123,6 +112,16 @@ Matrix DefaultProjection(int width, int height) {
 }
 
 }  // namespace
+
+// A material index outside the model's materials is skipped instead of read
+// out of bounds.
+const VeModelMaterial* ShaderManager::SubsetMaterial(const VeModel& model, const VeSubset& subset) {
+    if (subset.triangleCount == 0 || subset.materialIndex < 0 ||
+        static_cast<size_t>(subset.materialIndex) >= model.materials.size()) {
+        return nullptr;
+    }
+    return &model.materials[static_cast<size_t>(subset.materialIndex)];
+}
 
 ShaderManager& ShaderManager::GetInstance() {
     static ShaderManager instance;
@@ -171,7 +170,12 @@ bool ShaderManager::Init() {
                                   {{"g_inputTex", 0}}, errors);
     depthProgram_ = BuildProgram("model.vert", "depth.frag", {{"cbObject", kBindObject}, {"cbCamera", kBindCamera}},
                                  {}, errors);
-    if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0) {
+    effectBatchProgram_ = BuildProgram("effect_batch.vert", "effect.frag",
+                                       {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera},
+                                        {"cbQuads", kBindQuads}},
+                                       {{"g_tex", 0}}, errors);
+    if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0 ||
+        effectBatchProgram_ == 0) {
         Release();
         while (!errors.empty() && errors.back() == '\n') errors.pop_back();
         errorText_ = errors.empty() ? "shader programs could not be built" : errors;
@@ -186,7 +190,7 @@ bool ShaderManager::Init() {
         {kObject, kBindObject, sizeof(CbObject)},          {kMaterial, kBindMaterial, sizeof(CbMaterial)},
         {kPerObject, kBindPerObject, sizeof(CbPerObject)}, {kSprite, kBindSprite, sizeof(CbSprite)},
         {kProjection, kBindProjection, sizeof(CbProjection)}, {kCamera, kBindCamera, sizeof(CbCamera)},
-        {kLight, kBindLight, sizeof(CbLight)},
+        {kLight, kBindLight, sizeof(CbLight)}, {kQuads, kBindQuads, sizeof(CbQuad) * kQuadsPerDraw},
     };
     glGenBuffers(kBlockCount, ubo_);
     for (const auto& b : blocks) {
@@ -219,6 +223,7 @@ void ShaderManager::Release() {
         if (effectProgram_ != 0) glDeleteProgram(effectProgram_);
         if (spriteProgram_ != 0) glDeleteProgram(spriteProgram_);
         if (depthProgram_ != 0) glDeleteProgram(depthProgram_);
+        if (effectBatchProgram_ != 0) glDeleteProgram(effectBatchProgram_);
         if (ubo_[0] != 0) glDeleteBuffers(kBlockCount, ubo_);
     }
     if (in2D_) End2D();
@@ -227,7 +232,7 @@ void ShaderManager::Release() {
     if (device.GetRasterizerState() == spriteRaster_.get() && spriteRaster_) device.SetRasterizerState(nullptr);
     device.ReleaseSamplerState(spritePoint_.get());
     device.ReleaseSamplerState(spriteLinear_.get());
-    modelProgram_ = effectProgram_ = spriteProgram_ = depthProgram_ = 0;
+    modelProgram_ = effectProgram_ = spriteProgram_ = depthProgram_ = effectBatchProgram_ = 0;
     inDepthPass_ = false;
     for (auto& b : ubo_) b = 0;
     depthOff_.reset();
@@ -259,38 +264,57 @@ void ShaderManager::SetModelShader() {
 
 void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, float a) {
     if (model == nullptr || !Ready()) return;
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
     if (cameraPending_) UploadCamera();
     if (inDepthPass_) {
         DrawModelDepth(model, a);
         return;
     }
-    const VeTexture* white = device.GetWhiteTexture().get();
     for (const VeModelNode& node : model->nodes) {
         if (!node.mesh) continue;
         node.mesh->SetToDevice();
         cbObject_.g_mW = node.matrix * objectMatrix_;
-        UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));
-        objectPending_ = false;
+        UploadObject();
 
         const std::vector<VeSubset>& subsets = node.mesh->GetSubsets();
         for (size_t i = 0; i < subsets.size(); ++i) {
             const VeModelMaterial* material = SubsetMaterial(*model, subsets[i]);
             if (material == nullptr) continue;
-            const VeModelMaterial& m = *material;
-            cbMaterial_.BaseColor = Vector4(m.baseColorFactor[0] * r, m.baseColorFactor[1] * g,
-                                            m.baseColorFactor[2] * b, m.baseColorFactor[3] * a);
-            cbMaterial_.Emissive = Vector3(m.emissiveFactor[0], m.emissiveFactor[1], m.emissiveFactor[2]);
-            cbMaterial_.Metallic = m.metallicFactor;
-            cbMaterial_.Roughness = m.roughnessFactor;
-            UploadBlock(ubo_[kMaterial], &cbMaterial_, sizeof(cbMaterial_));
-            materialPending_ = false;
-            device.BindTexture(0, TextureOrWhite(m.baseColorTexture, white));
-            device.BindTexture(1, TextureOrWhite(m.emissiveTexture, white));
-            device.BindTexture(2, TextureOrWhite(m.metallicRoughnessTexture, white));
+            ApplyMaterial(*material, r, g, b, a);
             node.mesh->DrawSubset(i);
         }
     }
+}
+
+void ShaderManager::UploadObject() {
+    UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));
+    objectPending_ = false;
+}
+
+void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, float b, float a) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    const VeTexture* white = device.GetWhiteTexture().get();
+    cbMaterial_.BaseColor = Vector4(m.baseColorFactor[0] * r, m.baseColorFactor[1] * g, m.baseColorFactor[2] * b,
+                                    m.baseColorFactor[3] * a);
+    cbMaterial_.Emissive = Vector3(m.emissiveFactor[0], m.emissiveFactor[1], m.emissiveFactor[2]);
+    cbMaterial_.Metallic = m.metallicFactor;
+    cbMaterial_.Roughness = m.roughnessFactor;
+    UploadBlock(ubo_[kMaterial], &cbMaterial_, sizeof(cbMaterial_));
+    materialPending_ = false;
+    device.BindTexture(0, TextureOrWhite(m.baseColorTexture, white));
+    device.BindTexture(1, TextureOrWhite(m.emissiveTexture, white));
+    device.BindTexture(2, TextureOrWhite(m.metallicRoughnessTexture, white));
+}
+
+bool ShaderManager::HidesWhatIsBehind(const VeMesh& mesh, const VeModelMaterial& m, float a,
+                                      float alphaTestThreshold) {
+    // The shaded pass computes the pixel's alpha as texture x material x
+    // vertex colour alpha; with all three exactly 1 the pixel is written
+    // whole and nothing behind it shows, so its depth may be laid down now.
+    // An alpha test of 1 or more drops even such pixels.
+    if (alphaTestThreshold >= 1.0f || !mesh.HasOpaqueVertices()) return false;
+    if (m.baseColorFactor[3] * a != 1.0f) return false;
+    const VeTexture* texture = TextureOrWhite(m.baseColorTexture, GraphicsDevice::GetInstance().GetWhiteTexture().get());
+    return texture != nullptr && texture->IsOpaque();
 }
 
 bool ShaderManager::BeginDepthPass() {
@@ -320,25 +344,17 @@ void ShaderManager::EndDepthPass() {
 }
 
 void ShaderManager::DrawModelDepth(const VeModel* model, float a) {
-    const VeTexture* white = GraphicsDevice::GetInstance().GetWhiteTexture().get();
-    // The shaded pass computes the pixel's alpha as texture x material x
-    // vertex colour alpha; with all three exactly 1 the pixel is written
-    // whole and nothing behind it shows, so its depth may be laid down now.
-    if (cbObject_.g_AlphaTestThreshold >= 1.0f) return;
     for (const VeModelNode& node : model->nodes) {
-        if (!node.mesh || !node.mesh->HasOpaqueVertices()) continue;
+        if (!node.mesh) continue;
         bool uploaded = false;
         const std::vector<VeSubset>& subsets = node.mesh->GetSubsets();
         for (size_t i = 0; i < subsets.size(); ++i) {
             const VeModelMaterial* m = SubsetMaterial(*model, subsets[i]);
-            if (m == nullptr || m->baseColorFactor[3] * a != 1.0f) continue;
-            const VeTexture* texture = TextureOrWhite(m->baseColorTexture, white);
-            if (texture == nullptr || !texture->IsOpaque()) continue;
+            if (m == nullptr || !HidesWhatIsBehind(*node.mesh, *m, a, cbObject_.g_AlphaTestThreshold)) continue;
             if (!uploaded) {
                 node.mesh->SetToDevice();
                 cbObject_.g_mW = node.matrix * objectMatrix_;
-                UploadBlock(ubo_[kObject], &cbObject_, sizeof(cbObject_));
-                objectPending_ = false;
+                UploadObject();
                 uploaded = true;
             }
             node.mesh->DrawSubset(i);
@@ -354,6 +370,21 @@ void ShaderManager::SetEffectShader() {
     if (!Ready()) return;
     glUseProgram(effectProgram_);
     if (cameraPending_) UploadCamera();
+}
+
+void ShaderManager::SetEffectBatchShader() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.SetVertexLayout(VertexLayout::Effect);
+    if (!Ready()) return;
+    glUseProgram(effectBatchProgram_);
+    if (cameraPending_) UploadCamera();
+    if (perObjectPending_) UploadPerObject();
+}
+
+void ShaderManager::UploadQuads(const CbQuad* quads, int count) {
+    if (count <= 0 || !Ready()) return;
+    if (count > kQuadsPerDraw) count = kQuadsPerDraw;
+    UploadBlock(ubo_[kQuads], quads, sizeof(CbQuad) * static_cast<size_t>(count));
 }
 
 void ShaderManager::UploadPerObject() {
@@ -502,6 +533,20 @@ void ShaderManager::AddPointLight(const Vector3& colour, const Vector3& position
     p.radius = radius;
     ++cbLight_.g_PL_Num;
     lightPending_ = true;
+}
+
+void ShaderManager::UploadPointLights(const PointLight* lights, int count) {
+    if (count < 0) count = 0;
+    if (count > kMaxPointLights) count = kMaxPointLights;
+    for (int i = 0; i < count; ++i) cbLight_.g_PL[i] = lights[i];
+    cbLight_.g_PL_Num = count;
+    if (!Ready() || ubo_[kLight] == 0) return;
+    glBindBuffer(GL_UNIFORM_BUFFER, ubo_[kLight]);
+    if (count > 0)
+        glBufferSubData(GL_UNIFORM_BUFFER, offsetof(CbLight, g_PL), static_cast<GLsizeiptr>(sizeof(PointLight) * count),
+                        cbLight_.g_PL);
+    glBufferSubData(GL_UNIFORM_BUFFER, offsetof(CbLight, g_PL_Num), sizeof(int), &cbLight_.g_PL_Num);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
 }
 
 void ShaderManager::BeginFrameLights() {

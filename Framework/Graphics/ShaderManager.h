@@ -10,9 +10,13 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/SimpleMath.h"
+#include "Framework/Render/RenderFrame.h"
 
 class VeModel;
+class VeMesh;
 class VeTexture;
+struct VeModelMaterial;
+struct VeSubset;
 
 struct CbObject {            // slot 0 of the model set, 96 bytes
     Matrix g_mW;             // 0
@@ -79,9 +83,15 @@ static_assert(sizeof(CbLight) == 3264, "cbLight layout");
 static_assert(offsetof(CbLight, g_PL_Num) == 3248, "cbLight layout");
 
 // Source rectangle of a sprite in texels: left, top, width, height.
-struct SpriteRect {
-    float left = 0, top = 0, width = 0, height = 0;
+using SpriteRect = Render::SpriteRect;
+
+// One quad of a run of effect quads drawn together (cbQuads, 80 bytes).
+struct CbQuad {
+    Matrix mW;              // 0
+    Vector2 uvOffset;       // 64
+    float pad_[2] = {0, 0};
 };
+static_assert(sizeof(CbQuad) == 80, "cbQuads entry layout");
 
 // Corners and texture coordinates of a sprite quad, as DrawTexture computes
 // them (exposed for tests).
@@ -102,6 +112,9 @@ public:
     static constexpr unsigned kBindPerObject = 2;
     static constexpr unsigned kBindSprite = 3;
     static constexpr unsigned kBindProjection = 4;
+    static constexpr unsigned kBindQuads = 5;
+    // Quads a run of effects draws at most at once (the size of cbQuads).
+    static constexpr int kQuadsPerDraw = 200;
     static constexpr unsigned kBindCamera = 7;
     static constexpr unsigned kBindLight = 8;
 
@@ -120,6 +133,23 @@ public:
     // Draws every mesh node of the model with the colour multiplier.
     void DrawModel(const VeModel* model, float r, float g, float b, float a);
 
+    // The pieces DrawModel is made of, for a renderer that picks its own
+    // nodes and subsets:
+    // The material a subset draws with: none for an empty subset or a
+    // material index outside the model's materials.
+    static const VeModelMaterial* SubsetMaterial(const VeModel& model, const VeSubset& subset);
+    // Uploads cbObject as it stands.
+    void UploadObject();
+    // cbMaterial from the material and the colour multiplier, uploaded, and
+    // the material's three textures bound (white where it has none).
+    void ApplyMaterial(const VeModelMaterial& material, float r, float g, float b, float a);
+    // True when a subset of this mesh drawn with this material, draw alpha
+    // and alpha test certainly hides what lies behind it (the depth pass
+    // lays down its depth).
+    static bool HidesWhatIsBehind(const VeMesh& mesh, const VeModelMaterial& material, float a,
+                                  float alphaTestThreshold);
+    bool InDepthPass() const { return inDepthPass_; }
+
     // Depth pass: between these two calls DrawModel draws depth only, and
     // only the subsets that certainly hide what lies behind them (alpha 1 in
     // material, draw colour, texture and vertex colours, and no alpha test
@@ -136,6 +166,11 @@ public:
 
     // ---- effect set
     void SetEffectShader();
+    // The effect shaders for runs of quads: each quad's world matrix and
+    // texture offset from cbQuads (written by UploadQuads) instead of
+    // cbPerObject, whose other values stay in force.
+    void SetEffectBatchShader();
+    void UploadQuads(const CbQuad* quads, int count);
     CbPerObject& PerObjectBlock() { return cbPerObject_; }
     void UploadPerObject();
 
@@ -169,6 +204,9 @@ public:
     void BeginFrameLights();
     void UploadLightsIfPending();
     void UploadLights();
+    // Replaces the point lights with these (at most 100) and uploads only
+    // them and their number.
+    void UploadPointLights(const PointLight* lights, int count);
     bool LightsPending() const { return lightPending_; }
     int PointLightCount() const { return cbLight_.g_PL_Num; }
 
@@ -176,6 +214,7 @@ public:
     unsigned GetModelProgram() const { return modelProgram_; }
     unsigned GetEffectProgram() const { return effectProgram_; }
     unsigned GetSpriteProgram() const { return spriteProgram_; }
+    unsigned GetEffectBatchProgram() const { return effectBatchProgram_; }
 
 private:
     ShaderManager() = default;
@@ -201,8 +240,9 @@ private:
     bool inDepthPass_ = false;
 
     unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0, depthProgram_ = 0;
+    unsigned effectBatchProgram_ = 0;
     std::string errorText_;
-    unsigned ubo_[7] = {};  // object, material, perObject, sprite, projection, camera, light
+    unsigned ubo_[8] = {};  // object, material, perObject, sprite, projection, camera, light, quads
 
     std::unique_ptr<DepthStencilState> depthOff_;
     std::unique_ptr<RasterizerState> spriteRaster_;

@@ -11,6 +11,44 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Model/VeModel.h"
 
+namespace {
+
+// The box around the vertices of each subset's triangles. A subset that
+// names a triangle or vertex the mesh lacks gets no box (endless); an
+// empty one the box of nothing (it draws nothing).
+std::vector<VeBounds> SubsetBounds(const std::vector<Vector3>& positions, const std::vector<VeTriangle>& triangles,
+                                   const std::vector<VeSubset>& subsets) {
+    std::vector<VeBounds> out(subsets.size());
+    for (size_t s = 0; s < subsets.size(); ++s) {
+        const VeSubset& subset = subsets[s];
+        const uint64_t end = uint64_t(subset.firstTriangle) + subset.triangleCount;
+        if (end > triangles.size()) continue;
+        bool first = true, inRange = true;
+        Vector3 mn, mx;
+        for (uint64_t t = subset.firstTriangle; t < end && inRange; ++t) {
+            for (uint32_t index : {triangles[t].i0, triangles[t].i1, triangles[t].i2}) {
+                if (index >= positions.size()) {
+                    inRange = false;
+                    break;
+                }
+                const Vector3& q = positions[index];
+                if (first) {
+                    mn = mx = q;
+                    first = false;
+                    continue;
+                }
+                mn = Vector3(std::min(mn.x, q.x), std::min(mn.y, q.y), std::min(mn.z, q.z));
+                mx = Vector3(std::max(mx.x, q.x), std::max(mx.y, q.y), std::max(mx.z, q.z));
+            }
+        }
+        if (!inRange) continue;
+        out[s] = VeBounds{(mx + mn) * 0.5f, (mx - mn) * 0.5f, true};
+    }
+    return out;
+}
+
+}  // namespace
+
 VeMesh::~VeMesh() { Release(); }
 
 void VeMesh::Release() {
@@ -30,6 +68,8 @@ void VeMesh::Release() {
     sphereCenter_ = Vector3(0, 0, 0);
     sphereRadius_ = 1.0f;
     opaqueVertices_ = false;
+    bounds_ = VeBounds{};
+    subsetBounds_.clear();
     rayAccel_.reset();
 }
 
@@ -58,6 +98,7 @@ bool VeMesh::Create(const std::vector<VeVertex>& vertices, const std::vector<VeT
         float r2 = 0.0f;
         for (const Vector3& p : positions_) r2 = std::max(r2, (p - sphereCenter_).LengthSquared());
         sphereRadius_ = std::sqrt(r2);
+        bounds_ = VeBounds{boxCenter_, boxExtents_, true};
 
         if (gpu) {
             glGenVertexArrays(1, &vao_);
@@ -83,6 +124,8 @@ bool VeMesh::Create(const std::vector<VeVertex>& vertices, const std::vector<VeT
             glBindVertexArray(0);
         }
     }
+
+    subsetBounds_ = SubsetBounds(positions_, triangles, subsets);
 
     if (!triangles.empty()) {
         triangles_ = triangles;

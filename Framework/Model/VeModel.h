@@ -35,6 +35,15 @@ struct VeSubset {
 };
 static_assert(sizeof(VeSubset) == 12, "subset record is 12 bytes");
 
+// An axis-aligned box in a mesh's own space: centre and half extents.
+// Without valid the extent is unknown (a subset whose triangles name
+// vertices the mesh does not have) and the box must be taken as endless.
+struct VeBounds {
+    Vector3 center{0, 0, 0};
+    Vector3 extents{0, 0, 0};
+    bool valid = false;
+};
+
 struct VeGLTFMaterial {
     std::string name;
     std::string alphaMode = "OPAQUE";
@@ -103,6 +112,12 @@ public:
     Vector3 GetBoxExtents() const { return boxExtents_; }
     Vector3 GetSphereCenter() const { return sphereCenter_; }
     float GetSphereRadius() const { return sphereRadius_; }
+    // The box around every vertex (invalid for a mesh without vertices),
+    // and the box around the vertices each subset's triangles use, in
+    // subset order: computed once when the mesh is made, for the renderer
+    // to leave out what lies outside the view.
+    const VeBounds& GetBounds() const { return bounds_; }
+    const std::vector<VeBounds>& GetSubsetBounds() const { return subsetBounds_; }
     // True when every vertex colour has full alpha.
     bool HasOpaqueVertices() const { return opaqueVertices_; }
 
@@ -120,6 +135,8 @@ private:
     Vector3 sphereCenter_{0, 0, 0};
     float sphereRadius_ = 1.0f;
     bool opaqueVertices_ = false;
+    VeBounds bounds_;
+    std::vector<VeBounds> subsetBounds_;
     std::vector<Vector3> positions_;
     std::vector<VeTriangle> triangles_;
     mutable std::shared_ptr<RayAccel> rayAccel_;
