@@ -32,6 +32,7 @@ GameWorld::~GameWorld() {
 }
 
 bool GameWorld::Update(const std::function<void()>& overlay) {
+    lights_.clear();
     enemyList_->Update();
     player_->Update();
     gun_->Update();
@@ -49,4 +50,29 @@ GameResult GameWorld::GetOutcome() const {
     if (!stage_->IsCoreAlive()) return GameResult::Cleared;
     if (!player_->IsAlive()) return GameResult::Dead;
     return GameResult::None;
+}
+
+void GameWorld::AddPointLight(const Vector3& colour, const Vector3& position, float radius) {
+    if (lights_.size() >= Render::kMaxPointLights) return;
+    Render::PointLight light;
+    light.colour = colour;
+    light.position = position;
+    light.radius = radius;
+    lights_.push_back(light);
+}
+
+void GameWorld::DescribeFrame(Render::Frame& frame) const {
+    frame.camera = camera_;
+    frame.lighting.points = lights_;
+    frame.visibleFloors = stage_->VisibleFloors(camera_);
+    frame.depthPrePass = true;
+    stage_->SubmitOpaque(frame.opaque);
+    enemyList_->Submit(frame.actors);
+    stage_->SubmitTranslucent(frame.translucent);
+    effectList_->SubmitFirstPass(frame.firstEffects);
+    effectList_->SubmitSecondPass(frame.lastEffects);
+    player_->Submit(frame.overlay);
+    gun_->Submit(frame.overlay);
+    // The arm and the gun go with the eye, whatever floor they were made on.
+    for (Render::ModelDraw& draw : frame.overlay) draw.floor = Render::kEveryFloor;
 }

@@ -10,6 +10,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "Framework/Render/RenderFrame.h"
 
 class EnemyList;
 class Stage;
@@ -55,8 +58,28 @@ public:
     GameState GetState() const { return state_; }
     bool IsEnding() const { return state_ == GameState::Ending; }
 
+    // The camera the scene placed at the end of the last step: what the
+    // effects of this step face, and what the picture is drawn from.
+    const Render::Camera& GetCamera() const { return camera_; }
+    void SetCamera(const Render::Camera& camera) { camera_ = camera; }
+
+    // The point lights of the current step, in the order they were added
+    // (at most 100; later ones are ignored). Emptied when a step begins.
+    void AddPointLight(const Vector3& colour, const Vector3& position, float radius);
+    void ClearPointLights() { lights_.clear(); }
+    const std::vector<Render::PointLight>& GetPointLights() const { return lights_; }
+
+    // The game as the picture shows it: the camera and the lights of the
+    // last step, the floors that can be seen from the eye, the stage's
+    // opaque objects, the zombies of the player's floor, the translucent
+    // objects, both effect passes and, as the overlay, the arm and the gun.
+    // Leaves the frame's lighting colours and its sprites alone.
+    void DescribeFrame(Render::Frame& frame) const;
+
 private:
     GameState state_ = GameState::Playing;
+    Render::Camera camera_;
+    std::vector<Render::PointLight> lights_;
     std::unique_ptr<EnemyList> enemyList_;
     std::unique_ptr<Stage> stage_;
     std::unique_ptr<EffectList> effectList_;

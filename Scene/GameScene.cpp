@@ -4,6 +4,7 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Render/Renderer.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
@@ -37,6 +38,18 @@ void MarkPass(Platform::SceneTiming::Pass pass) {
     g_passMark = now;
 }
 
+// The renderer's passes as the scene's timing counts them.
+void MarkRendererPass(Render::Pass pass) {
+    switch (pass) {
+        case Render::Pass::Clear: MarkPass(Platform::SceneTiming::kPassClear); break;
+        case Render::Pass::Depth: MarkPass(Platform::SceneTiming::kPassDepth); break;
+        case Render::Pass::Stage: MarkPass(Platform::SceneTiming::kPassStage); break;
+        case Render::Pass::Zombies: MarkPass(Platform::SceneTiming::kPassZombies); break;
+        case Render::Pass::Translucent: MarkPass(Platform::SceneTiming::kPassTranslucent); break;
+        case Render::Pass::ArmGun: MarkPass(Platform::SceneTiming::kPassArmGun); break;
+    }
+}
+
 }  // namespace
 
 GameScene::GameScene() {
@@ -44,10 +57,8 @@ GameScene::GameScene() {
     ResourceCache::GetInstance().GetRayCaster();
     Platform::Input::GetInstance().ShowCursor(false);
 
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    shaders.SetDirectionalLight(Vector3(1.0f, -1.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f));
-    shaders.SetAmbientLight(Vector3(0.8f, 0.8f, 0.8f));
-    shaders.UploadLights();
+    lighting_.SetDirectional(Vector3(1.0f, -1.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f));
+    lighting_.ambient = Vector3(0.8f, 0.8f, 0.8f);
 
     world_ = std::make_unique<GameWorld>();
 
@@ -61,6 +72,7 @@ GameScene::GameScene() {
     desc.format = TextureFormat::RGBA8;
     desc.bindFlags = kBindRenderTarget | kBindShaderResource;
     sceneTexture_.Create(desc);
+    smearTexture_.Create(desc);
     Platform::Timestamp("game: level loaded");
 }
 
@@ -69,6 +81,7 @@ GameScene::~GameScene() {
     world_.reset();
     hud_.reset();
     sceneTexture_.Release();
+    smearTexture_.Release();
 }
 
 void GameScene::Step() {
@@ -90,19 +103,15 @@ void GameScene::Step() {
 }
 
 void GameScene::Draw() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
     GraphicsDevice& device = GraphicsDevice::GetInstance();
 
     Platform::SceneTiming& timing = Platform::GetSceneTiming();
     const double start = Platform::NowMs();
-    shaders.UploadLightsIfPending();
 
-    // While ending, the back buffer keeps the last frames: the faint,
-    // shaken copies drawn over it make the picture smear.
-    if (!world_->IsEnding()) {
-        device.SetBackBufferAsTarget();
-        device.ClearTarget(1.0f, 1.0f, 1.0f, 1.0f);
-    }
+    // While ending, the smear picture keeps the last frames: the faint,
+    // shaken copies drawn over it make the picture smear. (The window's back
+    // buffer could not keep them: its content after a swap is undefined.)
+    if (!world_->IsEnding()) smearTexture_.Clear(1.0f, 1.0f, 1.0f, 1.0f);
     StartPasses();
     sceneTexture_.Clear(0.0f, 0.0f, 0.0f, 1.0f);
     device.ClearDepthStencil(1.0f, 0);
@@ -110,6 +119,7 @@ void GameScene::Draw() {
 
     Draw3D();
     Draw2D();
+    device.CopyToBackBuffer(smearTexture_);
     MarkPass(Platform::SceneTiming::kPass2D);
 
     if (timing.finishDraw) device.Finish();
@@ -129,6 +139,7 @@ void GameScene::RequestResult(GameResult result) {
 }
 
 void GameScene::Update() {
+    world_->ClearPointLights();
     // The ending has faded out: on to the result (a clear wins when both
     // endings apply).
     if (world_->IsEnding() && hud_->GetFade() >= 1.0f) {
@@ -147,62 +158,21 @@ void GameScene::Update() {
 void GameScene::SetCamera() {
     const Player& player = *world_->GetPlayer();
     SetLookCamera(player.GetPosition(), player.GetForward(), 60.0f);
+    world_->SetCamera(camera_);
 }
 
 void GameScene::Draw3D() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    Stage& stage = *world_->GetStage();
-    EnemyList& enemies = *world_->GetEnemyList();
-    EffectList& effects = *world_->GetEffectList();
-
     sceneTexture_.SetAsRenderTarget();
-
-    shaders.SetModelShader();
-    // Depth first: the surfaces known to be opaque lay down their nearest
-    // depth unshaded, so the shaded pass lights each visible pixel once
-    // instead of once for every surface drawn over it (the floors above and
-    // below, rooms behind walls).
-    if (shaders.BeginDepthPass()) {
-        stage.DrawOpaque();
-        enemies.Draw();
-        shaders.EndDepthPass();
-    }
-    MarkPass(Platform::SceneTiming::kPassDepth);
-    stage.DrawOpaque();
-    MarkPass(Platform::SceneTiming::kPassStage);
-    enemies.Draw();
-    MarkPass(Platform::SceneTiming::kPassZombies);
-
-    // Translucent shells: inner faces first, then (after the first effect
-    // pass) their outer faces.
-    device.SetCullMode(CullMode::Front);
-    stage.DrawTranslucent();
-    device.SetCullMode(CullMode::Back);
-
-    shaders.SetEffectShader();
-    effects.DrawFirstPass();
-
-    shaders.SetModelShader();
-    stage.DrawTranslucent();
-
-    shaders.SetEffectShader();
-    effects.DrawSecondPass();
-    MarkPass(Platform::SceneTiming::kPassTranslucent);
-
-    // The arm and the gun are never hidden by the world.
-    shaders.SetModelShader();
-    device.ClearDepthStencil(1.0f, 0);
-    world_->GetPlayer()->Draw();
-    world_->GetGun()->Draw();
-    MarkPass(Platform::SceneTiming::kPassArmGun);
+    frame_.Clear();
+    frame_.lighting = lighting_;
+    world_->DescribeFrame(frame_);
+    Render::Renderer::GetInstance().DrawWorld(frame_, MarkRendererPass);
 }
 
 void GameScene::Draw2D() {
     ShaderManager& shaders = ShaderManager::GetInstance();
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
 
-    device.SetBackBufferAsTarget();
+    smearTexture_.SetAsRenderTarget();
     shaders.Begin2D(false, true);
 
     Vector4 colour(1.0f, 1.0f, 1.0f, 1.0f);

@@ -43,6 +43,10 @@ public:
     Gun* GetGun() const { return world_->GetGun(); }
     GameState GetState() const { return world_->GetState(); }
     VeTexture& GetSceneTexture() { return sceneTexture_; }
+    // The window's picture as it builds up: cleared white each frame while
+    // playing, kept while ending, so that the ending's faint, shaken copies
+    // smear over the last frames; copied to the window after every draw.
+    VeTexture& GetSmearTexture() { return smearTexture_; }
 
     // Which result the ending asked for (None until it asks).
     GameResult GetRequestedResult() const { return requestedResult_; }
@@ -57,6 +61,7 @@ private:
     std::unique_ptr<GameWorld> world_;
     std::unique_ptr<Hud> hud_;
     VeTexture sceneTexture_;
+    VeTexture smearTexture_;
     GameResult requestedResult_ = GameResult::None;
     float lastShakeX_ = 0.0f;
     float lastShakeY_ = 0.0f;

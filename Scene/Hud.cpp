@@ -199,8 +199,8 @@ void Hud::DrawButton(const VeTexture* texture, int mx, int my) {
 void Hud::DrawPrompts(const GameWorld& world) {
     const Stage* stage = world.GetStage();
     if (!stage) return;
-    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
-    const Matrix viewProjection = camera.g_mV * camera.g_mP;
+    const Render::Camera& camera = world.GetCamera();
+    const Matrix viewProjection = camera.view * camera.projection;
     const Player* player = world.GetPlayer();
     const int floor = player ? player->GetCurrentFloor() : 0;
     for (Object* object : stage->GetObjects()) {

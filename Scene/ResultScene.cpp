@@ -71,10 +71,8 @@ void ResultScene::PrepareDead() {
 }
 
 void ResultScene::Update() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    shaders.SetDirectionalLight(Vector3(1.0f, -1.0f, 0.0f), Vector3(2.0f, 2.0f, 2.0f));
-    shaders.SetAmbientLight(Vector3(0.8f, 0.8f, 0.8f));
-    shaders.UploadLights();
+    lighting_.SetDirectional(Vector3(1.0f, -1.0f, 0.0f), Vector3(2.0f, 2.0f, 2.0f));
+    lighting_.ambient = Vector3(0.8f, 0.8f, 0.8f);
 
     Platform::Input& input = Platform::Input::GetInstance();
     const Platform::Point client = input.ScreenToClient(input.GetCursorPos());
@@ -108,8 +106,7 @@ void ResultScene::Draw2D() {
     ShaderManager& shaders = ShaderManager::GetInstance();
 
     // The room is drawn here rather than in Draw3D.
-    shaders.SetModelShader();
-    stage_->DrawOpaque();
+    DrawRoom(*stage_);
 
     shaders.Begin2D(false, true);
     hud_->DrawResult(this);

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "Framework/Math/SimpleMath.h"
+#include "Framework/Render/RenderFrame.h"
+
+class Stage;
 
 class SceneBase {
 public:
@@ -32,10 +35,22 @@ public:
     virtual void SetCamera() {}
     virtual void DrawDebug() {}
 
+    // The camera the last step placed (what the next picture is drawn from).
+    const Render::Camera& GetCamera() const { return camera_; }
+    // The scene's ambient and directional light.
+    const Render::Lighting& GetLighting() const { return lighting_; }
+
 protected:
     // The camera of every scene: a left-handed look-to view from the eye
     // along the direction (up +y), a 16:9 perspective of the given vertical
     // field of view from 0.01 to 1000, and the camera position taken from
-    // the view; uploads the camera block.
-    static void SetLookCamera(const Vector3& eye, const Vector3& direction, float fieldOfViewDegrees);
+    // the view.
+    void SetLookCamera(const Vector3& eye, const Vector3& direction, float fieldOfViewDegrees);
+    // Draws the opaque objects of a room stage from the scene's camera, in
+    // its light, into the bound target (the title and result rooms).
+    void DrawRoom(const Stage& stage);
+
+    Render::Camera camera_;
+    Render::Lighting lighting_;
+    Render::Frame frame_;
 };

@@ -4,8 +4,12 @@
 #     would reach past the layer's include root;
 #   - with PLATFORM_FREE, no file includes a platform library's header (SDL,
 #     OpenGL or epoxy, OpenAL, Dear ImGui): those are the framework's and the
-#     application's business.
-# cmake -DLAYER=<name> -DPLATFORM_FREE=ON|OFF -DFILE_LIST=<file> -DSTAMP=<file> -P CheckLayerIncludes.cmake
+#     application's business;
+#   - with GRAPHICS_FREE, no file includes the graphics services
+#     (Framework/Graphics/) or the renderer: such a layer only describes its
+#     pictures (Framework/Render/RenderFrame.h).
+# cmake -DLAYER=<name> -DPLATFORM_FREE=ON|OFF -DGRAPHICS_FREE=ON|OFF -DFILE_LIST=<file> -DSTAMP=<file>
+#       -P CheckLayerIncludes.cmake
 # On success the stamp is touched; otherwise every offending line is listed
 # (indented, so that the message keeps its lines) and the build stops.
 
@@ -24,6 +28,8 @@ foreach(file ${files})
       string(APPEND problems "  ${file}: ${line}\n    climbs out of its folder; include by the path from the layer's root\n")
     elseif(PLATFORM_FREE AND header MATCHES "^(${platform_headers})")
       string(APPEND problems "  ${file}: ${line}\n    a platform header in the ${LAYER} layer; only the framework and the application use the platform libraries\n")
+    elseif(GRAPHICS_FREE AND header MATCHES "^Framework/(Graphics/|Render/Renderer\\.h)")
+      string(APPEND problems "  ${file}: ${line}\n    the ${LAYER} layer does not drive the graphics device; it describes a picture with Framework/Render/RenderFrame.h\n")
     endif()
   endforeach()
 endforeach()

@@ -24,6 +24,11 @@ set(MORVANE_LAYER_DIRS_scenes Framework Game Scene)
 set(MORVANE_LAYER_DIRS_application Framework Game Scene Application)
 # Layers whose code must not touch the platform libraries.
 set(MORVANE_PLATFORM_FREE_LAYERS game scenes)
+# Layers that never drive the graphics device: they describe what a picture
+# shows in the plain records of Framework/Render/RenderFrame.h and leave the
+# drawing to the renderer, so they include nothing of Framework/Graphics/ nor
+# the renderer itself.
+set(MORVANE_GRAPHICS_FREE_LAYERS game)
 
 # The include roots: <build>/layers/<layer>/<Folder> -> <source>/<Folder>.
 # Only the links themselves are ever removed (a link left by another source
@@ -73,6 +78,10 @@ function(morvane_layer_rules target layer)
   if(layer IN_LIST MORVANE_PLATFORM_FREE_LAYERS)
     set(platform_free ON)
   endif()
+  set(graphics_free OFF)
+  if(layer IN_LIST MORVANE_GRAPHICS_FREE_LAYERS)
+    set(graphics_free ON)
+  endif()
   set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}.include_check.txt)
   set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.include_check.stamp)
   string(REPLACE ";" "\n" lines "${ARG_CHECK_FILES}")
@@ -80,7 +89,7 @@ function(morvane_layer_rules target layer)
   configure_file(${list_file}.tmp ${list_file} COPYONLY)
   add_custom_command(
     OUTPUT ${stamp}
-    COMMAND ${CMAKE_COMMAND} -DLAYER=${layer} -DPLATFORM_FREE=${platform_free} -DFILE_LIST=${list_file}
+    COMMAND ${CMAKE_COMMAND} -DLAYER=${layer} -DPLATFORM_FREE=${platform_free} -DGRAPHICS_FREE=${graphics_free} -DFILE_LIST=${list_file}
             -DSTAMP=${stamp} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayerIncludes.cmake
     DEPENDS ${ARG_CHECK_FILES} ${list_file} ${CMAKE_SOURCE_DIR}/cmake/CheckLayerIncludes.cmake
     COMMENT "Checking the includes of ${target} (${layer} layer)"

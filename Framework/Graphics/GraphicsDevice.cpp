@@ -183,6 +183,7 @@ void GraphicsDevice::Release() {
     if (ready_) {
         glBindVertexArray(0);
         glDeleteVertexArrays(3, vaos_);
+        if (quadIndices_ != 0) glDeleteBuffers(1, &quadIndices_);
         for (int i = kSizeClassCount; i >= 0; --i) {
             if (buffers_[i].vbo != 0) glDeleteBuffers(1, &buffers_[i].vbo);
         }
@@ -195,6 +196,8 @@ void GraphicsDevice::Release() {
     }
     for (auto& b : buffers_) b = DynamicBuffer{};
     vaos_[0] = vaos_[1] = vaos_[2] = 0;
+    quadIndices_ = 0;
+    quadIndexCount_ = 0;
     depthFbo_ = 0;
     sampler0_.reset();
     sampler1_.reset();
@@ -231,6 +234,17 @@ void GraphicsDevice::SetBackBufferAsTarget() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     SetCurrentTargetSize(width_, height_);
     SetViewport(0, 0, width_, height_);
+}
+
+void GraphicsDevice::CopyToBackBuffer(const VeTexture& source) {
+    if (!ready_) return;
+    if (source.GetGLFramebuffer() != 0 && source.generation_ == generation_) {
+        const TextureDesc& desc = source.GetDesc();
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, source.GetGLFramebuffer());
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBlitFramebuffer(0, 0, desc.width, desc.height, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    SetBackBufferAsTarget();
 }
 
 void GraphicsDevice::ClearTarget(float r, float g, float b, float a) {
@@ -304,14 +318,43 @@ size_t GraphicsDevice::BufferCapacity(int index) const {
 }
 
 void GraphicsDevice::DrawVertices(Topology topology, unsigned count, const void* data, unsigned stride) {
-    if (!ready_ || data == nullptr || count == 0 || stride == 0) return;
+    if (!StreamVertices(count, data, stride)) return;
+    glDrawArrays(ToGL(topology), 0, static_cast<GLsizei>(count));
+}
+
+void GraphicsDevice::DrawQuads(unsigned quadCount, const void* data, unsigned stride) {
+    if (quadCount == 0 || !ready_) return;
+    // Two triangles a quad from its strip-ordered corners: (0, 1, 2) and
+    // (2, 1, 3), the winding the strip gives them.
+    if (quadIndexCount_ < quadCount) {
+        std::vector<uint32_t> indices(static_cast<size_t>(quadCount) * 6);
+        for (uint32_t q = 0; q < quadCount; ++q) {
+            const uint32_t v = q * 4;
+            uint32_t* i = &indices[static_cast<size_t>(q) * 6];
+            i[0] = v; i[1] = v + 1; i[2] = v + 2; i[3] = v + 2; i[4] = v + 1; i[5] = v + 3;
+        }
+        if (quadIndices_ == 0) glGenBuffers(1, &quadIndices_);
+        glBindVertexArray(0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
+                     indices.data(), GL_STATIC_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        quadIndexCount_ = quadCount;
+    }
+    if (!StreamVertices(quadCount * 4, data, stride)) return;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices_);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr);
+}
+
+bool GraphicsDevice::StreamVertices(unsigned count, const void* data, unsigned stride) {
+    if (!ready_ || data == nullptr || count == 0 || stride == 0) return false;
     const size_t size = static_cast<size_t>(count) * stride;
     const int index = SizeClassFor(size);
     DynamicBuffer& b = buffers_[index];
     if (index == kSizeClassCount && b.capacity < size) {
-        if (!CreateBuffer(b, size)) return;
+        if (!CreateBuffer(b, size)) return false;
     }
-    if (b.vbo == 0 || b.capacity < size) return;
+    if (b.vbo == 0 || b.capacity < size) return false;
 
     glBindVertexArray(vaos_[static_cast<int>(layout_)]);
     glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
@@ -344,7 +387,7 @@ void GraphicsDevice::DrawVertices(Topology topology, unsigned count, const void*
             glVertexAttrib4f(kAttribColor, 1.0f, 1.0f, 1.0f, 1.0f);
             break;
     }
-    glDrawArrays(ToGL(topology), 0, static_cast<GLsizei>(count));
+    return true;
 }
 
 // ---- state factories

@@ -76,6 +76,9 @@ public:
     void Finish();
 
     void SetBackBufferAsTarget();
+    // Copies a render-target texture of the window's size onto the back
+    // buffer, texel for texel, and leaves the back buffer bound.
+    void CopyToBackBuffer(const VeTexture& source);
     // Clears the back buffer, whichever target is bound.
     void ClearTarget(float r, float g, float b, float a);
     // Clears the device's depth: the window's depth buffer and the depth
@@ -93,6 +96,10 @@ public:
     // greater than count * stride, else the eleventh (re-created with exactly
     // that size when it is smaller).
     void DrawVertices(Topology topology, unsigned count, const void* data, unsigned stride);
+    // Draws quadCount quads of four vertices each (corners in triangle-strip
+    // order) in one draw, as two triangles each with the strip's winding;
+    // the vertices go through the same buffers.
+    void DrawQuads(unsigned quadCount, const void* data, unsigned stride);
     // Index of the buffer a draw of this many bytes uses (0..9, or 10 for
     // the eleventh), and the capacities: for tests.
     static int SizeClassFor(size_t bytes);
@@ -189,4 +196,9 @@ private:
     void ApplyDepth(const DepthStencilState& s);
     void ApplyRaster(const RasterizerState& s);
     bool CreateBuffer(DynamicBuffer& b, size_t size);
+    // Writes the vertices into their size-class buffer and binds it to the
+    // current layout's vertex array; false when there is nothing to draw.
+    bool StreamVertices(unsigned count, const void* data, unsigned stride);
+    unsigned quadIndices_ = 0;
+    unsigned quadIndexCount_ = 0;
 };

@@ -2,7 +2,7 @@
 // camera, the lights, the models and effect quads of each drawing pass in
 // the order they are to be drawn, and the 2D sprites laid over them. Plain
 // data only. The game fills it in and never touches the graphics device;
-// the renderer (Framework/Graphics/Renderer.h) decides how to draw it:
+// the renderer (Framework/Render/Renderer.h) decides how to draw it:
 // what to leave out as unseen, which lights each model needs, which quads
 // go to the device together.
 #pragma once
@@ -24,7 +24,7 @@ namespace Render {
 struct Camera {
     Matrix view;
     Matrix projection;
-    Vector3 eye;
+    Vector3 eye{0.0f, 0.0f, 0.0f};
 };
 
 // Lights what lies closer than radius to its position, fading to nothing at

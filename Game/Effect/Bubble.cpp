@@ -23,7 +23,7 @@ void EffectList::AddBubble(const Vector3& position, float height) {
 void Bubble::Update() {
     matrix_._42 += riseSpeed_;
     position_ = matrix_.Translation();
-    MakeBillboard(matrix_, 1.0f, 1.0f, 1.0f, ViewRow(1));
+    MakeBillboard(matrix_, ViewCamera().eye, 1.0f, 1.0f, 1.0f, ViewRow(ViewCamera(), 1));
     riseLeft_ -= riseSpeed_;
     if (riseLeft_ < 0.0f) alive_ = false;
 }

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -61,10 +60,10 @@ void Bullet::Arrive() {
 }
 
 void Bullet::BuildRibbon() {
-    Vector3 side = direction_.Cross(CameraForward());
+    Vector3 side = direction_.Cross(CameraForward(ViewCamera()));
     // A bullet flying straight along the view has no sideways direction of
     // its own; the camera's right axis keeps the ribbon well formed.
-    if (side.LengthSquared() < 1e-12f) side = CameraRight();
+    if (side.LengthSquared() < 1e-12f) side = CameraRight(ViewCamera());
     if (side.LengthSquared() < 1e-12f) side = Vector3(1.0f, 0.0f, 0.0f);
     side = side.Normalized() * halfWidth_;
 
@@ -74,7 +73,7 @@ void Bullet::BuildRibbon() {
     // winds depends on which side of the view the bullet flies: turn the
     // side over when the ribbon would show the camera its back (a shot from
     // a muzzle low and to the right would otherwise leave no tracer).
-    const Vector3 camera = ShaderManager::GetInstance().CameraBlock().g_CamPos;
+    const Vector3 camera = ViewCamera().eye;
     if (side.Cross(head - tail).Dot(camera - (head + side)) < 0.0f) side = -side;
     const Vector4 white(1.0f, 1.0f, 1.0f, 1.0f);
     vertices_[0] = {head + side, Vector2(0.0f, 0.0f), white};

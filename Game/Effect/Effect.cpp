@@ -1,9 +1,8 @@
 // Effect base: the quad, its drawing and the billboard helper.
 #include "Game/Effect/Effect.h"
 
-#include "Framework/Graphics/GraphicsDevice.h"
-#include "Framework/Graphics/ShaderManager.h"
-#include "Framework/Graphics/VeTexture.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/GameWorld.h"
 
 namespace {
 long long g_drawCount = 0;
@@ -26,30 +25,32 @@ void Effect::SetQuadVertices(float height, float width, const Vector2& uvTopLeft
     vertices_[3] = {Vector3(hw, -hh, 0.0f), Vector2(uvBottomRight.x, uvBottomRight.y), colour};
 }
 
-void Effect::Draw() {
+void Effect::Submit(std::vector<Render::EffectQuad>& out) const {
     if (!texture_ || !alive_) return;
-    DrawQuad();
+    SubmitQuad(out);
 }
 
-void Effect::DrawQuad() {
-    // A texture that failed to load leaves the quad out rather than drawing
-    // it black.
-    if (texture_ != nullptr && !texture_->HasImage()) return;
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    device.BindTexture(0, texture_);
-    CbPerObject& block = shaders.PerObjectBlock();
-    block.g_mW = matrix_;
-    block.g_UVOffset = uvOffset_;
-    shaders.UploadPerObject();
-    device.DrawVertices(Topology::TriangleStrip, 4, vertices_, sizeof(EffectVertex));
+void Effect::SubmitQuad(std::vector<Render::EffectQuad>& out, bool depthWrite) const {
+    Render::EffectQuad quad;
+    quad.texture = texture_;
+    for (int i = 0; i < 4; ++i) quad.vertices[i] = vertices_[i];
+    quad.world = matrix_;
+    quad.uvOffset = uvOffset_;
+    quad.blend = additive_ ? Render::Blend::Additive : Render::Blend::Alpha;
+    quad.depthWrite = depthWrite;
+    out.push_back(quad);
     ++g_drawCount;
 }
 
-void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& up) {
+const Render::Camera& Effect::ViewCamera() const {
+    static const Render::Camera origin;
+    if (list_ != nullptr && list_->GetWorld() != nullptr) return list_->GetWorld()->GetCamera();
+    return origin;
+}
+
+void MakeBillboard(Matrix& matrix, const Vector3& eye, float sx, float sy, float sz, const Vector3& up) {
     const Vector3 p = matrix.Translation();
-    const Vector3 camera = ShaderManager::GetInstance().CameraBlock().g_CamPos;
-    Vector3 z = p - camera;
+    Vector3 z = p - eye;
     if (z.LengthSquared() <= 0.0f) return;  // at the camera: no direction to face
     z.Normalize();
     Vector3 x = up.Cross(z);
@@ -64,17 +65,12 @@ void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& 
     matrix = Matrix::CreateScale(sx, sy, sz) * b;
 }
 
-Vector3 ViewRow(int i) {
-    const Matrix& view = ShaderManager::GetInstance().CameraBlock().g_mV;
-    return view.Row(i);
+Vector3 ViewRow(const Render::Camera& camera, int i) { return camera.view.Row(i); }
+
+Vector3 CameraForward(const Render::Camera& camera) {
+    return Vector3::TransformNormal(Vector3(0.0f, 0.0f, 1.0f), camera.view.Invert());
 }
 
-Vector3 CameraForward() {
-    const Matrix& view = ShaderManager::GetInstance().CameraBlock().g_mV;
-    return Vector3::TransformNormal(Vector3(0.0f, 0.0f, 1.0f), view.Invert());
-}
-
-Vector3 CameraRight() {
-    const Matrix& view = ShaderManager::GetInstance().CameraBlock().g_mV;
-    return Vector3::TransformNormal(Vector3(1.0f, 0.0f, 0.0f), view.Invert());
+Vector3 CameraRight(const Render::Camera& camera) {
+    return Vector3::TransformNormal(Vector3(1.0f, 0.0f, 0.0f), camera.view.Invert());
 }

@@ -5,18 +5,16 @@
 // not virtual.
 #pragma once
 
+#include <vector>
+
 #include "Framework/Math/SimpleMath.h"
+#include "Framework/Render/RenderFrame.h"
 
 class VeTexture;
 class EffectList;
 
 // 36-byte effect vertex: position, texture coordinate, colour.
-struct EffectVertex {
-    Vector3 position;
-    Vector2 uv;
-    Vector4 colour;
-};
-static_assert(sizeof(EffectVertex) == 36, "effect vertex is 36 bytes");
+using EffectVertex = Render::EffectVertex;
 
 class Effect {
 public:
@@ -26,9 +24,9 @@ public:
 
     // Once a frame while the effect is in a list.
     virtual void Update() {}
-    // Draws the quad with the effect shaders: nothing without a texture or
-    // once the effect has ended.
-    virtual void Draw();
+    // Hands the renderer the quad: nothing without a texture or once the
+    // effect has ended.
+    virtual void Submit(std::vector<Render::EffectQuad>& out) const;
 
     // Builds the quad: a w x h rectangle centred on the origin in the xy
     // plane, corners in triangle-strip order (top left, top right, bottom
@@ -50,15 +48,19 @@ public:
     void SetTexture(VeTexture* texture) { texture_ = texture; }
     const EffectVertex* GetVertices() const { return vertices_; }
 
-    // Number of quads actually submitted by Draw since the process started
+    // Number of quads handed to the renderer since the process started
     // (tests check which effects reach the screen).
     static long long DrawCount();
 
 protected:
     ~Effect() = default;
-    // The drawing steps of Draw without its alive check; a null texture is
-    // drawn (as untextured), one that failed to load is not.
-    void DrawQuad();
+    // The quad as Submit hands it over, without its checks: with the
+    // effect's texture (none draws it untextured), matrix, texture offset
+    // and blend, writing depth.
+    void SubmitQuad(std::vector<Render::EffectQuad>& out, bool depthWrite = true) const;
+    // The camera of the game's last step (the one the effects face): the
+    // world's, or a camera at the origin looking along +z without a world.
+    const Render::Camera& ViewCamera() const;
     // Writes the quad's corners as SetQuad does, keeping the texture.
     void SetQuadVertices(float height, float width, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
                          const Vector4& colour);
@@ -74,17 +76,17 @@ protected:
     bool drawLast_ = false;
 };
 
-// Turns an effect's matrix into a camera-facing billboard at its position,
+// Turns an effect's matrix into a billboard facing the eye at its position,
 // scaled by (sx, sy, sz): matrix = Scale * B, where B has the rows
-// x = normalise(cross(up, z)), y = cross(z, x), z = normalise(p - camera)
-// and the position p. An effect exactly at the camera keeps its matrix.
-void MakeBillboard(Matrix& matrix, float sx, float sy, float sz, const Vector3& up);
+// x = normalise(cross(up, z)), y = cross(z, x), z = normalise(p - eye)
+// and the position p. An effect exactly at the eye keeps its matrix.
+void MakeBillboard(Matrix& matrix, const Vector3& eye, float sx, float sy, float sz, const Vector3& up);
 
-// Row i (0 to 2) of the current view matrix: the camera's right, up and
+// Row i (0 to 2) of the camera's view matrix: the camera's right, up and
 // forward axes seen component by component. Row 1 is the up vector the
 // billboards pass (for a camera without roll, (0, cos pitch, -sin pitch)).
-Vector3 ViewRow(int i);
+Vector3 ViewRow(const Render::Camera& camera, int i);
 // The camera's forward axis: (0, 0, 1) turned by the inverse of the view.
-Vector3 CameraForward();
+Vector3 CameraForward(const Render::Camera& camera);
 // The camera's right axis: (1, 0, 0) turned by the inverse of the view.
-Vector3 CameraRight();
+Vector3 CameraRight(const Render::Camera& camera);

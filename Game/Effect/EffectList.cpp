@@ -1,13 +1,7 @@
 // Effect list: update, removal, the 50-hole cap and the two draw passes.
 #include "Game/Effect/EffectList.h"
 
-#include "Framework/Graphics/GraphicsDevice.h"
-
-EffectList::EffectList(GameWorld* world) : world_(world) {
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    alphaBlend_ = device.CreateBlendState(1);
-    additiveBlend_ = device.CreateBlendState(2);
-}
+EffectList::EffectList(GameWorld* world) : world_(world) {}
 
 EffectList::~EffectList() {
     effects_.clear();
@@ -31,19 +25,14 @@ void EffectList::Update() {
     while (decals_.size() > kMaxDecals) decals_.pop_front();
 }
 
-void EffectList::DrawEffects(bool drawLast) {
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    for (const auto& effect : effects_) {
-        if (effect->IsDrawLast() != drawLast) continue;
-        if (effect->IsAdditive()) device.SetBlendState(additiveBlend_.get());
-        effect->Draw();
-        if (effect->IsAdditive()) device.SetBlendState(alphaBlend_.get());
-    }
+void EffectList::SubmitEffects(std::vector<Render::EffectQuad>& out, bool drawLast) const {
+    for (const auto& effect : effects_)
+        if (effect->IsDrawLast() == drawLast) effect->Submit(out);
 }
 
-void EffectList::DrawFirstPass() {
-    for (const auto& decal : decals_) decal->Draw();
-    DrawEffects(false);
+void EffectList::SubmitFirstPass(std::vector<Render::EffectQuad>& out) const {
+    for (const auto& decal : decals_) decal->Submit(out);
+    SubmitEffects(out, false);
 }
 
-void EffectList::DrawSecondPass() { DrawEffects(true); }
+void EffectList::SubmitSecondPass(std::vector<Render::EffectQuad>& out) const { SubmitEffects(out, true); }

@@ -1,7 +1,7 @@
 // Spawns, runs and draws the effects of a game. Bullet holes live in
 // a list of their own (at most 50, the oldest pushed out first); every other
-// effect lives in the main list and is removed in the frame it ends. Drawing
-// runs in two passes with an alpha and an additive blend state.
+// effect lives in the main list and is removed in the frame it ends. Their
+// quads go to the renderer in two passes, alpha-blended or additive.
 #pragma once
 
 #include <list>
@@ -13,7 +13,6 @@
 class GameWorld;
 class Object;
 class VeTexture;
-struct BlendState;
 class Smoke;
 class Bullet;
 
@@ -30,10 +29,10 @@ public:
     // ended; trims the bullet holes to the newest 50.
     void Update();
     // Bullet holes, then the effects not marked to draw last (additive ones
-    // with the additive blend state, which is set back to alpha blending).
-    void DrawFirstPass();
+    // blend additively).
+    void SubmitFirstPass(std::vector<Render::EffectQuad>& out) const;
     // The effects marked to draw last.
-    void DrawSecondPass();
+    void SubmitSecondPass(std::vector<Render::EffectQuad>& out) const;
 
     // Appends a ready effect to the main list / the bullet-hole list. The
     // spawn operations below end with these.
@@ -76,15 +75,11 @@ public:
     void SetWorld(GameWorld* world) { world_ = world; }
     const std::list<std::shared_ptr<Effect>>& GetEffects() const { return effects_; }
     const std::list<std::shared_ptr<Effect>>& GetDecals() const { return decals_; }
-    const BlendState* GetAlphaBlend() const { return alphaBlend_.get(); }
-    const BlendState* GetAdditiveBlend() const { return additiveBlend_.get(); }
 
 private:
-    void DrawEffects(bool drawLast);
+    void SubmitEffects(std::vector<Render::EffectQuad>& out, bool drawLast) const;
 
     GameWorld* world_ = nullptr;
     std::list<std::shared_ptr<Effect>> effects_;
     std::list<std::shared_ptr<Effect>> decals_;
-    std::unique_ptr<BlendState> alphaBlend_;
-    std::unique_ptr<BlendState> additiveBlend_;
 };

@@ -10,7 +10,7 @@ class Electronic : public Effect {
 public:
     void Update() override;
     // Draws without the null-texture and alive checks of the base.
-    void Draw() override { DrawQuad(); }
+    void Submit(std::vector<Render::EffectQuad>& out) const override { SubmitQuad(out); }
 
     int GetLife() const { return life_; }
     Object* GetOwner() const { return owner_; }

@@ -25,10 +25,10 @@ void EffectList::AddMuzzleFlash(const Vector3& position) {
 }
 
 void MuzzleFlash::Face() {
-    const Vector3 axis = ViewRow(2).Normalized();
-    const Vector3 up = Vector3::TransformNormal(ViewRow(1),
+    const Vector3 axis = ViewRow(ViewCamera(), 2).Normalized();
+    const Vector3 up = Vector3::TransformNormal(ViewRow(ViewCamera(), 1),
                                                 Matrix::CreateFromAxisAngle(axis, static_cast<float>(roll_) * kDegToRad));
-    MakeBillboard(matrix_, scale_, scale_, 1.0f, up);
+    MakeBillboard(matrix_, ViewCamera().eye, scale_, scale_, 1.0f, up);
 }
 
 void MuzzleFlash::Update() {

@@ -1,7 +1,6 @@
 // Smoke particles, hit sparks and their spawn operations.
 #include "Game/Effect/Smoke.h"
 
-#include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
@@ -64,15 +63,13 @@ void Smoke::Update() {
     SetQuadVertices(size_, size_, uvTopLeft_, uvBottomRight_, Vector4(1.0f, 1.0f, 1.0f, alpha_));
 
     matrix_.Translation(matrix_.Translation() + direction_);
-    MakeBillboard(matrix_, 1.0f, 1.0f, 1.0f, ViewRow(1));
+    MakeBillboard(matrix_, ViewCamera().eye, 1.0f, 1.0f, 1.0f, ViewRow(ViewCamera(), 1));
 
     life_ -= 1;
     if (life_ < 1) alive_ = false;
 }
 
-void Smoke::Draw() {
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    device.SetDepthWrite(false);
-    DrawQuad();
-    device.SetDepthWrite(true);
+void Smoke::Submit(std::vector<Render::EffectQuad>& out) const {
+    if (!texture_ || !alive_) return;
+    SubmitQuad(out, false);
 }

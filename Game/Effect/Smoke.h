@@ -9,7 +9,7 @@
 class Smoke : public Effect {
 public:
     void Update() override;
-    void Draw() override;
+    void Submit(std::vector<Render::EffectQuad>& out) const override;
 
     const Vector3& GetDirection() const { return direction_; }
     int GetLife() const { return life_; }

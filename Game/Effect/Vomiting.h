@@ -16,7 +16,7 @@ class Vomiting : public Effect {
 public:
     void Update() override;
     // The core is invisible: only its blobs are seen.
-    void Draw() override {}
+    void Submit(std::vector<Render::EffectQuad>&) const override {}
 
     const std::vector<std::shared_ptr<Smoke>>& GetBlobs() const { return blobs_; }
     Vector3 GetPosition() const { return matrix_.Translation(); }

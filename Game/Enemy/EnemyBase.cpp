@@ -80,9 +80,9 @@ float EnemyBase::DistanceToPlayer() const {
 
 void EnemyBase::SetState(std::unique_ptr<State> state) { state_ = std::move(state); }
 
-void EnemyBase::Draw() {
+void EnemyBase::Submit(std::vector<Render::ModelDraw>& out) const {
     if (DistanceToPlayer() > kActiveDistance) return;
-    Object::Draw();
+    Object::Submit(out);
 }
 
 void EnemyBase::Damage(int amount, const Vector3& hitPosition) {

@@ -29,7 +29,7 @@ public:
     void Update() override {}
     // Every part with a model, unless the zombie is farther than 100 from
     // the player.
-    void Draw() override;
+    void Submit(std::vector<Render::ModelDraw>& out) const override;
     // Hit sparks (and four flashes for a hit above 5), then hit points down;
     // alive is cleared at 0 or below. Hits keep landing on a dead zombie.
     void Damage(int amount, const Vector3& hitPosition) override;

@@ -122,10 +122,10 @@ void EnemyList::Update() {
         for (const auto& enemy : enemies_) enemy->SetAttackRange(kEndingAttackRange);
 }
 
-void EnemyList::Draw() {
+void EnemyList::Submit(std::vector<Render::ModelDraw>& out) const {
     const int floor = PlayerFloor(world_);
     for (const auto& enemy : enemies_)
-        if (enemy->GetFloor() == floor) enemy->Draw();
+        if (enemy->GetFloor() == floor) enemy->Submit(out);
 }
 
 void EnemyList::RemoveFinished() {

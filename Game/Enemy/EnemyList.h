@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Framework/Math/SimpleMath.h"
+#include "Framework/Render/RenderFrame.h"
 #include "Game/Object/PointerView.h"
 
 class EnemyBase;
@@ -47,8 +48,8 @@ public:
     // marks those on the player's floor active and updates them; during the
     // ending shortens every attack range to 1.
     void Update();
-    // Draws the zombies on the player's floor.
-    void Draw();
+    // Hands over the zombies on the player's floor.
+    void Submit(std::vector<Render::ModelDraw>& out) const;
     // Deletes every zombie whose finished flag is set, keeping the order.
     void RemoveFinished();
     // Stops every groan and deletes every zombie (tests and tools that want

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Platform/ClickLatch.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
@@ -165,6 +164,6 @@ void Gun::Fire() {
     }
     player->AddPitch(-1.0f);
     magazine_ -= 1;
-    ShaderManager::GetInstance().AddPointLight(Vector3(8.0f, 5.0f, 5.0f), muzzle_, 5.0f);
+    world_->AddPointLight(Vector3(8.0f, 5.0f, 5.0f), muzzle_, 5.0f);
     PlayOnce(asset::sound::kFire, 0.03f);
 }

@@ -1,21 +1,25 @@
 // Object: world matrix, model parts and the flags the owning lists use.
 #include "Game/Object/Object.h"
 
-#include "Framework/Graphics/ShaderManager.h"
 
 Object::~Object() {
     parts_.clear();
 }
 
-void Object::Draw() { DrawParts(1.0f, 1.0f, 1.0f, alpha_); }
+void Object::Submit(std::vector<Render::ModelDraw>& out) const { SubmitParts(out, 1.0f, 1.0f, 1.0f, alpha_); }
 
-void Object::DrawParts(float r, float g, float b, float a) {
-    ShaderManager& shaders = ShaderManager::GetInstance();
+void Object::SubmitParts(std::vector<Render::ModelDraw>& out, float r, float g, float b, float a) const {
+    // Floor 5 is every floor.
+    const int floor = (floor_ >= 0 && floor_ <= 2) ? floor_ : Render::kEveryFloor;
     for (const auto& part : parts_) {
         if (!part->model) continue;
-        shaders.ObjectBlock().g_UVOffset = uvOffset_;
-        shaders.SetObjectMatrix(part->world);
-        shaders.DrawModel(part->model, r, g, b, a);
+        Render::ModelDraw draw;
+        draw.model = part->model;
+        draw.world = part->world;
+        draw.colour = Vector4(r, g, b, a);
+        draw.uvOffset = uvOffset_;
+        draw.floor = floor;
+        out.push_back(draw);
     }
 }
 

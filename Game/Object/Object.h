@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Framework/Math/SimpleMath.h"
+#include "Framework/Render/RenderFrame.h"
 
 class VeModel;
 class Stage;
@@ -48,9 +49,9 @@ public:
     Object& operator=(const Object&) = delete;
 
     virtual void Update() {}
-    // Draws every part that has a model: uvOffset, the part's world matrix,
-    // colour (1, 1, 1, alpha).
-    virtual void Draw();
+    // Hands the renderer every part that has a model: the part's world
+    // matrix, uvOffset, colour (1, 1, 1, alpha) and the object's floor.
+    virtual void Submit(std::vector<Render::ModelDraw>& out) const;
     // world = local * matrix for every part, matrix unchanged.
     virtual void UpdatePartMatrices();
     // A hit of the given strength at a world position; nothing by default.
@@ -99,8 +100,8 @@ public:
     void SetStage(Stage* stage) { stage_ = stage; }
 
 protected:
-    // Object::Draw with a colour of the caller's own instead of white.
-    void DrawParts(float r, float g, float b, float a);
+    // Object::Submit with a colour of the caller's own instead of white.
+    void SubmitParts(std::vector<Render::ModelDraw>& out, float r, float g, float b, float a) const;
 
     int floor_ = 0;
     bool active_ = true;

@@ -238,7 +238,6 @@ void Player::Update() {
     }
 }
 
-void Player::Draw() { DrawParts(1.0f, 1.0f, 1.0f, alpha_); }
 
 void Player::Damage(int amount, const Vector3& hitPosition) {
     (void)hitPosition;

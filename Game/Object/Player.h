@@ -22,7 +22,6 @@ public:
     ~Player() override;
 
     void Update() override;
-    void Draw() override;
     // A hit: counted (the HUD flashes the blood frame), damage sound, hit
     // points down; ignored while the game is ending or once dead.
     void Damage(int amount, const Vector3& hitPosition) override;

@@ -44,8 +44,8 @@ void BulletBox::Update() {
     }
 }
 
-void BulletBox::Draw() {
-    if (available_) Object::Draw();
+void BulletBox::Submit(std::vector<Render::ModelDraw>& out) const {
+    if (available_) Object::Submit(out);
 }
 
 BulletBox* BuildBulletBox(Stage* stage, const Matrix& world) {

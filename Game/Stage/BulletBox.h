@@ -17,7 +17,7 @@ public:
 
     void Update() override;
     // Drawn only while it can be taken.
-    void Draw() override;
+    void Submit(std::vector<Render::ModelDraw>& out) const override;
 
     bool IsAvailable() const { return available_; }
     int GetRespawnCounter() const { return respawnCounter_; }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/GameWorld.h"
@@ -254,9 +253,10 @@ void KeyReader::Update() {
         } else {
             pulseAngle_ += 10.0f;
             const float strength = (std::sin(pulseAngle_ * kDegToRad) + 1.0f) * 0.5f * 5.0f;
-            ShaderManager& shaders = ShaderManager::GetInstance();
-            shaders.AddPointLight(lightColour_, Vector3::Transform(Vector3(-0.05f, 0.15f, 0.5f), matrix_), strength);
-            shaders.AddPointLight(lightColour_, Vector3::Transform(Vector3(-0.05f, 0.15f, -0.5f), matrix_), strength);
+            if (world_) {
+                world_->AddPointLight(lightColour_, Vector3::Transform(Vector3(-0.05f, 0.15f, 0.5f), matrix_), strength);
+                world_->AddPointLight(lightColour_, Vector3::Transform(Vector3(-0.05f, 0.15f, -0.5f), matrix_), strength);
+            }
         }
     }
 

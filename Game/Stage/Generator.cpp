@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
@@ -71,7 +70,7 @@ PortalLight::PortalLight(GameWorld* world) : world_(world) {
     AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(asset::model::kPortalLight), nullptr);
 }
 
-void PortalLight::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
+void PortalLight::Submit(std::vector<Render::ModelDraw>& out) const { SubmitParts(out, colour_.x, colour_.y, colour_.z, alpha_); }
 
 void PortalLight::EmitPair(bool deadSmoke) {
     const Vector3 velocity = RandomDirection() * 0.01f;
@@ -204,7 +203,7 @@ Pipe::Pipe() {
     AddModelPart(Matrix(), Matrix(), 0, model, model);
 }
 
-void Pipe::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
+void Pipe::Submit(std::vector<Render::ModelDraw>& out) const { SubmitParts(out, colour_.x, colour_.y, colour_.z, alpha_); }
 
 void Pipe::Update() {
     auto scroll = [this]() {
@@ -234,7 +233,7 @@ PortalSphere::PortalSphere(GameWorld* world) : world_(world) {
     alpha_ = 0.7f;
 }
 
-void PortalSphere::Draw() { DrawParts(colour_.x, colour_.y, colour_.z, alpha_); }
+void PortalSphere::Submit(std::vector<Render::ModelDraw>& out) const { SubmitParts(out, colour_.x, colour_.y, colour_.z, alpha_); }
 
 void PortalSphere::Update() {
     float e = 0.0f;
@@ -242,7 +241,7 @@ void PortalSphere::Update() {
         e = static_cast<float>(portal_->GetHealthSum()) / static_cast<float>(portal_->GetHealthMaxSum());
     colour_ = Vector3(1.0f - e, e, 0.0f);
     const Vector3 centre = GetPosition() + Vector3(0.0f, 9.0f, 0.0f);
-    ShaderManager::GetInstance().AddPointLight(colour_, centre, 10.0f);
+    if (world_) world_->AddPointLight(colour_, centre, 10.0f);
     if (e * 100.0f > static_cast<float>(Math::Rand() % 150)) {
         EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
         if (effects)

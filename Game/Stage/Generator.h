@@ -19,7 +19,7 @@ public:
     explicit PortalLight(GameWorld* world);
 
     void Update() override;
-    void Draw() override;
+    void Submit(std::vector<Render::ModelDraw>& out) const override;
 
     // Ignored once dead; dies when the health drops below zero.
     void TakeDamage(int amount);
@@ -90,7 +90,7 @@ public:
     Pipe();
 
     void Update() override;
-    void Draw() override;
+    void Submit(std::vector<Render::ModelDraw>& out) const override;
     void SetHole(PortalHole* hole) { hole_ = hole; }
     Vector3 GetColour() const { return colour_; }
 
@@ -104,7 +104,7 @@ public:
     explicit PortalSphere(GameWorld* world);
 
     void Update() override;
-    void Draw() override;
+    void Submit(std::vector<Render::ModelDraw>& out) const override;
     // The first core given is kept.
     void SetPortal(Portal* portal) {
         if (!portal_) portal_ = portal;

@@ -43,8 +43,8 @@ void Key::Update() {
     UpdatePartMatrices();
 }
 
-void Key::Draw() {
-    if (visible_) Object::Draw();
+void Key::Submit(std::vector<Render::ModelDraw>& out) const {
+    if (visible_) Object::Submit(out);
 }
 
 Key* BuildKey(Stage* stage, const Matrix& world, int colour) {

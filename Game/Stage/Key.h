@@ -15,7 +15,7 @@ public:
 
     void Update() override;
     // Drawn only while visible.
-    void Draw() override;
+    void Submit(std::vector<Render::ModelDraw>& out) const override;
 
     // Stores the colour and adds the card's model part (nothing for a colour
     // other than 0, 1 or 2).

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
@@ -30,5 +29,5 @@ void PlantZombie::Update() {
         const Vector3 p = GetPosition() + Vector3(1.5f * std::sin(a), 0.0f, 1.5f * std::cos(a));
         if (effects) effects->AddBubble(p, stage_ ? stage_->GetGeneratorSize() : 18.0f);
     }
-    ShaderManager::GetInstance().AddPointLight(Vector3(0.0f, 10.0f, 0.0f), restPosition_, 10.0f);
+    if (world_) world_->AddPointLight(Vector3(0.0f, 10.0f, 0.0f), restPosition_, 10.0f);
 }

@@ -46,14 +46,14 @@ void Stage::RefreshActivity(int playerFloor) {
     }
 }
 
-void Stage::DrawOpaque() {
+void Stage::SubmitOpaque(std::vector<Render::ModelDraw>& out) const {
     for (const auto& object : objects_)
-        if (!object->IsTranslucent()) object->Draw();
+        if (!object->IsTranslucent()) object->Submit(out);
 }
 
-void Stage::DrawTranslucent() {
+void Stage::SubmitTranslucent(std::vector<Render::ModelDraw>& out) const {
     for (const auto& object : objects_)
-        if (object->IsTranslucent()) object->Draw();
+        if (object->IsTranslucent()) object->Submit(out);
 }
 
 int Stage::GetFloor(const Vector3& position) const {
@@ -137,4 +137,37 @@ void Stage::Clear() {
     keys_.clear();
     keys_.shrink_to_fit();
     portal_ = nullptr;
+}
+
+namespace {
+
+// The two stairwells: the box each is enclosed in (with a unit to spare)
+// and the floors it joins.
+struct Stairwell {
+    Render::Box box;
+    int upper, lower;
+};
+const Stairwell kStairwells[] = {
+    {{Vector3(35.0f, -13.0f, 131.0f), Vector3(16.0f, 30.0f, 20.0f)}, 0, 1},
+    {{Vector3(55.0f, -55.0f, -69.0f), Vector3(16.0f, 30.0f, 20.0f)}, 1, 2},
+};
+
+}  // namespace
+
+uint32_t Stage::VisibleFloors(const Render::Camera& camera) const {
+    const Render::Frustum frustum(camera.view * camera.projection);
+    uint32_t floors = 1u << GetFloor(camera.eye);
+    // A floor seen through a stairwell may show the next one through the
+    // other stairwell: go on until nothing more is added.
+    for (bool added = true; added;) {
+        added = false;
+        for (const Stairwell& well : kStairwells) {
+            const uint32_t both = (1u << well.upper) | (1u << well.lower);
+            if ((floors & both) == 0 || (floors & both) == both) continue;
+            if (!frustum.MayShow(well.box)) continue;
+            floors |= both;
+            added = true;
+        }
+    }
+    return floors;
 }

@@ -5,10 +5,13 @@
 // their two draw passes, and pushes moving bodies out of furniture.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "Framework/Math/SimpleMath.h"
+#include "Framework/Render/Frustum.h"
+#include "Framework/Render/RenderFrame.h"
 #include "Game/Object/PointerView.h"
 
 class Object;
@@ -47,10 +50,16 @@ public:
     // Rewrites every object's active flag: its floor is the given floor, or 5.
     void RefreshActivity(int playerFloor);
 
-    // Draw passes: every object without / with its translucent flag, in list
-    // order, whatever its active flag.
-    void DrawOpaque();
-    void DrawTranslucent();
+    // Drawing passes: every object without / with its translucent flag, in
+    // list order, whatever its active flag.
+    void SubmitOpaque(std::vector<Render::ModelDraw>& out) const;
+    void SubmitTranslucent(std::vector<Render::ModelDraw>& out) const;
+    // The floors (bit f for floor f) that may show in a picture from this
+    // camera: the eye's own floor, and a floor that a stairwell joins to a
+    // floor that shows, while the stairwell lies in the view. Floors are
+    // solid slabs and the stairwells the only way between them, so every
+    // line of sight to another floor passes through a stairwell in view.
+    uint32_t VisibleFloors(const Render::Camera& camera) const;
 
     // Floor index of a height: 0, 1 or 2. Positions below the lowest floor
     // count as the lowest floor.

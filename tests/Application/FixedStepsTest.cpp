@@ -92,8 +92,9 @@ uint64_t Fingerprint() {
         out << hud->GetHpShown() << hud->GetPulseAngle() << hud->GetReloadAngle() << hud->GetDamageFlash();
         for (int c = 0; c < 3; ++c) out << hud->GetCardWobble(c);
     }
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    out << shaders.PointLightCount() << shaders.CameraBlock().g_CamPos;
+    if (auto* game = dynamic_cast<GameScene*>(scene))
+        out << static_cast<int>(game->GetWorld().GetPointLights().size());
+    if (scene) out << scene->GetCamera().eye;
     if (hud) {
         out << hud->GetFade();
         for (const Hud::DrawnSprite& s : hud->GetLastDrawn())

@@ -151,12 +151,12 @@ TEST_F(GameSceneTest, DeadPlayerSinksAndLooksUpDuringTheEnding) {
 
 TEST_F(GameSceneTest, CameraLooksAlongThePlayerWithTheGameProjection) {
     scene_->SetCamera();
-    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
+    const Render::Camera& camera = scene_->GetCamera();
     const Vector3 eye = scene_->GetPlayer()->GetPosition();
-    EXPECT_NEAR(camera.g_CamPos.x, eye.x, 1e-4f);
-    EXPECT_NEAR(camera.g_CamPos.y, eye.y, 1e-4f);
-    EXPECT_NEAR(camera.g_CamPos.z, eye.z, 1e-4f);
-    const Matrix& p = camera.g_mP;
+    EXPECT_NEAR(camera.eye.x, eye.x, 1e-4f);
+    EXPECT_NEAR(camera.eye.y, eye.y, 1e-4f);
+    EXPECT_NEAR(camera.eye.z, eye.z, 1e-4f);
+    const Matrix& p = camera.projection;
     EXPECT_NEAR(p._11, 0.9742786f, 1e-6f);
     EXPECT_NEAR(p._22, 1.7320508f, 1e-6f);
     EXPECT_NEAR(p._33, 1.00001f, 1e-6f);
@@ -165,7 +165,7 @@ TEST_F(GameSceneTest, CameraLooksAlongThePlayerWithTheGameProjection) {
     EXPECT_NEAR(p._44, 0.0f, 1e-7f);
     // The forward direction maps to view +z.
     const Vector3 ahead = eye + scene_->GetPlayer()->GetForward() * 10.0f;
-    const Vector3 v = Vector3::Transform(ahead, camera.g_mV);
+    const Vector3 v = Vector3::Transform(ahead, camera.view);
     EXPECT_NEAR(v.x, 0.0f, 1e-4f);
     EXPECT_NEAR(v.y, 0.0f, 1e-4f);
     EXPECT_NEAR(v.z, 10.0f, 1e-4f);
@@ -252,8 +252,8 @@ TEST_F(GameSceneTest, TheArmsHandHoldsTheGunsGripInView) {
     }
 
     // Through the camera: part of the hand is on screen, low and right.
-    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
-    const Matrix viewProjection = camera.g_mV * camera.g_mP;
+    const Render::Camera& camera = scene_->GetCamera();
+    const Matrix viewProjection = camera.view * camera.projection;
     auto project = [&](const Vector3& p) {
         const Vector4 c = Vector4::Transform(Vector4(p.x, p.y, p.z, 1.0f), viewProjection);
         return Vector3(c.x / c.w, c.y / c.w, c.z / c.w);

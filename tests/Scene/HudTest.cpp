@@ -221,9 +221,10 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
     Object* card = make(kKindKey);
     Object* box = make(kKindBulletBox);
     Object* reader = make(kKindKeyReader);
-    CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
+    Render::Camera camera;
     const Matrix projection = Matrix::CreatePerspectiveFieldOfView(1.0471976f, 16.0f / 9.0f, 0.01f, 1000.0f);
     auto prompts = [&]() {
+        scene_->GetWorld().SetCamera(camera);
         hud_->DrawGame(scene_->GetWorld());
         std::vector<const VeTexture*> out;
         for (const auto& s : hud_->GetLastDrawn())
@@ -236,8 +237,8 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
             }
         return out;
     };
-    camera.g_mV = Matrix::CreateLookTo(Vector3(), Vector3(0, 0, 1), Vector3(0, 1, 0));
-    camera.g_mP = projection;
+    camera.view = Matrix::CreateLookTo(Vector3(), Vector3(0, 0, 1), Vector3(0, 1, 0));
+    camera.projection = projection;
 
     EXPECT_TRUE(prompts().empty()) << "nothing highlighted";
     door->SetHighlighted(true);
@@ -258,7 +259,7 @@ TEST_F(HudGameTest, PromptsDependOnTheHighlightedKindAndOnlyInFrontOfTheCamera) 
     EXPECT_NE(shown[0]->GetPath().find("info.png"), std::string::npos);
 
     // Turned away: the reader is behind the eye and shows nothing.
-    camera.g_mV = Matrix::CreateLookTo(Vector3(), Vector3(0, 0, -1), Vector3(0, 1, 0));
+    camera.view = Matrix::CreateLookTo(Vector3(), Vector3(0, 0, -1), Vector3(0, 1, 0));
     EXPECT_TRUE(prompts().empty());
     // Beyond the far plane counts as not in front either.
     reader->SetMatrix(Matrix::CreateTranslation(0.0f, 0.0f, -2000.0f));

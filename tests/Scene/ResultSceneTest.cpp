@@ -177,10 +177,10 @@ TEST_F(ResultSceneTest, ClearedScreenShowsRoomBannerAndButtonAtOnceUnderATwentyF
 TEST_F(ResultSceneTest, CameraLooksAtTheRoomCentre) {
     Make(true);
     Step(At({100, 100}, false));
-    const CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
-    const Vector3 v = Vector3::Transform(Vector3(0.0f, 6.0f, 0.0f), camera.g_mV);
+    const Render::Camera& camera = scene_->GetCamera();
+    const Vector3 v = Vector3::Transform(Vector3(0.0f, 6.0f, 0.0f), camera.view);
     EXPECT_NEAR(v.x, 0.0f, 1e-4f);
     EXPECT_NEAR(v.y, 0.0f, 1e-4f);
     EXPECT_GT(v.z, 0.0f);
-    EXPECT_NEAR(camera.g_mP._22, 1.7320508f, 1e-5f);
+    EXPECT_NEAR(camera.projection._22, 1.7320508f, 1e-5f);
 }

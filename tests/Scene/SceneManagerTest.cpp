@@ -152,17 +152,4 @@ TEST_F(SceneManagerTest, ClearDeletesCurrentAndPendingScenesOnce) {
     EXPECT_TRUE(g_log.empty());
 }
 
-TEST_F(SceneManagerTest, PointLightsAreCollectedAfreshEachFrame) {
-    RecordingScene* a = nullptr;
-    sm.SetNextScene(Make("a", &a));
-    a->onUpdate = [](RecordingScene*) {
-        ShaderManager::GetInstance().AddPointLight(Vector3(1, 1, 1), Vector3(0, 0, 0), 5.0f);
-    };
-    sm.Update();
-    EXPECT_EQ(ShaderManager::GetInstance().PointLightCount(), 1);
-    sm.Update();
-    EXPECT_EQ(ShaderManager::GetInstance().PointLightCount(), 1);
-    EXPECT_FALSE(ShaderManager::GetInstance().LightsPending());
-}
-
 }  // namespace

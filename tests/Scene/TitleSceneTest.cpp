@@ -73,18 +73,17 @@ TEST_F(TitleSceneTest, BuildsTheRoomAndCameraAndPutsTheCursorOnTheButton) {
 
 TEST_F(TitleSceneTest, CameraAndLights) {
     Step(InputFrame{});
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    const CbCamera& camera = shaders.CameraBlock();
-    EXPECT_NEAR(camera.g_CamPos.x, 35.0f, 1e-5f);
-    EXPECT_NEAR(camera.g_CamPos.y, 1.0f, 1e-5f);
-    EXPECT_NEAR(camera.g_mP._22, 1.0f / std::tan(25.0f * Math::kDegToRad), 1e-4f) << "50 degrees vertically";
+    const Render::Camera& camera = scene_->GetCamera();
+    EXPECT_NEAR(camera.eye.x, 35.0f, 1e-5f);
+    EXPECT_NEAR(camera.eye.y, 1.0f, 1e-5f);
+    EXPECT_NEAR(camera.projection._22, 1.0f / std::tan(25.0f * Math::kDegToRad), 1e-4f) << "50 degrees vertically";
     const Vector3 ahead = scene_->GetEye() + scene_->GetViewDirection() * 5.0f;
-    const Vector3 v = Vector3::Transform(ahead, camera.g_mV);
+    const Vector3 v = Vector3::Transform(ahead, camera.view);
     EXPECT_NEAR(v.x, 0.0f, 1e-4f);
     EXPECT_NEAR(v.z, 5.0f, 1e-4f);
-    const CbLight& light = shaders.LightBlock();
-    EXPECT_FLOAT_EQ(light.g_DL_Color.x, 2.0f);
-    EXPECT_FLOAT_EQ(light.g_AmbientLight.y, 0.8f);
+    const Render::Lighting& light = scene_->GetLighting();
+    EXPECT_FLOAT_EQ(light.colour.x, 2.0f);
+    EXPECT_FLOAT_EQ(light.ambient.y, 0.8f);
 }
 
 TEST_F(TitleSceneTest, HoverIsTrackedAndTheButtonGrowsUnderTheMouse) {

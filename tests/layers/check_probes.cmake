@@ -7,6 +7,7 @@ set(probes
   "framework_includes_game|0|Game/Object/Object\\.h.*${not_found}|${not_found}.*Game/Object/Object\\.h"
   "game_includes_scene|0|Scene/GameScene\\.h.*${not_found}|${not_found}.*Scene/GameScene\\.h"
   "game_includes_sdl|0|#include <SDL\\.h>[^\n]*\n *a platform header in the game layer&&#include <SDL2/SDL\\.h>[^\n]*\n *a platform header in the game layer"
+  "game_includes_graphics|0|ShaderManager\\.h\"[^\n]*\n *the game layer does not drive the graphics device&&Renderer\\.h\"[^\n]*\n *the game layer does not drive the graphics device"
   "game_climbs_to_scene|0|climbs out of its folder"
   "game_sees_framework|1|")
 

@@ -25,6 +25,11 @@
 // --linear the linear ones on any renderer. --no-depth-pass draws without
 // the depth pass that precedes the shaded opaque pass. Both give the
 // figures before those measures, side by side with the ones after.
+// --no-cull draws every model and part handed to the renderer, in view or
+// not, --no-batch draws every effect quad on its own, and --all-lights
+// shades every model with every point light of the frame: what the
+// renderer's culling, runs of quads and per-model lights buy. Every report
+// counts, per frame, what the game handed the renderer and what it drew.
 // --passes also waits for the renderer after each drawing pass and reports
 // the time of each (stage, zombies, translucent and effects, arm and gun,
 // the 2D copy and HUD): the sum costs the renderer its overlap.
@@ -45,6 +50,7 @@
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Render/Renderer.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
@@ -79,7 +85,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
                  "       (replay and stress also take --anisotropic or --linear: the texture\n"
-                 "        filtering, --no-depth-pass, and --passes: time each drawing pass)\n"
+                 "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
+                 "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
                  "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
@@ -107,6 +114,7 @@ struct Sample {
     int zombies = 0;
     int effects = 0;  // live effects and decals after the frame
     double passMs[Platform::SceneTiming::kPassCount] = {};
+    Render::Stats drawn;  // what the game's last picture handed over and drew
 };
 
 // Frames run as the player's loop runs them (--real-time) rather than one
@@ -129,12 +137,13 @@ bool MeasureFrame(Sample& sample) {
     if (!running) return false;
 
     sample.rayQueries = rays->queryCount;
-    sample.pointLights = ShaderManager::GetInstance().PointLightCount();
+    sample.pointLights = Render::Renderer::GetInstance().GetStats().lights;
     sample.game = timing.frames != before;
     if (sample.game) {
         sample.updateMs = timing.updateMs;
         sample.drawMs = timing.drawMs;
         for (int p = 0; p < Platform::SceneTiming::kPassCount; ++p) sample.passMs[p] = timing.passMs[p];
+        sample.drawn = Render::Renderer::GetInstance().GetStats();
     }
     GameScene* game = CurrentGame();
     sample.zombies = game ? game->GetEnemyList()->Count() : 0;
@@ -171,6 +180,26 @@ void Report(const std::vector<Sample>& samples, bool headless) {
     PrintLine("ray queries / frame", timedemo::Summarise(rays), "");
     PrintLine("point lights / frame", timedemo::Summarise(lights), "");
     PrintLine("effects / frame", timedemo::Summarise(effects), "");
+    // What the renderer was handed and what it drew, per game frame.
+    const Render::Options& options = Render::Renderer::GetInstance().GetOptions();
+    std::printf("  renderer: culling %s, effect runs %s, lights %s\n", options.cull ? "on" : "off",
+                options.batch ? "on" : "off", options.lightsPerModel ? "per model" : "all on every model");
+    const struct {
+        const char* label;
+        int Render::Stats::*count;
+    } counts[] = {
+        {"models / frame", &Render::Stats::models},     {"  culled", &Render::Stats::modelsCulled},
+        {"subsets / frame", &Render::Stats::subsets},   {"  culled", &Render::Stats::subsetsCulled},
+        {"  drawn (shaded)", &Render::Stats::subsetsDrawn}, {"  depth-pass draws", &Render::Stats::depthDraws},
+        {"effect quads / frame", &Render::Stats::effectQuads}, {"  effect draws", &Render::Stats::effectDraws},
+        {"lights x models", &Render::Stats::modelLights}, {"  light uploads", &Render::Stats::lightUploads},
+    };
+    for (const auto& c : counts) {
+        std::vector<double> values;
+        for (const Sample& s : samples)
+            if (s.game) values.push_back(static_cast<double>(s.drawn.*(c.count)));
+        PrintLine(c.label, timedemo::Summarise(values), "");
+    }
     if (Platform::GetSceneTiming().timePasses) {
         for (int p = 0; p < Platform::SceneTiming::kPassCount; ++p) {
             std::vector<double> pass;
@@ -572,6 +601,12 @@ int main(int argc, char** argv) {
             g_samplerFilter = 2;
         } else if (a == "--no-depth-pass") {
             ShaderManager::GetInstance().SetDepthPassEnabled(false);
+        } else if (a == "--no-cull") {
+            Render::Renderer::GetInstance().GetOptions().cull = false;
+        } else if (a == "--no-batch") {
+            Render::Renderer::GetInstance().GetOptions().batch = false;
+        } else if (a == "--all-lights") {
+            Render::Renderer::GetInstance().GetOptions().lightsPerModel = false;
         } else if (a == "--passes") {
             Platform::GetSceneTiming().timePasses = true;
         } else if (a == "--real-time" && mode == "replay") {

@@ -19,6 +19,7 @@
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
+#include "Framework/Render/Renderer.h"
 #include "Game/Effect/Effect.h"
 #include "tests/Framework/Graphics/GlFixture.h"
 
@@ -601,12 +602,18 @@ TEST_F(Rendering, APictureThatFailedToLoadDrawsNothing) {
     Quad quad;
     quad.SetQuad(&broken, 0.4f, 0.4f, 1.0f, Vector2(0, 0), Vector2(1, 1), 1, 1, 1);
     quad.SetMatrix(Matrix::CreateTranslation(0.5f, 0.0f, 0.5f));
-    shaders.SetView(Matrix::Identity());
-    shaders.SetProjection(Matrix::Identity());
-    shaders.SetEffectShader();
-    const long long drawnBefore = Effect::DrawCount();
-    quad.Draw();
-    EXPECT_EQ(Effect::DrawCount(), drawnBefore);
+    Render::Frame frame;
+    frame.camera.view = Matrix::Identity();
+    frame.camera.projection = Matrix::Identity();
+    quad.Submit(frame.firstEffects);
+    ASSERT_EQ(frame.firstEffects.size(), 1u);
+    Render::Renderer& renderer = Render::Renderer::GetInstance();
+    for (bool batch : {true, false}) {
+        renderer.GetOptions().batch = batch;
+        renderer.DrawWorld(frame);
+        EXPECT_EQ(renderer.GetStats().effectDraws, 0) << "batched " << batch;
+    }
+    renderer.GetOptions().batch = true;
     Shot("failed_picture.png");
 
     for (int x : {440, 640, 960})

@@ -43,12 +43,6 @@ public:
     Vector3 lastPosition;
 };
 
-// A camera at the origin looking along +z.
-void LookAlongZ() {
-    CbCamera& camera = ShaderManager::GetInstance().CameraBlock();
-    camera.g_mV = Matrix::CreateLookTo(Vector3(0, 0, 0), Vector3(0, 0, 1), Vector3(0, 1, 0));
-    camera.g_CamPos = Vector3(0, 0, 0);
-}
 
 template <class Kind>
 std::shared_ptr<Kind> Last(const EffectList& list) {
@@ -63,7 +57,8 @@ float RowLength(const Matrix& m, int row) { return m.Row(row).Length(); }
 
 class EffectKindsTest : public ::testing::Test {
 protected:
-    void SetUp() override { LookAlongZ(); }
+    // A list without a game: its effects face a camera at the origin
+    // looking along +z.
     EffectList list_{nullptr};
 };
 
@@ -280,19 +275,16 @@ TEST_F(EffectKindsTest, HitSparksAreFiveSmokesThrownAroundTheShot) {
     }
 }
 
-TEST_F(EffectKindsTest, AdditiveKindsLeaveAlphaBlendingSet) {
+TEST_F(EffectKindsTest, SparkAndFlashAreAdditiveInTheirPasses) {
     list_.AddElectronic(Vector3(0, 0, 5), nullptr, Vector3(0.2f, 0.9f, 0.1f));
     list_.AddMuzzleFlash(Vector3(0, 0, 5));
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    const long long before = Effect::DrawCount();
-    device.SetBlendState(nullptr);
-    list_.DrawFirstPass();
-    EXPECT_EQ(device.GetBlendState(), list_.GetAlphaBlend());
-    EXPECT_EQ(Effect::DrawCount() - before, 1) << "the spark";
-    device.SetBlendState(list_.GetAdditiveBlend());
-    list_.DrawSecondPass();
-    EXPECT_EQ(device.GetBlendState(), list_.GetAlphaBlend());
-    EXPECT_EQ(Effect::DrawCount() - before, 2) << "the flash, drawn last";
+    std::vector<Render::EffectQuad> first, last;
+    list_.SubmitFirstPass(first);
+    ASSERT_EQ(first.size(), 1u) << "the spark";
+    EXPECT_EQ(first[0].blend, Render::Blend::Additive);
+    list_.SubmitSecondPass(last);
+    ASSERT_EQ(last.size(), 1u) << "the flash, drawn last";
+    EXPECT_EQ(last[0].blend, Render::Blend::Additive);
 }
 
 TEST_F(EffectKindsTest, SparkTakesItsOwnersColourAndEndsOnItsSecondUpdate) {
@@ -396,11 +388,11 @@ TEST_F(SceneEffectsTest, MuzzleFlashIsDrawnFiveTimesGrowingAtTheCurrentMuzzle) {
         turn.cursor = Platform::Point{15, 5};
         Platform::Input::GetInstance().SetFrame(turn);
         Frame();
-        const long long before = Effect::DrawCount();
-        effects().DrawFirstPass();
-        EXPECT_EQ(Effect::DrawCount(), before) << "not in the first pass";
-        effects().DrawSecondPass();
-        if (Effect::DrawCount() == before) continue;
+        std::vector<Render::EffectQuad> first, last;
+        effects().SubmitFirstPass(first);
+        EXPECT_TRUE(first.empty()) << "not in the first pass";
+        effects().SubmitSecondPass(last);
+        if (last.empty()) continue;
         ASSERT_LT(draws, 5);
         const Matrix& m = *flash->GetMatrix();
         EXPECT_NEAR(RowLength(m, 0), expected[draws], 1e-4f);

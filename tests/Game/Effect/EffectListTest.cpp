@@ -122,20 +122,18 @@ TEST(EffectListTest, OnlyLiveTexturedEffectsDrawAndAdditiveOnesRestoreAlphaBlend
     dead->SetAlive(false);
     for (auto& e : {untextured, textured, additive, last, dead}) list.Append(e);
 
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    device.SetBlendState(nullptr);
-    const long long before = Effect::DrawCount();
-    list.DrawFirstPass();
-    EXPECT_EQ(Effect::DrawCount() - before, 2) << "the textured and the additive effect";
-    EXPECT_EQ(device.GetBlendState(), list.GetAlphaBlend());
-    list.DrawSecondPass();
-    EXPECT_EQ(Effect::DrawCount() - before, 3);
+    std::vector<Render::EffectQuad> first, second;
+    list.SubmitFirstPass(first);
+    ASSERT_EQ(first.size(), 2u) << "the textured and the additive effect";
+    EXPECT_EQ(first[0].blend, Render::Blend::Alpha);
+    EXPECT_EQ(first[1].blend, Render::Blend::Additive);
+    list.SubmitSecondPass(second);
+    EXPECT_EQ(second.size(), 1u);
 }
 
 TEST(EffectListTest, BillboardFacesAwayFromTheCameraAndKeepsItsPosition) {
-    ShaderManager::GetInstance().CameraBlock().g_CamPos = Vector3(0, 0, 0);
     Matrix m = Matrix::CreateTranslation(0, 0, 10);
-    MakeBillboard(m, 2.0f, 2.0f, 2.0f, Vector3(0, 1, 0));
+    MakeBillboard(m, Vector3(0, 0, 0), 2.0f, 2.0f, 2.0f, Vector3(0, 1, 0));
     EXPECT_NEAR(m._41, 0.0f, 1e-6f);
     EXPECT_NEAR(m._43, 10.0f, 1e-6f);
     // Row 3 (z axis) points from the camera to the effect, scaled by 2.

@@ -133,7 +133,6 @@ TEST_F(GunTest, AShotSpawnsFlashBulletLightAndRecoil) {
     AddWall();
     Step(kNothing);
     const float pitch = player().GetPitch();
-    ShaderManager::GetInstance().BeginFrameLights();
     Step(kFire);
     int flashes = 0;
     for (const auto& e : effects().GetEffects())
@@ -141,20 +140,23 @@ TEST_F(GunTest, AShotSpawnsFlashBulletLightAndRecoil) {
     EXPECT_EQ(flashes, 1);
     EXPECT_EQ(BulletCount(), 1);
     EXPECT_NEAR(player().GetPitch(), pitch - 1.0f, 1e-5f) << "the view kicks up by one degree";
-    // The muzzle light of the shot is among this frame's point lights.
-    const CbLight& lights = ShaderManager::GetInstance().LightBlock();
-    bool found = false;
-    for (int i = 0; i < lights.g_PL_Num; ++i)
-        if (lights.g_PL[i].color == Vector3(8, 5, 5) && lights.g_PL[i].radius == 5.0f &&
-            lights.g_PL[i].pos == gun().GetMuzzle())
-            found = true;
-    EXPECT_TRUE(found);
+    // The muzzle light of the shot is among this step's point lights, and
+    // gone again the step after.
+    auto muzzleLit = [&] {
+        for (const Render::PointLight& light : scene_->GetWorld().GetPointLights())
+            if (light.colour == Vector3(8, 5, 5) && light.radius == 5.0f && light.position == gun().GetMuzzle())
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(muzzleLit());
     // The shot reached the wall 50 units ahead (from the muzzle, slightly
     // upwards to the aim point on the wall).
     EXPECT_EQ(gun().GetHitObject(), stage().GetObjects().back());
     const Vector3 hit = gun().GetMuzzle() + gun().GetShotDirection() * gun().GetShotDistance();
     EXPECT_NEAR(hit.z, 50.0f, 1e-3f);
     EXPECT_NEAR(hit.y, 6.0f, 1e-3f) << "the shot ends where the view meets the wall";
+    Step(kNothing);
+    EXPECT_FALSE(muzzleLit()) << "the light lasts the step of the shot";
 }
 
 TEST_F(GunTest, EmptyMagazineClicksOncePerPress) {

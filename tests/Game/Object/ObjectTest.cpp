@@ -49,25 +49,23 @@ TEST(Object, PushShapeFieldsInOrder) {
     EXPECT_EQ(o.GetBoxMinX(), 5.0f);
 }
 
-TEST(Object, DrawSetsTheLastDrawnPartsMatrixAndUVOffset) {
-    // Headless: the shader service keeps its CPU-side state without a device.
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    VeModel drawn;
+TEST(Object, SubmitsEachDrawnPartWithItsMatrixAndUVOffset) {
+    VeModel model;
     Object o;
     o.SetUVOffset(Vector2(0.25f, 0.5f));
-    o.AddModelPart(Matrix(), Matrix::CreateTranslation(1, 0, 0), 0, &drawn, nullptr);
-    o.AddModelPart(Matrix(), Matrix::CreateTranslation(2, 0, 0), 0, nullptr, &drawn);  // hit-only
+    o.AddModelPart(Matrix(), Matrix::CreateTranslation(1, 0, 0), 0, &model, nullptr);
+    o.AddModelPart(Matrix(), Matrix::CreateTranslation(2, 0, 0), 0, nullptr, &model);  // hit-only
     o.SetMatrix(Matrix::CreateTranslation(0, 10, 0));
-    shaders.SetObjectMatrix(Matrix::CreateScale(9.0f));
-    shaders.ObjectBlock().g_UVOffset = Vector2(0, 0);
-    o.Draw();
-    // The hit-only part is skipped: the last matrix set is the first part's.
-    EXPECT_EQ(shaders.GetObjectMatrix(), Matrix::CreateTranslation(1, 10, 0));
-    EXPECT_EQ(shaders.ObjectBlock().g_UVOffset, Vector2(0.25f, 0.5f));
+    std::vector<Render::ModelDraw> drawn;
+    o.Submit(drawn);
+    // The hit-only part is skipped: only the first part is handed over.
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].world, Matrix::CreateTranslation(1, 10, 0));
+    EXPECT_EQ(drawn[0].uvOffset, Vector2(0.25f, 0.5f));
 
-    // No parts, or only hit-only parts: nothing is set.
+    // No parts, or only hit-only parts: nothing is handed over.
     Object empty;
-    shaders.SetObjectMatrix(Matrix::CreateScale(9.0f));
-    empty.Draw();
-    EXPECT_EQ(shaders.GetObjectMatrix(), Matrix::CreateScale(9.0f));
+    drawn.clear();
+    empty.Submit(drawn);
+    EXPECT_TRUE(drawn.empty());
 }

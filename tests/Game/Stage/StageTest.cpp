@@ -21,7 +21,7 @@ namespace {
 struct Probe : Object {
     int* destroyed = nullptr;
     int updates = 0;
-    int draws = 0;
+    mutable int draws = 0;
     Stage* appendTo = nullptr;
     Probe* appended = nullptr;
     ~Probe() override {
@@ -31,7 +31,7 @@ struct Probe : Object {
         ++updates;
         if (appendTo && !appended) appended = appendTo->Add(std::make_unique<Probe>());
     }
-    void Draw() override { ++draws; }
+    void Submit(std::vector<Render::ModelDraw>&) const override { ++draws; }
 };
 
 Probe* AddProbe(Stage& stage, int floor, bool translucent = false) {
@@ -105,11 +105,12 @@ TEST(StageTest, DrawPassesSplitByTranslucencyAndIgnoreActivity) {
     inactiveOpaque->SetActive(false);
     Probe* glass = AddProbe(stage, 0, true);
 
-    stage.DrawOpaque();
+    std::vector<Render::ModelDraw> drawn;
+    stage.SubmitOpaque(drawn);
     EXPECT_EQ(opaque->draws, 1);
     EXPECT_EQ(inactiveOpaque->draws, 1);
     EXPECT_EQ(glass->draws, 0);
-    stage.DrawTranslucent();
+    stage.SubmitTranslucent(drawn);
     EXPECT_EQ(opaque->draws, 1);
     EXPECT_EQ(glass->draws, 1);
 }
@@ -303,9 +304,10 @@ TEST_F(BuiltStageTest, PcIsDrawnAtHalfSize) {
     for (Object* o : stage().GetObjects())
         if (o->GetKind() == kKindPc) pc = o;
     ASSERT_NE(pc, nullptr);
-    ShaderManager::GetInstance().SetObjectMatrix(Matrix());
-    pc->Draw();
-    const Matrix& drawn = ShaderManager::GetInstance().GetObjectMatrix();
+    std::vector<Render::ModelDraw> draws;
+    pc->Submit(draws);
+    ASSERT_FALSE(draws.empty());
+    const Matrix& drawn = draws.back().world;
     EXPECT_NEAR(Vector3(drawn._11, drawn._12, drawn._13).Length(), 0.5f, 1e-5f);
     EXPECT_NEAR(Vector3(drawn._21, drawn._22, drawn._23).Length(), 0.5f, 1e-5f);
     EXPECT_NEAR(Vector3(drawn._31, drawn._32, drawn._33).Length(), 0.5f, 1e-5f);

@@ -1,0 +1,233 @@
+// The renderer's savings change nothing on screen: the built laboratory is
+// drawn from viewpoints over every floor, both stairwells and the generator
+// hall with culling and per-model lights on and off, and a late-game crowd
+// of effects with and without runs of quads; the pictures read back (real
+// GL under Xvfb, Mesa's llvmpipe) must match pixel for pixel.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../Framework/Graphics/GlTestWindow.h"
+#include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Math/Random.h"
+#include "Framework/Platform/Input.h"
+#include "Framework/Render/Renderer.h"
+#include "Framework/ResourceCache.h"
+#include "Game/Effect/EffectList.h"
+#include "Game/Object/Object.h"
+#include "Game/Stage/Stage.h"
+#include "Scene/GameScene.h"
+#include "Scene/SceneManager.h"
+
+namespace {
+
+GlTestWindow* g_window = nullptr;
+std::string g_whyNot;
+
+struct View {
+    const char* name;
+    Vector3 eye;
+    float yaw;    // degrees, 0 along +z, 90 along +x
+    float pitch;  // degrees, up positive
+};
+
+Render::Camera CameraAt(const View& v) {
+    const float yaw = v.yaw * Math::kDegToRad, pitch = v.pitch * Math::kDegToRad;
+    const Vector3 forward(std::sin(yaw) * std::cos(pitch), std::sin(pitch), std::cos(yaw) * std::cos(pitch));
+    Render::Camera camera;
+    camera.view = Matrix::CreateLookTo(v.eye, forward, Vector3(0.0f, 1.0f, 0.0f));
+    camera.eye = camera.view.Invert().Translation();
+    camera.projection = Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
+    return camera;
+}
+
+// Eye heights: floor 0 at 6, floor 1 at -36, floor 2 at -78.
+const View kViews[] = {
+    {"hall_start", {20, 6, 0}, -90, 0},
+    {"hall_north", {0, 6, -20}, 0, 0},
+    {"hall_floor", {0, 6, 0}, 30, -80},
+    {"storage", {0, 6, 60}, 0, 0},
+    {"meeting", {-40, 6, 70}, 180, -10},
+    {"east_corridor", {25, 6, 40}, 0, 0},
+    {"north_corridor", {0, 6, 106}, 90, 0},
+    {"stairwell1_top", {25, 6, 108}, 0, -20},
+    {"stairwell1_flight1", {25, -8, 130}, 0, -30},
+    {"stairwell1_landing", {35, -15, 145}, 90, -10},
+    {"stairwell1_flight2_down", {45, -30, 125}, 180, -20},
+    {"stairwell1_flight2_up", {45, -30, 118}, 0, 35},
+    {"floor1_corridor_south", {45, -36, 100}, 180, 0},
+    {"floor1_corridor_north", {45, -36, 50}, 0, 0},
+    {"office", {15, -36, 85}, -90, -5},
+    {"ammunition_room", {75, -36, 85}, 90, 0},
+    {"plant_lab", {45, -36, 5}, 90, 0},
+    {"plant_lab_ceiling", {45, -36, 5}, 0, 80},
+    {"south_landing", {45, -36, -40}, 180, -10},
+    {"stairwell2_flight3", {45, -55, -65}, 180, -30},
+    {"stairwell2_landing", {55, -57, -83}, 90, 0},
+    {"stairwell2_flight4_up", {65, -70, -60}, 180, 30},
+    {"lower_corridor", {65, -78, -35}, 0, 0},
+    {"generator_hall", {65, -78, 0}, 0, 0},
+    {"generator_hall_side", {40, -70, 45}, 135, -10},
+    {"generator_hall_corner", {100, -78, 60}, -135, 5},
+    {"generator_hall_ceiling", {65, -78, 20}, 0, 85},
+    {"generator_from_above", {65, -55, 5}, 0, -45},
+};
+
+std::vector<unsigned char> Grab() {
+    std::vector<unsigned char> rgba(static_cast<size_t>(GameScene::kSceneWidth) * GameScene::kSceneHeight * 4);
+    GraphicsDevice::GetInstance().ReadPixels(0, 0, GameScene::kSceneWidth, GameScene::kSceneHeight, rgba.data());
+    return rgba;
+}
+
+int DifferingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    if (a.size() != b.size()) return -1;
+    int differing = 0;
+    for (size_t i = 0; i < a.size(); i += 4)
+        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] || a[i + 3] != b[i + 3]) ++differing;
+    return differing;
+}
+
+}  // namespace
+
+class RendererIdentity : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_window = new GlTestWindow();
+        if (!g_window->Open(g_whyNot)) {
+            g_window->Close();
+            delete g_window;
+            g_window = nullptr;
+        }
+        // Models and textures cached by headless tests have no GPU side.
+        ResourceCache::GetInstance().Clear();
+    }
+    static void TearDownTestSuite() {
+        ResourceCache::GetInstance().Clear();
+        if (g_window != nullptr) {
+            g_window->Close();
+            delete g_window;
+            g_window = nullptr;
+        }
+    }
+    void SetUp() override {
+        if (g_window == nullptr) {
+            if (g_whyNot == "no DISPLAY") GTEST_SKIP() << "no display";
+            FAIL() << "graphics could not start: " << g_whyNot;
+        }
+        Platform::Input::GetInstance().Reset();
+        Math::SeedRand(1);
+        scene_ = std::make_unique<GameScene>();
+    }
+    void TearDown() override {
+        scene_.reset();
+        Render::Renderer::GetInstance().GetOptions() = Render::Options{};
+        SceneManager::GetInstance().Clear();
+        Platform::Input::GetInstance().Reset();
+    }
+
+    // The world as the game would draw it from this camera, with the given
+    // extra point lights, into the scene's picture; returns the pixels.
+    std::vector<unsigned char> Draw(const Render::Camera& camera, const std::vector<Render::PointLight>& lights,
+                                    const Render::Options& options) {
+        Render::Renderer& renderer = Render::Renderer::GetInstance();
+        renderer.GetOptions() = options;
+        GameWorld& world = scene_->GetWorld();
+        world.SetCamera(camera);
+        VeTexture& target = scene_->GetSceneTexture();
+        target.Clear(0.0f, 0.0f, 0.0f, 1.0f);
+        target.SetAsRenderTarget();
+        GraphicsDevice::GetInstance().ClearDepthStencil(1.0f, 0);
+        Render::Frame frame;
+        frame.lighting = scene_->GetLighting();
+        world.DescribeFrame(frame);
+        frame.lighting.points.insert(frame.lighting.points.end(), lights.begin(), lights.end());
+        renderer.DrawWorld(frame);
+        return Grab();
+    }
+
+    std::unique_ptr<GameScene> scene_;
+};
+
+TEST_F(RendererIdentity, CullingAndPerModelLightsLeaveEveryViewpointAsItWas) {
+    Render::Options plain;
+    plain.cull = false;
+    plain.lightsPerModel = false;
+    int views = 0, viewsWithCulling = 0, viewsWithFewerLights = 0;
+    for (const View& view : kViews) {
+        const Render::Camera camera = CameraAt(view);
+        // Lights near the eye, ahead of it and far off, in that order: the
+        // near ones reach some models and not others.
+        const float yaw = view.yaw * Math::kDegToRad;
+        const Vector3 ahead(std::sin(yaw), 0.0f, std::cos(yaw));
+        const std::vector<Render::PointLight> lights = {
+            {Vector3(3.0f, 2.0f, 1.0f), view.eye + ahead * 4.0f, 8.0f},
+            {Vector3(0.0f, 4.0f, 2.0f), view.eye + ahead * 25.0f + Vector3(3.0f, -2.0f, 0.0f), 12.0f},
+            {Vector3(5.0f, 0.0f, 0.0f), view.eye + Vector3(300.0f, 0.0f, 0.0f), 5.0f},
+        };
+        const std::vector<unsigned char> reference = Draw(camera, lights, plain);
+        const Render::Stats all = Render::Renderer::GetInstance().GetStats();
+        const std::vector<unsigned char> culled = Draw(camera, lights, Render::Options{});
+        const Render::Stats saved = Render::Renderer::GetInstance().GetStats();
+        if (std::string(view.name) == "generator_hall" || std::string(view.name) == "stairwell1_flight1")
+            EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(
+                GlTestWindow::ShotPath(std::string("identity_") + view.name + ".png")));
+
+        EXPECT_EQ(DifferingPixels(reference, culled), 0) << view.name;
+        EXPECT_EQ(saved.subsets, all.subsets) << view.name << ": the same submission";
+        EXPECT_EQ(all.subsetsCulled, 0) << view.name;
+        EXPECT_EQ(saved.subsetsDrawn + saved.subsetsCulled, all.subsetsDrawn) << view.name;
+        if (saved.subsetsDrawn < all.subsetsDrawn) ++viewsWithCulling;
+        if (saved.modelLights < all.modelLights) ++viewsWithFewerLights;
+        ++views;
+    }
+    EXPECT_GE(views, 20);
+    // Every view leaves something out: the level is far bigger than a view.
+    EXPECT_EQ(viewsWithCulling, views);
+    EXPECT_EQ(viewsWithFewerLights, views);
+}
+
+TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOne) {
+    EffectList& effects = *scene_->GetEffectList();
+    const View view{"plant_lab_effects", {45, -36, 5}, 90, -5};
+    scene_->GetWorld().SetCamera(CameraAt(view));
+    // Bubbles in every tank, sparks and smoke in the air, shots at the far
+    // wall leaving holes: about as many quads as the late game has.
+    for (int i = 0; i < 1600; ++i) {
+        const float a = static_cast<float>(i % 360) * Math::kDegToRad;
+        const Vector3 tank(i % 2 ? 30.0f : 60.0f, -42.0f + (i % 7), static_cast<float>((i % 3) * 20 - 20));
+        effects.AddBubble(tank + Vector3(1.5f * std::sin(a), 0.0f, 1.5f * std::cos(a)), 18.0f);
+    }
+    for (int i = 0; i < 60; ++i) effects.AddHit(Vector3(55.0f + (i % 10), -38.0f + (i % 5), -10.0f + 2.0f * (i % 12)));
+    Stage& stage = *scene_->GetStage();
+    Object* wall = nullptr;
+    for (Object* o : stage.GetObjects())
+        if (o->GetFloor() == 1 && o->GetKind() == kKindStage) wall = o;
+    for (int i = 0; i < 60; ++i) {
+        const Vector3 from(45.0f, -36.0f, 5.0f);
+        const Vector3 direction = Vector3(1.0f, 0.02f * (i % 9 - 4), 0.05f * (i % 13 - 6)).Normalized();
+        effects.AddBullet(from, direction, 20.0f, Vector3(-1.0f, 0.0f, 0.0f), wall, 1);
+    }
+    for (int step = 0; step < 12; ++step) effects.Update();
+    // Electric sparks last two steps: these are fresh.
+    for (int i = 0; i < 60; ++i)
+        effects.AddElectronic(Vector3(50.0f + (i % 10), -37.0f + (i % 5), -8.0f + 2.0f * (i % 12)), nullptr,
+                              Vector3(0.2f, 0.6f, 1.0f));
+
+    Render::Options oneByOne;
+    oneByOne.batch = false;
+    const std::vector<unsigned char> reference = Draw(CameraAt(view), {}, oneByOne);
+    const Render::Stats single = Render::Renderer::GetInstance().GetStats();
+    const std::vector<unsigned char> batched = Draw(CameraAt(view), {}, Render::Options{});
+    const Render::Stats runs = Render::Renderer::GetInstance().GetStats();
+    EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(GlTestWindow::ShotPath("identity_effects.png")));
+
+    EXPECT_EQ(DifferingPixels(reference, batched), 0);
+    EXPECT_GE(runs.effectQuads, 1500);
+    EXPECT_EQ(effects.GetDecals().size(), EffectList::kMaxDecals);
+    EXPECT_EQ(single.effectDraws, single.effectQuads);
+    // Bubbles, holes and sparks come in long runs of one texture each.
+    EXPECT_LT(runs.effectDraws * 10, runs.effectQuads);
+}
