@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "../Framework/Graphics/GlTestWindow.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
@@ -21,11 +20,9 @@
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
+#include "tests/Framework/Graphics/GlFixture.h"
 
 namespace {
-
-GlTestWindow* g_window = nullptr;
-std::string g_whyNot;
 
 struct View {
     const char* name;
@@ -76,61 +73,25 @@ const View kViews[] = {
     {"generator_from_above", {65, -55, 5}, 0, -45},
 };
 
-std::vector<unsigned char> Grab() {
-    std::vector<unsigned char> rgba(static_cast<size_t>(GameScene::kSceneWidth) * GameScene::kSceneHeight * 4);
-    GraphicsDevice::GetInstance().ReadPixels(0, 0, GameScene::kSceneWidth, GameScene::kSceneHeight, rgba.data());
-    return rgba;
-}
-
-int DifferingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-    if (a.size() != b.size()) return -1;
-    int differing = 0;
-    for (size_t i = 0; i < a.size(); i += 4)
-        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] || a[i + 3] != b[i + 3]) ++differing;
-    return differing;
-}
-
 }  // namespace
 
-class RendererIdentity : public ::testing::Test {
+class RendererIdentity : public GlSuite {
 protected:
-    static void SetUpTestSuite() {
-        g_window = new GlTestWindow();
-        if (!g_window->Open(g_whyNot)) {
-            g_window->Close();
-            delete g_window;
-            g_window = nullptr;
-        }
-        // Models and textures cached by headless tests have no GPU side.
-        ResourceCache::GetInstance().Clear();
-    }
-    static void TearDownTestSuite() {
-        ResourceCache::GetInstance().Clear();
-        if (g_window != nullptr) {
-            g_window->Close();
-            delete g_window;
-            g_window = nullptr;
-        }
-    }
     void SetUp() override {
-        if (g_window == nullptr) {
-            if (g_whyNot == "no DISPLAY") GTEST_SKIP() << "no display";
-            FAIL() << "graphics could not start: " << g_whyNot;
-        }
-        Platform::Input::GetInstance().Reset();
+        GlSuite::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         Math::SeedRand(1);
         scene_ = std::make_unique<GameScene>();
     }
     void TearDown() override {
         scene_.reset();
         Render::Renderer::GetInstance().GetOptions() = Render::Options{};
-        SceneManager::GetInstance().Clear();
-        Platform::Input::GetInstance().Reset();
+        GlSuite::TearDown();
     }
 
     // The world as the game would draw it from this camera, with the given
     // extra point lights, into the scene's picture; returns the pixels.
-    std::vector<unsigned char> Draw(const Render::Camera& camera, const std::vector<Render::PointLight>& lights,
+    GlPicture Draw(const Render::Camera& camera, const std::vector<Render::PointLight>& lights,
                                     const Render::Options& options) {
         Render::Renderer& renderer = Render::Renderer::GetInstance();
         renderer.GetOptions() = options;
@@ -145,7 +106,7 @@ protected:
         world.DescribeFrame(frame);
         frame.lighting.points.insert(frame.lighting.points.end(), lights.begin(), lights.end());
         renderer.DrawWorld(frame);
-        return Grab();
+        return GlPicture::Grab();
     }
 
     std::unique_ptr<GameScene> scene_;
@@ -167,15 +128,14 @@ TEST_F(RendererIdentity, CullingAndPerModelLightsLeaveEveryViewpointAsItWas) {
             {Vector3(0.0f, 4.0f, 2.0f), view.eye + ahead * 25.0f + Vector3(3.0f, -2.0f, 0.0f), 12.0f},
             {Vector3(5.0f, 0.0f, 0.0f), view.eye + Vector3(300.0f, 0.0f, 0.0f), 5.0f},
         };
-        const std::vector<unsigned char> reference = Draw(camera, lights, plain);
+        const GlPicture reference = Draw(camera, lights, plain);
         const Render::Stats all = Render::Renderer::GetInstance().GetStats();
-        const std::vector<unsigned char> culled = Draw(camera, lights, Render::Options{});
+        const GlPicture culled = Draw(camera, lights, Render::Options{});
         const Render::Stats saved = Render::Renderer::GetInstance().GetStats();
         if (std::string(view.name) == "generator_hall" || std::string(view.name) == "stairwell1_flight1")
-            EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(
-                GlTestWindow::ShotPath(std::string("identity_") + view.name + ".png")));
+            Shot(std::string("identity_") + view.name + ".png");
 
-        EXPECT_EQ(DifferingPixels(reference, culled), 0) << view.name;
+        EXPECT_EQ(GlPicture::CountDifferent(reference, culled), 0u) << view.name;
         EXPECT_EQ(saved.subsets, all.subsets) << view.name << ": the same submission";
         EXPECT_EQ(all.subsetsCulled, 0) << view.name;
         EXPECT_EQ(saved.subsetsDrawn + saved.subsetsCulled, all.subsetsDrawn) << view.name;
@@ -218,13 +178,13 @@ TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOne) {
 
     Render::Options oneByOne;
     oneByOne.batch = false;
-    const std::vector<unsigned char> reference = Draw(CameraAt(view), {}, oneByOne);
+    const GlPicture reference = Draw(CameraAt(view), {}, oneByOne);
     const Render::Stats single = Render::Renderer::GetInstance().GetStats();
-    const std::vector<unsigned char> batched = Draw(CameraAt(view), {}, Render::Options{});
+    const GlPicture batched = Draw(CameraAt(view), {}, Render::Options{});
     const Render::Stats runs = Render::Renderer::GetInstance().GetStats();
-    EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(GlTestWindow::ShotPath("identity_effects.png")));
+    Shot("identity_effects.png");
 
-    EXPECT_EQ(DifferingPixels(reference, batched), 0);
+    EXPECT_EQ(GlPicture::CountDifferent(reference, batched), 0u);
     EXPECT_GE(runs.effectQuads, 1500);
     EXPECT_EQ(effects.GetDecals().size(), EffectList::kMaxDecals);
     EXPECT_EQ(single.effectDraws, single.effectQuads);
