@@ -12,7 +12,9 @@
 // real window with no frame cap. --stop-after ends the run with success once
 // the named route goal has been reached, --game-frames after that many
 // frames of the game scene (short rendered runs). --shots
-// writes a screenshot at every reached goal (windowed runs). --repeat plays
+// writes a screenshot at every reached goal and every 20 frames of play
+// (windowed runs), and for each picture of the game a line of DIR/hud.txt
+// with what its HUD should show. --repeat plays
 // the whole run N times in one process (headless) and fails when the resident
 // memory after the last run is more than 5 % above that after the first: the
 // game must not keep anything from one game to the next.
@@ -27,7 +29,12 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
+#include "Game/GameWorld.h"
+#include "Game/Object/Gun.h"
+#include "Game/Object/Player.h"
 #include "Scene/FirstScene.h"
+#include "Scene/GameScene.h"
+#include "Scene/Hud.h"
 #include "Scene/SceneManager.h"
 #include "tools/playthrough/Bot.h"
 
@@ -141,22 +148,41 @@ int main(int argc, char** argv) {
         app.SetFrameCap(false);
         input.SetScript(&bot);
         scenes.SetNextScene(CreateFirstScene());
-        if (!shots.empty()) std::filesystem::create_directories(shots);
+        std::FILE* hudLog = nullptr;
+        if (!shots.empty()) {
+            std::filesystem::create_directories(shots);
+            hudLog = std::fopen((shots + "/hud.txt").c_str(), "w");
+            if (!hudLog) std::fprintf(stderr, "cannot write %s/hud.txt\n", shots.c_str());
+        }
         std::string lastGoal = bot.CurrentGoal();
         int lastShotFrame = -1;
         int shot = 0;
         while (app.RunFrame()) {
-            // A picture at every goal change and every 50 frames of play.
+            // A picture at every goal change and every 20 frames of play.
             const bool goalChanged = bot.CurrentGoal() != lastGoal;
-            const bool periodic = bot.GameFrames() > 0 && bot.GameFrames() % 50 == 0 && bot.GameFrames() != lastShotFrame;
+            const bool periodic = bot.GameFrames() > 0 && bot.GameFrames() % 20 == 0 && bot.GameFrames() != lastShotFrame;
             if (shots.empty() || !(goalChanged || periodic)) continue;
             char name[64];
-            std::snprintf(name, sizeof name, "/playthrough_%02d.png", shot++);
-            if (!GraphicsDevice::GetInstance().SaveScreenshot(shots + name))
-                std::fprintf(stderr, "cannot write %s%s\n", shots.c_str(), name);
+            std::snprintf(name, sizeof name, "playthrough_%02d.png", shot++);
+            if (!GraphicsDevice::GetInstance().SaveScreenshot(shots + "/" + name))
+                std::fprintf(stderr, "cannot write %s/%s\n", shots.c_str(), name);
+            // What the HUD in this picture should show: the game's state as
+            // this frame drew it.
+            const auto* game = dynamic_cast<const GameScene*>(scenes.GetCurrentScene());
+            if (hudLog && game && game->GetHud()) {
+                const GameWorld& world = game->GetWorld();
+                const Player* player = world.GetPlayer();
+                const Gun* gun = world.GetGun();
+                std::fprintf(hudLog, "%s magazine %d reserve %d hp %d max_hp %d hp_shown %.6f fade %.6f\n", name,
+                             gun ? gun->GetMagazine() : 0, player ? player->GetReserveAmmo() : 0,
+                             player ? player->GetHp() : 0, player ? player->GetMaxHp() : 0,
+                             game->GetHud()->GetHpShown(), game->GetHud()->GetFade());
+                std::fflush(hudLog);
+            }
             lastGoal = bot.CurrentGoal();
             lastShotFrame = bot.GameFrames();
         }
+        if (hudLog) std::fclose(hudLog);
     }
     input.SetScript(nullptr);
     scenes.Clear();
