@@ -24,7 +24,6 @@ using layout::Piece;
 using layout::Placement;
 
 const std::string kDataRoot = std::string(MORVANE_BINARY_DIR) + "/";
-const std::string kMapDir = kDataRoot + "Data/MAP/";
 constexpr float kPi = 3.14159265f;
 
 float FloorOf(float y) { return y >= 0 ? 0.0f : (y >= -42 ? -42.0f : -84.0f); }
@@ -64,7 +63,7 @@ protected:
     }
     static void TearDownTestSuite() { models_.clear(); }
 
-    void SetUp() override { ASSERT_TRUE(loaded_) << "the map hit-test models did not load from " << kMapDir; }
+    void SetUp() override { ASSERT_TRUE(loaded_) << "the map hit-test models did not load from " << kDataRoot; }
 
     // Nearest hit over every map piece (as if all floors were active).
     static bool Cast(const Vector3& origin, const Vector3& dir, float& distance, Vector3* normal = nullptr) {
@@ -405,20 +404,21 @@ TEST_F(LevelMaps, DoorLeavesSwingOpenWithoutMeetingAWall) {
 }
 
 TEST_F(LevelMaps, DrawnModelsLoadAndReferenceTexturesBesideThem) {
-    const char* files[] = {"map1/map1.gltf", "map_s/mapS.gltf", "map2/map2.gltf", "map3/map3.gltf"};
-    for (const char* f : files) {
+    for (const Placement& piece : PlacementsOf({Piece::Map})) {
+        const std::string path = kDataRoot + piece.map->model;
+        SCOPED_TRACE(path);
         VeModel model;
-        ASSERT_TRUE(model.Load(kMapDir + f)) << f;
+        ASSERT_TRUE(model.Load(path));
         ASSERT_FALSE(model.nodes.empty());
         ASSERT_TRUE(model.nodes[0].mesh);
-        EXPECT_GT(model.nodes[0].mesh->GetTriangles().size(), 1000u) << f;
-        std::ifstream in(kMapDir + f);
+        EXPECT_GT(model.nodes[0].mesh->GetTriangles().size(), 1000u);
+        std::ifstream in(path);
         const nlohmann::json gltf = nlohmann::json::parse(in);
         ASSERT_TRUE(gltf.contains("images"));
-        const std::string dir = kMapDir + std::string(f).substr(0, std::string(f).find('/') + 1);
+        const std::string dir = path.substr(0, path.find_last_of('/') + 1);
         for (const auto& image : gltf["images"]) {
             const std::string uri = image.value("uri", "");
-            EXPECT_TRUE(std::ifstream(dir + uri).good()) << f << " references missing " << uri;
+            EXPECT_TRUE(std::ifstream(dir + uri).good()) << "references missing " << uri;
         }
     }
 }
