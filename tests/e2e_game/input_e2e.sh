@@ -22,8 +22,7 @@ change() { $PIX change "$SHOTS/$1.png" "$SHOTS/$2.png" 440 160 400 200; }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
 
 # Does something to the game and waits until the picture shows it: NAME.png
-# is the first picture that differs from the previous one (PREV). The pairs
-# are measured once the game has ended.
+# is the first picture that differs from the previous one (PREV).
 PREV=""
 act() {
   local name="$1" before="$PREV"
@@ -54,11 +53,36 @@ pointer_offset() {
   echo "$((X - WX - 640)) $((Y - WY - 360))"
 }
 
+# How the view moved from one picture to the next (see pixels.py: the
+# picture moves left when the player turns or steps right, down when the
+# player looks up, and magnifies when the player walks forwards). A pixel of
+# pointer motion turns the view by a tenth of a degree, and a turn by an
+# angle moves the middle of the picture by 623.5 * tan(angle) pixels
+# (623.5 = 360 / tan 30 degrees, the half height over the tangent of half
+# the 60-degree view), its edges by more: 10 degrees move it by 110, 5
+# degrees by 55, 14 degrees by 155.
+motion() { read -r dx dy zoom fit < <($PIX motion "$SHOTS/$1.png" "$SHOTS/$2.png"); }
+expect() {
+  local what="$1" from="$2" to="$3" check="$4"
+  motion "$from" "$to"
+  echo "  $what: dx $dx dy $dy zoom $zoom ($fit)"
+  $check || fail "$what: the picture moved by ($dx, $dy), magnified $zoom ($fit fits best)"
+}
+still() { [ "$dx" -eq 0 ] && [ "$dy" -eq 0 ] && between "$zoom" 1 1; }
+turned_right_10() { between "$dx" -170 -60 && between "$dy" -5 5; }
+turned_left_10() { between "$dx" 60 170 && between "$dy" -5 5; }
+looked_up_5() { between "$dy" 30 85 && between "$dx" -20 20; }
+looked_down_5() { between "$dy" -85 -30 && between "$dx" -20 20; }
+turned_right_14() { between "$dx" -300 -100 && between "$dy" -20 20; }
+went_forwards() { [ "$fit" = zoom ] && between "$zoom" 1.02 9; }
+went_back() { [ "$fit" = zoom ] && between "$zoom" 0 0.98; }
+went_right() { [ "$fit" = shift ] && [ "$dx" -le -8 ]; }
+went_left() { [ "$fit" = shift ] && [ "$dx" -ge 8 ]; }
+
 # The player starts at (20, 0) facing the north wall of the south hall with
 # door A ahead. The hall's zombies come for the player from the start and
-# strike after some fifteen seconds of game time: the game is paused while
-# the test looks at its pictures, and the pictures are measured once it has
-# ended.
+# strike after some fifteen seconds of game time: the game is stopped
+# while the test looks at its pictures and measures them.
 launch_game "$BIN"
 start_from_title
 focus "$WID"
@@ -72,16 +96,27 @@ sleep 1
 game_waits
 shot still_b
 PREV=still_b
+expect "standing still" still_a still_b still
 act look_right pointer 100 0
+expect "pointer 100 right" still_b look_right turned_right_10
 act look_back pointer -100 0
+expect "pointer 100 left" look_right look_back turned_left_10
+expect "right and back" still_b look_back still
 act look_up pointer 0 -50
+expect "pointer 50 up" look_back look_up looked_up_5
 act look_down pointer 0 50
+expect "pointer 50 down" look_up look_down looked_down_5
+expect "up and back" look_back look_down still
 
 # 2. Walking.
 act forwards hold_key w 0.4
+expect "W held" look_down forwards went_forwards
 act backwards hold_key s 0.4
+expect "S held" forwards backwards went_back
 act right hold_key d 0.4
+expect "D held" backwards right went_right
 act left hold_key a 0.4
+expect "A held" right left went_left
 
 # 3. A shot, then R: the round comes from the reserve.
 fire_once
@@ -101,6 +136,7 @@ echo "  R: the counter reads 20/299"
 shot before_turn
 PREV=before_turn
 act face_door pointer 140 0
+expect "pointer 140 right" before_turn face_door turned_right_14
 use_prompt() { awk -v c="$(sprite_match "$1" info.png 640 260 1)" 'BEGIN { exit !(c > 0.6) }'; }
 game_runs
 xdotool keydown w
@@ -125,41 +161,4 @@ read -r r g b < <($PIX pixel "$SHOTS/door_open.png" 350 680)
 escape_and_wait "$WID"
 expect_no_data_warnings "$ERR"
 
-# The pictures, measured: how the view moved from one to the next (see
-# pixels.py: the picture moves left when the player turns or steps right,
-# down when the player looks up, and magnifies when the player walks
-# forwards). A pixel of pointer motion turns the view by a tenth of a
-# degree, and a turn by an angle moves the middle of the picture by
-# 623.5 * tan(angle) pixels (623.5 = 360 / tan 30 degrees, the half height
-# over the tangent of half the 60-degree view), its edges by more: 10
-# degrees move it by 110, 5 degrees by 55, 14 degrees by 155.
-motion() { read -r dx dy zoom fit < <($PIX motion "$SHOTS/$1.png" "$SHOTS/$2.png"); }
-expect() {
-  local what="$1" from="$2" to="$3" check="$4"
-  motion "$from" "$to"
-  echo "  $what: dx $dx dy $dy zoom $zoom ($fit)"
-  $check || fail "$what: the picture moved by ($dx, $dy), magnified $zoom ($fit fits best)"
-}
-still() { [ "$dx" -eq 0 ] && [ "$dy" -eq 0 ] && between "$zoom" 1 1; }
-turned_right_10() { between "$dx" -170 -60 && between "$dy" -5 5; }
-turned_left_10() { between "$dx" 60 170 && between "$dy" -5 5; }
-looked_up_5() { between "$dy" 30 85 && between "$dx" -20 20; }
-looked_down_5() { between "$dy" -85 -30 && between "$dx" -20 20; }
-turned_right_14() { between "$dx" -300 -100 && between "$dy" -20 20; }
-went_forwards() { [ "$fit" = zoom ] && between "$zoom" 1.02 9; }
-went_back() { [ "$fit" = zoom ] && between "$zoom" 0 0.98; }
-went_right() { [ "$fit" = shift ] && [ "$dx" -le -8 ]; }
-went_left() { [ "$fit" = shift ] && [ "$dx" -ge 8 ]; }
-expect "standing still" still_a still_b still
-expect "pointer 100 right" still_b look_right turned_right_10
-expect "pointer 100 left" look_right look_back turned_left_10
-expect "right and back" still_b look_back still
-expect "pointer 50 up" look_back look_up looked_up_5
-expect "pointer 50 down" look_up look_down looked_down_5
-expect "up and back" look_back look_down still
-expect "W held" look_down forwards went_forwards
-expect "S held" forwards backwards went_back
-expect "D held" backwards right went_right
-expect "A held" right left went_left
-expect "pointer 140 right" before_turn face_door turned_right_14
 echo "ok: turning and looking, W, S, D, A, a shot and R (20/299), door A opened by the right button (screenshots in $SHOTS)"
