@@ -9,6 +9,7 @@
 #include "Application/ImGuiSetup.h"
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Settings/Settings.h"
@@ -88,11 +89,16 @@ void App::ApplySettings(const Settings& settings) {
     Platform::Input::GetInstance().SetLookSettings(look);
     // Kept by the audio service until its engine starts in Init.
     AudioManager::GetInstance().SetVolumes(settings.masterVolume, settings.effectsVolume, settings.mute);
+    RenderScale::GetInstance().SetSetting(settings.renderScale);
 }
 
 int App::Run() {
     ConnectSettings();
     if (!Init(1280, 720)) return 1;
+    // The automatic render scale adapts only where pixels cost the processor
+    // (tools and tests that start the application themselves draw at the
+    // full size unless they ask otherwise).
+    RenderScale::GetInstance().SetAdaptive(GraphicsDevice::GetInstance().IsSoftwareRenderer());
     SceneManager::GetInstance().SetNextScene(CreateFirstScene());
     while (RunRealTimeFrame()) {
     }
@@ -125,6 +131,8 @@ bool App::NextScriptedInput() {
 
 bool App::RunFrame(int steps) {
     const uint32_t frameStart = Platform::TimeMs();
+    const double frameStartMs = Platform::NowMs();
+    const uint64_t gameFramesBefore = Platform::GetSceneTiming().frames;
     lastFrameSteps_ = 0;
     if (!headless_) {
         window_.PumpMessages();
@@ -151,6 +159,12 @@ bool App::RunFrame(int steps) {
     scenes.Draw();
     if (extraDrawMs_ > 0) Platform::SleepMs(extraDrawMs_);
     if (!headless_) GraphicsDevice::GetInstance().Present();
+    // The automatic render scale learns from the game's own frames (a CPU
+    // renderer has finished the picture once it is presented).
+    if (Platform::GetSceneTiming().frames != gameFramesBefore) {
+        const double now = Platform::NowMs();
+        RenderScale::GetInstance().OnFrame(now - frameStartMs, now);
+    }
 
     if (frameCap_) {
         uint32_t sleep = SleepTime(frameStart, Platform::TimeMs(), targetFrameRate_);

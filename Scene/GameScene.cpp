@@ -3,6 +3,7 @@
 #include "Scene/GameScene.h"
 
 #include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Render/Renderer.h"
 #include "Framework/Math/Random.h"
@@ -73,6 +74,7 @@ GameScene::GameScene() {
     desc.bindFlags = kBindRenderTarget | kBindShaderResource;
     sceneTexture_.Create(desc);
     smearTexture_.Create(desc);
+    copyBlend_ = GraphicsDevice::GetInstance().CreateBlendState(0);
     Platform::Timestamp("game: level loaded");
 }
 
@@ -111,7 +113,9 @@ void GameScene::Draw() {
     // While ending, the smear picture keeps the last frames: the faint,
     // shaken copies drawn over it make the picture smear. (The window's back
     // buffer could not keep them: its content after a swap is undefined.)
-    if (!world_->IsEnding()) smearTexture_.Clear(1.0f, 1.0f, 1.0f, 1.0f);
+    // Otherwise the opaque copy of the 3D picture covers it whole: nothing
+    // to clear beneath it.
+    RenderScale::GetInstance().ScaledSize(kSceneWidth, kSceneHeight, drawWidth_, drawHeight_);
     StartPasses();
     sceneTexture_.Clear(0.0f, 0.0f, 0.0f, 1.0f);
     device.ClearDepthStencil(1.0f, 0);
@@ -163,6 +167,9 @@ void GameScene::SetCamera() {
 
 void GameScene::Draw3D() {
     sceneTexture_.SetAsRenderTarget();
+    // At a render scale below 1 the picture takes the lower left corner of
+    // the target (where GL's rows start), and the copy stretches it.
+    GraphicsDevice::GetInstance().SetViewport(0, kSceneHeight - drawHeight_, drawWidth_, drawHeight_);
     frame_.Clear();
     frame_.lighting = lighting_;
     world_->DescribeFrame(frame_);
@@ -172,16 +179,29 @@ void GameScene::Draw3D() {
 void GameScene::Draw2D() {
     ShaderManager& shaders = ShaderManager::GetInstance();
 
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
     smearTexture_.SetAsRenderTarget();
-    shaders.Begin2D(false, true);
-
+    // The 3D picture, stretched to the window when drawn smaller (filtered
+    // linearly then; texel for pixel at full size).
+    const bool scaled = drawWidth_ != kSceneWidth || drawHeight_ != kSceneHeight;
+    shaders.Begin2D(scaled, true);
     Vector4 colour(1.0f, 1.0f, 1.0f, 1.0f);
-    if (world_->IsEnding()) colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
+    const bool ending = world_->IsEnding();
+    if (ending) colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
+    // Every pixel of the picture is opaque (it is cleared opaque and the
+    // blending the world draws with keeps alpha at 1): outside the ending's
+    // smear the copy replaces what is beneath it without blending.
+    const BlendState* blend = device.GetBlendState();
+    if (!ending) device.SetBlendState(copyBlend_.get());
     shaders.SetTransform(Matrix::CreateTranslation(lastShakeX_, lastShakeY_, 0.0f));
-    const SpriteRect source{0.0f, 0.0f, static_cast<float>(kSceneWidth), static_cast<float>(kSceneHeight)};
+    const SpriteRect source{0.0f, static_cast<float>(kSceneHeight - drawHeight_), static_cast<float>(drawWidth_),
+                            static_cast<float>(drawHeight_)};
     shaders.DrawTexture(&sceneTexture_, 0.0f, 0.0f, static_cast<float>(kSceneWidth),
                         static_cast<float>(kSceneHeight), &source, &colour, Vector2(0.5f, 0.5f));
+    device.SetBlendState(blend);
+    shaders.End2D();
 
+    shaders.Begin2D(false, true);
     hud_->DrawGame(*world_);
     shaders.End2D();
 }

@@ -11,6 +11,8 @@
 #include "Game/GameWorld.h"
 #include "Scene/SceneBase.h"
 
+struct BlendState;
+
 class Hud;
 
 // Creates the result screen for the end of a game, prepared for a clear or
@@ -47,6 +49,9 @@ public:
     // playing, kept while ending, so that the ending's faint, shaken copies
     // smear over the last frames; copied to the window after every draw.
     VeTexture& GetSmearTexture() { return smearTexture_; }
+    // The size the last picture's 3D part was drawn at.
+    int GetDrawWidth() const { return drawWidth_; }
+    int GetDrawHeight() const { return drawHeight_; }
 
     // Which result the ending asked for (None until it asks).
     GameResult GetRequestedResult() const { return requestedResult_; }
@@ -62,8 +67,13 @@ private:
     std::unique_ptr<Hud> hud_;
     VeTexture sceneTexture_;
     VeTexture smearTexture_;
+    std::unique_ptr<BlendState> copyBlend_;
     GameResult requestedResult_ = GameResult::None;
     float lastShakeX_ = 0.0f;
     float lastShakeY_ = 0.0f;
     bool drawnOnce_ = false;
+    // Size of the 3D picture this frame (the render scale of the window
+    // size): drawn into the lower left of the off-screen picture.
+    int drawWidth_ = kSceneWidth;
+    int drawHeight_ = kSceneHeight;
 };

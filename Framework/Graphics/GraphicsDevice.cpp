@@ -416,20 +416,21 @@ std::unique_ptr<RasterizerState> GraphicsDevice::CreateRasterizerState(CullMode 
 }
 
 std::unique_ptr<SamplerState> GraphicsDevice::CreateSamplerState(int filter, int maxAnisotropy, int addressMode,
-                                                                 bool comparison) {
+                                                                 bool comparison, bool mipmaps) {
     auto s = std::make_unique<SamplerState>();
     s->filter = filter;
     s->maxAnisotropy = maxAnisotropy < 1 ? 1 : maxAnisotropy;
     s->addressMode = addressMode;
     s->comparison = comparison;
+    s->mipmaps = mipmaps;
     if (!ready_) return s;
 
     GLuint name = 0;
     glGenSamplers(1, &name);
     if (name == 0) return nullptr;
-    GLint minFilter = GL_NEAREST_MIPMAP_NEAREST, magFilter = GL_NEAREST;
+    GLint minFilter = mipmaps ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST, magFilter = GL_NEAREST;
     if (filter != 0 || comparison) {
-        minFilter = GL_LINEAR_MIPMAP_LINEAR;
+        minFilter = mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
         magFilter = GL_LINEAR;
     }
     glSamplerParameteri(name, GL_TEXTURE_MIN_FILTER, minFilter);

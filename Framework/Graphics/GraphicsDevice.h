@@ -38,6 +38,7 @@ struct SamplerState {
     int maxAnisotropy = 1;
     int addressMode = 0;  // 0 wrap, 1 clamp
     bool comparison = false;
+    bool mipmaps = true;
     unsigned glSampler = 0;
 };
 
@@ -110,8 +111,10 @@ public:
     std::unique_ptr<DepthStencilState> CreateDepthStencilState(bool depthTest, bool depthWrite);
     std::unique_ptr<RasterizerState> CreateRasterizerState(CullMode cull, FillMode fill, bool depthClip,
                                                            bool scissor);
+    // Without mipmaps the sampler reads only a texture's first level (2D
+    // pictures, drawn at or near their size, keep their look).
     std::unique_ptr<SamplerState> CreateSamplerState(int filter, int maxAnisotropy, int addressMode,
-                                                     bool comparison);
+                                                     bool comparison, bool mipmaps = true);
     void ReleaseSamplerState(SamplerState* state);
 
     // Binding states. The current ones are remembered so they can be saved

@@ -150,8 +150,8 @@ bool ShaderManager::Init() {
 
     depthOff_ = device.CreateDepthStencilState(false, false);
     spriteRaster_ = device.CreateRasterizerState(CullMode::None, FillMode::Solid, true, false);
-    spritePoint_ = device.CreateSamplerState(0, 1, 0, false);
-    spriteLinear_ = device.CreateSamplerState(1, 1, 0, false);
+    spritePoint_ = device.CreateSamplerState(0, 1, 0, false, false);
+    spriteLinear_ = device.CreateSamplerState(1, 1, 0, false, false);
 
     if (!device.IsReady()) return true;
 

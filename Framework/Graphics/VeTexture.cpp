@@ -23,6 +23,8 @@ constexpr int kMaxImageSide = 16384;
 
 bool DeviceReady() { return GraphicsDevice::GetInstance().IsReady(); }
 
+bool g_generateMips = true;
+
 // stb_image also reads BMP, GIF, PSD, PIC and PNM, which the game never
 // ships; its 16-bit PNM path reads past its buffer. Only PNG, JPEG, HDR and
 // TGA (recognised by elimination, as stb_image does) reach the decoder.
@@ -85,6 +87,16 @@ bool JpegHuffmanTablesFit(const unsigned char* data, size_t size) {
 
 VeTexture::~VeTexture() { Release(); }
 
+void VeTexture::SetGenerateMips(bool on) { g_generateMips = on; }
+
+bool VeTexture::GeneratesMips() { return g_generateMips; }
+
+int VeTexture::FullMipChain(int width, int height) {
+    int levels = 1;
+    for (int side = std::max(width, height); side > 1; side /= 2) ++levels;
+    return levels;
+}
+
 void VeTexture::Release() {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     // Names made under a device that has since gone belong to no live
@@ -144,7 +156,10 @@ bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std
     desc.height = height;
     desc.format = TextureFormat::RGBA8;
     desc.bindFlags = kBindShaderResource;
-    desc.mipLevels = 1;
+    // Mip levels keep minified textures (floors and walls at a distance, at
+    // a grazing angle) from shimmering, and let the renderer sample small
+    // levels instead of striding over a large one.
+    desc.mipLevels = g_generateMips ? FullMipChain(width, height) : 1;
     const bool ok = Create(desc, pixels, width * 4);
     stbi_image_free(pixels);
     if (!ok) return false;
@@ -209,6 +224,7 @@ bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int row
         h = h > 1 ? h / 2 : 1;
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    if (pixels != nullptr && desc_.mipLevels > 1) glGenerateMipmap(GL_TEXTURE_2D);
     if (glGetError() != GL_NO_ERROR) {
         Release();
         return false;

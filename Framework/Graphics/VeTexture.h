@@ -32,13 +32,15 @@ public:
     VeTexture& operator=(const VeTexture&) = delete;
 
     // Loads a PNG or JPEG file (TGA and HDR as fallback readers) as a
-    // shader-resource texture, top row first, without generated mip levels.
+    // shader-resource texture, top row first, with a full chain of mip
+    // levels generated from it (unless switched off, see SetGenerateMips).
     // An empty path or an unreadable file gives false and an empty texture.
     bool LoadFromFile(const std::string& path);
     // Decodes an image held in memory (same readers); used by LoadFromFile.
     bool LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo);
     // Creates a texture from a description and optional RGBA8 initial data
-    // (rows top first, rowPitch bytes per row).
+    // (rows top first, rowPitch bytes per row). With initial data and more
+    // than one mip level, the levels below the first are generated from it.
     bool Create(const TextureDesc& desc, const void* initialData = nullptr, int rowPitch = 0);
     void Release();
 
@@ -47,6 +49,13 @@ public:
     void SetAsRenderTarget();
     // Clears its colour target.
     void Clear(float r, float g, float b, float a);
+
+    // Whether loaded images get their mip levels (on by default; benchmarks
+    // switch it off to compare). Applies to images loaded afterwards.
+    static void SetGenerateMips(bool on);
+    static bool GeneratesMips();
+    // Levels of a full mip chain for an image of this size (1 x 1 included).
+    static int FullMipChain(int width, int height);
 
     bool IsValid() const { return desc_.width > 0 && desc_.height > 0; }
     // True when there is an image to draw: loaded and, with a graphics

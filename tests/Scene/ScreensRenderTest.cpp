@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
@@ -261,6 +262,55 @@ TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheDepthPass) {
         float mean = 0, spread = 0;
         LumaStats(with, 0, 0, 1280, 600, mean, spread);
         EXPECT_GT(spread, 10.0f) << "a drawn room, not an empty picture";
+    }
+}
+
+// At half the render scale the world is drawn into a quarter of the
+// pixels and stretched over the window: the same view, softer, and upright;
+// the HUD over it stays at the window's resolution.
+TEST_F(ScreensRender, HalfRenderScaleStretchesTheWorldUnderAFullSizeHud) {
+    auto view = [this](float scale) {
+        Math::SeedRand(7);
+        RenderScale::GetInstance().SetSetting(scale);
+        auto game = std::make_unique<GameScene>();
+        GameScene* g = game.get();
+        scene_ = std::move(game);
+        Step(InputFrame{}, 22);
+        EXPECT_EQ(g->GetDrawWidth(), RenderScale::Scaled(1280, scale));
+        EXPECT_EQ(g->GetDrawHeight(), RenderScale::Scaled(720, scale));
+        return GlPicture::Grab();
+    };
+    const GlPicture full = view(1.0f);
+    const GlPicture half = view(0.5f);
+    Shot("render_scale_half.png");
+    RenderScale::GetInstance().SetSetting(RenderScale::kAuto);
+
+    // The world: blocks of 16 x 16 pixels agree on average (a picture that
+    // were shifted, flipped or shrunk would not), while single pixels
+    // differ (it was drawn smaller).
+    double blockDiff = 0.0;
+    int blocks = 0;
+    size_t differ = 0;
+    for (int by = 0; by < 640; by += 16)
+        for (int bx = 0; bx < 1280; bx += 16) {
+            double a = 0, b = 0;
+            for (int y = by; y < by + 16; ++y)
+                for (int x = bx; x < bx + 16; ++x) {
+                    a += full.Luma(x, y);
+                    b += half.Luma(x, y);
+                    if (std::memcmp(full.Px(x, y), half.Px(x, y), 3) != 0) ++differ;
+                }
+            blockDiff += std::fabs(a - b) / 256.0;
+            ++blocks;
+        }
+    EXPECT_LT(blockDiff / blocks, 4.0) << "the same view, stretched";
+    EXPECT_GT(differ, 10000u) << "drawn at a quarter of the pixels";
+
+    // The HUD's health bar keeps its sharp edge: its last column green, the
+    // world just past it not.
+    for (const GlPicture* p : {&full, &half}) {
+        EXPECT_GT(p->Px(355, 680)[1], 150);
+        EXPECT_EQ(std::memcmp(p->Px(200, 680), full.Px(200, 680), 3), 0) << "the bar's own colour";
     }
 }
 

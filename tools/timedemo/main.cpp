@@ -20,16 +20,24 @@
 //                           [--shot FILE] [--headless]
 //       The generator hall with the given number of zombies (80) awake and
 //       chasing in view, and the player firing at the core.
-// The device samples textures bilinearly on a CPU renderer (Mesa's
-// llvmpipe); --anisotropic uses its anisotropic x4 samplers there too, and
-// --linear the linear ones on any renderer. --no-depth-pass draws without
-// the depth pass that precedes the shaded opaque pass. Both give the
-// figures before those measures, side by side with the ones after.
+// Each measure that makes the drawing cheaper can be switched off to show
+// what it buys: --render-scale 1 draws the 3D picture at the window's full
+// size (the default is the game's: automatic, which follows the frame times
+// on a CPU renderer; --render-scale S fixes it at S from 0.5 to 1),
+// --no-mips loads the textures without mip levels, --linear samples with
+// the linear samplers and --anisotropic with anisotropic x4 ones instead of
+// the device's defaults, and --no-depth-pass draws without the depth pass
+// that precedes the shaded opaque pass.
 // --no-cull draws every model and part handed to the renderer, in view or
 // not, --no-batch draws every effect quad on its own, and --all-lights
 // shades every model with every point light of the frame: what the
 // renderer's culling, runs of quads and per-model lights buy. Every report
 // counts, per frame, what the game handed the renderer and what it drew.
+//
+// With a window, the run also times a full-screen copy of a 1280 x 720
+// picture (the way the game puts its 3D picture on screen), before and after
+// the measured frames, and gives the figures as multiples of it as well:
+// runs on machines of different speed, or on one that is busy, compare.
 // --passes also waits for the renderer after each drawing pass and reports
 // the time of each (stage, zombies, translucent and effects, arm and gun,
 // the 2D copy and HUD): the sum costs the renderer its overlap.
@@ -43,12 +51,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "Application/App.h"
 #include "Framework/Collision/RayCaster.h"
 #include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Render/Renderer.h"
 #include "Framework/Math/Random.h"
@@ -56,6 +67,7 @@
 #include "Framework/Platform/Input.h"
 #include "Framework/Platform/InputLog.h"
 #include "Framework/ResourceCache.h"
+#include "Framework/Settings/Settings.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/Attack.h"
 #include "Game/Enemy/EnemyBase.h"
@@ -84,8 +96,9 @@ constexpr unsigned kSeed = 1;
 int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
-                 "       (replay and stress also take --anisotropic or --linear: the texture\n"
-                 "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
+                 "       (replay and stress also take --render-scale auto|S (S from 0.5 to 1),\n"
+                 "        --no-mips, --anisotropic or --linear: the texture filtering,\n"
+                 "        --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
                  "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
@@ -113,6 +126,7 @@ struct Sample {
     int pointLights = 0;  // point lights the frame's drawing shaded with
     int zombies = 0;
     int effects = 0;  // live effects and decals after the frame
+    float scale = 1.0f;  // render scale the frame's 3D picture was drawn at
     double passMs[Platform::SceneTiming::kPassCount] = {};
     Render::Stats drawn;  // what the game's last picture handed over and drew
 };
@@ -146,6 +160,7 @@ bool MeasureFrame(Sample& sample) {
         sample.drawn = Render::Renderer::GetInstance().GetStats();
     }
     GameScene* game = CurrentGame();
+    if (game && sample.game) sample.scale = static_cast<float>(game->GetDrawWidth()) / GameScene::kSceneWidth;
     sample.zombies = game ? game->GetEnemyList()->Count() : 0;
     if (game)
         sample.effects = static_cast<int>(game->GetEffectList()->GetEffects().size() +
@@ -153,9 +168,64 @@ bool MeasureFrame(Sample& sample) {
     return true;
 }
 
+// Median time of one full-screen copy, measured in the run (0 without a
+// window).
+double g_copyMs = 0.0;
+
 void PrintLine(const char* what, const timedemo::Summary& s, const char* unit) {
     std::printf("  %-22s median %8.3f  p99 %8.3f  max %8.3f  mean %8.3f %s  (%zu frames)\n", what, s.median, s.p99,
                 s.max, s.mean, unit, s.count);
+}
+
+// A time figure with its median and 99th percentile also in full-screen
+// copies.
+void PrintTimeLine(const char* what, const timedemo::Summary& s) {
+    PrintLine(what, s, "");
+    if (g_copyMs > 0.0 && s.count > 0)
+        std::printf("  %-22s median %8.2f  p99 %8.2f  full-screen copies\n", "", s.median / g_copyMs,
+                    s.p99 / g_copyMs);
+}
+
+// Times count full-screen copies of a 1280 x 720 picture into the window,
+// each waited for, as the game copies its 3D picture: the yardstick of the
+// figures. Returns the median in milliseconds.
+double MeasureCopy(int count) {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    if (!device.IsReady()) return 0.0;
+    VeTexture picture;
+    TextureDesc desc;
+    desc.width = GameScene::kSceneWidth;
+    desc.height = GameScene::kSceneHeight;
+    desc.bindFlags = kBindRenderTarget | kBindShaderResource;
+    if (!picture.Create(desc)) return 0.0;
+    picture.Clear(0.3f, 0.4f, 0.5f, 1.0f);
+    const std::unique_ptr<BlendState> opaque = device.CreateBlendState(0);
+    const BlendState* blend = device.GetBlendState();
+    device.SetBackBufferAsTarget();
+    std::vector<double> times;
+    device.Finish();
+    for (int i = 0; i < count; ++i) {
+        const double start = Platform::NowMs();
+        shaders.Begin2D(false, true);
+        device.SetBlendState(opaque.get());
+        shaders.SetTransform(Matrix::Identity());
+        const Vector4 white(1.0f, 1.0f, 1.0f, 1.0f);
+        shaders.DrawTexture(&picture, 0.0f, 0.0f, static_cast<float>(desc.width), static_cast<float>(desc.height),
+                            nullptr, &white, Vector2(0.5f, 0.5f));
+        shaders.End2D();
+        device.Finish();
+        times.push_back(Platform::NowMs() - start);
+    }
+    device.SetBlendState(blend);
+    return timedemo::Summarise(times).median;
+}
+
+std::vector<double> g_copyRuns;
+
+void MeasureCopyRun() {
+    const double ms = MeasureCopy(60);
+    if (ms > 0.0) g_copyRuns.push_back(ms);
 }
 
 void Report(const std::vector<Sample>& samples, bool headless) {
@@ -173,10 +243,16 @@ void Report(const std::vector<Sample>& samples, bool headless) {
     const timedemo::Summary whole = timedemo::Summarise(frame);
     std::printf("frames: %zu (%zu in the game)%s\n", samples.size(), update.size(),
                 headless ? ", headless (nothing drawn)" : ", 1280 x 720 window");
+    g_copyMs = g_copyRuns.empty() ? 0.0 : timedemo::Summarise(g_copyRuns).median;
+    if (g_copyMs > 0.0) {
+        std::printf("  full-screen copy       median %8.3f ms (60 copies before and after the frames:", g_copyMs);
+        for (double ms : g_copyRuns) std::printf(" %.3f", ms);
+        std::printf(")\n");
+    }
     PrintLine("update ms", timedemo::Summarise(update), "");
-    PrintLine("draw ms (finished)", timedemo::Summarise(draw), "");
-    PrintLine("game frame ms", timedemo::Summarise(gameFrame), "");
-    PrintLine("whole frame ms", whole, "");
+    PrintTimeLine("draw ms (finished)", timedemo::Summarise(draw));
+    PrintTimeLine("game frame ms", timedemo::Summarise(gameFrame));
+    PrintTimeLine("whole frame ms", whole);
     PrintLine("ray queries / frame", timedemo::Summarise(rays), "");
     PrintLine("point lights / frame", timedemo::Summarise(lights), "");
     PrintLine("effects / frame", timedemo::Summarise(effects), "");
@@ -208,6 +284,25 @@ void Report(const std::vector<Sample>& samples, bool headless) {
             const std::string label = std::string("pass: ") + Platform::PassName(p);
             PrintLine(label.c_str(), timedemo::Summarise(pass), "");
         }
+    }
+    if (!headless && !update.empty()) {
+        // The render scale over the game's frames: how often each size drew.
+        std::vector<double> scales;
+        int at[11] = {};
+        for (const Sample& s : samples) {
+            if (!s.game) continue;
+            scales.push_back(s.scale);
+            ++at[std::min(10, std::max(0, static_cast<int>(std::lround(s.scale * 10.0f))))];
+        }
+        const timedemo::Summary sc = timedemo::Summarise(scales);
+        const RenderScale& rs = RenderScale::GetInstance();
+        std::printf("  render scale           %s; median %.2f, %.2f .. %.2f, %d changes; frames at", 
+                    rs.IsAutomatic() ? (rs.IsAdaptive() ? "automatic" : "automatic (full size on this renderer)")
+                                     : "fixed",
+                    sc.median, *std::min_element(scales.begin(), scales.end()), sc.max, rs.Changes());
+        for (int t = 5; t <= 10; ++t)
+            if (at[t] > 0) std::printf(" %.1f: %d", t / 10.0, at[t]);
+        std::printf("\n");
     }
     if (whole.median > 0.0)
         std::printf("  frames per second      %.1f at the median frame, %.1f at the 99th percentile\n",
@@ -269,9 +364,15 @@ std::unique_ptr<SamplerState> g_samplers[2];
 
 // Opens the window with no frame cap (the player's cap with --real-time)
 // and has the drawing timed to its end.
+// The render scale asked for (--render-scale): the game's default, automatic.
+float g_renderScale = RenderScale::kAuto;
+
 bool StartWindow() {
     App& app = App::GetInstance();
     if (!app.Init(1280, 720)) return false;
+    RenderScale::GetInstance().SetAdaptive(GraphicsDevice::GetInstance().IsSoftwareRenderer());
+    RenderScale::GetInstance().SetSetting(g_renderScale);
+    MeasureCopyRun();
     app.SetFrameCap(g_realTime);
     Platform::GetSceneTiming().finishDraw = true;
     if (g_samplerFilter != 0) {
@@ -288,6 +389,7 @@ void Stop(bool headless) {
     Platform::Input::GetInstance().SetScript(nullptr);
     SceneManager::GetInstance().Clear();
     if (!headless) {
+        MeasureCopyRun();
         for (auto& sampler : g_samplers) {
             if (sampler) GraphicsDevice::GetInstance().ReleaseSamplerState(sampler.get());
             sampler.reset();
@@ -599,6 +701,12 @@ int main(int argc, char** argv) {
             g_samplerFilter = 1;
         } else if (a == "--anisotropic") {
             g_samplerFilter = 2;
+        } else if (a == "--render-scale" && more && mode != "record") {
+            const std::optional<float> scale = settings_file::ParseRenderScale(argv[++i]);
+            if (!scale) return Usage();
+            g_renderScale = *scale;
+        } else if (a == "--no-mips" && mode != "record") {
+            VeTexture::SetGenerateMips(false);
         } else if (a == "--no-depth-pass") {
             ShaderManager::GetInstance().SetDepthPassEnabled(false);
         } else if (a == "--no-cull") {
