@@ -91,6 +91,24 @@ void VeTexture::SetGenerateMips(bool on) { g_generateMips = on; }
 
 bool VeTexture::GeneratesMips() { return g_generateMips; }
 
+std::vector<unsigned char> VeTexture::HalveImage(const unsigned char* rgba, int width, int height) {
+    const int w = std::max(1, width / 2), h = std::max(1, height / 2);
+    const int dx = width > 1 ? 1 : 0, dy = height > 1 ? 1 : 0;
+    std::vector<unsigned char> out(static_cast<size_t>(w) * h * 4);
+    const size_t pitch = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row0 = rgba + pitch * static_cast<size_t>(y * 2);
+        const unsigned char* row1 = row0 + pitch * dy;
+        unsigned char* o = &out[static_cast<size_t>(y) * w * 4];
+        for (int x = 0; x < w; ++x) {
+            const size_t a = static_cast<size_t>(x * 2) * 4, b = a + static_cast<size_t>(dx) * 4;
+            for (int c = 0; c < 4; ++c)
+                o[x * 4 + c] = static_cast<unsigned char>((row0[a + c] + row0[b + c] + row1[a + c] + row1[b + c] + 2) / 4);
+        }
+    }
+    return out;
+}
+
 int VeTexture::FullMipChain(int width, int height) {
     int levels = 1;
     for (int side = std::max(width, height); side > 1; side /= 2) ++levels;
@@ -141,6 +159,13 @@ bool VeTexture::LoadFromFile(const std::string& path) {
 
 bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo) {
     Release();
+    DecodedImage image;
+    if (!Decode(data, size, image)) return false;
+    return Upload(image, pathForInfo);
+}
+
+bool VeTexture::Decode(const unsigned char* data, size_t size, DecodedImage& image) {
+    image = DecodedImage{};
     if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
     if (!IsAcceptedImageFormat(data, size) || !JpegHuffmanTablesFit(data, size)) return false;
     int width = 0, height = 0, channels = 0;
@@ -150,24 +175,47 @@ bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std
     // as the fallback readers; rows come top first.
     stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
     if (pixels == nullptr) return false;
+    image.width = width;
+    image.height = height;
+    image.pixels = std::unique_ptr<unsigned char, void (*)(void*)>(pixels, stbi_image_free);
+    if (g_generateMips) {
+        // Made here rather than by the renderer: decoding may run on worker
+        // threads, and a CPU renderer would spend the main thread on it.
+        const unsigned char* level = pixels;
+        int w = width, h = height;
+        while (w > 1 || h > 1) {
+            image.mips.push_back(HalveImage(level, w, h));
+            level = image.mips.back().data();
+            w = std::max(1, w / 2);
+            h = std::max(1, h / 2);
+        }
+    }
+    return true;
+}
 
+bool VeTexture::Upload(const DecodedImage& image, const std::string& pathForInfo) {
+    Release();
+    if (!image.IsValid()) return false;
     TextureDesc desc;
-    desc.width = width;
-    desc.height = height;
+    desc.width = image.width;
+    desc.height = image.height;
     desc.format = TextureFormat::RGBA8;
     desc.bindFlags = kBindShaderResource;
     // Mip levels keep minified textures (floors and walls at a distance, at
     // a grazing angle) from shimmering, and let the renderer sample small
     // levels instead of striding over a large one.
-    desc.mipLevels = g_generateMips ? FullMipChain(width, height) : 1;
-    const bool ok = Create(desc, pixels, width * 4);
-    stbi_image_free(pixels);
-    if (!ok) return false;
+    desc.mipLevels = 1 + static_cast<int>(image.mips.size());
+    if (!Create(desc, image.pixels.get(), image.width * 4, &image.mips)) return false;
     path_ = pathForInfo;
     return true;
 }
 
 bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int rowPitch) {
+    return Create(desc, initialData, rowPitch, nullptr);
+}
+
+bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int rowPitch,
+                       const std::vector<std::vector<unsigned char>>* mips) {
     Release();
     if (desc.width <= 0 || desc.height <= 0 || desc.width > kMaxImageSide || desc.height > kMaxImageSide) {
         return false;
@@ -218,13 +266,17 @@ bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int row
     glPixelStorei(GL_UNPACK_ROW_LENGTH, (pixels != nullptr && rowPitch > 0) ? rowPitch / 4 : 0);
     int w = desc_.width, h = desc_.height;
     for (int level = 0; level < desc_.mipLevels; ++level) {
-        glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(internalFormat), w, h, 0, format, type,
-                     level == 0 ? pixels : nullptr);
+        const void* data = level == 0 ? pixels : nullptr;
+        if (level > 0 && pixels != nullptr && mips != nullptr && static_cast<size_t>(level) <= mips->size()) {
+            data = (*mips)[static_cast<size_t>(level - 1)].data();
+            glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        }
+        glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(internalFormat), w, h, 0, format, type, data);
         w = w > 1 ? w / 2 : 1;
         h = h > 1 ? h / 2 : 1;
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    if (pixels != nullptr && desc_.mipLevels > 1) glGenerateMipmap(GL_TEXTURE_2D);
+    if (pixels != nullptr && desc_.mipLevels > 1 && mips == nullptr) glGenerateMipmap(GL_TEXTURE_2D);
     if (glGetError() != GL_NO_ERROR) {
         Release();
         return false;

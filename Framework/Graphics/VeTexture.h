@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 enum class TextureFormat { RGBA8, R32F, Depth32F };
 
@@ -24,6 +25,18 @@ struct TextureDesc {
     int mipLevels = 1;
 };
 
+// An image decoded to RGBA8 rows, top row first, not yet a texture.
+// Decoding needs no graphics device and may run on any thread.
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<unsigned char, void (*)(void*)> pixels{nullptr, nullptr};
+    // The mip levels below the first, each half the size of the one above
+    // (rounded down, at least 1), down to 1 x 1; empty when mips are off.
+    std::vector<std::vector<unsigned char>> mips;
+    bool IsValid() const { return pixels != nullptr && width > 0 && height > 0; }
+};
+
 class VeTexture {
 public:
     VeTexture() = default;
@@ -38,6 +51,12 @@ public:
     bool LoadFromFile(const std::string& path);
     // Decodes an image held in memory (same readers); used by LoadFromFile.
     bool LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo);
+    // The two halves of LoadFromMemory: Decode checks and decodes, with the
+    // mip levels when they are on (thread safe, no device needed; false for
+    // anything that is not a readable image), Upload makes the texture of a
+    // decoded image.
+    static bool Decode(const unsigned char* data, size_t size, DecodedImage& image);
+    bool Upload(const DecodedImage& image, const std::string& pathForInfo);
     // Creates a texture from a description and optional RGBA8 initial data
     // (rows top first, rowPitch bytes per row). With initial data and more
     // than one mip level, the levels below the first are generated from it.
@@ -56,6 +75,10 @@ public:
     static bool GeneratesMips();
     // Levels of a full mip chain for an image of this size (1 x 1 included).
     static int FullMipChain(int width, int height);
+    // The next mip level of an RGBA8 image: each texel the mean of the 2 x 2
+    // (or, along a side of one texel, 2 x 1) texels above it; an odd last
+    // row or column is dropped, as the level's size is rounded down.
+    static std::vector<unsigned char> HalveImage(const unsigned char* rgba, int width, int height);
 
     bool IsValid() const { return desc_.width > 0 && desc_.height > 0; }
     // True when there is an image to draw: loaded and, with a graphics
@@ -83,6 +106,9 @@ public:
 
 private:
     friend class GraphicsDevice;
+    // Create with the levels below the first given (as Decode makes them).
+    bool Create(const TextureDesc& desc, const void* initialData, int rowPitch,
+                const std::vector<std::vector<unsigned char>>* mips);
     TextureDesc desc_;
     std::string path_;
     unsigned glTexture_ = 0;

@@ -234,3 +234,41 @@ TEST(VertexBuffers, CapacityMustBeStrictlyGreaterThanTheDraw) {
     EXPECT_EQ(GraphicsDevice::SizeClassFor(40960), 10);
     EXPECT_EQ(GraphicsDevice::SizeClassFor(1000000), 10);
 }
+
+// Decoded images carry their whole mip chain: each level half the one above
+// (rounded down, at least one texel), each texel the rounded mean of the
+// texels it covers, down to 1 x 1 for odd and one-texel-wide sizes alike.
+TEST(TextureMips, DecodeMakesTheWholeChainOfBoxFilteredLevels) {
+    const auto a = Gradient(7, 5);
+    std::vector<unsigned char> png;
+    stbi_write_png_to_func([](void* to, void* data, int size) {
+        auto* out = static_cast<std::vector<unsigned char>*>(to);
+        out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+    }, &png, 7, 5, 4, a.data(), 7 * 4);
+    DecodedImage image;
+    ASSERT_TRUE(VeTexture::Decode(png.data(), png.size(), image));
+    ASSERT_EQ(image.mips.size(), 2u) << "7 x 5, 3 x 2, 1 x 1";
+    EXPECT_EQ(VeTexture::FullMipChain(7, 5), 3);
+    ASSERT_EQ(image.mips[0].size(), 3u * 2 * 4);
+    ASSERT_EQ(image.mips[1].size(), 4u);
+    // Texel (1, 1) of the 3 x 2 level covers x 2..3, y 2..3 of the image:
+    // red (16 + 24) / 2, green (16 + 24) / 2.
+    const unsigned char* t = &image.mips[0][(1 * 3 + 1) * 4];
+    EXPECT_EQ(t[0], 20);
+    EXPECT_EQ(t[1], 20);
+    EXPECT_EQ(t[2], 100);
+    EXPECT_EQ(t[3], 255);
+
+    // One texel wide: the level averages along the long side only.
+    const unsigned char column[4 * 4] = {0, 0, 0, 255, 10, 0, 0, 255, 20, 0, 0, 255, 31, 0, 0, 255};
+    const std::vector<unsigned char> half = VeTexture::HalveImage(column, 1, 4);
+    ASSERT_EQ(half.size(), 8u);
+    EXPECT_EQ(half[0], 5);
+    EXPECT_EQ(half[4], 26);  // (20 + 31 + 1) / 2, rounded
+
+    VeTexture::SetGenerateMips(false);
+    DecodedImage flat;
+    EXPECT_TRUE(VeTexture::Decode(png.data(), png.size(), flat));
+    EXPECT_TRUE(flat.mips.empty());
+    VeTexture::SetGenerateMips(true);
+}
