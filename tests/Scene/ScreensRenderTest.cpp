@@ -9,6 +9,7 @@
 #include <stb_image.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
