@@ -2,6 +2,12 @@
 // Model pixel program: base colour, directional light, point lights,
 // ambient and emissive terms, all scaled by the base colour's alpha, then
 // distance fog.
+//
+// Built in variants: the program prepends "#define NO_ALPHA_TEST" for
+// subsets whose pixels can never be dropped (no discard lets the renderer
+// test depth before shading), and NO_MR_TEXTURE / NO_EMISSIVE_TEXTURE for
+// subsets whose texture is the white one (or whose emissive factor is 0):
+// a white texel times the factor is the factor, so the picture is the same.
 
 layout(std140, row_major) uniform cbObject {
     mat4 g_mW;
@@ -71,7 +77,9 @@ vec3 LightTerm(vec3 N, vec3 V, vec3 Ld, vec3 Lc, float k, vec3 diffuseColor, vec
 void main() {
     vec4 baseColor = g_Material.BaseColor;
     vec4 c = texture(g_baseTex, vUV) * baseColor * vColor;
+#ifndef NO_ALPHA_TEST
     if (g_AlphaTestThreshold >= c.a) discard;
+#endif
 
     vec3 toCam = g_CamPos - vWorldPos;
     float d = length(toCam);
@@ -80,7 +88,11 @@ void main() {
         color = c.rgb * baseColor.a;
     } else {
         vec3 N = normalize(vNormal);
+#ifdef NO_MR_TEXTURE
+        vec4 mr = vec4(1.0);
+#else
         vec4 mr = texture(g_mrTex, vUV);
+#endif
         float metallic = mr.b * g_Material.Metallic;
         float roughness = mr.g * g_Material.Roughness;
         vec3 diffuseColor = c.rgb * (1.0 - metallic);
@@ -99,7 +111,11 @@ void main() {
             }
         }
         color += c.rgb * g_AmbientLight * baseColor.a;
+#ifdef NO_EMISSIVE_TEXTURE
+        color += g_Material.Emissive * baseColor.a;
+#else
         color += texture(g_emissiveTex, vUV).rgb * g_Material.Emissive * baseColor.a;
+#endif
     }
 
     if (g_DistanceFogEnable != 0) {

@@ -147,8 +147,8 @@ bool GraphicsDevice::Init(SDL_Window* window, int width, int height, bool debug,
                   epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
     softwareRenderer_ = IsSoftwareRendererName(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
-    // Default states: alpha blending, anisotropic samplers (wrap / clamp;
-    // linear on a CPU renderer), back-face culling, depth test less with
+    // Default states: alpha blending, anisotropic x4 samplers (wrap / clamp;
+    // trilinear on a CPU renderer), back-face culling, depth test less with
     // writes.
     defaultBlend_ = BlendState{1};
     SetBlendState(&defaultBlend_);

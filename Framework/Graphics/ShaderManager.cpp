@@ -28,13 +28,25 @@ std::string Trimmed(const char* log) {
     return text;
 }
 
+// The source with the given lines ("#define NAME") after its #version line.
+std::string WithDefines(const char* source, const std::string& defines) {
+    std::string text(source);
+    if (defines.empty()) return text;
+    const size_t version = text.find("#version");
+    const size_t line = version == std::string::npos ? std::string::npos : text.find('\n', version);
+    if (line == std::string::npos) return defines + text;
+    return text.substr(0, line + 1) + defines + text.substr(line + 1);
+}
+
 // Compiles one stage; on failure appends "file: reason" to errors.
-GLuint Compile(GLenum type, const char* fileName, std::string& errors) {
-    const char* source = GetShaderSource(fileName);
-    if (source == nullptr) {
+GLuint Compile(GLenum type, const char* fileName, std::string& errors, const std::string& defines = {}) {
+    const char* raw = GetShaderSource(fileName);
+    if (raw == nullptr) {
         errors += std::string(fileName) + ": source missing\n";
         return 0;
     }
+    const std::string text = WithDefines(raw, defines);
+    const char* source = text.c_str();
     GLuint shader = glCreateShader(type);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
@@ -43,7 +55,8 @@ GLuint Compile(GLenum type, const char* fileName, std::string& errors) {
     if (ok != GL_TRUE) {
         char log[2048] = {};
         glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-        errors += std::string(fileName) + ": " + Trimmed(log) + "\n";
+        errors += std::string(fileName) + (defines.empty() ? "" : " (" + Trimmed(defines.c_str()) + ")") + ": " +
+                  Trimmed(log) + "\n";
         glDeleteShader(shader);
         return 0;
     }
@@ -62,9 +75,10 @@ struct SamplerUnit {
 
 // Compiles and links a program; on failure appends what went wrong to errors.
 GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initializer_list<BlockBinding> blocks,
-                    std::initializer_list<SamplerUnit> samplers, std::string& errors) {
+                    std::initializer_list<SamplerUnit> samplers, std::string& errors,
+                    const std::string& fragmentDefines = {}) {
     GLuint vs = Compile(GL_VERTEX_SHADER, vertexFile, errors);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentFile, errors);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentFile, errors, fragmentDefines);
     if (vs == 0 || fs == 0) {
         if (vs != 0) glDeleteShader(vs);
         if (fs != 0) glDeleteShader(fs);
@@ -156,12 +170,23 @@ bool ShaderManager::Init() {
     if (!device.IsReady()) return true;
 
     std::string errors;
-    modelProgram_ = BuildProgram("model.vert", "model.frag",
-                                 {{"cbObject", kBindObject},
-                                  {"cbMaterial", kBindMaterial},
-                                  {"cbCamera", kBindCamera},
-                                  {"cbLight", kBindLight}},
-                                 {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}}, errors);
+    // The model program in its variants (index 0 is the full program, the
+    // others drop the alpha test and the samples of white textures).
+    for (int v = 0; v < kModelVariants; ++v) {
+        std::string defines;
+        if (v & kNoAlphaTest) defines += "#define NO_ALPHA_TEST\n";
+        if (v & kNoMrTexture) defines += "#define NO_MR_TEXTURE\n";
+        if (v & kNoEmissiveTexture) defines += "#define NO_EMISSIVE_TEXTURE\n";
+        modelVariants_[v] = BuildProgram("model.vert", "model.frag",
+                                         {{"cbObject", kBindObject},
+                                          {"cbMaterial", kBindMaterial},
+                                          {"cbCamera", kBindCamera},
+                                          {"cbLight", kBindLight}},
+                                         {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}}, errors, defines);
+    }
+    modelProgram_ = modelVariants_[0];
+    bool variantsBuilt = true;
+    for (unsigned program : modelVariants_) variantsBuilt = variantsBuilt && program != 0;
     effectProgram_ = BuildProgram("effect.vert", "effect.frag",
                                   {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}}, {{"g_tex", 0}},
                                   errors);
@@ -174,7 +199,7 @@ bool ShaderManager::Init() {
                                        {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera},
                                         {"cbQuads", kBindQuads}},
                                        {{"g_tex", 0}}, errors);
-    if (modelProgram_ == 0 || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0 ||
+    if (!variantsBuilt || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0 ||
         effectBatchProgram_ == 0) {
         Release();
         while (!errors.empty() && errors.back() == '\n') errors.pop_back();
@@ -219,7 +244,8 @@ void ShaderManager::Release() {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     if (device.IsReady()) {
         glUseProgram(0);
-        if (modelProgram_ != 0) glDeleteProgram(modelProgram_);
+        for (unsigned program : modelVariants_)
+            if (program != 0) glDeleteProgram(program);
         if (effectProgram_ != 0) glDeleteProgram(effectProgram_);
         if (spriteProgram_ != 0) glDeleteProgram(spriteProgram_);
         if (depthProgram_ != 0) glDeleteProgram(depthProgram_);
@@ -233,6 +259,8 @@ void ShaderManager::Release() {
     device.ReleaseSamplerState(spritePoint_.get());
     device.ReleaseSamplerState(spriteLinear_.get());
     modelProgram_ = effectProgram_ = spriteProgram_ = depthProgram_ = effectBatchProgram_ = 0;
+    for (unsigned& program : modelVariants_) program = 0;
+    boundModelProgram_ = 0;
     inDepthPass_ = false;
     for (auto& b : ubo_) b = 0;
     depthOff_.reset();
@@ -259,7 +287,12 @@ void ShaderManager::SetModelShader() {
     device.SetVertexLayout(VertexLayout::Model);
     if (!Ready()) return;
     glUseProgram(modelProgram_);
+    boundModelProgram_ = modelProgram_;
     if (cameraPending_) UploadCamera();
+}
+
+int ShaderManager::ModelVariant(bool opaque, bool whiteMr, bool noEmissive) {
+    return (opaque ? kNoAlphaTest : 0) | (whiteMr ? kNoMrTexture : 0) | (noEmissive ? kNoEmissiveTexture : 0);
 }
 
 void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, float a) {
@@ -279,7 +312,7 @@ void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, f
         for (size_t i = 0; i < subsets.size(); ++i) {
             const VeModelMaterial* material = SubsetMaterial(*model, subsets[i]);
             if (material == nullptr) continue;
-            ApplyMaterial(*material, r, g, b, a);
+            ApplyMaterial(*material, r, g, b, a, node.mesh.get());
             node.mesh->DrawSubset(i);
         }
     }
@@ -290,7 +323,7 @@ void ShaderManager::UploadObject() {
     objectPending_ = false;
 }
 
-void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, float b, float a) {
+void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, float b, float a, const VeMesh* mesh) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     const VeTexture* white = device.GetWhiteTexture().get();
     cbMaterial_.BaseColor = Vector4(m.baseColorFactor[0] * r, m.baseColorFactor[1] * g, m.baseColorFactor[2] * b,
@@ -300,9 +333,27 @@ void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, fl
     cbMaterial_.Roughness = m.roughnessFactor;
     UploadBlock(ubo_[kMaterial], &cbMaterial_, sizeof(cbMaterial_));
     materialPending_ = false;
-    device.BindTexture(0, TextureOrWhite(m.baseColorTexture, white));
-    device.BindTexture(1, TextureOrWhite(m.emissiveTexture, white));
-    device.BindTexture(2, TextureOrWhite(m.metallicRoughnessTexture, white));
+    const VeTexture* base = TextureOrWhite(m.baseColorTexture, white);
+    const VeTexture* emissive = TextureOrWhite(m.emissiveTexture, white);
+    const VeTexture* mr = TextureOrWhite(m.metallicRoughnessTexture, white);
+    device.BindTexture(0, base);
+    device.BindTexture(1, emissive);
+    device.BindTexture(2, mr);
+    if (boundModelProgram_ == 0) return;
+    // No pixel can be dropped when every alpha that makes c.a is known to be
+    // over the threshold: the texture's and the vertices' are all 1, the
+    // material's (with the draw's) is over it.
+    const bool opaque = mesh != nullptr && base != nullptr && base->IsOpaque() && mesh->HasOpaqueVertices() &&
+                        cbMaterial_.BaseColor.w > cbObject_.g_AlphaTestThreshold;
+    const bool noEmissive = emissive == white || (cbMaterial_.Emissive.x == 0.0f && cbMaterial_.Emissive.y == 0.0f &&
+                                                  cbMaterial_.Emissive.z == 0.0f);
+    const int variant = variantsEnabled_ ? ModelVariant(opaque, mr == white, noEmissive) : 0;
+    ++variantDraws_[variant];
+    const unsigned program = modelVariants_[variant];
+    if (program != boundModelProgram_) {
+        glUseProgram(program);
+        boundModelProgram_ = program;
+    }
 }
 
 bool ShaderManager::HidesWhatIsBehind(const VeMesh& mesh, const VeModelMaterial& m, float a,
@@ -322,6 +373,7 @@ bool ShaderManager::BeginDepthPass() {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     device.SetVertexLayout(VertexLayout::Model);
     glUseProgram(depthProgram_);
+    boundModelProgram_ = 0;
     device.SetColourWrite(false);
     // The depths go down pushed back by one unit of the depth buffer's
     // resolution. The shaded pass then keeps the ordinary "less" test: each
@@ -369,6 +421,7 @@ void ShaderManager::SetEffectShader() {
     device.SetVertexLayout(VertexLayout::Effect);
     if (!Ready()) return;
     glUseProgram(effectProgram_);
+    boundModelProgram_ = 0;
     if (cameraPending_) UploadCamera();
 }
 
@@ -429,6 +482,7 @@ void ShaderManager::Begin2D(bool linearFilter, bool depthOff) {
     device.SetRasterizerState(spriteRaster_.get());
     device.SetVertexLayout(VertexLayout::Sprite);
     if (Ready()) glUseProgram(spriteProgram_);
+    boundModelProgram_ = 0;
 }
 
 SpriteQuad ShaderManager::ComputeSpriteQuad(float textureWidth, float textureHeight, float x, float y, float width,

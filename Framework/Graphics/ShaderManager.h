@@ -141,8 +141,11 @@ public:
     // Uploads cbObject as it stands.
     void UploadObject();
     // cbMaterial from the material and the colour multiplier, uploaded, and
-    // the material's three textures bound (white where it has none).
-    void ApplyMaterial(const VeModelMaterial& material, float r, float g, float b, float a);
+    // the material's three textures bound (white where it has none). With
+    // the mesh whose subset is drawn, and the model set bound, also the
+    // model program's variant that subset needs (see below).
+    void ApplyMaterial(const VeModelMaterial& material, float r, float g, float b, float a,
+                       const VeMesh* mesh = nullptr);
     // True when a subset of this mesh drawn with this material, draw alpha
     // and alpha test certainly hides what lies behind it (the depth pass
     // lays down its depth).
@@ -163,6 +166,27 @@ public:
     // On by default; benchmarks and tests compare pictures without it.
     void SetDepthPassEnabled(bool on) { depthPassEnabled_ = on; }
     bool IsDepthPassEnabled() const { return depthPassEnabled_; }
+
+    // The model program comes in variants that leave out work a subset does
+    // not need: the alpha test where no pixel can be dropped (so a CPU
+    // renderer tests depth before shading), and the metal-roughness and
+    // emissive samples where the texture is the white one (or the emissive
+    // factor 0). DrawModel picks one per subset; the picture is the same.
+    // On by default; benchmarks and tests compare without them.
+    void SetShaderVariantsEnabled(bool on) { variantsEnabled_ = on; }
+    bool ShaderVariantsEnabled() const { return variantsEnabled_; }
+    static constexpr int kNoAlphaTest = 1, kNoMrTexture = 2, kNoEmissiveTexture = 4, kModelVariants = 8;
+    static int ModelVariant(bool opaque, bool whiteMr, bool noEmissive);
+    // The program of a variant (0 without a device), and the one DrawModel
+    // last drew with.
+    unsigned GetModelVariantProgram(int variant) const {
+        return variant >= 0 && variant < kModelVariants ? modelVariants_[variant] : 0;
+    }
+    unsigned GetBoundModelProgram() const { return boundModelProgram_; }
+    // Subsets drawn with each variant so far (tests, benchmarks).
+    unsigned long ModelVariantDraws(int variant) const {
+        return variant >= 0 && variant < kModelVariants ? variantDraws_[variant] : 0;
+    }
 
     // ---- effect set
     void SetEffectShader();
@@ -241,6 +265,11 @@ private:
 
     unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0, depthProgram_ = 0;
     unsigned effectBatchProgram_ = 0;
+    unsigned modelVariants_[kModelVariants] = {};
+    // The model variant in use while the model set is bound (0 otherwise).
+    unsigned boundModelProgram_ = 0;
+    bool variantsEnabled_ = true;
+    unsigned long variantDraws_[kModelVariants] = {};
     std::string errorText_;
     unsigned ubo_[8] = {};  // object, material, perObject, sprite, projection, camera, light, quads
 

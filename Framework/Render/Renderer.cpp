@@ -162,7 +162,7 @@ void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass, const Frame& fra
                 uploaded = true;
             }
             if (shaded) {
-                shaders.ApplyMaterial(*material, draw.colour.x, draw.colour.y, draw.colour.z, draw.colour.w);
+                shaders.ApplyMaterial(*material, draw.colour.x, draw.colour.y, draw.colour.z, draw.colour.w, &mesh);
                 ++stats_.subsetsDrawn;
             } else {
                 ++stats_.depthDraws;

@@ -266,6 +266,55 @@ TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheDepthPass) {
     }
 }
 
+// The model program's variants (no alpha test for subsets that cannot drop
+// a pixel, no samples of white metal-roughness and emissive textures) must
+// not change a pixel: the same seed and input drawn with and without them,
+// on the top floor at the start, in the office and the plant lab of the
+// first basement and in the generator hall.
+TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheShaderVariants) {
+    struct View {
+        const char* name;
+        bool moved;
+        Vector3 eye;
+    };
+    const View views[] = {{"start", false, Vector3()},
+                          {"office", true, Vector3(30.0f, -36.0f, 68.0f)},
+                          {"plant lab", true, Vector3(45.0f, -36.0f, -25.0f)},
+                          {"generator hall", true, Vector3(65.0f, -78.0f, -10.0f)}};
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    auto draw = [&](bool variants, const View& v) {
+        Math::SeedRand(7);
+        shaders.SetShaderVariantsEnabled(variants);
+        auto game = std::make_unique<GameScene>();
+        GameScene* g = game.get();
+        scene_ = std::move(game);
+        Step(InputFrame{}, 22);
+        if (v.moved) {
+            g->GetPlayer()->SetMatrix(Matrix::CreateTranslation(v.eye));
+            g->GetPlayer()->SetCurrentFloor(g->GetStage()->GetFloor(v.eye));
+            g->GetStage()->RefreshActivity(g->GetPlayer()->GetCurrentFloor());
+            Step(InputFrame{}, 3);
+        }
+        GlPicture shot = GlPicture::Grab();
+        shaders.SetShaderVariantsEnabled(true);
+        return shot;
+    };
+    for (const View& v : views) {
+        SCOPED_TRACE(v.name);
+        const GlPicture without = draw(false, v);
+        const unsigned long leanBefore =
+            shaders.ModelVariantDraws(ShaderManager::ModelVariant(true, true, true));
+        const GlPicture with = draw(true, v);
+        Shot(std::string("variants_") + v.name + ".png");
+        EXPECT_EQ(GlPicture::CountDifferent(with, without), 0u);
+        EXPECT_GT(shaders.ModelVariantDraws(ShaderManager::ModelVariant(true, true, true)), leanBefore)
+            << "opaque subsets without emissive or metal-roughness textures took the lean variant";
+        float mean = 0, spread = 0;
+        LumaStats(with, 0, 0, 1280, 600, mean, spread);
+        EXPECT_GT(spread, 10.0f) << "a drawn room, not an empty picture";
+    }
+}
+
 // At half the render scale the world is drawn into a quarter of the
 // pixels and stretched over the window: the same view, softer, and upright;
 // the HUD over it stays at the window's resolution.

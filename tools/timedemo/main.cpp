@@ -24,7 +24,9 @@
 // what it buys: --render-scale 1 draws the 3D picture at the window's full
 // size (the default is the game's: automatic, which follows the frame times
 // on a CPU renderer; --render-scale S fixes it at S from 0.5 to 1),
-// --no-mips loads the textures without mip levels, --linear samples with
+// --no-mips loads the textures without mip levels, --no-variants shades
+// every model with the full program (alpha test, every texture sampled)
+// instead of the variant each subset needs, --linear samples with
 // the linear samplers and --anisotropic with anisotropic x4 ones instead of
 // the device's defaults, and --no-depth-pass draws without the depth pass
 // that precedes the shaded opaque pass.
@@ -97,8 +99,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: morvane_timedemo record <log> [--plan win|die] [--windowed]\n"
                  "       (replay and stress also take --render-scale auto|S (S from 0.5 to 1),\n"
-                 "        --no-mips, --anisotropic or --linear: the texture filtering,\n"
-                 "        --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
+                 "        --no-mips, --no-variants, --anisotropic or --linear: the texture\n"
+                 "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
                  "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
@@ -715,6 +717,8 @@ int main(int argc, char** argv) {
             const std::optional<float> scale = settings_file::ParseRenderScale(argv[++i]);
             if (!scale) return Usage();
             g_renderScale = *scale;
+        } else if (a == "--no-variants" && mode != "record") {
+            ShaderManager::GetInstance().SetShaderVariantsEnabled(false);
         } else if (a == "--no-mips" && mode != "record") {
             VeTexture::SetGenerateMips(false);
         } else if (a == "--no-depth-pass") {
