@@ -10,12 +10,15 @@
 //   morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]
 //                           [--real-time [--seconds S]] [--slow-draw MS]
 //       Plays the recorded input back, frame for frame, and checks the game
-//       reaches the recorded ending. --real-time runs the player's loop
-//       instead: capped at 60 frames a second, as many game steps a frame as
-//       real time calls for (each step takes the next recorded input), and
-//       reports the steps run against real time; --seconds stops it after
-//       S seconds. --slow-draw adds MS milliseconds to every drawn frame, as
-//       a slower renderer would.
+//       reaches the recorded ending (the result, the frame it came on, the
+//       player's hit points and rounds then); exit code 1 and a message on
+//       how to record anew when it does not. --real-time runs the player's
+//       loop instead: capped at 60 frames a second, as many game steps a
+//       frame as real time calls for (each step takes the next recorded
+//       input), and reports the steps run against real time (only the
+//       ending's result is compared: the game is seen between drawn frames,
+//       which may hold several steps); --seconds stops it after S seconds. --slow-draw adds MS milliseconds
+//       to every drawn frame, as a slower renderer would.
 //   morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]
 //                           [--shot FILE] [--headless]
 //       The generator hall with the given number of zombies (80) awake and
@@ -110,6 +113,35 @@ int Usage() {
 }
 
 GameScene* CurrentGame() { return dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene()); }
+
+// How a game ended: the result it asked for, the input frame it asked on and
+// the player's hit points and rounds then. A recording keeps it; a replay
+// that ends any other way no longer plays the recorded game.
+struct Ending {
+    GameResult result = GameResult::None;
+    size_t frame = 0;
+    int hp = 0, magazine = 0, reserve = 0;
+
+    // Notes the game's ending once, the first frame it is asked for.
+    void Watch(size_t inputFrame) {
+        if (result != GameResult::None) return;
+        GameScene* game = CurrentGame();
+        if (!game || game->GetRequestedResult() == GameResult::None) return;
+        result = game->GetRequestedResult();
+        frame = inputFrame;
+        hp = game->GetPlayer()->GetHp();
+        magazine = game->GetGun()->GetMagazine();
+        reserve = game->GetPlayer()->GetReserveAmmo();
+    }
+    std::string Outcome() const {
+        return result == GameResult::Cleared ? "cleared" : result == GameResult::Dead ? "dead" : "none";
+    }
+    std::string Describe() const {
+        if (result == GameResult::None) return "none";
+        return Outcome() + " at frame " + std::to_string(frame) + ", hit points " + std::to_string(hp) + ", rounds " +
+               std::to_string(magazine) + "/" + std::to_string(reserve);
+    }
+};
 
 long PeakMemoryKb() {
     rusage usage{};
@@ -421,14 +453,13 @@ int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) 
     Platform::Input& input = Platform::Input::GetInstance();
     SceneManager& scenes = SceneManager::GetInstance();
 
-    GameResult result = GameResult::None;
+    Ending ending;
     if (windowed && !StartWindow()) return 77;
     input.SetScript(&recorder);
     scenes.SetNextScene(CreateFirstScene());
     while (windowed ? App::GetInstance().RunFrame() : input.Advance()) {
         if (!windowed) scenes.Update();
-        if (GameScene* game = CurrentGame())
-            if (game->GetRequestedResult() != GameResult::None) result = game->GetRequestedResult();
+        ending.Watch(recorder.Frames().size());
     }
     Stop(!windowed);
 
@@ -441,7 +472,8 @@ int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) 
     log.notes["input log"] = "morvane input, one line per run of equal frames";
     log.notes["seed"] = std::to_string(kSeed);
     log.notes["frames"] = std::to_string(log.frames.size());
-    log.notes["outcome"] = result == GameResult::Cleared ? "cleared" : result == GameResult::Dead ? "dead" : "none";
+    log.notes["outcome"] = ending.Outcome();
+    log.notes["ending"] = ending.Describe();
     std::string error;
     if (!Platform::SaveInputLog(path, log, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -476,20 +508,20 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
 
     std::vector<Sample> samples;
     samples.reserve(log.frames.size());
-    GameResult result = GameResult::None;
+    Ending ending;
     Sample sample;
     const double start = Platform::NowMs();
     bool cut = false;
     while (MeasureFrame(sample)) {
         samples.push_back(sample);
         sample = Sample{};
-        if (GameScene* game = CurrentGame())
-            if (game->GetRequestedResult() != GameResult::None) result = game->GetRequestedResult();
+        ending.Watch(script.Position());
         if (seconds > 0.0 && Platform::NowMs() - start >= seconds * 1000.0) {
             cut = true;
             break;
         }
     }
+    const bool allFramesPlayed = script.Position() == script.Size();
     Stop(headless);
 
     std::printf("replay of %s\n", path.c_str());
@@ -497,24 +529,42 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
     if (g_realTime) ReportRealTime(samples);
     if (!csv.empty() && !WriteCsv(csv, samples)) std::fprintf(stderr, "cannot write %s\n", csv.c_str());
 
-    const std::string outcome =
-        result == GameResult::Cleared ? "cleared" : result == GameResult::Dead ? "dead" : "none";
-    std::printf("outcome: %s", outcome.c_str());
-    const auto expected = log.notes.find("outcome");
+    std::printf("ending: %s", ending.Describe().c_str());
     if (cut) {
         std::printf(" (stopped after %.0f s: not compared)\n", seconds);
         return 0;
     }
-    if (partial || expected == log.notes.end()) {
-        std::printf(partial ? " (partial replay: not compared)\n" : " (the log names no outcome)\n");
+    if (partial) {
+        std::printf(" (partial replay: not compared)\n");
         return 0;
     }
-    if (expected->second != outcome) {
-        std::printf("\nREPLAY DIVERGED: the recording ended \"%s\"\n", expected->second.c_str());
-        return 1;
+    const auto outcome = log.notes.find("outcome");
+    const auto recorded = log.notes.find("ending");
+    if (outcome == log.notes.end() && recorded == log.notes.end()) {
+        std::printf(" (the log names no ending)\n");
+        return 0;
     }
-    std::printf(" (as recorded)\n");
-    return 0;
+    // A real-time run sees the game only between drawn frames, which may
+    // hold several steps: there the result alone is compared.
+    const bool sameEnding = g_realTime || recorded == log.notes.end() || recorded->second == ending.Describe();
+    const bool same = sameEnding && (outcome == log.notes.end() || outcome->second == ending.Outcome()) &&
+                      allFramesPlayed;
+    if (same) {
+        std::printf(" (as recorded)\n");
+        return 0;
+    }
+    std::printf("\n");
+    std::fprintf(stderr,
+                 "REPLAY DIVERGED from %s\n"
+                 "  recorded ending: %s\n"
+                 "  replayed ending: %s%s\n"
+                 "The recorded input no longer plays the recorded game: gameplay has changed since the log was\n"
+                 "made (or the game lost its determinism). If the change is intended, record the log anew from\n"
+                 "the build folder and commit it on its own, saying which change made that necessary:\n"
+                 "  ./tools/timedemo/morvane_timedemo record ../tools/timedemo/playthrough.log\n",
+                 path.c_str(), recorded != log.notes.end() ? recorded->second.c_str() : outcome->second.c_str(),
+                 ending.Describe().c_str(), allFramesPlayed ? "" : " (the run ended before its input did)");
+    return 1;
 }
 
 // ---- stress -----------------------------------------------------------------
