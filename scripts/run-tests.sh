@@ -1,19 +1,62 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs the whole test suite under a
-# virtual X server (the rendering tests use Mesa's software OpenGL). Then
-# builds the Debian package, installs it, plays the start of a game through
-# the installed launcher from another folder, and removes the package again.
+# virtual X server (the rendering tests use Mesa's software OpenGL). Then, one
+# stage after the other:
+#   - builds the game, tools, tests and loader fuzzers with clang,
+#     AddressSanitizer and UndefinedBehaviorSanitizer (scripts/sanitize.sh)
+#     and runs the unit tests, the headless playthroughs, the recorded
+#     replay, the damaged-data runs and the fuzzers' replays of their seeds
+#     and saved findings under them;
+#   - fuzzes each loader for FUZZ_SECONDS (default 30) seconds
+#     (tests/fuzz/run_fuzz.sh);
+#   - builds the Debian package, installs it, plays the start of a game
+#     through the installed launcher from another folder, and removes the
+#     package again.
+# The time of each stage is printed at the end, also when one fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+ROOT=$PWD
+JOBS=$(nproc)
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+
+START=$SECONDS
+LAST=$SECONDS
+TIMES=()
+stage_done() {
+  TIMES+=("$(printf '%-18s %5d s' "$1" $((SECONDS - LAST)))")
+  LAST=$SECONDS
+}
+print_times() {
+  local rc=$?
+  echo "== stage times ($(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the end)"
+  [ "${#TIMES[@]}" -gt 0 ] && printf '  %s\n' "${TIMES[@]}"
+  [ "$rc" -ne 0 ] && printf '  %-18s %5d s (failed)\n' "next stage" $((SECONDS - LAST))
+  printf '  %-18s %5d s\n' "total" $((SECONDS - START))
+}
+trap print_times EXIT
+
 bash scripts/setup.sh
+stage_done "setup"
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
-cd build
+cmake --build build -j"$JOBS"
+stage_done "build"
+
 export LIBGL_ALWAYS_SOFTWARE=1
 export ALSOFT_DRIVERS="${ALSOFT_DRIVERS:-null}"
-xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure -j"$(nproc)"
+(cd build && xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure -j"$JOBS")
+stage_done "tests"
+
+JOBS=$JOBS bash scripts/sanitize.sh --build-only
+stage_done "sanitized build"
+JOBS=$JOBS bash scripts/sanitize.sh --no-build
+stage_done "sanitized tests"
+
+MORVANE_FUZZ_BUILD="$ROOT/build-asan" bash tests/fuzz/run_fuzz.sh all "$FUZZ_SECONDS"
+stage_done "fuzzing"
 
 # The package as a player gets it.
+cd build
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 rm -f morvane_*.deb
@@ -30,4 +73,5 @@ rc=0
 xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
   bash ../tests/e2e_install/install_e2e.sh game "$(command -v morvane)" "$PWD/e2e_install_shots" || rc=$?
 $SUDO apt-get remove -y morvane
+[ "$rc" -eq 0 ] && stage_done "package"
 exit "$rc"
