@@ -12,26 +12,44 @@
 #   - builds the Debian package, installs it, plays the start of a game
 #     through the installed launcher from another folder, and removes the
 #     package again.
-# The time of each stage is printed at the end, also when one fails.
+# The time of each stage is printed at the end, also when one fails: the
+# time it took and the processor time its programs used (on a machine
+# shared with other work the first grows, the second hardly).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=$(nproc)
 FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 
+# Processor seconds (user and system) of the finished child processes, into
+# CPU ("times" must run in this shell, not in a subshell).
+CPU_FILE=$(mktemp)
+read_cpu() {
+  times >"$CPU_FILE"
+  CPU=$(tail -n 1 "$CPU_FILE" | awk '{
+    t = 0
+    for (i = 1; i <= 2; ++i) { split($i, p, "m"); t += p[1] * 60 + p[2] }
+    printf "%d", t }')
+}
 START=$SECONDS
 LAST=$SECONDS
+LAST_CPU=0
 TIMES=()
 stage_done() {
-  TIMES+=("$(printf '%-18s %5d s' "$1" $((SECONDS - LAST)))")
+  read_cpu
+  TIMES+=("$(printf '%-18s %5d s  %5d s' "$1" $((SECONDS - LAST)) $((CPU - LAST_CPU)))")
   LAST=$SECONDS
+  LAST_CPU=$CPU
 }
 print_times() {
   local rc=$?
+  read_cpu
+  rm -f "$CPU_FILE"
   echo "== stage times ($(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the end)"
+  printf '  %-18s %7s  %7s\n' "stage" "time" "cpu"
   [ "${#TIMES[@]}" -gt 0 ] && printf '  %s\n' "${TIMES[@]}"
   [ "$rc" -ne 0 ] && printf '  %-18s %5d s (failed)\n' "next stage" $((SECONDS - LAST))
-  printf '  %-18s %5d s\n' "total" $((SECONDS - START))
+  printf '  %-18s %5d s  %5d s\n' "total" $((SECONDS - START)) "$CPU"
 }
 trap print_times EXIT
 
