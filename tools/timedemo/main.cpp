@@ -554,6 +554,7 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
         return 0;
     }
     std::printf("\n");
+    std::fflush(stdout);  // the report first, then the verdict
     std::fprintf(stderr,
                  "REPLAY DIVERGED from %s\n"
                  "  recorded ending: %s\n"
