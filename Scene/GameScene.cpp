@@ -66,6 +66,8 @@ GameScene::GameScene() {
     hud_ = std::make_unique<Hud>();
     hud_->LoadTextures(Hud::Mode::Game);
     hud_->SetFade(1.0f);
+    // The first step's effects face the player's view.
+    SetCamera();
 
     TextureDesc desc;
     desc.width = kSceneWidth;

@@ -29,6 +29,16 @@ bool LightReaches(const PointLight& light, const Box& box) {
     return dx * dx + dy * dy + dz * dz < reach * reach;
 }
 
+// A point light as the light block holds it.
+::PointLight BlockLight(const PointLight& light) {
+    ::PointLight out;
+    out.color = light.colour;
+    out.radius = light.radius;
+    out.pos = light.position;
+    out.tmp4 = 0.0f;
+    return out;
+}
+
 bool FloorSeen(const Frame& frame, int floor) {
     if (floor < 0 || floor >= 32) return true;
     return (frame.visibleFloors >> floor) & 1u;
@@ -54,14 +64,7 @@ void Renderer::UploadCameraAndLights(const Frame& frame) {
     light.g_DL_Dir = frame.lighting.direction;
     light.g_DL_Color = frame.lighting.colour;
     const size_t count = std::min(frame.lighting.points.size(), kMaxPointLights);
-    for (size_t i = 0; i < count; ++i) {
-        const PointLight& p = frame.lighting.points[i];
-        ::PointLight& out = light.g_PL[i];
-        out.color = p.colour;
-        out.radius = p.radius;
-        out.pos = p.position;
-        out.tmp4 = 0.0f;
-    }
+    for (size_t i = 0; i < count; ++i) light.g_PL[i] = BlockLight(frame.lighting.points[i]);
     light.g_PL_Num = static_cast<int>(count);
     shaders.UploadLights();
     uploadedLights_.clear();
@@ -82,13 +85,8 @@ void Renderer::UseLightsFor(const Box* box) {
     // The reaching lights in the frame's order: the shader adds them up in
     // that order, and leaving out one that adds nothing changes no sum.
     ::PointLight list[kMaxPointLights];
-    for (size_t i = 0; i < wantedLights_.size(); ++i) {
-        const PointLight& p = points[static_cast<size_t>(wantedLights_[i])];
-        list[i].color = p.colour;
-        list[i].radius = p.radius;
-        list[i].pos = p.position;
-        list[i].tmp4 = 0.0f;
-    }
+    for (size_t i = 0; i < wantedLights_.size(); ++i)
+        list[i] = BlockLight(points[static_cast<size_t>(wantedLights_[i])]);
     ShaderManager::GetInstance().UploadPointLights(list, static_cast<int>(wantedLights_.size()));
     uploadedLights_ = wantedLights_;
     ++stats_.lightUploads;
