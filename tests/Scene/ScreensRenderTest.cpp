@@ -232,6 +232,51 @@ TEST_F(ScreensRender, GameHudShowsHealthBarCrosshairAndCounter) {
     EXPECT_GT(spread, 20.0f) << "digits drawn in the counter's place";
 }
 
+// The ending's faint, shaken copies build up in the scene's own picture, not
+// in the window's back buffer (whose content after a swap is undefined):
+// over a picture painted red, one ending frame leaves nine tenths of the red,
+// while playing the picture starts white every frame; the window gets an
+// exact copy each time.
+TEST_F(ScreensRender, EndingSmearsInTheScenesOwnPictureAndTheWindowGetsACopy) {
+    auto game = std::make_unique<GameScene>();
+    GameScene* g = game.get();
+    scene_ = std::move(game);
+    Step(InputFrame{}, 22);  // past the fade-in
+    VeTexture& smear = g->GetSmearTexture();
+    auto smearPicture = [&] {
+        smear.SetAsRenderTarget();
+        GlPicture p = GlPicture::Grab();
+        GraphicsDevice::GetInstance().SetBackBufferAsTarget();
+        return p;
+    };
+    // A spot away from the HUD: left of the middle, above the health bar.
+    const int x = 300, y = 420;
+
+    // Playing: whatever was there is gone under the white start and the
+    // opaque world.
+    smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
+    g->Draw();
+    const GlPicture playing = GlPicture::Grab();
+    EXPECT_EQ(GlPicture::CountDifferent(playing, smearPicture()), 0u);
+    EXPECT_LT(playing.Px(x, y)[0], 200) << "no red left while playing";
+
+    g->GetStage()->MarkCoreDestroyedForTest();
+    Step(InputFrame{}, 1);
+    ASSERT_EQ(g->GetState(), GameState::Ending);
+    smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
+    g->Draw();
+    const GlPicture ending = GlPicture::Grab();
+    Shot("ending_smear.png");
+    EXPECT_EQ(GlPicture::CountDifferent(ending, smearPicture()), 0u);
+    const unsigned char* p = ending.Px(x, y);
+    EXPECT_GE(p[0], 228) << "nine tenths of the red the picture held";
+    EXPECT_LE(p[1], 40);
+    EXPECT_LE(p[2], 40);
+    // A second frame smears further: the red fades by another tenth.
+    g->Draw();
+    EXPECT_LT(GlPicture::Grab().Px(x, y)[0], p[0]);
+}
+
 // The depth pass before the shaded one must not change a pixel of the game:
 // the same seed and input drawn with and without it, at the start (top
 // floor) and in the generator hall with the floors above in view.
