@@ -10,7 +10,6 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Math/SimpleMath.h"
-#include "Framework/Render/RenderFrame.h"
 
 class VeModel;
 class VeMesh;
@@ -83,7 +82,9 @@ static_assert(sizeof(CbLight) == 3264, "cbLight layout");
 static_assert(offsetof(CbLight, g_PL_Num) == 3248, "cbLight layout");
 
 // Source rectangle of a sprite in texels: left, top, width, height.
-using SpriteRect = Render::SpriteRect;
+struct SpriteRect {
+    float left = 0, top = 0, width = 0, height = 0;
+};
 
 // One quad of a run of effect quads drawn together (cbQuads, 80 bytes).
 struct CbQuad {

@@ -1,10 +1,10 @@
 // What one picture shows, as the game describes it to the renderer: the
-// camera, the lights, the models and effect quads of each drawing pass in
-// the order they are to be drawn, and the 2D sprites laid over them. Plain
-// data only. The game fills it in and never touches the graphics device;
-// the renderer (Framework/Render/Renderer.h) decides how to draw it:
-// what to leave out as unseen, which lights each model needs, which quads
-// go to the device together.
+// camera, the lights, and the models and effect quads of each drawing pass
+// in the order they are to be drawn. Plain data only. The game fills it in
+// and never touches the graphics device; the renderer
+// (Framework/Render/Renderer.h) decides how to draw it: what to leave out
+// as unseen, which lights each model needs, which quads go to the device
+// together.
 #pragma once
 
 #include <cmath>
@@ -91,36 +91,14 @@ struct EffectQuad {
     bool depthWrite = true;
 };
 
-// Source rectangle of a sprite in texels: left, top, width, height.
-struct SpriteRect {
-    float left = 0, top = 0, width = 0, height = 0;
-};
-
-// A 2D sprite in sprite coordinates (origin at the screen centre, x right,
-// y up, one unit per pixel): a width x height quad at (x, y) around the
-// pivot (0..1 of its size), through the transform, showing the source
-// rectangle (the whole texture when wholeTexture is set), times the colour.
-struct Sprite {
-    const VeTexture* texture = nullptr;
-    Matrix transform;
-    float x = 0.0f;
-    float y = 0.0f;
-    float width = 0.0f;
-    float height = 0.0f;
-    SpriteRect source;
-    bool wholeTexture = false;
-    Vector4 colour{1.0f, 1.0f, 1.0f, 1.0f};
-    Vector2 pivot{0.5f, 0.5f};
-};
-
 // A picture, pass by pass in drawing order:
 //   1. opaque, then actors: a depth pass (where asked), then shaded;
 //   2. translucent models' inner faces;
 //   3. the first effect quads;
 //   4. translucent models' outer faces;
 //   5. the last effect quads;
-//   6. overlay models over a cleared depth (never hidden by the world);
-//   7. the sprites, on the target the scene chooses.
+//   6. overlay models over a cleared depth (never hidden by the world).
+// The 2D overlay is drawn by the scenes with the sprite set.
 struct Frame {
     Camera camera;
     Lighting lighting;
@@ -135,7 +113,6 @@ struct Frame {
     std::vector<EffectQuad> firstEffects;
     std::vector<EffectQuad> lastEffects;
     std::vector<ModelDraw> overlay;
-    std::vector<Sprite> sprites;
 
     // Empties every list (keeping their storage) and resets the rest.
     void Clear();
@@ -163,7 +140,6 @@ inline void Frame::Clear() {
     firstEffects.clear();
     lastEffects.clear();
     overlay.clear();
-    sprites.clear();
 }
 
 }  // namespace Render
