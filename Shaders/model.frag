@@ -1,4 +1,13 @@
 #version 330 core
+// Where the driver has it, "precise" keeps the additions that make a pixel's
+// colour as written (not fused with the products before them), so a variant
+// that leaves out a term that adds nothing gives the same bits.
+#ifdef GL_ARB_gpu_shader5
+#extension GL_ARB_gpu_shader5 : enable
+#define PRECISE precise
+#else
+#define PRECISE
+#endif
 // Model pixel program: base colour, directional light, point lights,
 // ambient and emissive terms, all scaled by the base colour's alpha, then
 // distance fog.
@@ -8,6 +17,8 @@
 // test depth before shading), and NO_MR_TEXTURE / NO_EMISSIVE_TEXTURE for
 // subsets whose texture is the white one (or whose emissive factor is 0):
 // a white texel times the factor is the factor, so the picture is the same.
+// NO_POINT_LIGHTS leaves out the point-light loop for draws with no point
+// light on the device (g_PL_Num is 0: the loop would add nothing).
 
 layout(std140, row_major) uniform cbObject {
     mat4 g_mW;
@@ -83,7 +94,7 @@ void main() {
 
     vec3 toCam = g_CamPos - vWorldPos;
     float d = length(toCam);
-    vec3 color;
+    PRECISE vec3 color;
     if (g_LightEnable == 0) {
         color = c.rgb * baseColor.a;
     } else {
@@ -101,6 +112,7 @@ void main() {
         vec3 V = toCam / d;
 
         color = LightTerm(N, V, -g_DL_Dir, g_DL_Color, 1.0, diffuseColor, specularColor, power) * baseColor.a;
+#ifndef NO_POINT_LIGHTS
         for (int i = 0; i < g_PL_Num && i < 100; ++i) {
             vec3 L = g_PL[i].pos - vWorldPos;
             float dist = length(L);
@@ -110,6 +122,7 @@ void main() {
                          baseColor.a;
             }
         }
+#endif
         color += c.rgb * g_AmbientLight * baseColor.a;
 #ifdef NO_EMISSIVE_TEXTURE
         color += g_Material.Emissive * baseColor.a;

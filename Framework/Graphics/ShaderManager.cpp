@@ -171,12 +171,14 @@ bool ShaderManager::Init() {
 
     std::string errors;
     // The model program in its variants (index 0 is the full program, the
-    // others drop the alpha test and the samples of white textures).
+    // others drop the alpha test, the samples of white textures and the
+    // point-light loop).
     for (int v = 0; v < kModelVariants; ++v) {
         std::string defines;
         if (v & kNoAlphaTest) defines += "#define NO_ALPHA_TEST\n";
         if (v & kNoMrTexture) defines += "#define NO_MR_TEXTURE\n";
         if (v & kNoEmissiveTexture) defines += "#define NO_EMISSIVE_TEXTURE\n";
+        if (v & kNoPointLights) defines += "#define NO_POINT_LIGHTS\n";
         modelVariants_[v] = BuildProgram("model.vert", "model.frag",
                                          {{"cbObject", kBindObject},
                                           {"cbMaterial", kBindMaterial},
@@ -291,8 +293,9 @@ void ShaderManager::SetModelShader() {
     if (cameraPending_) UploadCamera();
 }
 
-int ShaderManager::ModelVariant(bool opaque, bool whiteMr, bool noEmissive) {
-    return (opaque ? kNoAlphaTest : 0) | (whiteMr ? kNoMrTexture : 0) | (noEmissive ? kNoEmissiveTexture : 0);
+int ShaderManager::ModelVariant(bool opaque, bool whiteMr, bool noEmissive, bool noPointLights) {
+    return (opaque ? kNoAlphaTest : 0) | (whiteMr ? kNoMrTexture : 0) | (noEmissive ? kNoEmissiveTexture : 0) |
+           (noPointLights ? kNoPointLights : 0);
 }
 
 void ShaderManager::DrawModel(const VeModel* model, float r, float g, float b, float a) {
@@ -347,7 +350,10 @@ void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, fl
                         cbMaterial_.BaseColor.w > cbObject_.g_AlphaTestThreshold;
     const bool noEmissive = emissive == white || (cbMaterial_.Emissive.x == 0.0f && cbMaterial_.Emissive.y == 0.0f &&
                                                   cbMaterial_.Emissive.z == 0.0f);
-    const int variant = variantsEnabled_ ? ModelVariant(opaque, mr == white, noEmissive) : 0;
+    // The point lights on the device light this subset only where lighting
+    // is on; with none, the loop over them adds nothing.
+    const bool noPointLights = cbLight_.g_PL_Num <= 0 || cbObject_.g_LightEnable == 0;
+    const int variant = variantsEnabled_ ? ModelVariant(opaque, mr == white, noEmissive, noPointLights) : 0;
     ++variantDraws_[variant];
     const unsigned program = modelVariants_[variant];
     if (program != boundModelProgram_) {

@@ -172,12 +172,15 @@ public:
     // not need: the alpha test where no pixel can be dropped (so a CPU
     // renderer tests depth before shading), and the metal-roughness and
     // emissive samples where the texture is the white one (or the emissive
-    // factor 0). DrawModel picks one per subset; the picture is the same.
-    // On by default; benchmarks and tests compare without them.
+    // factor 0), and the point-light loop where no point light is on the
+    // device (a CPU renderer runs a loop's body once, masked, even when it
+    // has nothing to do). DrawModel picks one per subset; the picture is the
+    // same. On by default; benchmarks and tests compare without them.
     void SetShaderVariantsEnabled(bool on) { variantsEnabled_ = on; }
     bool ShaderVariantsEnabled() const { return variantsEnabled_; }
-    static constexpr int kNoAlphaTest = 1, kNoMrTexture = 2, kNoEmissiveTexture = 4, kModelVariants = 8;
-    static int ModelVariant(bool opaque, bool whiteMr, bool noEmissive);
+    static constexpr int kNoAlphaTest = 1, kNoMrTexture = 2, kNoEmissiveTexture = 4, kNoPointLights = 8,
+                         kModelVariants = 16;
+    static int ModelVariant(bool opaque, bool whiteMr, bool noEmissive, bool noPointLights);
     // The program of a variant (0 without a device), and the one DrawModel
     // last drew with.
     unsigned GetModelVariantProgram(int variant) const {
