@@ -112,20 +112,29 @@ void GameScene::Draw() {
     Platform::SceneTiming& timing = Platform::GetSceneTiming();
     const double start = Platform::NowMs();
 
-    // While ending, the smear picture keeps the last frames: the faint,
-    // shaken copies drawn over it make the picture smear. (The window's back
-    // buffer could not keep them: its content after a swap is undefined.)
-    // Otherwise the opaque copy of the 3D picture covers it whole: nothing
-    // to clear beneath it.
+    // The window's picture is built in the smear picture, whose depth is the
+    // device's one depth buffer of the render targets, and copied into the
+    // window. Playing at full scale, the world is drawn there straight, the
+    // HUD over it. At a smaller scale the world is drawn into the scene
+    // picture and stretched into the window under the HUD. While ending, the
+    // smear picture keeps the frames before (the window's back buffer could
+    // not: its content after a swap is undefined) and each frame goes over
+    // them as a faint, shaken copy.
     RenderScale::GetInstance().ScaledSize(kSceneWidth, kSceneHeight, drawWidth_, drawHeight_);
+    const bool ending = world_->IsEnding();
+    worldInPicture_ = !ending && drawWidth_ == kSceneWidth && drawHeight_ == kSceneHeight;
+    VeTexture& worldTarget = worldInPicture_ ? smearTexture_ : sceneTexture_;
     StartPasses();
-    sceneTexture_.Clear(0.0f, 0.0f, 0.0f, 1.0f);
-    device.ClearDepthStencil(1.0f, 0);
+    worldTarget.Clear(0.0f, 0.0f, 0.0f, 1.0f);
+    worldTarget.SetAsRenderTarget();
+    device.ClearBoundDepthStencil(1.0f, 0);
     MarkPass(Platform::SceneTiming::kPassClear);
 
     Draw3D();
     Draw2D();
-    device.CopyToBackBuffer(smearTexture_);
+    const bool pictureInSmear = ending || worldInPicture_;
+    if (pictureInSmear) device.CopyToBackBuffer(smearTexture_);
+    smearHoldsLastFrame_ = pictureInSmear;
     MarkPass(Platform::SceneTiming::kPass2D);
 
     if (timing.finishDraw) device.Finish();
@@ -137,6 +146,17 @@ void GameScene::Draw() {
         Platform::Timestamp("game: first frame drawn");
     }
     drawnOnce_ = true;
+}
+
+VeTexture& GameScene::DrawWorldPicture() {
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    worldInPicture_ = false;
+    sceneTexture_.Clear(0.0f, 0.0f, 0.0f, 1.0f);
+    sceneTexture_.SetAsRenderTarget();
+    device.ClearBoundDepthStencil(1.0f, 0);
+    Draw3D();
+    device.SetBackBufferAsTarget();
+    return sceneTexture_;
 }
 
 void GameScene::RequestResult(GameResult result) {
@@ -168,10 +188,13 @@ void GameScene::SetCamera() {
 }
 
 void GameScene::Draw3D() {
-    sceneTexture_.SetAsRenderTarget();
-    // At a render scale below 1 the picture takes the lower left corner of
-    // the target (where GL's rows start), and the copy stretches it.
-    GraphicsDevice::GetInstance().SetViewport(0, kSceneHeight - drawHeight_, drawWidth_, drawHeight_);
+    // Into the bound target: the smear picture at full size, or the scene
+    // picture, where at a render scale below 1 the world takes the lower
+    // left corner (where GL's rows start) and the copy stretches it.
+    if (worldInPicture_)
+        GraphicsDevice::GetInstance().SetViewport(0, 0, kSceneWidth, kSceneHeight);
+    else
+        GraphicsDevice::GetInstance().SetViewport(0, kSceneHeight - drawHeight_, drawWidth_, drawHeight_);
     frame_.Clear();
     frame_.lighting = lighting_;
     world_->DescribeFrame(frame_);
@@ -180,30 +203,49 @@ void GameScene::Draw3D() {
 
 void GameScene::Draw2D() {
     ShaderManager& shaders = ShaderManager::GetInstance();
-
     GraphicsDevice& device = GraphicsDevice::GetInstance();
-    smearTexture_.SetAsRenderTarget();
+    const bool ending = world_->IsEnding();
+    if (ending) {
+        smearTexture_.SetAsRenderTarget();
+        // Where the last frame went straight into the window (drawn at a
+        // smaller scale), the smear starts from this frame's picture, still
+        // and opaque, as near as there is to that frame.
+        if (!smearHoldsLastFrame_) {
+            CopyWorld(1.0f, 0.0f, 0.0f);
+            shaders.Begin2D(false, true);
+            hud_->DrawGame(*world_);
+            shaders.End2D();
+        }
+        CopyWorld(0.1f, lastShakeX_, lastShakeY_);
+    } else if (worldInPicture_) {
+        smearTexture_.SetAsRenderTarget();
+    } else {
+        device.SetBackBufferAsTarget();
+        CopyWorld(1.0f, 0.0f, 0.0f);
+    }
+    shaders.Begin2D(false, true);
+    hud_->DrawGame(*world_);
+    shaders.End2D();
+}
+
+void GameScene::CopyWorld(float alpha, float shakeX, float shakeY) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
     // The 3D picture, stretched to the window when drawn smaller (filtered
     // linearly then; texel for pixel at full size).
     const bool scaled = drawWidth_ != kSceneWidth || drawHeight_ != kSceneHeight;
     shaders.Begin2D(scaled, true);
-    Vector4 colour(1.0f, 1.0f, 1.0f, 1.0f);
-    const bool ending = world_->IsEnding();
-    if (ending) colour = Vector4(1.0f, 1.0f, 1.0f, 0.1f);
+    const Vector4 colour(1.0f, 1.0f, 1.0f, alpha);
     // Every pixel of the picture is opaque (it is cleared opaque and the
-    // blending the world draws with keeps alpha at 1): outside the ending's
-    // smear the copy replaces what is beneath it without blending.
+    // blending the world draws with keeps alpha at 1): an opaque copy
+    // replaces what is beneath it without blending.
     const BlendState* blend = device.GetBlendState();
-    if (!ending) device.SetBlendState(copyBlend_.get());
-    shaders.SetTransform(Matrix::CreateTranslation(lastShakeX_, lastShakeY_, 0.0f));
+    if (alpha >= 1.0f) device.SetBlendState(copyBlend_.get());
+    shaders.SetTransform(Matrix::CreateTranslation(shakeX, shakeY, 0.0f));
     const SpriteRect source{0.0f, static_cast<float>(kSceneHeight - drawHeight_), static_cast<float>(drawWidth_),
                             static_cast<float>(drawHeight_)};
     shaders.DrawTexture(&sceneTexture_, 0.0f, 0.0f, static_cast<float>(kSceneWidth),
                         static_cast<float>(kSceneHeight), &source, &colour, Vector2(0.5f, 0.5f));
     device.SetBlendState(blend);
-    shaders.End2D();
-
-    shaders.Begin2D(false, true);
-    hud_->DrawGame(*world_);
     shaders.End2D();
 }

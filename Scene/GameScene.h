@@ -44,11 +44,22 @@ public:
     Player* GetPlayer() const { return world_->GetPlayer(); }
     Gun* GetGun() const { return world_->GetGun(); }
     GameState GetState() const { return world_->GetState(); }
+    // The picture the world is drawn into at a render scale below 1 (and
+    // while ending), to be stretched into the window.
     VeTexture& GetSceneTexture() { return sceneTexture_; }
-    // The window's picture as it builds up: cleared white each frame while
-    // playing, kept while ending, so that the ending's faint, shaken copies
-    // smear over the last frames; copied to the window after every draw.
+    // Draws the world alone, as the last step left it, into the scene
+    // picture at the render scale of the last frame, and returns it (tests
+    // and tools compare the window with it). Leaves the back buffer bound.
+    VeTexture& DrawWorldPicture();
+    // The window's picture, built here and copied into the window, while
+    // playing at full scale (the world drawn straight into it) and while
+    // ending, when it keeps the frames before, so that the ending's faint,
+    // shaken copies smear over them.
     VeTexture& GetSmearTexture() { return smearTexture_; }
+    // True when the last frame drew the world straight into the smear
+    // picture (playing at full scale), false when it drew it into the scene
+    // picture.
+    bool DrewWorldInPicture() const { return worldInPicture_; }
     // The size the last picture's 3D part was drawn at.
     int GetDrawWidth() const { return drawWidth_; }
     int GetDrawHeight() const { return drawHeight_; }
@@ -62,6 +73,9 @@ public:
 
 private:
     void RequestResult(GameResult result);
+    // Draws the scene picture's world over the bound target, at the given
+    // opacity and offset, stretched to the window.
+    void CopyWorld(float alpha, float shakeX, float shakeY);
 
     std::unique_ptr<GameWorld> world_;
     std::unique_ptr<Hud> hud_;
@@ -72,6 +86,10 @@ private:
     float lastShakeX_ = 0.0f;
     float lastShakeY_ = 0.0f;
     bool drawnOnce_ = false;
+    // This frame's world goes straight into the smear picture (playing at
+    // full scale), and the smear picture holds the last frame shown.
+    bool worldInPicture_ = false;
+    bool smearHoldsLastFrame_ = false;
     // Size of the 3D picture this frame (the render scale of the window
     // size): drawn into the lower left of the off-screen picture.
     int drawWidth_ = kSceneWidth;

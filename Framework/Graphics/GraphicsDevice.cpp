@@ -283,6 +283,19 @@ void GraphicsDevice::ClearDepthStencil(float depth, uint8_t stencil) {
     if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
+void GraphicsDevice::ClearBoundDepthStencil(float depth, uint8_t stencil) {
+    if (!ready_) return;
+    GLboolean mask = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFF);
+    glClearBufferfi(GL_DEPTH_STENCIL, 0, depth, stencil);
+    glDepthMask(mask);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
 void GraphicsDevice::SetViewport(int x, int y, int width, int height) {
     viewportWidth_ = width;
     viewportHeight_ = height;

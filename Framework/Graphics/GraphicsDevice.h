@@ -85,6 +85,10 @@ public:
     // Clears the device's depth: the window's depth buffer and the depth
     // texture of the render targets alike (one depth buffer to the game).
     void ClearDepthStencil(float depth, uint8_t stencil);
+    // Clears the depth and stencil of the bound target alone. Cheaper within
+    // a frame: a CPU renderer finishes the drawing so far whenever the
+    // target changes, which the clear of both would make it do twice.
+    void ClearBoundDepthStencil(float depth, uint8_t stencil);
     void SetViewport(int x, int y, int width, int height);
     void GetViewport(int& width, int& height) const;
 

@@ -238,43 +238,61 @@ TEST_F(ScreensRender, GameHudShowsHealthBarCrosshairAndCounter) {
 // while playing the picture starts white every frame; the window gets an
 // exact copy each time.
 TEST_F(ScreensRender, EndingSmearsInTheScenesOwnPictureAndTheWindowGetsACopy) {
-    auto game = std::make_unique<GameScene>();
-    GameScene* g = game.get();
-    scene_ = std::move(game);
-    Step(InputFrame{}, 22);  // past the fade-in
-    VeTexture& smear = g->GetSmearTexture();
-    auto smearPicture = [&] {
-        smear.SetAsRenderTarget();
-        GlPicture p = GlPicture::Grab();
-        GraphicsDevice::GetInstance().SetBackBufferAsTarget();
-        return p;
-    };
     // A spot away from the HUD: left of the middle, above the health bar.
     const int x = 300, y = 420;
+    for (const float scale : {1.0f, 0.5f}) {
+        SCOPED_TRACE(scale);
+        RenderScale::GetInstance().SetSetting(scale);
+        auto game = std::make_unique<GameScene>();
+        GameScene* g = game.get();
+        scene_ = std::move(game);
+        Step(InputFrame{}, 22);  // past the fade-in
+        VeTexture& smear = g->GetSmearTexture();
+        auto smearPicture = [&] {
+            smear.SetAsRenderTarget();
+            GlPicture p = GlPicture::Grab();
+            GraphicsDevice::GetInstance().SetBackBufferAsTarget();
+            return p;
+        };
 
-    // Playing: whatever was there is gone under the white start and the
-    // opaque world.
-    smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
-    g->Draw();
-    const GlPicture playing = GlPicture::Grab();
-    EXPECT_EQ(GlPicture::CountDifferent(playing, smearPicture()), 0u);
-    EXPECT_LT(playing.Px(x, y)[0], 200) << "no red left while playing";
+        // Playing at full scale, the world goes straight into the smear
+        // picture, which starts black, and the window gets a copy; at a
+        // smaller scale the world is stretched straight into the window.
+        smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
+        g->Draw();
+        EXPECT_EQ(g->DrewWorldInPicture(), scale == 1.0f);
+        const GlPicture playing = GlPicture::Grab();
+        EXPECT_LT(playing.Px(x, y)[0], 200) << "no red while playing";
+        if (scale == 1.0f) EXPECT_EQ(GlPicture::CountDifferent(playing, smearPicture()), 0u);
 
-    g->GetStage()->MarkCoreDestroyedForTest();
-    Step(InputFrame{}, 1);
-    ASSERT_EQ(g->GetState(), GameState::Ending);
-    smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
-    g->Draw();
-    const GlPicture ending = GlPicture::Grab();
-    Shot("ending_smear.png");
-    EXPECT_EQ(GlPicture::CountDifferent(ending, smearPicture()), 0u);
-    const unsigned char* p = ending.Px(x, y);
-    EXPECT_GE(p[0], 228) << "nine tenths of the red the picture held";
-    EXPECT_LE(p[1], 40);
-    EXPECT_LE(p[2], 40);
-    // A second frame smears further: the red fades by another tenth.
-    g->Draw();
-    EXPECT_LT(GlPicture::Grab().Px(x, y)[0], p[0]);
+        // The ending's first frame goes over the last frame shown (at a
+        // smaller scale, over its own picture): none of the red shows.
+        if (scale != 1.0f) smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
+        g->GetStage()->MarkCoreDestroyedForTest();
+        Step(InputFrame{}, 1);
+        ASSERT_EQ(g->GetState(), GameState::Ending);
+        EXPECT_FALSE(g->DrewWorldInPicture());
+        const GlPicture first = GlPicture::Grab();
+        EXPECT_EQ(GlPicture::CountDifferent(first, smearPicture()), 0u);
+        EXPECT_LT(first.Px(x, y)[0], 200) << "no red at the ending's start";
+
+        // Then each frame goes over the frames before as a faint copy: the
+        // smear picture is the game's own, and the window gets a copy.
+        smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
+        g->Draw();
+        const GlPicture ending = GlPicture::Grab();
+        if (scale == 1.0f) Shot("ending_smear.png");
+        EXPECT_EQ(GlPicture::CountDifferent(ending, smearPicture()), 0u);
+        const unsigned char* p = ending.Px(x, y);
+        EXPECT_GE(p[0], 228) << "nine tenths of the red the picture held";
+        EXPECT_LE(p[1], 40);
+        EXPECT_LE(p[2], 40);
+        // A second frame smears further: the red fades by another tenth.
+        g->Draw();
+        EXPECT_LT(GlPicture::Grab().Px(x, y)[0], p[0]);
+        scene_.reset();
+    }
+    RenderScale::GetInstance().SetSetting(RenderScale::kAuto);
 }
 
 // The depth pass before the shaded one must not change a pixel of the game:
@@ -431,7 +449,7 @@ TEST_F(ScreensRender, GameWithoutItsPicturesShowsTheWorldAndNoBlackBoxes) {
     EXPECT_TRUE(GraphicsDevice::GetInstance().SaveScreenshot(damaged.ShotPath("game_without_pictures.png")));
     const GlPicture screen = GlPicture::Grab();
 
-    VeTexture& world = g->GetSceneTexture();
+    VeTexture& world = g->DrawWorldPicture();
     world.SetAsRenderTarget();
     const GlPicture picture = GlPicture::Grab();
     GraphicsDevice::GetInstance().SetBackBufferAsTarget();

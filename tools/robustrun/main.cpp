@@ -139,7 +139,7 @@ public:
         std::vector<unsigned char> screen(bytes), world(bytes);
         device.SetBackBufferAsTarget();
         const bool readScreen = device.ReadPixels(0, 0, GameScene::kSceneWidth, GameScene::kSceneHeight, screen.data());
-        game->GetSceneTexture().SetAsRenderTarget();
+        game->DrawWorldPicture().SetAsRenderTarget();
         const bool readWorld = device.ReadPixels(0, 0, GameScene::kSceneWidth, GameScene::kSceneHeight, world.data());
         device.SetBackBufferAsTarget();
         if (!readScreen || !readWorld) return;
