@@ -30,7 +30,7 @@ void SceneBase::Draw() {
 
     device.SetBackBufferAsTarget();
     device.ClearTarget(1.0f, 1.0f, 1.0f, 1.0f);
-    device.ClearDepthStencil(1.0f, 0);
+    device.ClearBoundDepthStencil(1.0f, 0);
 
     Draw3D();
     Draw2D();

@@ -289,7 +289,7 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     // The overlay is never hidden by the world.
     shaders.SetModelShader();
     if (!frame.overlay.empty()) {
-        device.ClearDepthStencil(1.0f, 0);
+        device.ClearBoundDepthStencil(1.0f, 0);
         DrawModels(frame.overlay, ModelPass::Shaded, frame);
     }
     done(Pass::ArmGun);
