@@ -8,7 +8,6 @@ class Bubble : public Effect {
 public:
     void Update() override;
 
-    float GetRiseSpeed() const { return riseSpeed_; }
     float GetRiseLeft() const { return riseLeft_; }
 
 private:

@@ -13,7 +13,6 @@ public:
     void Update() override;
     void SetRestPosition(const Vector3& p) { restPosition_ = p; }
     Vector3 GetRestPosition() const { return restPosition_; }
-    float GetPhase() const { return phase_; }
 
 private:
     float phase_ = 0.0f;
