@@ -265,26 +265,20 @@ void GraphicsDevice::ClearDepthStencil(float depth, uint8_t stencil) {
     if (!ready_) return;
     GLint previous = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
-    // A clear is not limited by the depth write mask or the scissor.
-    GLboolean mask = GL_TRUE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    glDisable(GL_SCISSOR_TEST);
-    glDepthMask(GL_TRUE);
-    glStencilMask(0xFF);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glClearBufferfi(GL_DEPTH_STENCIL, 0, depth, stencil);
+    ClearBoundDepthStencil(depth, stencil);
     if (depthFbo_ != 0) {
+        // The render targets' depth texture has no stencil: only its depth
+        // is cleared.
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthFbo_);
-        glClearBufferfv(GL_DEPTH, 0, &depth);
+        ClearBoundDepthStencil(depth, stencil);
     }
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previous));
-    glDepthMask(mask);
-    if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
 void GraphicsDevice::ClearBoundDepthStencil(float depth, uint8_t stencil) {
     if (!ready_) return;
+    // A clear is not limited by the depth write mask or the scissor.
     GLboolean mask = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
