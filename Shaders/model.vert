@@ -1,5 +1,8 @@
 #version 330 core
 // Model vertex program: world, view and projection with row vectors.
+// Built with INSTANCED, one draw places many copies of a subset: each
+// instance's world matrix comes from cbInstances by gl_InstanceID instead
+// of cbObject's g_mW (whose other values still hold for every instance).
 
 layout(std140, row_major) uniform cbObject {
     mat4 g_mW;
@@ -9,6 +12,15 @@ layout(std140, row_major) uniform cbObject {
     float g_AlphaTestThreshold;
     vec2 cbObject_pad;
 };
+
+#ifdef INSTANCED
+layout(std140, row_major) uniform cbInstances {
+    mat4 g_mInstanceW[256];
+};
+#define WORLD_MATRIX g_mInstanceW[gl_InstanceID]
+#else
+#define WORLD_MATRIX g_mW
+#endif
 
 layout(std140, row_major) uniform cbCamera {
     mat4 g_mV;
@@ -34,13 +46,13 @@ out vec3 vNormal;
 out vec4 vColor;
 
 void main() {
-    vec4 world = vec4(inPos, 1.0) * g_mW;
+    vec4 world = vec4(inPos, 1.0) * WORLD_MATRIX;
     vec4 clip = world * g_mV * g_mP;
     // The projection gives z in 0..w; GL clips and maps -w..w.
     clip.z = 2.0 * clip.z - clip.w;
     gl_Position = clip;
     vUV = inUV * g_UVTiling + g_UVOffset;
     vWorldPos = world.xyz;
-    vNormal = normalize(inNormal * mat3(g_mW));
+    vNormal = normalize(inNormal * mat3(WORLD_MATRIX));
     vColor = inColor;
 }

@@ -3,7 +3,7 @@
 //
 // Uniform-block binding points (shared by every program, bound once):
 //   cbObject 0, cbMaterial 1, cbPerObject 2, cbSprite 3, cbProjection 4,
-//   cbQuads 5, cbCamera 7, cbLight 8.
+//   cbQuads 5, cbInstances 6, cbCamera 7, cbLight 8.
 // Texture units: model g_baseTex 0, g_emissiveTex 1, g_mrTex 2; effect g_tex 0;
 // sprite g_inputTex 0. All of them sample through the device's sampler slot 0.
 #include "Framework/Graphics/ShaderManager.h"
@@ -11,6 +11,7 @@
 #include <epoxy/gl.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "Framework/Model/VeModel.h"
@@ -19,7 +20,18 @@ const char* GetShaderSource(const char* fileName);
 
 namespace {
 
-enum BlockIndex { kObject, kMaterial, kPerObject, kSprite, kProjection, kCamera, kLight, kQuads, kBlockCount };
+enum BlockIndex {
+    kObject,
+    kMaterial,
+    kPerObject,
+    kSprite,
+    kProjection,
+    kCamera,
+    kLight,
+    kQuads,
+    kInstances,
+    kBlockCount
+};
 
 // The driver's log, without its trailing line breaks.
 std::string Trimmed(const char* log) {
@@ -76,8 +88,8 @@ struct SamplerUnit {
 // Compiles and links a program; on failure appends what went wrong to errors.
 GLuint BuildProgram(const char* vertexFile, const char* fragmentFile, std::initializer_list<BlockBinding> blocks,
                     std::initializer_list<SamplerUnit> samplers, std::string& errors,
-                    const std::string& fragmentDefines = {}) {
-    GLuint vs = Compile(GL_VERTEX_SHADER, vertexFile, errors);
+                    const std::string& fragmentDefines = {}, const std::string& vertexDefines = {}) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, vertexFile, errors, vertexDefines);
     GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentFile, errors, fragmentDefines);
     if (vs == 0 || fs == 0) {
         if (vs != 0) glDeleteShader(vs);
@@ -144,6 +156,28 @@ ShaderManager& ShaderManager::GetInstance() {
 
 bool ShaderManager::Ready() const { return GraphicsDevice::GetInstance().IsReady() && modelProgram_ != 0; }
 
+unsigned ShaderManager::BuildModelVariant(int variant, bool instanced, std::string& errors) {
+    std::string defines;
+    if (variant & kNoAlphaTest) defines += "#define NO_ALPHA_TEST\n";
+    if (variant & kNoMrTexture) defines += "#define NO_MR_TEXTURE\n";
+    if (variant & kNoEmissiveTexture) defines += "#define NO_EMISSIVE_TEXTURE\n";
+    if (variant & kNoPointLights) defines += "#define NO_POINT_LIGHTS\n";
+    return BuildProgram("model.vert", "model.frag",
+                        {{"cbObject", kBindObject},
+                         {"cbMaterial", kBindMaterial},
+                         {"cbCamera", kBindCamera},
+                         {"cbLight", kBindLight},
+                         {"cbInstances", kBindInstances}},
+                        {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}}, errors, defines,
+                        instanced ? "#define INSTANCED\n" : "");
+}
+
+unsigned ShaderManager::BuildDepthProgram(bool instanced, std::string& errors) {
+    return BuildProgram("model.vert", "depth.frag",
+                        {{"cbObject", kBindObject}, {"cbCamera", kBindCamera}, {"cbInstances", kBindInstances}}, {},
+                        errors, {}, instanced ? "#define INSTANCED\n" : "");
+}
+
 bool ShaderManager::Init() {
     Release();
     errorText_.clear();
@@ -173,19 +207,7 @@ bool ShaderManager::Init() {
     // The model program in its variants (index 0 is the full program, the
     // others drop the alpha test, the samples of white textures and the
     // point-light loop).
-    for (int v = 0; v < kModelVariants; ++v) {
-        std::string defines;
-        if (v & kNoAlphaTest) defines += "#define NO_ALPHA_TEST\n";
-        if (v & kNoMrTexture) defines += "#define NO_MR_TEXTURE\n";
-        if (v & kNoEmissiveTexture) defines += "#define NO_EMISSIVE_TEXTURE\n";
-        if (v & kNoPointLights) defines += "#define NO_POINT_LIGHTS\n";
-        modelVariants_[v] = BuildProgram("model.vert", "model.frag",
-                                         {{"cbObject", kBindObject},
-                                          {"cbMaterial", kBindMaterial},
-                                          {"cbCamera", kBindCamera},
-                                          {"cbLight", kBindLight}},
-                                         {{"g_baseTex", 0}, {"g_emissiveTex", 1}, {"g_mrTex", 2}}, errors, defines);
-    }
+    for (int v = 0; v < kModelVariants; ++v) modelVariants_[v] = BuildModelVariant(v, false, errors);
     modelProgram_ = modelVariants_[0];
     bool variantsBuilt = true;
     for (unsigned program : modelVariants_) variantsBuilt = variantsBuilt && program != 0;
@@ -195,8 +217,7 @@ bool ShaderManager::Init() {
     spriteProgram_ = BuildProgram("sprite.vert", "sprite.frag",
                                   {{"cbSprite", kBindSprite}, {"cbProjection", kBindProjection}},
                                   {{"g_inputTex", 0}}, errors);
-    depthProgram_ = BuildProgram("model.vert", "depth.frag", {{"cbObject", kBindObject}, {"cbCamera", kBindCamera}},
-                                 {}, errors);
+    depthProgram_ = BuildDepthProgram(false, errors);
     effectBatchProgram_ = BuildProgram("effect_batch.vert", "effect.frag",
                                        {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera},
                                         {"cbQuads", kBindQuads}},
@@ -218,6 +239,7 @@ bool ShaderManager::Init() {
         {kPerObject, kBindPerObject, sizeof(CbPerObject)}, {kSprite, kBindSprite, sizeof(CbSprite)},
         {kProjection, kBindProjection, sizeof(CbProjection)}, {kCamera, kBindCamera, sizeof(CbCamera)},
         {kLight, kBindLight, sizeof(CbLight)}, {kQuads, kBindQuads, sizeof(CbQuad) * kQuadsPerDraw},
+        {kInstances, kBindInstances, sizeof(Matrix) * kInstancesPerDraw},
     };
     glGenBuffers(kBlockCount, ubo_);
     for (const auto& b : blocks) {
@@ -248,6 +270,9 @@ void ShaderManager::Release() {
         glUseProgram(0);
         for (unsigned program : modelVariants_)
             if (program != 0) glDeleteProgram(program);
+        for (unsigned program : instancedVariants_)
+            if (program != 0) glDeleteProgram(program);
+        if (depthInstancedProgram_ != 0) glDeleteProgram(depthInstancedProgram_);
         if (effectProgram_ != 0) glDeleteProgram(effectProgram_);
         if (spriteProgram_ != 0) glDeleteProgram(spriteProgram_);
         if (depthProgram_ != 0) glDeleteProgram(depthProgram_);
@@ -262,6 +287,11 @@ void ShaderManager::Release() {
     device.ReleaseSamplerState(spriteLinear_.get());
     modelProgram_ = effectProgram_ = spriteProgram_ = depthProgram_ = effectBatchProgram_ = 0;
     for (unsigned& program : modelVariants_) program = 0;
+    for (unsigned& program : instancedVariants_) program = 0;
+    for (bool& tried : instancedTried_) tried = false;
+    depthInstancedProgram_ = 0;
+    depthInstancedTried_ = false;
+    instancing_ = instancedBound_ = false;
     boundModelProgram_ = 0;
     inDepthPass_ = false;
     for (auto& b : ubo_) b = 0;
@@ -355,7 +385,9 @@ void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, fl
     const bool noPointLights = cbLight_.g_PL_Num <= 0 || cbObject_.g_LightEnable == 0;
     const int variant = variantsEnabled_ ? ModelVariant(opaque, mr == white, noEmissive, noPointLights) : 0;
     ++variantDraws_[variant];
-    const unsigned program = modelVariants_[variant];
+    unsigned program = instancing_ ? InstancedVariant(variant) : 0;
+    instancedBound_ = program != 0;
+    if (program == 0) program = modelVariants_[variant];
     if (program != boundModelProgram_) {
         glUseProgram(program);
         boundModelProgram_ = program;
@@ -394,6 +426,7 @@ bool ShaderManager::BeginDepthPass() {
 
 void ShaderManager::EndDepthPass() {
     if (!inDepthPass_) return;
+    EndInstancing();
     inDepthPass_ = false;
     glPolygonOffset(0.0f, 0.0f);
     glDisable(GL_POLYGON_OFFSET_FILL);
@@ -418,6 +451,53 @@ void ShaderManager::DrawModelDepth(const VeModel* model, float a) {
             node.mesh->DrawSubset(i);
         }
     }
+}
+
+// ---- instanced model drawing
+
+unsigned ShaderManager::InstancedVariant(int variant) {
+    if (variant < 0 || variant >= kModelVariants) return 0;
+    if (!instancedTried_[variant]) {
+        // Built on first use: most variants never draw an instanced subset,
+        // and every program linked at start delays the first picture.
+        instancedTried_[variant] = true;
+        std::string errors;
+        instancedVariants_[variant] = BuildModelVariant(variant, true, errors);
+        if (instancedVariants_[variant] == 0) std::fprintf(stderr, "instanced model program: %s", errors.c_str());
+    }
+    return instancedVariants_[variant];
+}
+
+bool ShaderManager::BeginInstancing() {
+    if (!Ready() || instancing_) return instancing_;
+    if (inDepthPass_) {
+        if (!depthInstancedTried_) {
+            depthInstancedTried_ = true;
+            std::string errors;
+            depthInstancedProgram_ = BuildDepthProgram(true, errors);
+            if (depthInstancedProgram_ == 0) std::fprintf(stderr, "instanced depth program: %s", errors.c_str());
+        }
+        if (depthInstancedProgram_ == 0) return false;
+        glUseProgram(depthInstancedProgram_);
+        instancedBound_ = true;
+    }
+    instancing_ = true;
+    return true;
+}
+
+void ShaderManager::EndInstancing() {
+    if (!instancing_) return;
+    instancing_ = false;
+    if (inDepthPass_) {
+        glUseProgram(depthProgram_);
+        instancedBound_ = false;
+    }
+}
+
+void ShaderManager::UploadInstances(const Matrix* worlds, int count) {
+    if (count <= 0 || !Ready()) return;
+    if (count > kInstancesPerDraw) count = kInstancesPerDraw;
+    UploadBlock(ubo_[kInstances], worlds, sizeof(Matrix) * static_cast<size_t>(count));
 }
 
 // ---- effect set

@@ -116,6 +116,10 @@ public:
     static constexpr unsigned kBindQuads = 5;
     // Quads a run of effects draws at most at once (the size of cbQuads).
     static constexpr int kQuadsPerDraw = 200;
+    static constexpr unsigned kBindInstances = 6;
+    // World matrices one instanced draw takes at most (the size of
+    // cbInstances: 16 KB, the least any GL 3.3 device offers).
+    static constexpr int kInstancesPerDraw = 256;
     static constexpr unsigned kBindCamera = 7;
     static constexpr unsigned kBindLight = 8;
 
@@ -191,6 +195,24 @@ public:
     unsigned long ModelVariantDraws(int variant) const {
         return variant >= 0 && variant < kModelVariants ? variantDraws_[variant] : 0;
     }
+
+    // Instanced drawing: between BeginInstancing and EndInstancing the model
+    // programs (ApplyMaterial's choice, or the depth pass's) are their
+    // instanced builds, which take each instance's world matrix from
+    // cbInstances (written by UploadInstances) by instance number instead of
+    // cbObject's g_mW; cbObject's other values hold for every instance. The
+    // instanced builds are linked on first use. BeginInstancing returns false
+    // (and changes nothing) without a device or when the depth pass's build
+    // fails; InstancedProgramBound says whether the program ApplyMaterial
+    // bound is an instanced one (false when its build failed: draw one by
+    // one then).
+    bool BeginInstancing();
+    void EndInstancing();
+    bool InstancedProgramBound() const { return instancing_ && instancedBound_; }
+    void UploadInstances(const Matrix* worlds, int count);
+    // The instanced build of a model variant (0 without a device or when it
+    // cannot be built), linked now if it has not been tried yet.
+    unsigned InstancedVariant(int variant);
 
     // ---- effect set
     void SetEffectShader();
@@ -270,12 +292,19 @@ private:
     unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0, depthProgram_ = 0;
     unsigned effectBatchProgram_ = 0;
     unsigned modelVariants_[kModelVariants] = {};
+    unsigned BuildModelVariant(int variant, bool instanced, std::string& errors);
+    unsigned BuildDepthProgram(bool instanced, std::string& errors);
+    unsigned instancedVariants_[kModelVariants] = {};
+    bool instancedTried_[kModelVariants] = {};
+    unsigned depthInstancedProgram_ = 0;
+    bool depthInstancedTried_ = false;
+    bool instancing_ = false, instancedBound_ = false;
     // The model variant in use while the model set is bound (0 otherwise).
     unsigned boundModelProgram_ = 0;
     bool variantsEnabled_ = true;
     unsigned long variantDraws_[kModelVariants] = {};
     std::string errorText_;
-    unsigned ubo_[8] = {};  // object, material, perObject, sprite, projection, camera, light, quads
+    unsigned ubo_[9] = {};  // object, material, perObject, sprite, projection, camera, light, quads, instances
 
     std::unique_ptr<DepthStencilState> depthOff_;
     std::unique_ptr<RasterizerState> spriteRaster_;

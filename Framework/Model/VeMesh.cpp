@@ -150,15 +150,29 @@ void VeMesh::SetToDevice() const {
     glBindVertexArray(vao_);
 }
 
-void VeMesh::DrawSubset(size_t index) const {
-    if (index >= subsets_.size()) return;
+bool VeMesh::SubsetDrawable(size_t index) const {
+    if (index >= subsets_.size()) return false;
     const VeSubset& s = subsets_[index];
-    if (s.triangleCount == 0) return;
-    if (!vao_ || !ibo_ || !GraphicsDevice::GetInstance().IsReady()) return;
+    if (s.triangleCount == 0) return false;
+    if (!vao_ || !ibo_ || !GraphicsDevice::GetInstance().IsReady()) return false;
     // Never draw past the index buffer, whatever the subset table says.
     const uint64_t end = uint64_t(s.firstTriangle) + s.triangleCount;
-    if (end > triangles_.size()) return;
+    return end <= triangles_.size();
+}
+
+void VeMesh::DrawSubset(size_t index) const {
+    if (!SubsetDrawable(index)) return;
+    const VeSubset& s = subsets_[index];
     glBindVertexArray(vao_);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(s.triangleCount * 3), GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(uintptr_t(s.firstTriangle) * 3 * sizeof(uint32_t)));
+}
+
+void VeMesh::DrawSubsetInstanced(size_t index, int count) const {
+    if (count <= 0 || !SubsetDrawable(index)) return;
+    const VeSubset& s = subsets_[index];
+    glBindVertexArray(vao_);
+    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(s.triangleCount * 3), GL_UNSIGNED_INT,
+                            reinterpret_cast<const void*>(uintptr_t(s.firstTriangle) * 3 * sizeof(uint32_t)),
+                            count);
 }

@@ -104,6 +104,9 @@ public:
     void SetToDevice() const;
     // Draws one subset (nothing for an invalid index or an empty subset).
     void DrawSubset(size_t index) const;
+    // Draws one subset count times in one draw (instanced: the program
+    // tells the copies apart by instance number).
+    void DrawSubsetInstanced(size_t index, int count) const;
 
     const std::vector<VeSubset>& GetSubsets() const { return subsets_; }
     const std::vector<Vector3>& GetPositions() const { return positions_; }
@@ -128,6 +131,7 @@ public:
     void SetRayAccel(std::shared_ptr<RayAccel> accel) const { rayAccel_ = std::move(accel); }
 
 private:
+    bool SubsetDrawable(size_t index) const;
     unsigned vao_ = 0, vbo_ = 0, ibo_ = 0;
     std::vector<VeSubset> subsets_;
     Vector3 boxCenter_{0, 0, 0};

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
@@ -72,38 +74,41 @@ void Renderer::UploadCameraAndLights(const Frame& frame) {
     stats_.lights = static_cast<int>(count);
 }
 
-void Renderer::UseLightsFor(const Box* box) {
+void Renderer::ReachingLights(const Box* box, std::vector<int>& wanted) {
     const std::vector<PointLight>& points = frame_->lighting.points;
     const size_t count = std::min(points.size(), kMaxPointLights);
-    wantedLights_.clear();
+    wanted.clear();
     for (size_t i = 0; i < count; ++i) {
         if (!options_.lightsPerModel || box == nullptr || LightReaches(points[i], *box))
-            wantedLights_.push_back(static_cast<int>(i));
+            wanted.push_back(static_cast<int>(i));
     }
-    stats_.modelLights += static_cast<int>(wantedLights_.size());
-    if (wantedLights_ == uploadedLights_) return;
+    stats_.modelLights += static_cast<int>(wanted.size());
+}
+
+void Renderer::UseLights(const std::vector<int>& wanted) {
+    if (wanted == uploadedLights_) return;
     // The reaching lights in the frame's order: the shader adds them up in
     // that order, and leaving out one that adds nothing changes no sum.
+    const std::vector<PointLight>& points = frame_->lighting.points;
     ::PointLight list[kMaxPointLights];
-    for (size_t i = 0; i < wantedLights_.size(); ++i)
-        list[i] = BlockLight(points[static_cast<size_t>(wantedLights_[i])]);
-    ShaderManager::GetInstance().UploadPointLights(list, static_cast<int>(wantedLights_.size()));
-    uploadedLights_ = wantedLights_;
+    for (size_t i = 0; i < wanted.size(); ++i) list[i] = BlockLight(points[static_cast<size_t>(wanted[i])]);
+    ShaderManager::GetInstance().UploadPointLights(list, static_cast<int>(wanted.size()));
+    uploadedLights_ = wanted;
     ++stats_.lightUploads;
 }
 
-void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass, const Frame& frame) {
-    if (draw.model == nullptr) return;
+void Renderer::UseLightsFor(const Box* box) {
+    ReachingLights(box, wantedLights_);
+    UseLights(wantedLights_);
+}
+
+bool Renderer::ModelInView(const ModelDraw& draw, ModelPass pass, Box& modelBox, bool& bounded) {
     const VeModel& model = *draw.model;
-    ShaderManager& shaders = ShaderManager::GetInstance();
     const bool shaded = pass == ModelPass::Shaded;
-    const bool cull = options_.cull;
-    const Frustum frustum(frame.camera.view * frame.camera.projection);
 
     // The subsets with something to draw, and the box around the model.
     int subsetCount = 0;
     bool anyBox = false, endless = false;
-    Box modelBox;
     for (const VeModelNode& node : model.nodes) {
         if (!node.mesh) continue;
         for (const VeSubset& subset : node.mesh->GetSubsets())
@@ -121,57 +126,255 @@ void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass, const Frame& fra
         ++stats_.models;
         stats_.subsets += subsetCount;
     }
-    if (subsetCount == 0) return;
-    if (cull && (!FloorSeen(frame, draw.floor) || (!endless && anyBox && !frustum.MayShow(modelBox)))) {
+    if (subsetCount == 0) return false;
+    if (options_.cull &&
+        (!FloorSeen(*frame_, draw.floor) || (!endless && anyBox && !frustum_.MayShow(modelBox)))) {
         if (shaded) {
             ++stats_.modelsCulled;
             stats_.subsetsCulled += subsetCount;
         }
-        return;
+        return false;
     }
-    if (shaded) UseLightsFor(endless || !anyBox ? nullptr : &modelBox);
+    bounded = anyBox && !endless;
+    return true;
+}
 
+template <class Visit>
+void Renderer::ForEachSubset(const ModelDraw& draw, ModelPass pass, Visit&& visit) {
+    const VeModel& model = *draw.model;
+    const bool shaded = pass == ModelPass::Shaded;
     for (const VeModelNode& node : model.nodes) {
         if (!node.mesh) continue;
         const VeMesh& mesh = *node.mesh;
         const Matrix world = node.matrix * draw.world;
         const std::vector<VeSubset>& subsets = mesh.GetSubsets();
         const std::vector<VeBounds>& subsetBounds = mesh.GetSubsetBounds();
-        bool uploaded = false;
         for (size_t i = 0; i < subsets.size(); ++i) {
             const VeModelMaterial* material = ShaderManager::SubsetMaterial(model, subsets[i]);
             if (material == nullptr) continue;
-            if (cull && i < subsetBounds.size() && subsetBounds[i].valid &&
-                !frustum.MayShow(TransformBox(ToBox(subsetBounds[i]), world))) {
+            if (options_.cull && i < subsetBounds.size() && subsetBounds[i].valid &&
+                !frustum_.MayShow(TransformBox(ToBox(subsetBounds[i]), world))) {
                 if (shaded) ++stats_.subsetsCulled;
                 continue;
             }
             if (!shaded && !ShaderManager::HidesWhatIsBehind(mesh, *material, draw.colour.w, draw.alphaTest))
                 continue;
-            if (!uploaded) {
-                mesh.SetToDevice();
-                CbObject& block = shaders.ObjectBlock();
-                block.g_mW = world;
-                block.g_UVOffset = draw.uvOffset;
-                block.g_UVTiling = draw.uvTiling;
-                block.g_LightEnable = draw.lit ? 1 : 0;
-                block.g_AlphaTestThreshold = draw.alphaTest;
-                shaders.UploadObject();
-                uploaded = true;
-            }
-            if (shaded) {
-                shaders.ApplyMaterial(*material, draw.colour.x, draw.colour.y, draw.colour.z, draw.colour.w, &mesh);
-                ++stats_.subsetsDrawn;
-            } else {
-                ++stats_.depthDraws;
-            }
-            mesh.DrawSubset(i);
+            visit(node, world, i, *material);
         }
     }
 }
 
-void Renderer::DrawModels(const std::vector<ModelDraw>& models, ModelPass pass, const Frame& frame) {
-    for (const ModelDraw& draw : models) DrawModel(draw, pass, frame);
+// cbObject's per-draw values (all but the world matrix) from the draw.
+static void SetLook(CbObject& block, const ModelDraw& draw) {
+    block.g_UVOffset = draw.uvOffset;
+    block.g_UVTiling = draw.uvTiling;
+    block.g_LightEnable = draw.lit ? 1 : 0;
+    block.g_AlphaTestThreshold = draw.alphaTest;
+}
+
+void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass) {
+    if (draw.model == nullptr) return;
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const bool shaded = pass == ModelPass::Shaded;
+    Box modelBox;
+    bool bounded = false;
+    if (!ModelInView(draw, pass, modelBox, bounded)) return;
+    if (shaded) UseLightsFor(bounded ? &modelBox : nullptr);
+
+    const VeModelNode* uploadedFor = nullptr;
+    ForEachSubset(draw, pass,
+                  [&](const VeModelNode& node, const Matrix& world, size_t i, const VeModelMaterial& material) {
+                      const VeMesh& mesh = *node.mesh;
+                      if (uploadedFor != &node) {
+                          mesh.SetToDevice();
+                          CbObject& block = shaders.ObjectBlock();
+                          block.g_mW = world;
+                          SetLook(block, draw);
+                          shaders.UploadObject();
+                          uploadedFor = &node;
+                      }
+                      if (shaded) {
+                          shaders.ApplyMaterial(material, draw.colour.x, draw.colour.y, draw.colour.z,
+                                                draw.colour.w, &mesh);
+                          ++stats_.subsetsDrawn;
+                      } else {
+                          ++stats_.depthDraws;
+                      }
+                      mesh.DrawSubset(i);
+                  });
+}
+
+void Renderer::DrawModels(const std::vector<ModelDraw>& models, ModelPass pass) {
+    for (const ModelDraw& draw : models) DrawModel(draw, pass);
+}
+
+// ---- actors, instanced
+
+namespace {
+
+uint32_t Bits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, sizeof(u));
+    return u;
+}
+
+// The values of a draw that cbObject and the material colour take from it,
+// compared bit for bit.
+bool SameLook(const ModelDraw& a, const ModelDraw& b) {
+    const float fa[] = {a.colour.x, a.colour.y, a.colour.z, a.colour.w, a.uvOffset.x,
+                        a.uvOffset.y, a.uvTiling.x, a.uvTiling.y, a.alphaTest};
+    const float fb[] = {b.colour.x, b.colour.y, b.colour.z, b.colour.w, b.uvOffset.x,
+                        b.uvOffset.y, b.uvTiling.x, b.uvTiling.y, b.alphaTest};
+    for (size_t i = 0; i < sizeof(fa) / sizeof(fa[0]); ++i)
+        if (Bits(fa[i]) != Bits(fb[i])) return false;
+    return a.lit == b.lit;
+}
+
+}  // namespace
+
+size_t Renderer::GroupKeyHash::operator()(const GroupKey& k) const {
+    size_t h = std::hash<const void*>()(k.mesh);
+    auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
+    mix(k.subset);
+    mix(std::hash<const void*>()(k.material));
+    mix(static_cast<size_t>(k.lightSet));
+    if (k.look != nullptr) {
+        mix(Bits(k.look->colour.x));
+        mix(Bits(k.look->colour.y));
+        mix(Bits(k.look->colour.z));
+        mix(Bits(k.look->colour.w));
+    }
+    return h;
+}
+
+bool Renderer::GroupKeyEqual::operator()(const GroupKey& a, const GroupKey& b) const {
+    if (a.mesh != b.mesh || a.subset != b.subset || a.material != b.material || a.lightSet != b.lightSet)
+        return false;
+    if (a.look == nullptr || b.look == nullptr) return a.look == b.look;
+    return SameLook(*a.look, *b.look);
+}
+
+void Renderer::GatherInstances(const std::vector<ModelDraw>& actors, ModelPass pass) {
+    const bool shaded = pass == ModelPass::Shaded;
+    for (size_t g = 0; g < groupCount_; ++g) groups_[g].worlds.clear();
+    groupCount_ = 0;
+    groupIndex_.clear();
+    lightSetCount_ = 0;
+    auto newGroup = [this](const GroupKey& key) -> InstanceGroup& {
+        if (groupCount_ == groups_.size()) groups_.emplace_back();
+        InstanceGroup& group = groups_[groupCount_++];
+        group.key = key;
+        return group;
+    };
+
+    for (const ModelDraw& draw : actors) {
+        if (draw.model == nullptr) continue;
+        Box modelBox;
+        bool bounded = false;
+        if (!ModelInView(draw, pass, modelBox, bounded)) continue;
+        int lightSet = 0;
+        if (shaded) {
+            // Models reached by the same lights share a set.
+            ReachingLights(bounded ? &modelBox : nullptr, wantedLights_);
+            size_t set = 0;
+            while (set < lightSetCount_ && lightSets_[set] != wantedLights_) ++set;
+            if (set == lightSetCount_) {
+                if (lightSetCount_ == lightSets_.size()) lightSets_.emplace_back();
+                lightSets_[lightSetCount_++] = wantedLights_;
+            }
+            lightSet = static_cast<int>(set);
+        }
+        ForEachSubset(draw, pass,
+                      [&](const VeModelNode& node, const Matrix& world, size_t i, const VeModelMaterial& material) {
+                          GroupKey key;
+                          key.mesh = node.mesh.get();
+                          key.subset = i;
+                          if (!shaded) {
+                              // Depth alone: where and what, nothing of the look.
+                              auto found = groupIndex_.emplace(key, groupCount_);
+                              if (found.second) newGroup(key);
+                              groups_[found.first->second].worlds.push_back(world);
+                              return;
+                          }
+                          key.material = &material;
+                          key.look = &draw;
+                          key.lightSet = lightSet;
+                          if (!ShaderManager::HidesWhatIsBehind(*node.mesh, material, draw.colour.w,
+                                                                draw.alphaTest)) {
+                              // What shows through this subset depends on what
+                              // was drawn before it: it keeps its place, alone,
+                              // and the subsets after it gather anew.
+                              newGroup(key).worlds.push_back(world);
+                              groupIndex_.clear();
+                              return;
+                          }
+                          // Every pixel of the rest is written whole, so among
+                          // themselves the order does not matter: the nearest
+                          // wins.
+                          auto found = groupIndex_.emplace(key, groupCount_);
+                          if (found.second) newGroup(key);
+                          groups_[found.first->second].worlds.push_back(world);
+                      });
+    }
+}
+
+void Renderer::DrawInstanceGroups(ModelPass pass) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const bool shaded = pass == ModelPass::Shaded;
+    for (size_t g = 0; g < groupCount_; ++g) {
+        const InstanceGroup& group = groups_[g];
+        const GroupKey& key = group.key;
+        const VeMesh& mesh = *key.mesh;
+        const int count = static_cast<int>(group.worlds.size());
+        mesh.SetToDevice();
+        CbObject& block = shaders.ObjectBlock();
+        block.g_mW = group.worlds.front();
+        bool instanced = true;
+        if (shaded) {
+            UseLights(lightSets_[static_cast<size_t>(key.lightSet)]);
+            SetLook(block, *key.look);
+            shaders.UploadObject();
+            const Vector4& c = key.look->colour;
+            shaders.ApplyMaterial(*key.material, c.x, c.y, c.z, c.w, &mesh);
+            instanced = shaders.InstancedProgramBound();
+            stats_.subsetsDrawn += count;
+        } else {
+            stats_.depthDraws += count;
+        }
+        int& draws = shaded ? stats_.actorDraws : stats_.actorDepthDraws;
+        if (!instanced) {
+            // The instanced program could not be built: one by one.
+            for (const Matrix& world : group.worlds) {
+                shaders.ObjectBlock().g_mW = world;
+                shaders.UploadObject();
+                mesh.DrawSubset(key.subset);
+                ++draws;
+            }
+            continue;
+        }
+        for (int first = 0; first < count; first += ShaderManager::kInstancesPerDraw) {
+            const int n = std::min(count - first, ShaderManager::kInstancesPerDraw);
+            shaders.UploadInstances(group.worlds.data() + first, n);
+            mesh.DrawSubsetInstanced(key.subset, n);
+            ++draws;
+        }
+    }
+}
+
+void Renderer::DrawActors(const std::vector<ModelDraw>& actors, ModelPass pass) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    if (options_.instance && shaders.BeginInstancing()) {
+        GatherInstances(actors, pass);
+        DrawInstanceGroups(pass);
+        shaders.EndInstancing();
+        return;
+    }
+    const int before = pass == ModelPass::Shaded ? stats_.subsetsDrawn : stats_.depthDraws;
+    DrawModels(actors, pass);
+    if (pass == ModelPass::Shaded)
+        stats_.actorDraws += stats_.subsetsDrawn - before;
+    else
+        stats_.actorDepthDraws += stats_.depthDraws - before;
 }
 
 void Renderer::DrawEffectRun(const EffectQuad* quads, int count) {
@@ -255,6 +458,7 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     ShaderManager& shaders = ShaderManager::GetInstance();
     stats_.Reset();
     frame_ = &frame;
+    frustum_ = Frustum(frame.camera.view * frame.camera.projection);
     auto done = [mark](Pass pass) {
         if (mark) mark(pass);
     };
@@ -265,24 +469,24 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     // depth unshaded, so the shaded pass lights each visible pixel once
     // instead of once for every surface drawn over it.
     if (frame.depthPrePass && shaders.BeginDepthPass()) {
-        DrawModels(frame.opaque, ModelPass::Depth, frame);
-        DrawModels(frame.actors, ModelPass::Depth, frame);
+        DrawModels(frame.opaque, ModelPass::Depth);
+        DrawActors(frame.actors, ModelPass::Depth);
         shaders.EndDepthPass();
     }
     done(Pass::Depth);
-    DrawModels(frame.opaque, ModelPass::Shaded, frame);
+    DrawModels(frame.opaque, ModelPass::Shaded);
     done(Pass::Stage);
-    DrawModels(frame.actors, ModelPass::Shaded, frame);
+    DrawActors(frame.actors, ModelPass::Shaded);
     done(Pass::Zombies);
 
     // Translucent shells: inner faces first, then (after the first effects)
     // their outer faces.
     device.SetCullMode(CullMode::Front);
-    DrawModels(frame.translucent, ModelPass::Shaded, frame);
+    DrawModels(frame.translucent, ModelPass::Shaded);
     device.SetCullMode(CullMode::Back);
     DrawEffects(frame.firstEffects);
     shaders.SetModelShader();
-    DrawModels(frame.translucent, ModelPass::Shaded, frame);
+    DrawModels(frame.translucent, ModelPass::Shaded);
     DrawEffects(frame.lastEffects);
     done(Pass::Translucent);
 
@@ -290,7 +494,7 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     shaders.SetModelShader();
     if (!frame.overlay.empty()) {
         device.ClearBoundDepthStencil(1.0f, 0);
-        DrawModels(frame.overlay, ModelPass::Shaded, frame);
+        DrawModels(frame.overlay, ModelPass::Shaded);
     }
     done(Pass::ArmGun);
     frame_ = nullptr;

@@ -4,14 +4,20 @@
 // outside the view or on floors that cannot be seen are left out, each model
 // is shaded only with the point lights that can reach it, and runs of effect
 // quads that share a texture, blend and depth write go to the device in one
-// draw. None of this changes the picture; the options switch each one off
-// to show what it buys.
+// draw, and so do the actors' subsets that are drawn alike (instanced). None
+// of this changes the picture; the options switch each one off to show what
+// it buys.
 #pragma once
 
+#include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 #include "Framework/Render/Frustum.h"
 #include "Framework/Render/RenderFrame.h"
+
+class VeMesh;
+struct VeModelMaterial;
 
 namespace Render {
 
@@ -24,6 +30,8 @@ struct Stats {
     int subsetsCulled = 0;   // of those, left out as out of view
     int subsetsDrawn = 0;    // shaded subset draws sent to the device
     int depthDraws = 0;      // subset draws of the depth pass
+    int actorDraws = 0;      // shaded draws the actors' subsets took (instanced: fewer)
+    int actorDepthDraws = 0; // depth-pass draws they took
     int effectQuads = 0;     // effect quads submitted
     int effectDraws = 0;     // draws they took
     int lights = 0;          // point lights of the frame
@@ -37,6 +45,7 @@ struct Options {
     bool cull = true;            // leave out what cannot be seen
     bool batch = true;           // effect quads in runs
     bool lightsPerModel = true;  // only the point lights that reach a model
+    bool instance = true;        // the actors' subsets drawn alike in one draw
 };
 
 // Where the drawing of a frame has got to (benchmarks time the passes).
@@ -65,15 +74,55 @@ private:
     Renderer() = default;
     enum class ModelPass { Depth, Shaded };
     void UploadCameraAndLights(const Frame& frame);
-    void DrawModels(const std::vector<ModelDraw>& models, ModelPass pass, const Frame& frame);
-    void DrawModel(const ModelDraw& draw, ModelPass pass, const Frame& frame);
+    void DrawModels(const std::vector<ModelDraw>& models, ModelPass pass);
+    // Counts the model and its subsets, and returns false when it is left
+    // out whole; box (bounded true) is then the box around it.
+    bool ModelInView(const ModelDraw& draw, ModelPass pass, Box& box, bool& bounded);
+    // Calls visit(node, world, subset index, material) for each subset of the
+    // model that the pass draws, in drawing order.
+    template <class Visit>
+    void ForEachSubset(const ModelDraw& draw, ModelPass pass, Visit&& visit);
+    void DrawModel(const ModelDraw& draw, ModelPass pass);
+    void DrawActors(const std::vector<ModelDraw>& actors, ModelPass pass);
+    void GatherInstances(const std::vector<ModelDraw>& actors, ModelPass pass);
+    void DrawInstanceGroups(ModelPass pass);
+    // The indices of the point lights that can reach the box (all of them
+    // without one), into wanted.
+    void ReachingLights(const Box* box, std::vector<int>& wanted);
+    void UseLights(const std::vector<int>& wanted);
     void UseLightsFor(const Box* box);
     void DrawEffects(const std::vector<EffectQuad>& quads);
     void DrawEffectRun(const EffectQuad* quads, int count);
 
+    // Actor subsets drawn alike: one instanced draw (per cbInstances full)
+    // places every copy.
+    struct GroupKey {
+        const VeMesh* mesh = nullptr;
+        size_t subset = 0;
+        const VeModelMaterial* material = nullptr;
+        const ModelDraw* look = nullptr;  // colour, uv offset and tiling, lit, alpha test
+        int lightSet = 0;
+    };
+    struct GroupKeyHash {
+        size_t operator()(const GroupKey& k) const;
+    };
+    struct GroupKeyEqual {
+        bool operator()(const GroupKey& a, const GroupKey& b) const;
+    };
+    struct InstanceGroup {
+        GroupKey key;
+        std::vector<Matrix> worlds;
+    };
+    std::vector<InstanceGroup> groups_;
+    size_t groupCount_ = 0;
+    std::unordered_map<GroupKey, size_t, GroupKeyHash, GroupKeyEqual> groupIndex_;
+    std::vector<std::vector<int>> lightSets_;
+    size_t lightSetCount_ = 0;
+
     Options options_;
     Stats stats_;
     const Frame* frame_ = nullptr;
+    Frustum frustum_{Matrix()};
     // The point lights on the device, as indices into the frame's list.
     std::vector<int> uploadedLights_, wantedLights_;
     bool lightsKnown_ = false;

@@ -34,9 +34,11 @@
 // the device's defaults, and --no-depth-pass draws without the depth pass
 // that precedes the shaded opaque pass.
 // --no-cull draws every model and part handed to the renderer, in view or
-// not, --no-batch draws every effect quad on its own, and --all-lights
-// shades every model with every point light of the frame: what the
-// renderer's culling, runs of quads and per-model lights buy. Every report
+// not, --no-batch draws every effect quad on its own, --all-lights
+// shades every model with every point light of the frame, and
+// --no-instancing draws each zombie subset with a draw of its own instead of
+// one instanced draw for all alike: what the renderer's culling, runs of
+// quads, per-model lights and instancing buy. Every report
 // counts, per frame, what the game handed the renderer and what it drew.
 //
 // With a window, the run also times a full-screen copy of a 1280 x 720
@@ -104,6 +106,7 @@ int Usage() {
                  "       (replay and stress also take --render-scale auto|S (S from 0.5 to 1),\n"
                  "        --no-mips, --no-variants, --anisotropic or --linear: the texture\n"
                  "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
+                 "        --no-instancing,\n"
                  "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
@@ -302,8 +305,9 @@ void Report(const std::vector<Sample>& samples, bool headless) {
     PrintLine("effects / frame", timedemo::Summarise(effects), "");
     // What the renderer was handed and what it drew, per game frame.
     const Render::Options& options = Render::Renderer::GetInstance().GetOptions();
-    std::printf("  renderer: culling %s, effect runs %s, lights %s\n", options.cull ? "on" : "off",
-                options.batch ? "on" : "off", options.lightsPerModel ? "per model" : "all on every model");
+    std::printf("  renderer: culling %s, effect runs %s, lights %s, actors %s\n", options.cull ? "on" : "off",
+                options.batch ? "on" : "off", options.lightsPerModel ? "per model" : "all on every model",
+                options.instance ? "instanced" : "one draw per subset");
     const struct {
         const char* label;
         int Render::Stats::*count;
@@ -311,6 +315,7 @@ void Report(const std::vector<Sample>& samples, bool headless) {
         {"models / frame", &Render::Stats::models},     {"  culled", &Render::Stats::modelsCulled},
         {"subsets / frame", &Render::Stats::subsets},   {"  culled", &Render::Stats::subsetsCulled},
         {"  drawn (shaded)", &Render::Stats::subsetsDrawn}, {"  depth-pass draws", &Render::Stats::depthDraws},
+        {"actor draws (shaded)", &Render::Stats::actorDraws}, {"  actor depth draws", &Render::Stats::actorDepthDraws},
         {"effect quads / frame", &Render::Stats::effectQuads}, {"  effect draws", &Render::Stats::effectDraws},
         {"lights x models", &Render::Stats::modelLights}, {"  light uploads", &Render::Stats::lightUploads},
     };
@@ -778,6 +783,8 @@ int main(int argc, char** argv) {
             Render::Renderer::GetInstance().GetOptions().cull = false;
         } else if (a == "--no-batch") {
             Render::Renderer::GetInstance().GetOptions().batch = false;
+        } else if (a == "--no-instancing") {
+            Render::Renderer::GetInstance().GetOptions().instance = false;
         } else if (a == "--all-lights") {
             Render::Renderer::GetInstance().GetOptions().lightsPerModel = false;
         } else if (a == "--passes") {
