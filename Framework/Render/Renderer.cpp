@@ -260,10 +260,19 @@ void Renderer::GatherInstances(const std::vector<ModelDraw>& actors, ModelPass p
     groupCount_ = 0;
     groupIndex_.clear();
     lightSetCount_ = 0;
-    auto newGroup = [this](const GroupKey& key) -> InstanceGroup& {
+    // Where each model first comes in the list, left out or not: every
+    // zombie hands over its parts in the same order, so this is the order of
+    // a zombie's parts, and (model, node, subset) that of its subsets.
+    modelRanks_.clear();
+    for (const ModelDraw& draw : actors) modelRanks_.emplace(draw.model, static_cast<int>(modelRanks_.size()));
+    int segment = 0;
+    auto newGroup = [&](const GroupKey& key, const ModelDraw& draw, const VeModelNode& node) -> InstanceGroup& {
         if (groupCount_ == groups_.size()) groups_.emplace_back();
         InstanceGroup& group = groups_[groupCount_++];
         group.key = key;
+        group.segment = segment;
+        group.model = modelRanks_[draw.model];
+        group.node = static_cast<int>(&node - draw.model->nodes.data());
         return group;
     };
 
@@ -290,9 +299,9 @@ void Renderer::GatherInstances(const std::vector<ModelDraw>& actors, ModelPass p
                           key.mesh = node.mesh.get();
                           key.subset = i;
                           if (!shaded) {
-                              // Depth alone: where and what, nothing of the look.
+                                  // Depth alone: where and what, nothing of the look.
                               auto found = groupIndex_.emplace(key, groupCount_);
-                              if (found.second) newGroup(key);
+                              if (found.second) newGroup(key, draw, node);
                               groups_[found.first->second].worlds.push_back(world);
                               return;
                           }
@@ -304,24 +313,43 @@ void Renderer::GatherInstances(const std::vector<ModelDraw>& actors, ModelPass p
                               // What shows through this subset depends on what
                               // was drawn before it: it keeps its place, alone,
                               // and the subsets after it gather anew.
-                              newGroup(key).worlds.push_back(world);
+                              ++segment;
+                              newGroup(key, draw, node).worlds.push_back(world);
+                              ++segment;
                               groupIndex_.clear();
                               return;
                           }
                           // Every pixel of the rest is written whole, so among
                           // themselves the order does not matter: the nearest
-                          // wins.
+                          // wins. Only where two surfaces lie at the very same
+                          // depth does the first drawn stay, and those are
+                          // parts of one zombie meeting at a seam; each
+                          // zombie's subsets keep their order below.
                           auto found = groupIndex_.emplace(key, groupCount_);
-                          if (found.second) newGroup(key);
+                          if (found.second) newGroup(key, draw, node);
                           groups_[found.first->second].worlds.push_back(world);
                       });
     }
+
+    // Drawing order: by segment, then as a zombie draws its subsets; groups
+    // of the same subset (other looks or lights) as they came.
+    order_.resize(groupCount_);
+    for (size_t g = 0; g < groupCount_; ++g) order_[g] = g;
+    if (shaded)
+        std::stable_sort(order_.begin(), order_.end(), [this](size_t a, size_t b) {
+            const InstanceGroup& x = groups_[a];
+            const InstanceGroup& y = groups_[b];
+            if (x.segment != y.segment) return x.segment < y.segment;
+            if (x.model != y.model) return x.model < y.model;
+            if (x.node != y.node) return x.node < y.node;
+            return x.key.subset < y.key.subset;
+        });
 }
 
 void Renderer::DrawInstanceGroups(ModelPass pass) {
     ShaderManager& shaders = ShaderManager::GetInstance();
     const bool shaded = pass == ModelPass::Shaded;
-    for (size_t g = 0; g < groupCount_; ++g) {
+    for (size_t g : order_) {
         const InstanceGroup& group = groups_[g];
         const GroupKey& key = group.key;
         const VeMesh& mesh = *key.mesh;
@@ -357,6 +385,7 @@ void Renderer::DrawInstanceGroups(ModelPass pass) {
             shaders.UploadInstances(group.worlds.data() + first, n);
             mesh.DrawSubsetInstanced(key.subset, n);
             ++draws;
+            stats_.mostInstances = std::max(stats_.mostInstances, n);
         }
     }
 }

@@ -32,6 +32,7 @@ struct Stats {
     int depthDraws = 0;      // subset draws of the depth pass
     int actorDraws = 0;      // shaded draws the actors' subsets took (instanced: fewer)
     int actorDepthDraws = 0; // depth-pass draws they took
+    int mostInstances = 0;   // most copies one instanced draw placed
     int effectQuads = 0;     // effect quads submitted
     int effectDraws = 0;     // draws they took
     int lights = 0;          // point lights of the frame
@@ -111,10 +112,15 @@ private:
     };
     struct InstanceGroup {
         GroupKey key;
+        int segment = 0;    // subsets that may show what is behind them part the order into segments
+        int model = 0;      // where its model first came in the list
+        int node = 0;       // its node in the model
         std::vector<Matrix> worlds;
     };
     std::vector<InstanceGroup> groups_;
     size_t groupCount_ = 0;
+    std::vector<size_t> order_;  // the groups in drawing order
+    std::unordered_map<const VeModel*, int> modelRanks_;
     std::unordered_map<GroupKey, size_t, GroupKeyHash, GroupKeyEqual> groupIndex_;
     std::vector<std::vector<int>> lightSets_;
     size_t lightSetCount_ = 0;

@@ -1,8 +1,9 @@
 // The renderer's savings change nothing on screen: the built laboratory is
 // drawn from viewpoints over every floor, both stairwells and the generator
-// hall with culling and per-model lights on and off, and a late-game crowd
-// of effects with and without runs of quads; the pictures read back (real
-// GL under Xvfb, Mesa's llvmpipe) must match pixel for pixel.
+// hall with culling and per-model lights on and off, a late-game crowd
+// of effects with and without runs of quads, and crowds of zombies drawn
+// instanced and one subset at a time; the pictures read back (real GL under
+// Xvfb, Mesa's llvmpipe) must match pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,12 +12,17 @@
 #include <vector>
 
 #include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Render/Renderer.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
+#include "Game/Enemy/EnemyBase.h"
+#include "Game/Enemy/EnemyList.h"
+#include "Game/Object/Player.h"
 #include "Game/Object/Object.h"
+#include "Game/Stage/Portal.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
@@ -109,6 +115,53 @@ protected:
         return GlPicture::Grab();
     }
 
+    // The level's zombies make way for these, standing at the given places
+    // on the floor below the eye (every strongEvery-th a strong one, none
+    // with 0) and facing it,
+    // with the player at the eye; then the crowd moves for a while, so that
+    // no two stand in the same pose.
+    void PlaceCrowd(const Vector3& eye, float floorY, const std::vector<Vector3>& places, size_t strongEvery) {
+        EnemyList& list = *scene_->GetEnemyList();
+        list.Clear();
+        Player& player = *scene_->GetPlayer();
+        player.SetMatrix(Matrix::CreateTranslation(eye));
+        player.SetCurrentFloor(scene_->GetStage()->GetFloor(eye));
+        for (size_t i = 0; i < places.size(); ++i) {
+            const Vector3 p(places[i].x, floorY, places[i].z);
+            const float yaw = std::atan2(eye.x - p.x, eye.z - p.z);
+            const Matrix turn = Matrix::CreateRotationY(yaw);
+            EnemyBase* z = strongEvery > 0 && i % strongEvery == strongEvery - 1 ? list.AddStrong(turn * Matrix::CreateTranslation(p))
+                                      : list.AddNormal(turn * Matrix::CreateTranslation(p));
+            z->SetMatrix(turn * Matrix::CreateTranslation(p + Vector3(0.0f, z->GetGroundOffset(), 0.0f)));
+            z->SetHp(1000000);
+            z->SetAttackPower(0);
+        }
+        for (int step = 0; step < 40; ++step) {
+            list.Update();
+            if (step == 2)
+                for (EnemyBase* z : list.GetEnemies()) z->Damage(1, z->GetPosition());
+        }
+    }
+
+    // The picture with the actors instanced and one subset at a time, with
+    // the renderer's figures for each.
+    struct Pair {
+        size_t different = 0;
+        Render::Stats instanced, plain;
+    };
+    Pair DrawBothWays(const Render::Camera& camera, Render::Options options, const std::string& shot) {
+        options.instance = false;
+        const GlPicture reference = Draw(camera, {}, options);
+        Pair pair;
+        pair.plain = Render::Renderer::GetInstance().GetStats();
+        options.instance = true;
+        const GlPicture instanced = Draw(camera, {}, options);
+        pair.instanced = Render::Renderer::GetInstance().GetStats();
+        Shot(shot);
+        pair.different = GlPicture::CountDifferent(reference, instanced);
+        return pair;
+    }
+
     std::unique_ptr<GameScene> scene_;
 };
 
@@ -190,4 +243,86 @@ TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOne) {
     EXPECT_EQ(single.effectDraws, single.effectQuads);
     // Bubbles, holes and sparks come in long runs of one texture each.
     EXPECT_LT(runs.effectDraws * 10, runs.effectQuads);
+}
+
+// The stress case (80 zombies awake in the generator hall, a few of them
+// fading out as the dead do), a crowd in a corridor, and 300 ordinary ones
+// filling the hall, more than one instanced draw takes: every zombie subset
+// drawn alike goes in a draw or a few, and nothing on screen changes.
+//
+// The zombies stand at least as far apart as the game pushes them (4 units).
+// Packed closer they pass through each other, and where two surfaces cross,
+// both give the same depth-buffer value at a pixel or two; the first drawn
+// keeps the pixel, and instancing draws them in another order (found with a
+// corridor of zombies 0.55 units apart: one pixel of 921,600 differed, where
+// one zombie's arm met the body of the next at an equal depth value).
+TEST_F(RendererIdentity, InstancedZombiesDrawAsOneSubsetAtATime) {
+    Stage& stage = *scene_->GetStage();
+    ASSERT_NE(stage.GetPortal(), nullptr);
+    const Vector3 generator = stage.GetPortal()->GetPosition();
+    auto clearOfGenerator = [&](float x, float z) {
+        const float dx = x - generator.x, dz = z - generator.z;
+        return dx * dx + dz * dz >= 13.0f * 13.0f;
+    };
+
+    // The hall: rows in front of the eye, clear of the generator's base.
+    const Vector3 hallEye(65.0f, -78.0f, -10.0f);
+    std::vector<Vector3> hall;
+    for (float z = hallEye.z + 8.0f; z <= 60.0f && hall.size() < 80; z += 4.0f)
+        for (float x = 25.0f; x <= 105.0f && hall.size() < 80; x += 4.0f)
+            if (std::fabs(x - hallEye.x) <= 0.9f * (z - hallEye.z) && clearOfGenerator(x, z))
+                hall.push_back(Vector3(x, 0.0f, z));
+    ASSERT_EQ(hall.size(), 80u);
+    PlaceCrowd(hallEye, generator.y, hall, 4);
+    // Two fade out, as dead ones do.
+    int index = 0;
+    for (EnemyBase* z : scene_->GetEnemyList()->GetEnemies()) {
+        if (index == 1) z->SetAlpha(0.6f);
+        if (index == 6) z->SetAlpha(0.3f);
+        ++index;
+    }
+    const Pair inHall = DrawBothWays(CameraAt({"stress_hall", hallEye, 0, -8}), Render::Options{},
+                                     "identity_instanced_hall.png");
+    EXPECT_EQ(inHall.different, 0u);
+    EXPECT_EQ(inHall.instanced.subsetsDrawn, inHall.plain.subsetsDrawn);
+    EXPECT_EQ(inHall.instanced.depthDraws, inHall.plain.depthDraws);
+    EXPECT_EQ(inHall.instanced.modelLights, inHall.plain.modelLights);
+    // One draw per subset without instancing; the fading ones still take one
+    // each with it (and part the order), the rest share a few.
+    EXPECT_GE(inHall.plain.actorDraws, 80 * 15);
+    EXPECT_LT(inHall.instanced.actorDraws * 5, inHall.plain.actorDraws);
+    EXPECT_LT(inHall.instanced.actorDepthDraws * 20, inHall.plain.actorDepthDraws);
+
+    // A corridor, looking down it at two files of zombies.
+    const Vector3 corridorEye(45.0f, -36.0f, 100.0f);
+    std::vector<Vector3> corridor;
+    for (int i = 0; i < 24; ++i)
+        corridor.push_back(Vector3(i % 2 ? 47.0f : 43.0f, 0.0f, 92.0f - 4.0f * static_cast<float>(i / 2)));
+    PlaceCrowd(corridorEye, corridorEye.y - 6.0f, corridor, 3);
+    const Pair inCorridor = DrawBothWays(CameraAt({"corridor_crowd", corridorEye, 180, -5}), Render::Options{},
+                                         "identity_instanced_corridor.png");
+    EXPECT_EQ(inCorridor.different, 0u);
+    EXPECT_LT(inCorridor.instanced.actorDraws * 5, inCorridor.plain.actorDraws);
+
+    // The hall full, seen from a corner above; every light on every model,
+    // so that nothing but the look of the subsets parts them.
+    const Vector3 cornerEye(100.0f, -66.0f, 60.0f);
+    std::vector<Vector3> full;
+    for (float z = -2.0f; z <= 62.0f; z += 4.0f)
+        for (float x = 24.0f; x <= 106.0f && full.size() < 300; x += 4.0f)
+            if (clearOfGenerator(x, z) && Vector3::Distance(Vector3(x, cornerEye.y, z), cornerEye) > 8.0f)
+                full.push_back(Vector3(x, 0.0f, z));
+    ASSERT_EQ(full.size(), 300u);
+    PlaceCrowd(cornerEye, generator.y, full, 0);
+    Render::Options allLights;
+    allLights.lightsPerModel = false;
+    const Pair filled = DrawBothWays(CameraAt({"full_hall", cornerEye, -135, -25}), allLights,
+                                     "identity_instanced_full_hall.png");
+    EXPECT_EQ(filled.different, 0u);
+    EXPECT_EQ(filled.instanced.subsetsDrawn, filled.plain.subsetsDrawn);
+    // Some subset is seen on more zombies than one draw takes: it goes in
+    // full draws and a rest.
+    EXPECT_EQ(filled.instanced.mostInstances, ShaderManager::kInstancesPerDraw);
+    EXPECT_EQ(filled.plain.mostInstances, 0);
+    EXPECT_GT(filled.plain.actorDepthDraws, filled.instanced.actorDepthDraws * 100);
 }
