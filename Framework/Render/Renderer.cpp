@@ -299,7 +299,8 @@ void Renderer::GatherInstances(const std::vector<ModelDraw>& actors, ModelPass p
                           key.mesh = node.mesh.get();
                           key.subset = i;
                           if (!shaded) {
-                                  // Depth alone: where and what, nothing of the look.
+                              // Depth alone: where and what, nothing of the look;
+                              // the nearest depth wins in any order.
                               auto found = groupIndex_.emplace(key, groupCount_);
                               if (found.second) newGroup(key, draw, node);
                               groups_[found.first->second].worlds.push_back(world);
@@ -321,10 +322,10 @@ void Renderer::GatherInstances(const std::vector<ModelDraw>& actors, ModelPass p
                           }
                           // Every pixel of the rest is written whole, so among
                           // themselves the order does not matter: the nearest
-                          // wins. Only where two surfaces lie at the very same
-                          // depth does the first drawn stay, and those are
-                          // parts of one zombie meeting at a seam; each
-                          // zombie's subsets keep their order below.
+                          // wins. Only where two surfaces give the same depth
+                          // value does the first drawn stay: parts of one
+                          // zombie meeting at a seam keep their order (below);
+                          // two zombies passing through each other may swap.
                           auto found = groupIndex_.emplace(key, groupCount_);
                           if (found.second) newGroup(key, draw, node);
                           groups_[found.first->second].worlds.push_back(world);
