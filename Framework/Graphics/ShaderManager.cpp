@@ -479,8 +479,9 @@ bool ShaderManager::BeginInstancing() {
         }
         if (depthInstancedProgram_ == 0) return false;
         glUseProgram(depthInstancedProgram_);
-        instancedBound_ = true;
     }
+    // Shaded, ApplyMaterial binds each subset's program.
+    instancedBound_ = inDepthPass_;
     instancing_ = true;
     return true;
 }
