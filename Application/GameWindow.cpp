@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #ifdef MORVANE_HAVE_X11
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <unistd.h>
 #endif
@@ -35,6 +37,32 @@ void WatchTheDisplay() {
 #endif
 }
 
+// Whether a window manager runs that can put a window into full screen.
+// On X11 one announces itself on the root window; a bare X server (a
+// virtual one, a kiosk) has none and leaves full-screen requests unanswered.
+bool WindowManagerPresent(SDL_Window* window) {
+#ifdef MORVANE_HAVE_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        Display* display = info.info.x11.display;
+        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+        if (check == None) return false;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                                              &type, &format, &count, &after, &data);
+        if (data) XFree(data);
+        return status == Success && count > 0;
+    }
+#else
+    (void)window;
+#endif
+    return true;
+}
+
 }  // namespace
 
 GameWindow::~GameWindow() {
@@ -62,6 +90,9 @@ bool GameWindow::Create(int width, int height, const std::string& caption, const
         return false;
     }
     WatchTheDisplay();
+    // Gamepads are welcome but not needed.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        std::fprintf(stderr, "morvane: warning: no gamepad support: %s\n", SDL_GetError());
     // The context the graphics device makes on this window must match these,
     // so they are fixed before the window exists.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -80,6 +111,8 @@ bool GameWindow::Create(int width, int height, const std::string& caption, const
         return false;
     }
     Platform::Input::GetInstance().SetWindow(handle_);
+    width_ = width;
+    height_ = height;
     lastError_.clear();
     return true;
 }
@@ -90,6 +123,7 @@ bool GameWindow::PumpMessages() {
     while (SDL_PollEvent(&event)) {
         // ImGui sees every event first.
         ImGuiSetup::ProcessEvent(event);
+        if (filter_ && filter_(event)) continue;
         switch (event.type) {
             case SDL_QUIT:
                 quitTaken = true;
@@ -120,7 +154,55 @@ int GameWindow::Destroy() {
     SDL_HideWindow(handle_);
     closed_.push_back(handle_);
     handle_ = nullptr;
+    coversDisplay_ = false;
     return 1;
+}
+
+bool GameWindow::SetFullscreen(bool on) {
+    if (!handle_) return false;
+    if (on == IsFullscreen()) return true;
+    if (on && !WindowManagerPresent(handle_)) {
+        // Nobody to grant the request: the window covers its display
+        // itself, without a border.
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(handle_), &bounds) != 0) {
+            lastError_ = SDL_GetError();
+            return false;
+        }
+        SDL_SetWindowBordered(handle_, SDL_FALSE);
+        SDL_SetWindowPosition(handle_, bounds.x, bounds.y);
+        SDL_SetWindowSize(handle_, bounds.w, bounds.h);
+        coversDisplay_ = true;
+        return true;
+    }
+    if (coversDisplay_) {
+        coversDisplay_ = false;
+        SDL_SetWindowBordered(handle_, SDL_TRUE);
+    } else if (SDL_SetWindowFullscreen(handle_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        lastError_ = SDL_GetError();
+        return false;
+    }
+    if (!on) {
+        // A window manager restores the window's size; without one it would
+        // keep the screen's: back to the fixed size, centred.
+        SDL_SetWindowSize(handle_, width_, height_);
+        SDL_SetWindowPosition(handle_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    return true;
+}
+
+bool GameWindow::IsFullscreen() const {
+    return handle_ && (coversDisplay_ || (SDL_GetWindowFlags(handle_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0);
+}
+
+void GameWindow::GetClientSize(int& width, int& height) const {
+    width = height = 0;
+    if (handle_) SDL_GetWindowSize(handle_, &width, &height);
+}
+
+void GameWindow::GetPixelSize(int& width, int& height) const {
+    width = height = 0;
+    if (handle_) SDL_GL_GetDrawableSize(handle_, &width, &height);
 }
 
 void GameWindow::ReleaseClosedWindows() {

@@ -4,10 +4,12 @@
 // close box destroy the window; the frame loop notices the null handle.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 struct SDL_Window;
+union SDL_Event;
 
 class GameWindow {
 public:
@@ -31,6 +33,23 @@ public:
     // Frees the native windows of closed windows (shutdown, destructor).
     void ReleaseClosedWindows();
 
+    // Sees every event after ImGui and before the window's own handling;
+    // an event it returns true for is taken (Escape then does not close the
+    // window, and the input layer does not see it).
+    using EventFilter = std::function<bool(const SDL_Event&)>;
+    void SetEventFilter(EventFilter filter) { filter_ = std::move(filter); }
+
+    // Full screen on the desktop's own mode, or back to the fixed window.
+    // Without a window manager (a bare X server) the window is made
+    // borderless and as large as its display instead. False (with
+    // LastError) when the platform refuses.
+    bool SetFullscreen(bool on);
+    bool IsFullscreen() const;
+    // The client area in screen units and the drawable in pixels (the same
+    // on X11); 0 x 0 without a window.
+    void GetClientSize(int& width, int& height) const;
+    void GetPixelSize(int& width, int& height) const;
+
     SDL_Window* GetHandle() const { return handle_; }
     const std::string& LastError() const { return lastError_; }
 
@@ -38,4 +57,8 @@ private:
     SDL_Window* handle_ = nullptr;
     std::vector<SDL_Window*> closed_;
     std::string lastError_;
+    EventFilter filter_;
+    int width_ = 0, height_ = 0;  // the fixed client size
+    // Full screen made by hand where no window manager can grant it.
+    bool coversDisplay_ = false;
 };

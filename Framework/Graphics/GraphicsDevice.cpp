@@ -19,6 +19,8 @@
 
 #include <stb_image_write.h>
 
+#include "Framework/Platform/Letterbox.h"
+
 namespace {
 
 constexpr size_t kSmallestBuffer = 80;
@@ -191,6 +193,7 @@ void GraphicsDevice::Release() {
         if (sampler1_) ReleaseSamplerState(sampler1_.get());
         if (sampler0_) ReleaseSamplerState(sampler0_.get());
         if (depthFbo_ != 0) glDeleteFramebuffers(1, &depthFbo_);
+        ReleasePictureFramebuffer();
         depth_.reset();
         backBuffer_.reset();
     }
@@ -199,6 +202,9 @@ void GraphicsDevice::Release() {
     quadIndices_ = 0;
     quadIndexCount_ = 0;
     depthFbo_ = 0;
+    pictureFbo_ = pictureColour_ = pictureDepth_ = 0;
+    windowPixelWidth_ = windowPixelHeight_ = 0;
+    pictureShown_ = false;
     sampler0_.reset();
     sampler1_.reset();
     white_.reset();
@@ -221,7 +227,68 @@ void GraphicsDevice::Release() {
 
 void GraphicsDevice::Present() {
     if (!ready_) return;
+    if (!pictureShown_) ShowPicture();
+    pictureShown_ = false;
     SDL_GL_SwapWindow(window_);
+}
+
+void GraphicsDevice::ReleasePictureFramebuffer() {
+    if (pictureFbo_ != 0) glDeleteFramebuffers(1, &pictureFbo_);
+    if (pictureColour_ != 0) glDeleteRenderbuffers(1, &pictureColour_);
+    if (pictureDepth_ != 0) glDeleteRenderbuffers(1, &pictureDepth_);
+    pictureFbo_ = pictureColour_ = pictureDepth_ = 0;
+}
+
+void GraphicsDevice::SetWindowPixelSize(int width, int height) {
+    if (!ready_ || width <= 0 || height <= 0) return;
+    if (width == windowPixelWidth_ && height == windowPixelHeight_) return;
+    windowPixelWidth_ = width;
+    windowPixelHeight_ = height;
+    const bool direct = width == width_ && height == height_;
+    if (direct) {
+        ReleasePictureFramebuffer();
+    } else if (pictureFbo_ == 0) {
+        glGenRenderbuffers(1, &pictureColour_);
+        glBindRenderbuffer(GL_RENDERBUFFER, pictureColour_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
+        glGenRenderbuffers(1, &pictureDepth_);
+        glBindRenderbuffer(GL_RENDERBUFFER, pictureDepth_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width_, height_);
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        glGenFramebuffers(1, &pictureFbo_);
+        glBindFramebuffer(GL_FRAMEBUFFER, pictureFbo_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, pictureColour_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, pictureDepth_);
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            // Without it the picture stays in the window's corner, unscaled.
+            std::fprintf(stderr, "morvane: warning: cannot scale the picture to the window\n");
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            ReleasePictureFramebuffer();
+        }
+    }
+    SetBackBufferAsTarget();
+}
+
+void GraphicsDevice::ShowPicture() {
+    if (!ready_ || pictureFbo_ == 0) return;
+    const Platform::Letterbox box =
+        Platform::FitPicture(windowPixelWidth_, windowPixelHeight_, width_, height_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glClearBufferfv(GL_COLOR, 0, black);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, pictureFbo_);
+    // GL counts rows from the bottom; the bars above and below are equal.
+    const int bottom = windowPixelHeight_ - box.y - box.height;
+    glBlitFramebuffer(0, 0, width_, height_, box.x, bottom, box.x + box.width, bottom + box.height,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    SetCurrentTargetSize(windowPixelWidth_, windowPixelHeight_);
+    SetViewport(0, 0, windowPixelWidth_, windowPixelHeight_);
+    pictureShown_ = true;
 }
 
 void GraphicsDevice::Finish() {
@@ -231,7 +298,7 @@ void GraphicsDevice::Finish() {
 
 void GraphicsDevice::SetBackBufferAsTarget() {
     if (!ready_) return;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, pictureFbo_);
     SetCurrentTargetSize(width_, height_);
     SetViewport(0, 0, width_, height_);
 }
@@ -241,7 +308,7 @@ void GraphicsDevice::CopyToBackBuffer(const VeTexture& source) {
     if (source.GetGLFramebuffer() != 0 && source.generation_ == generation_) {
         const TextureDesc& desc = source.GetDesc();
         glBindFramebuffer(GL_READ_FRAMEBUFFER, source.GetGLFramebuffer());
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, pictureFbo_);
         glBlitFramebuffer(0, 0, desc.width, desc.height, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     }
     SetBackBufferAsTarget();
@@ -251,7 +318,7 @@ void GraphicsDevice::ClearTarget(float r, float g, float b, float a) {
     if (!ready_) return;
     GLint previous = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, pictureFbo_);
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -265,7 +332,7 @@ void GraphicsDevice::ClearDepthStencil(float depth, uint8_t stencil) {
     if (!ready_) return;
     GLint previous = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, pictureFbo_);
     ClearBoundDepthStencil(depth, stencil);
     if (depthFbo_ != 0) {
         // The render targets' depth texture has no stencil: only its depth

@@ -70,8 +70,23 @@ public:
     void Release();
     bool IsReady() const { return ready_; }
 
-    // Presents the back buffer (no vertical sync).
+    // Presents the back buffer (no vertical sync). With a picture
+    // framebuffer (see SetWindowPixelSize) the picture is shown first.
     void Present();
+    // The window's drawable size in pixels. When it differs from the game's
+    // picture (a full-screen window), the game keeps drawing its picture at
+    // the device's size into a framebuffer of its own, and ShowPicture
+    // scales that into the window with its aspect kept and black bars
+    // around. The same size as the picture draws straight into the window.
+    void SetWindowPixelSize(int width, int height);
+    // Copies the picture into the window (letterboxed) and leaves the
+    // window's framebuffer bound over its whole size, for an overlay drawn
+    // at the window's resolution. Nothing to do while the game draws
+    // straight into the window. Present does it when it was not done.
+    void ShowPicture();
+    bool IsLetterboxed() const { return pictureFbo_ != 0; }
+    // The framebuffer standing for the back buffer (0: the window's own).
+    unsigned GetBackBufferFramebuffer() const { return pictureFbo_; }
     // Waits until every command sent so far has been carried out (timing
     // the drawing of a frame, software renderers included).
     void Finish();
@@ -195,6 +210,13 @@ private:
     RasterizerState cullStates_[3];
     unsigned generation_ = 0;
     unsigned depthFbo_ = 0;  // framebuffer holding only the depth texture, for clears
+    // The picture's own framebuffer while letterboxed (colour and
+    // depth-stencil renderbuffers at the picture's size).
+    unsigned pictureFbo_ = 0;
+    unsigned pictureColour_ = 0, pictureDepth_ = 0;
+    int windowPixelWidth_ = 0, windowPixelHeight_ = 0;
+    bool pictureShown_ = false;
+    void ReleasePictureFramebuffer();
     int targetWidth_ = 0, targetHeight_ = 0;
     int viewportWidth_ = 0, viewportHeight_ = 0;
     bool anisotropy_ = false;

@@ -324,7 +324,7 @@ void VeTexture::Clear(float r, float g, float b, float a) {
     if (glFramebuffer_ != 0) {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, glFramebuffer_);
     } else if (this == device.GetBackBuffer().get()) {
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device.GetBackBufferFramebuffer());
     } else {
         return;
     }

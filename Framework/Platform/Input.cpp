@@ -4,11 +4,30 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Platform {
 
 namespace {
 
 bool VideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+
+SDL_GameController* Pad(void* p) { return static_cast<SDL_GameController*>(p); }
+
+// A stick or trigger axis as -1..1 (triggers 0..1).
+float Axis(SDL_GameController* pad, SDL_GameControllerAxis axis) {
+    return static_cast<float>(SDL_GameControllerGetAxis(pad, axis)) / 32767.0f;
+}
+
+// A stick axis with the dead zone taken out and the rest stretched back to
+// 0..1, squared for finer aim near the centre.
+float StickLook(float value) {
+    const float magnitude = std::fabs(value);
+    if (magnitude <= Input::kStickDeadZone) return 0.0f;
+    const float t = std::min(1.0f, (magnitude - Input::kStickDeadZone) / (1.0f - Input::kStickDeadZone));
+    return value < 0.0f ? -t * t : t * t;
+}
 
 SDL_Scancode ScancodeOf(Key key) {
     switch (key) {
@@ -46,8 +65,53 @@ bool Input::IsKeyDown(Key key) const {
     return HeldNow(key);
 }
 
+bool Input::PadHeld(Key key) const {
+    for (void* p : pads_) {
+        SDL_GameController* pad = Pad(p);
+        switch (key) {
+            case Key::W: if (Axis(pad, SDL_CONTROLLER_AXIS_LEFTY) < -kWalkThreshold) return true; break;
+            case Key::S: if (Axis(pad, SDL_CONTROLLER_AXIS_LEFTY) > kWalkThreshold) return true; break;
+            case Key::A: if (Axis(pad, SDL_CONTROLLER_AXIS_LEFTX) < -kWalkThreshold) return true; break;
+            case Key::D: if (Axis(pad, SDL_CONTROLLER_AXIS_LEFTX) > kWalkThreshold) return true; break;
+            case Key::R: if (SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_X)) return true; break;
+            case Key::LeftButton:
+                if (Axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > kTriggerThreshold) return true;
+                break;
+            case Key::RightButton:
+                if (Axis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT) > kTriggerThreshold ||
+                    SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_A))
+                    return true;
+                break;
+            default: break;
+        }
+    }
+    return false;
+}
+
+PadLook Input::ReadPadLook() const {
+    PadLook look;
+    for (void* p : pads_) {
+        const float x = StickLook(Axis(Pad(p), SDL_CONTROLLER_AXIS_RIGHTX));
+        const float y = StickLook(Axis(Pad(p), SDL_CONTROLLER_AXIS_RIGHTY));
+        if (x == 0.0f && y == 0.0f) continue;
+        // Pushing the stick forward looks up, as on every pad; the
+        // player's invert-Y turns that round.
+        const float turn = kPadTurnPerStep * look_.gamepadSensitivity;
+        look.yawDegrees = x * turn;
+        look.pitchDegrees = (look_.invertY ? -y : y) * turn;
+        break;
+    }
+    return look;
+}
+
+void Input::ClosePads() {
+    for (void* p : pads_) SDL_GameControllerClose(Pad(p));
+    pads_.clear();
+}
+
 bool Input::HeldNow(Key key) const {
     if (!VideoUp()) return false;
+    if (PadHeld(key)) return true;
     if (key == Key::LeftButton || key == Key::RightButton) {
         Uint32 buttons = SDL_GetGlobalMouseState(nullptr, nullptr);
         Uint32 mask = key == Key::LeftButton ? SDL_BUTTON_LMASK : SDL_BUTTON_RMASK;
@@ -59,12 +123,20 @@ bool Input::HeldNow(Key key) const {
     return state != nullptr && code > 0 && code < count && state[code] != 0;
 }
 
-void Input::BeginStep() {
-    if (IsInjected()) return;
+void Input::BeginStep(bool gameStep) {
+    if (gameStep) ++gameSteps_;
+    if (IsInjected()) {
+        stepLook_ = PadLook{};
+        stepConfirm_ = false;
+        return;
+    }
     for (int k = 0; k < kKeys; ++k) {
         stepDown_[k] = pressedSinceStep_[k] || HeldNow(static_cast<Key>(k));
         pressedSinceStep_[k] = false;
     }
+    stepLook_ = ReadPadLook();
+    stepConfirm_ = confirmSinceStep_;
+    confirmSinceStep_ = false;
     stepping_ = true;
 }
 
@@ -82,6 +154,42 @@ void Input::HandleEvent(const SDL_Event& event) {
             if (IsInjected()) break;
             if (event.button.button == SDL_BUTTON_LEFT) pressedSinceStep_[static_cast<int>(Key::LeftButton)] = true;
             if (event.button.button == SDL_BUTTON_RIGHT) pressedSinceStep_[static_cast<int>(Key::RightButton)] = true;
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+            if (SDL_GameController* pad = SDL_GameControllerOpen(event.cdevice.which)) {
+                // SDL counts opens: one already open is kept once.
+                bool known = false;
+                for (void* p : pads_) known = known || p == pad;
+                if (known) SDL_GameControllerClose(pad); else pads_.push_back(pad);
+            }
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            for (size_t i = 0; i < pads_.size(); ++i) {
+                SDL_Joystick* stick = SDL_GameControllerGetJoystick(Pad(pads_[i]));
+                if (stick && SDL_JoystickInstanceID(stick) == event.cdevice.which) {
+                    SDL_GameControllerClose(Pad(pads_[i]));
+                    pads_.erase(pads_.begin() + static_cast<long>(i));
+                    break;
+                }
+            }
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+            if (IsInjected()) break;
+            if (event.cbutton.button == SDL_CONTROLLER_BUTTON_A) {
+                pressedSinceStep_[static_cast<int>(Key::RightButton)] = true;
+                confirmSinceStep_ = true;
+            }
+            if (event.cbutton.button == SDL_CONTROLLER_BUTTON_X) pressedSinceStep_[static_cast<int>(Key::R)] = true;
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            // A trigger pulled and let go between two steps still counts.
+            if (IsInjected()) break;
+            if (event.caxis.value / 32767.0f > kTriggerThreshold) {
+                if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT)
+                    pressedSinceStep_[static_cast<int>(Key::LeftButton)] = true;
+                if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT)
+                    pressedSinceStep_[static_cast<int>(Key::RightButton)] = true;
+            }
             break;
         case SDL_MOUSEMOTION:
             // Only counted while the pointer cannot be warped.
@@ -105,6 +213,8 @@ Point Input::GetCursorPos() const {
 
 void Input::SetCursorPos(Point screen) {
     lastSetCursor_ = screen;
+    lastSetClient_ = ScreenToClient(screen);
+    setAtStep_ = gameSteps_;
     haveSetCursor_ = true;
     relativeCursor_ = Point{0, 0};
     if (IsInjected()) {
@@ -133,12 +243,35 @@ Point Input::WindowOrigin() const {
 
 Point Input::ClientToScreen(Point client) const {
     Point o = WindowOrigin();
-    return Point{client.x + o.x, client.y + o.y};
+    if (mapping_.scale == 1.0f) return Point{client.x + mapping_.x + o.x, client.y + mapping_.y + o.y};
+    return Point{o.x + mapping_.x + static_cast<int>(std::lround(client.x * mapping_.scale)),
+                 o.y + mapping_.y + static_cast<int>(std::lround(client.y * mapping_.scale))};
 }
 
 Point Input::ScreenToClient(Point screen) const {
     Point o = WindowOrigin();
-    return Point{screen.x - o.x, screen.y - o.y};
+    const int x = screen.x - o.x - mapping_.x;
+    const int y = screen.y - o.y - mapping_.y;
+    if (mapping_.scale == 1.0f) return Point{x, y};
+    return Point{static_cast<int>(std::floor(x / mapping_.scale)), static_cast<int>(std::floor(y / mapping_.scale))};
+}
+
+void Input::SetPictureMapping(const Letterbox& box) {
+    if (box.scale <= 0.0f) return;
+    mapping_ = box;
+    // A caught pointer goes to the same picture point in the new place.
+    if (IsCursorCaught() && !IsInjected()) {
+        const uint64_t step = setAtStep_;
+        SetCursorPos(ClientToScreen(lastSetClient_));
+        setAtStep_ = step;
+    }
+}
+
+bool Input::IsCursorCaught() const { return haveSetCursor_ && cursorCounter_ < 0 && setAtStep_ == gameSteps_; }
+
+void Input::RestoreCursor() {
+    if (!IsCursorCaught()) return;
+    SetCursorPos(lastSetCursor_);
 }
 
 int Input::ShowCursor(bool show) {
@@ -203,13 +336,18 @@ void Input::Reset() {
     frame_ = InputFrame{};
     scriptedCursorScreen_ = Point{640, 360};
     lastSetCursor_ = Point{640, 360};
+    lastSetClient_ = Point{640, 360};
+    gameSteps_ = setAtStep_ = 0;
     haveSetCursor_ = false;
+    mapping_ = Letterbox{};
     windowOrigin_ = Point{0, 0};
     relativeCursor_ = Point{0, 0};
     cursorCounter_ = 0;
     look_ = LookSettings{};
     stepping_ = false;
     for (int k = 0; k < kKeys; ++k) stepDown_[k] = pressedSinceStep_[k] = false;
+    stepLook_ = PadLook{};
+    stepConfirm_ = confirmSinceStep_ = false;
 }
 
 uint32_t TimeMs() { return SDL_GetTicks(); }

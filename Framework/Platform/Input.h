@@ -19,6 +19,8 @@
 #include <memory>
 #include <vector>
 
+#include "Framework/Platform/Letterbox.h"
+
 struct SDL_Window;
 union SDL_Event;
 
@@ -41,6 +43,13 @@ struct LookSettings {
     float mouseSensitivity = 1.0f;
     bool invertY = false;
     float gamepadSensitivity = 1.0f;
+};
+
+// This step's turn of the view from a gamepad's right stick, in degrees
+// (the player's gamepad sensitivity and invert-Y applied).
+struct PadLook {
+    float yawDegrees = 0.0f;
+    float pitchDegrees = 0.0f;
 };
 
 // One frame of injected input: which keys and buttons are down, and where
@@ -89,8 +98,10 @@ public:
     // keys and buttons held now, plus those pressed since the last step
     // (and perhaps released again), as this step's state, so that a click
     // shorter than a drawn frame reaches one step and a held key every
-    // step. Injected input already comes a step at a time.
-    void BeginStep();
+    // step. Injected input already comes a step at a time. A frame that
+    // runs no step (paused) calls it with gameStep false: presses made
+    // meanwhile are spent, and no game step is counted.
+    void BeginStep(bool gameStep = true);
     // Every event the window's pump takes: presses are remembered for the
     // next step; relative mouse motion goes to AddRelativeMotion.
     void HandleEvent(const SDL_Event& event);
@@ -98,9 +109,24 @@ public:
     // Cursor in screen coordinates.
     Point GetCursorPos() const;
     void SetCursorPos(Point screen);
-    // Window origin is added / subtracted (no window: origin 0, 0).
+    // "Client" points are in the game's 1280 x 720 picture. The window
+    // origin is added / subtracted (no window: origin 0, 0), and where the
+    // picture is scaled into a larger window (full screen) the picture's
+    // place and scale there too.
     Point ClientToScreen(Point client) const;
     Point ScreenToClient(Point screen) const;
+    // Where the picture lies in the window (set by the application whenever
+    // the window's size changes). The pointer, if the game keeps it caught,
+    // is put back at the same picture point in the new place.
+    void SetPictureMapping(const Letterbox& box);
+    const Letterbox& GetPictureMapping() const { return mapping_; }
+    // True while the game keeps the pointer caught: hidden, and put back by
+    // the last game step (the first-person view's mouse look).
+    bool IsCursorCaught() const;
+    // Puts a caught pointer back where the game last put it: after a pause
+    // during which the player moved it freely, so that the view does not
+    // jump when the game goes on. A free pointer is left where it is.
+    void RestoreCursor();
     // Display counter: +1 for true, -1 for false; returns the new counter.
     // The cursor is visible while the counter is >= 0 (which also ends the
     // relative motion of a display that cannot warp the pointer).
@@ -136,6 +162,27 @@ public:
     void SetWindow(SDL_Window* window) { window_ = window; }
     Point WindowOrigin() const;
 
+    // Gamepads (SDL game controllers, plugged in and out at any time; the
+    // window layer passes their events to HandleEvent). Their controls read
+    // as the game's keys: the left stick walks (W, A, S, D past a dead
+    // zone), the right trigger is the left button (fire, and click on the
+    // title and result screens), the left trigger or A the right button
+    // (use), X is R (reload). The right stick turns the view (GetPadLook)
+    // and A also presses the button shown on the title and result screens
+    // (ConfirmPressed).
+    static constexpr float kStickDeadZone = 0.25f;
+    static constexpr float kWalkThreshold = 0.5f;
+    static constexpr float kTriggerThreshold = 0.35f;
+    // Degrees a step at full right-stick deflection and sensitivity 1
+    // (180 degrees a second).
+    static constexpr float kPadTurnPerStep = 3.0f;
+    PadLook GetPadLook() const { return stepLook_; }
+    // A was pressed since the step before this one (once per press).
+    bool ConfirmPressed() const { return stepConfirm_; }
+    int ConnectedPads() const { return static_cast<int>(pads_.size()); }
+    // Closes every open gamepad (shutdown).
+    void ClosePads();
+
     void SetLookSettings(const LookSettings& look) { look_ = look; }
     const LookSettings& GetLookSettings() const { return look_; }
 
@@ -144,13 +191,25 @@ public:
 
 private:
     Input() = default;
-    // SDL's state of the key as of the last event pump.
+    // SDL's state of the key as of the last event pump (keyboard, mouse
+    // and gamepads).
     bool HeldNow(Key key) const;
+    bool PadHeld(Key key) const;
+    PadLook ReadPadLook() const;
+    std::vector<void*> pads_;  // SDL_GameController*
+    PadLook stepLook_;
+    bool stepConfirm_ = false;
+    bool confirmSinceStep_ = false;
     InputScript* script_ = nullptr;
     InputFrame frame_;
     Point scriptedCursorScreen_{640, 360};
     Point lastSetCursor_{640, 360};
+    // The same point in the picture, and the game step that set it.
+    Point lastSetClient_{640, 360};
+    uint64_t gameSteps_ = 0;
+    uint64_t setAtStep_ = 0;
     bool haveSetCursor_ = false;
+    Letterbox mapping_;
     Point windowOrigin_{0, 0};
     Point relativeCursor_{0, 0};
     bool useRelative_ = false;

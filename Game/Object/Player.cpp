@@ -186,14 +186,20 @@ void Player::Update() {
 
     // 7. Mouse look; the cursor goes back to the centre every frame. The
     // player's sensitivity scales the tenth of a degree per pixel; inverted,
-    // moving the mouse forward looks down.
+    // moving the mouse forward looks down. The centre is found anew: the
+    // window may have moved or gone full screen (the input layer then put
+    // the pointer at the new centre).
+    cursorCentre_ = input.ClientToScreen(Platform::Point{640, 360});
     const Platform::Point cursor = input.GetCursorPos();
     const int dx = cursor.x - cursorCentre_.x;
     const int dy = cursor.y - cursorCentre_.y;
     const Platform::LookSettings& look = input.GetLookSettings();
     const float factorY = look.invertY ? -look.mouseSensitivity : look.mouseSensitivity;
-    yaw_ += static_cast<float>(dx) / 10.0f * static_cast<float>(sensitivityX_) * look.mouseSensitivity;
-    pitch_ += static_cast<float>(dy) / 10.0f * static_cast<float>(sensitivityY_) * factorY;
+    // A gamepad's right stick turns the view too, at its own speed.
+    const Platform::PadLook pad = input.GetPadLook();
+    yaw_ += static_cast<float>(dx) / 10.0f * static_cast<float>(sensitivityX_) * look.mouseSensitivity +
+            pad.yawDegrees;
+    pitch_ += static_cast<float>(dy) / 10.0f * static_cast<float>(sensitivityY_) * factorY + pad.pitchDegrees;
     pitch_ = std::clamp(pitch_, -kPitchLimit, kPitchLimit);
     input.SetCursorPos(cursorCentre_);
 
