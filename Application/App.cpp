@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -12,8 +13,10 @@
 #include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Platform/Input.h"
+#include "Framework/Platform/Letterbox.h"
 #include "Framework/Settings/Settings.h"
 #include "Scene/FirstScene.h"
+#include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
 
 namespace {
@@ -73,7 +76,51 @@ bool App::Init(int width, int height) {
         imguiReady_ = ImGuiSetup::Init(window_.GetHandle());
         if (!imguiReady_) std::fprintf(stderr, "morvane: warning: Dear ImGui could not be started\n");
     }
+    window_.SetEventFilter([this](const SDL_Event& event) { return HandleEvent(event); });
+    pixelWidth_ = pixelHeight_ = clientWidth_ = clientHeight_ = 0;
+    ApplyFullscreen(SettingsStore::GetInstance().Current().fullscreen);
     return true;
+}
+
+bool App::HandleEvent(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN && !event.key.repeat) {
+        const SDL_Keycode key = event.key.keysym.sym;
+        const bool altEnter = (key == SDLK_RETURN || key == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT) != 0;
+        if (key == SDLK_F11 || altEnter) {
+            // Through the settings, so the choice is kept for the next start.
+            SettingsStore& store = SettingsStore::GetInstance();
+            Settings wanted = store.Current();
+            wanted.fullscreen = !window_.IsFullscreen();
+            store.Change(wanted);
+            return true;
+        }
+    }
+    return options_.HandleEvent(event);
+}
+
+void App::ApplyFullscreen(bool on) {
+    if (!window_.GetHandle() || window_.IsFullscreen() == on) return;
+    if (!window_.SetFullscreen(on))
+        std::fprintf(stderr, "morvane: warning: cannot %s full screen: %s\n", on ? "go" : "leave",
+                     window_.LastError().c_str());
+}
+
+void App::SyncDisplay() {
+    int pixelWidth = 0, pixelHeight = 0, clientWidth = 0, clientHeight = 0;
+    window_.GetPixelSize(pixelWidth, pixelHeight);
+    window_.GetClientSize(clientWidth, clientHeight);
+    if (pixelWidth <= 0 || pixelHeight <= 0 || clientWidth <= 0 || clientHeight <= 0) return;
+    if (pixelWidth == pixelWidth_ && pixelHeight == pixelHeight_ && clientWidth == clientWidth_ &&
+        clientHeight == clientHeight_)
+        return;
+    pixelWidth_ = pixelWidth;
+    pixelHeight_ = pixelHeight;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    device.SetWindowPixelSize(pixelWidth, pixelHeight);
+    Platform::Input::GetInstance().SetPictureMapping(
+        Platform::FitPicture(clientWidth, clientHeight, device.GetWidth(), device.GetHeight()));
 }
 
 void App::ConnectSettings() {
@@ -90,6 +137,8 @@ void App::ApplySettings(const Settings& settings) {
     // Kept by the audio service until its engine starts in Init.
     AudioManager::GetInstance().SetVolumes(settings.masterVolume, settings.effectsVolume, settings.mute);
     RenderScale::GetInstance().SetSetting(settings.renderScale);
+    // The window follows once it exists (Init applies the setting then).
+    GetInstance().ApplyFullscreen(settings.fullscreen);
 }
 
 int App::Run() {
@@ -106,18 +155,11 @@ int App::Run() {
     return 0;
 }
 
-bool App::StepsPaused() const { return SceneManager::GetInstance().IsPaused(); }
+bool App::StepsPaused() const { return options_.IsOpen() || SceneManager::GetInstance().IsPaused(); }
 
-bool App::RunRealTimeFrame() {
-    int steps = 0;
-    if (StepsPaused()) {
-        // Paused time is not game time: nothing to catch up afterwards.
-        stepClock_.Restart();
-    } else {
-        steps = stepClock_.StepsFor(Platform::NowMs());
-    }
-    return RunFrame(steps);
-}
+bool App::RunRealTimeFrame() { return RunFrameOf(kRealTimeSteps); }
+
+bool App::RunFrame(int steps) { return RunFrameOf(std::max(steps, 0)); }
 
 bool App::NextScriptedInput() {
     // A script stands in for the person at the keyboard: its end, or a
@@ -129,7 +171,7 @@ bool App::NextScriptedInput() {
     return false;
 }
 
-bool App::RunFrame(int steps) {
+bool App::RunFrameOf(int steps) {
     const uint32_t frameStart = Platform::TimeMs();
     const double frameStartMs = Platform::NowMs();
     const uint64_t gameFramesBefore = Platform::GetSceneTiming().frames;
@@ -137,13 +179,25 @@ bool App::RunFrame(int steps) {
     if (!headless_) {
         window_.PumpMessages();
         if (!window_.GetHandle()) return false;
+        SyncDisplay();
+    }
+    // Decided after the events: a key that opens the options screen stops
+    // the game from this frame on.
+    if (steps == kRealTimeSteps) {
+        if (StepsPaused()) {
+            // Paused time is not game time: nothing to catch up afterwards.
+            stepClock_.Restart();
+            steps = 0;
+        } else {
+            steps = stepClock_.StepsFor(Platform::NowMs());
+        }
     }
     AudioManager::GetInstance().Update();
 
     Platform::Input& input = Platform::Input::GetInstance();
     SceneManager& scenes = SceneManager::GetInstance();
     // Paused: presses made meanwhile are spent here, not kept for the game.
-    if (steps == 0) input.BeginStep();
+    if (steps == 0) input.BeginStep(false);
     for (int i = 0; i < steps; ++i) {
         if (!NextScriptedInput()) return false;
         input.BeginStep();
@@ -158,7 +212,17 @@ bool App::RunFrame(int steps) {
     }
     scenes.Draw();
     if (extraDrawMs_ > 0) Platform::SleepMs(extraDrawMs_);
-    if (!headless_) GraphicsDevice::GetInstance().Present();
+    if (!headless_) {
+        GraphicsDevice& device = GraphicsDevice::GetInstance();
+        // The options screen is drawn at the window's own resolution, over
+        // the picture (letterboxed in full screen).
+        device.ShowPicture();
+        const bool inGame = dynamic_cast<GameScene*>(scenes.GetCurrentScene()) != nullptr;
+        if (options_.Draw(inGame) == OptionsScreen::Action::QuitToTitle && !scenes.HasPendingSwitch())
+            scenes.SetNextScene(CreateFirstScene());
+        device.Present();
+        Platform::GetFrameRateMeter().Frame(Platform::NowMs());
+    }
     // The automatic render scale learns from the game's own frames (a CPU
     // renderer has finished the picture once it is presented).
     if (Platform::GetSceneTiming().frames != gameFramesBefore) {
@@ -174,6 +238,9 @@ bool App::RunFrame(int steps) {
 }
 
 void App::Shutdown() {
+    options_.Close();
+    window_.SetEventFilter(nullptr);
+    Platform::Input::GetInstance().ClosePads();
     if (imguiReady_) {
         ImGuiSetup::Shutdown();
         imguiReady_ = false;

@@ -12,10 +12,12 @@
 #include <functional>
 
 #include "Application/GameWindow.h"
+#include "Application/OptionsScreen.h"
 #include "Framework/Platform/FrameTiming.h"
 
 class SceneBase;
 struct Settings;
+union SDL_Event;
 
 class App {
 public:
@@ -43,8 +45,10 @@ public:
     bool RunRealTimeFrame();
     void Shutdown();
 
-    // True while no game step may run (the current scene's pause screen).
+    // True while no game step may run: the options screen is open (or the
+    // current scene pauses itself).
     bool StepsPaused() const;
+    OptionsScreen& GetOptionsScreen() { return options_; }
     // Steps run by the last frame.
     int LastFrameSteps() const { return lastFrameSteps_; }
     const Platform::StepClock& GetStepClock() const { return stepClock_; }
@@ -73,6 +77,16 @@ public:
 
 private:
     App() = default;
+    static constexpr int kRealTimeSteps = -1;
+    // RunFrame with the given steps, or those real time calls for.
+    bool RunFrameOf(int steps);
+    // Keys of the application: F11 and Alt+Enter for full screen, and the
+    // options screen's. True when the event was taken.
+    bool HandleEvent(const SDL_Event& event);
+    // Follows the window's size: the letterbox of the picture and the
+    // pointer's mapping to it.
+    void SyncDisplay();
+    void ApplyFullscreen(bool on);
     ~App();
     // Takes the next scripted input, if a script is set. False when the
     // script has ended or asks for Escape: the window is then closed.
@@ -87,4 +101,6 @@ private:
     Platform::StepClock stepClock_;
     bool imguiReady_ = false;
     int settingsListener_ = 0;
+    OptionsScreen options_;
+    int pixelWidth_ = 0, pixelHeight_ = 0, clientWidth_ = 0, clientHeight_ = 0;
 };

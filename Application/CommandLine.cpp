@@ -91,8 +91,7 @@ std::string UsageText(const std::string& settingsPath) {
     text +=
         ".\n"
         "\n"
-        "  --fullscreen          play full screen (kept as a setting; the game still\n"
-        "                        opens its 1280x720 window in this version)\n"
+        "  --fullscreen          play full screen (F11 or Alt+Enter switch while playing)\n"
         "  --windowed            play in the 1280x720 window\n"
         "  --render-scale SCALE  draw the 3D picture at SCALE of the window: 0.5 to 1,\n"
         "                        or auto (full size on a graphics card; on a software\n"

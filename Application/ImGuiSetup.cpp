@@ -104,10 +104,12 @@ bool Init(SDL_Window* window) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
-    // Nothing is ever drawn, so no settings file is wanted either.
+    // The options screen places itself every frame: no layout file.
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
     ImGui::StyleColorsClassic();
+    // The options screen can be worked with the arrow keys or a gamepad.
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NavEnableGamepad;
 
     if (!ImGui_ImplSDL2_InitForOpenGL(window, context)) {
         ImGui::DestroyContext();
@@ -162,6 +164,30 @@ void ProcessEvent(const SDL_Event& event) {
 }
 
 bool WantsKeyboard() { return g_active && ImGui::GetIO().WantCaptureKeyboard; }
+
+bool WantsTextInput() { return g_active && ImGui::GetIO().WantTextInput; }
+
+void ReleaseInput() {
+    if (!g_active) return;
+    ImGuiIO& io = ImGui::GetIO();
+    io.WantCaptureKeyboard = false;
+    io.WantCaptureMouse = false;
+    io.WantTextInput = false;
+}
+
+bool NewFrame() {
+    if (!g_active) return false;
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    return true;
+}
+
+void Render() {
+    if (!g_active) return;
+    ImGui::Render();
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+}
 
 const std::string& MergedFontPath() { return g_mergedFont; }
 

@@ -1,7 +1,7 @@
 // Dear ImGui at start-up: the context, the classic style, the SDL2 and
 // OpenGL 3 back ends and the fonts (the default font with a Japanese gothic
-// merged in). The game never builds an ImGui frame; ImGui only receives the
-// window's events and is shut down with the rest.
+// merged in). ImGui receives every window event; frames are built only while
+// the options screen is open, drawn over the picture in the window.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,17 @@ bool IsActive();
 void ProcessEvent(const SDL_Event& event);
 // True when ImGui claims the keyboard.
 bool WantsKeyboard();
+
+// True while a text field of ImGui is being edited.
+bool WantsTextInput();
+// Forgets ImGui's claim on keyboard and mouse once no more frames are built
+// (the claim is only recomputed by the next frame).
+void ReleaseInput();
+
+// Starts a frame (false when ImGui is not up) and draws what was built
+// into the bound framebuffer.
+bool NewFrame();
+void Render();
 
 // The path of the Japanese font that was merged (empty when none).
 const std::string& MergedFontPath();
