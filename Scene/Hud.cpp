@@ -6,7 +6,9 @@
 #include <cmath>
 
 #include "Framework/Graphics/VeTexture.h"
+#include "Framework/Platform/FrameTiming.h"
 #include "Framework/ResourceCache.h"
+#include "Framework/Settings/Settings.h"
 #include "Game/AssetPaths.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
@@ -279,6 +281,31 @@ void Hud::DrawKeyCards(const GameWorld& world) {
     }
 }
 
+std::vector<int> Hud::FrameRateCells(int perSecond) {
+    const int value = std::clamp(perSecond, 0, 999);
+    std::vector<int> cells;
+    if (value >= 100) cells.push_back(value / 100);
+    if (value >= 10) cells.push_back(value / 10 % 10);
+    cells.push_back(value % 10);
+    return cells;
+}
+
+void Hud::DrawFrameRate() {
+    if (!SettingsStore::GetInstance().Current().showFps) return;
+    const std::vector<int> cells = FrameRateCells(Platform::GetFrameRateMeter().PerSecond());
+    // A dark plate keeps the digits readable on the bright fade and walls.
+    Sprite(Texture(kTexWhite), At(kFrameRateX - 10.0f, kFrameRateY),
+           SpriteRect{0.0f, 0.0f, 3.0f * kDigitWidth + 20.0f, kDigitHeight + 6.0f}, Vector4(0.0f, 0.0f, 0.0f, 0.5f),
+           Vector2(0.0f, 0.5f));
+    const VeTexture* number = Texture(kTexNumber);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const SpriteRect source{static_cast<float>(kDigitWidth * cells[i]), 0.0f, static_cast<float>(kDigitWidth),
+                                static_cast<float>(kDigitHeight)};
+        Sprite(number, At(kFrameRateX + kDigitWidth * (0.5f + static_cast<float>(i)), kFrameRateY), source,
+               Vector4(1.0f, 0.9f, 0.3f, 1.0f));
+    }
+}
+
 void Hud::DrawGame(const GameWorld& world) {
     drawn_.clear();
     DrawPrompts(world);
@@ -288,6 +315,7 @@ void Hud::DrawGame(const GameWorld& world) {
     DrawKeyCards(world);
     if (fade_ > 0.0f)
         Sprite(Texture(kTexWhite), Matrix(), kFullScreen, Vector4(fadeColour_, fadeColour_, fadeColour_, fade_));
+    DrawFrameRate();
 }
 
 // ---- title and result screens

@@ -61,6 +61,12 @@ public:
     static constexpr float kAmmoCellX[6] = {542.0f, 557.0f, 572.0f, 587.0f, 602.0f, 617.0f};
     static constexpr float kAmmoY = -332.0f;
 
+    // The frames-per-second readout in the top-left corner: up to three
+    // digit cells (0..999), without leading zeros.
+    static std::vector<int> FrameRateCells(int perSecond);
+    static constexpr float kFrameRateX = -620.0f;
+    static constexpr float kFrameRateY = 332.0f;
+
     // Hover test of a button drawn at (0, -250) with the given texture
     // size, strict on every edge; (mx, my) in sprite coordinates.
     static bool IsOverButton(int mx, int my, int width, int height);
@@ -141,6 +147,8 @@ private:
     void DrawHealth();
     void DrawAmmunition(const GameWorld& world);
     void DrawKeyCards(const GameWorld& world);
+    // The readout, when the player asked for it in the settings.
+    void DrawFrameRate();
 
     std::vector<VeTexture*> textures_;
     VeTexture* pickUpPrompt_ = nullptr;

@@ -14,6 +14,28 @@ double NowMs() {
     return static_cast<double>(SDL_GetPerformanceCounter()) * msPerCount;
 }
 
+void FrameRateMeter::Frame(double nowMs) {
+    if (!std::isfinite(nowMs)) return;
+    if (!started_ || nowMs < windowStart_) {
+        started_ = true;
+        windowStart_ = nowMs;
+        frames_ = 0;
+        return;
+    }
+    ++frames_;
+    const double elapsed = nowMs - windowStart_;
+    if (elapsed >= kWindowMs) {
+        perSecond_ = static_cast<int>(std::lround(frames_ * 1000.0 / elapsed));
+        windowStart_ = nowMs;
+        frames_ = 0;
+    }
+}
+
+FrameRateMeter& GetFrameRateMeter() {
+    static FrameRateMeter meter;
+    return meter;
+}
+
 int StepClock::StepsFor(double nowMs) {
     // A reading that is no time at all tells nothing: one step.
     if (!std::isfinite(nowMs)) return 1;

@@ -48,6 +48,25 @@ private:
     double droppedMs_ = 0.0;
 };
 
+// Pictures shown a second, counted over about half a second at a time.
+class FrameRateMeter {
+public:
+    static constexpr double kWindowMs = 500.0;
+    // Counts one picture shown at nowMs.
+    void Frame(double nowMs);
+    // The rate over the last full window (0 until one has passed).
+    int PerSecond() const { return perSecond_; }
+    void Reset() { *this = FrameRateMeter{}; }
+
+private:
+    bool started_ = false;
+    double windowStart_ = 0.0;
+    int frames_ = 0;
+    int perSecond_ = 0;
+};
+// The player's loop counts its pictures here; the HUD shows the rate.
+FrameRateMeter& GetFrameRateMeter();
+
 struct SceneTiming {
     // Duration of the last game step's update and of the last drawing.
     double updateMs = 0.0;
