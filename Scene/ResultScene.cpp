@@ -82,7 +82,9 @@ void ResultScene::Update() {
     SceneManager& manager = SceneManager::GetInstance();
     const bool leftDown = input.IsKeyDown(Platform::Key::LeftButton);
     // One title only, even if the scene is updated again before the switch.
-    if (overButton_ && leftDown && !manager.IsClickLatched() && !titleRequested_) {
+    // A gamepad's A presses the button once it is shown.
+    const bool padPress = input.ConfirmPressed() && hud_->GetFade() >= 1.0f;
+    if (((overButton_ && leftDown && !manager.IsClickLatched()) || padPress) && !titleRequested_) {
         manager.SetClickLatched(true);
         titleRequested_ = true;
         manager.SetNextScene(std::make_unique<TitleScene>());

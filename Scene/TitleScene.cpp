@@ -90,10 +90,15 @@ void TitleScene::Update() {
     Platform::Input& input = Platform::Input::GetInstance();
     SceneManager& manager = SceneManager::GetInstance();
     const bool leftDown = input.IsKeyDown(Platform::Key::LeftButton);
-    if (overButton_ && leftDown && !manager.IsClickLatched() && !clicked_) {
+    // A gamepad's A presses the button wherever the pointer is; the hole is
+    // then left in the button's middle.
+    const bool padPress = input.ConfirmPressed();
+    if (((overButton_ && leftDown && !manager.IsClickLatched()) || padPress) && !clicked_) {
         Platform::Timestamp("title: start clicked");
         clicked_ = true;
-        holeMatrix_ = Matrix::CreateTranslation(static_cast<float>(cursorX_), static_cast<float>(cursorY_), 0.0f);
+        const bool atPointer = overButton_ && leftDown;
+        holeMatrix_ = Matrix::CreateTranslation(atPointer ? static_cast<float>(cursorX_) : 0.0f,
+                                                atPointer ? static_cast<float>(cursorY_) : -250.0f, 0.0f);
         if (clickSound_) clickSound_->Play(false, true);
     }
 
