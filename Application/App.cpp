@@ -95,6 +95,14 @@ bool App::HandleEvent(const SDL_Event& event) {
             return true;
         }
     }
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
+        !Platform::Input::GetInstance().IsInjected()) {
+        // Scripts and tools drive the game without a person: a window losing
+        // focus does not stop them.
+        const bool pause = pauseOnFocusLoss_ < 0 ? window_.HasWindowManager() : pauseOnFocusLoss_ == 1;
+        if (pause) options_.Open(OptionsScreen::Reason::FocusLost);
+        return false;
+    }
     return options_.HandleEvent(event);
 }
 
@@ -239,6 +247,7 @@ bool App::RunFrameOf(int steps) {
 
 void App::Shutdown() {
     options_.Close();
+    pauseOnFocusLoss_ = -1;
     window_.SetEventFilter(nullptr);
     Platform::Input::GetInstance().ClosePads();
     if (imguiReady_) {

@@ -49,6 +49,10 @@ public:
     // current scene pauses itself).
     bool StepsPaused() const;
     OptionsScreen& GetOptionsScreen() { return options_; }
+    // Whether losing the window's focus pauses the game. By default it does
+    // where a window manager runs (on a bare X server focus follows the
+    // newest window, not the player); tests set it.
+    void SetPauseOnFocusLoss(bool on) { pauseOnFocusLoss_ = on ? 1 : 0; }
     // Steps run by the last frame.
     int LastFrameSteps() const { return lastFrameSteps_; }
     const Platform::StepClock& GetStepClock() const { return stepClock_; }
@@ -102,5 +106,6 @@ private:
     bool imguiReady_ = false;
     int settingsListener_ = 0;
     OptionsScreen options_;
+    int pauseOnFocusLoss_ = -1;  // -1: where a window manager runs
     int pixelWidth_ = 0, pixelHeight_ = 0, clientWidth_ = 0, clientHeight_ = 0;
 };

@@ -195,6 +195,8 @@ bool GameWindow::IsFullscreen() const {
     return handle_ && (coversDisplay_ || (SDL_GetWindowFlags(handle_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0);
 }
 
+bool GameWindow::HasWindowManager() const { return handle_ && WindowManagerPresent(handle_); }
+
 void GameWindow::GetClientSize(int& width, int& height) const {
     width = height = 0;
     if (handle_) SDL_GetWindowSize(handle_, &width, &height);

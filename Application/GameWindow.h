@@ -45,6 +45,9 @@ public:
     // LastError) when the platform refuses.
     bool SetFullscreen(bool on);
     bool IsFullscreen() const;
+    // False on a bare X server: no window manager runs, and the focus goes
+    // to whichever window appeared last rather than where the player puts it.
+    bool HasWindowManager() const;
     // The client area in screen units and the drawable in pixels (the same
     // on X11); 0 x 0 without a window.
     void GetClientSize(int& width, int& height) const;

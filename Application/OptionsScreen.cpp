@@ -59,12 +59,6 @@ bool OptionsScreen::HandleEvent(const SDL_Event& event) {
                 return true;
             }
             return false;
-        case SDL_WINDOWEVENT:
-            // Scripts and tools drive the game without a person: a window
-            // losing focus does not stop them.
-            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && !Platform::Input::GetInstance().IsInjected())
-                Open(Reason::FocusLost);
-            return false;
         default:
             return false;
     }

@@ -2,7 +2,8 @@
 //
 // F1 or P (or a gamepad's Start) opens and closes it; Escape closes it while
 // it is open (and ends the game, as ever, while it is not). It also opens by
-// itself when the window loses focus, and says why. While it is open the
+// itself when the window loses focus (the application decides), and says
+// why. While it is open the
 // game takes no steps and the pointer is free; closing it puts a caught
 // pointer back where the game had it, so the view does not jump, and holds
 // the click that pressed "Resume" back from the game (the click latch).
@@ -27,7 +28,7 @@ public:
     void Close();
 
     // The keys and pad buttons of the screen; true when the event was
-    // taken. Focus loss opens the screen but is not taken.
+    // taken.
     bool HandleEvent(const SDL_Event& event);
 
     // Builds and draws the screen into the bound framebuffer (the window).

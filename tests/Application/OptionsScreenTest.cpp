@@ -174,6 +174,8 @@ TEST_F(OptionsWindowTest, F1PausesFreesThePointerAndPResumesWithoutAJumpOfTheVie
 
 TEST_F(OptionsWindowTest, LosingFocusPausesAndSaysWhyEscapeClosesTheScreenThenEndsTheGame) {
     ASSERT_NE(StartGame(), nullptr);
+    // As with a window manager (the test's X server has none).
+    app.SetPauseOnFocusLoss(true);
     FocusLost();
     ASSERT_TRUE(app.RunRealTimeFrame());
     OptionsScreen& options = app.GetOptionsScreen();
