@@ -155,7 +155,6 @@ OptionsScreen::Action OptionsScreen::Draw(bool offerQuitToTitle) {
             ChangeSetting([&](Settings& s) { s.renderScale = renderScale; });
         Remember("Render scale");
     }
-    ImGui::TextDisabled("The render scale is saved but not in effect yet.");
     ImGui::PopItemWidth();
 
     ImGui::Separator();
