@@ -234,9 +234,9 @@ TEST_F(OptionsWindowTest, ControlsClickedOnTheScreenTakeEffectAtOnceAndAreSaved)
     ClickControl("Quit to title");
     EXPECT_FALSE(app.GetOptionsScreen().IsOpen());
     ASSERT_TRUE(app.RunRealTimeFrame());
-    EXPECT_NE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetCurrentScene()), nullptr);
-    EXPECT_FALSE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetCurrentScene())->IsClicked())
-        << "the click on the screen does not press the title's button";
+    const auto* title = dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetCurrentScene());
+    ASSERT_NE(title, nullptr);
+    EXPECT_FALSE(title->IsClicked()) << "the click on the screen does not press the title's button";
 }
 
 TEST_F(OptionsWindowTest, F11FillsTheScreenLetterboxedAndAClickOnTheTitleButtonStillStarts) {
