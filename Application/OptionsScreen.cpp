@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include "Application/ImGuiSetup.h"
+#include "Framework/Audio/Audio.h"
 #include "Framework/Platform/ClickLatch.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Settings/Settings.h"
@@ -28,6 +29,8 @@ void OptionsScreen::Open(Reason reason) {
     reason_ = reason;
     // The pointer is the player's while the screen is up.
     Platform::Input::GetInstance().ShowCursor(true);
+    // The game stands still, and so do its footsteps, groans and doors.
+    AudioManager::GetInstance().PauseAll();
 }
 
 void OptionsScreen::Close() {
@@ -40,6 +43,7 @@ void OptionsScreen::Close() {
     // game's: the gun and the buttons wait for the release.
     Platform::SetClickLatched(true);
     ImGuiSetup::ReleaseInput();
+    AudioManager::GetInstance().ResumeAll();
 }
 
 bool OptionsScreen::HandleEvent(const SDL_Event& event) {

@@ -7,6 +7,7 @@
 // game takes no steps and the pointer is free; closing it puts a caught
 // pointer back where the game had it, so the view does not jump, and holds
 // the click that pressed "Resume" back from the game (the click latch).
+// The sounds that were playing hold while it is open and play on after.
 //
 // Every setting changes through the settings store: it takes effect at once
 // and is saved.

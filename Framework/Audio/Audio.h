@@ -69,6 +69,14 @@ public:
     float GetListenerGain() const { return mute_ ? 0.0f : master_; }
     float GetEffectsVolume() const { return effects_; }
 
+    // Holds every voice that is playing where it is (the game stands still
+    // behind the options screen), and lets the held ones play on from there.
+    // A voice that is played, stopped or destroyed meanwhile is no longer
+    // held. Held one-shots stay in the keep-alive set.
+    void PauseAll();
+    void ResumeAll();
+    size_t PausedCount() const;
+
     AudioListener listener;
 
     struct Engine;

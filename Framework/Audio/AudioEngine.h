@@ -31,6 +31,8 @@ struct AudioManager::Engine {
     // Every voice alive in this engine, so a change of the effects volume
     // reaches the ones already playing.
     std::unordered_set<VeSoundInstance*> voices;
+    // The voices PauseAll held, for ResumeAll.
+    std::unordered_set<VeSoundInstance*> paused;
 };
 
 namespace audio_detail {

@@ -193,12 +193,33 @@ void AudioManager::Update() {
     // Walk in key order; erasing drops the set's reference, and the
     // instance goes away unless someone else still holds it.
     for (auto it = keepAlive_.begin(); it != keepAlive_.end();) {
-        if (it->second && it->second->IsPlaying())
+        if (it->second && (it->second->IsPlaying() || engine_->paused.count(it->first) != 0))
             ++it;
         else
             it = keepAlive_.erase(it);
     }
 }
+
+void AudioManager::PauseAll() {
+    if (!engine_) return;
+    for (VeSoundInstance* voice : engine_->voices) {
+        if (!voice->IsPlaying()) continue;
+        alSourcePause(voice->source_);
+        engine_->paused.insert(voice);
+    }
+}
+
+void AudioManager::ResumeAll() {
+    if (!engine_) return;
+    for (VeSoundInstance* voice : engine_->paused) {
+        ALint state = AL_STOPPED;
+        alGetSourcei(voice->source_, AL_SOURCE_STATE, &state);
+        if (state == AL_PAUSED) alSourcePlay(voice->source_);
+    }
+    engine_->paused.clear();
+}
+
+size_t AudioManager::PausedCount() const { return engine_ ? engine_->paused.size() : 0; }
 
 void AudioManager::Release() {
     keepAlive_.clear();

@@ -66,12 +66,15 @@ VeSoundInstance::~VeSoundInstance() {
     AudioManager::Engine* engine = source_ ? audio_detail::EngineOf(generation_) : nullptr;
     if (!engine) return;
     engine->voices.erase(this);
+    engine->paused.erase(this);
     alSourceStop(source_);
     alDeleteSources(1, &source_);
 }
 
 void VeSoundInstance::Play(bool loop, bool keepAlive) {
-    if (!source_ || !audio_detail::EngineOf(generation_)) return;
+    AudioManager::Engine* engine = source_ ? audio_detail::EngineOf(generation_) : nullptr;
+    if (!engine) return;
+    engine->paused.erase(this);
     alSourceStop(source_);
     alSourceRewind(source_);
     alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
@@ -81,7 +84,9 @@ void VeSoundInstance::Play(bool loop, bool keepAlive) {
 }
 
 void VeSoundInstance::Play3D(const Vector3& position, bool loop, bool keepAlive) {
-    if (!source_ || !audio_detail::EngineOf(generation_)) return;
+    AudioManager::Engine* engine = source_ ? audio_detail::EngineOf(generation_) : nullptr;
+    if (!engine) return;
+    engine->paused.erase(this);
     alSourceStop(source_);
     alSourceRewind(source_);
     volume_ = 1.0f;
@@ -96,7 +101,9 @@ void VeSoundInstance::Play3D(const Vector3& position, bool loop, bool keepAlive)
 }
 
 void VeSoundInstance::Stop() {
-    if (!source_ || !audio_detail::EngineOf(generation_)) return;
+    AudioManager::Engine* engine = source_ ? audio_detail::EngineOf(generation_) : nullptr;
+    if (!engine) return;
+    engine->paused.erase(this);
     alSourceStop(source_);
 }
 

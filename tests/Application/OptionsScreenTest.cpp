@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,8 @@
 #include <string>
 
 #include "Application/App.h"
+#include "Framework/Audio/Audio.h"
+#include "Game/AssetPaths.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
@@ -28,6 +31,7 @@
 #include "Scene/Hud.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Framework/Audio/LoopbackAudio.h"
 
 namespace fs = std::filesystem;
 using Platform::Input;
@@ -294,6 +298,59 @@ TEST_F(OptionsWindowTest, F11FillsTheScreenLetterboxedAndAClickOnTheTitleButtonS
     ASSERT_TRUE(app.RunFrame(1));
     EXPECT_FALSE(device.IsLetterboxed());
     EXPECT_FALSE(SettingsStore::GetInstance().Current().fullscreen);
+}
+
+// The mix rendered by OpenAL Soft's loopback device while a groan loops and
+// a door's one-shot runs, with the options screen opened and closed.
+TEST(OptionsSoundTest, PlayingSoundsHoldWhileTheScreenIsOpenAndPlayOnAfter) {
+    ASSERT_TRUE(testaudio::StartLoopback());
+    ASSERT_TRUE(testaudio::GameSoundLoads(asset::sound::kZombieGroan));
+    ASSERT_TRUE(testaudio::GameSoundLoads(asset::sound::kDoorTurn));
+    ASSERT_TRUE(testaudio::GameSoundLoads(asset::sound::kFootstep));
+    AudioManager& audio = AudioManager::GetInstance();
+    ResourceCache& cache = ResourceCache::GetInstance();
+    const auto loudness = [&audio]() {
+        std::vector<short> mix(2 * 4410);
+        EXPECT_TRUE(audio.RenderSamples(mix.data(), 4410));
+        double sum = 0;
+        for (size_t i = 2 * 1024; i < mix.size(); ++i) sum += static_cast<double>(mix[i]) * mix[i];
+        return std::sqrt(sum / static_cast<double>(mix.size() - 2 * 1024));
+    };
+    auto groan = cache.GetSoundEffect(asset::sound::kZombieGroan)->CreateInstance(false);
+    ASSERT_NE(groan, nullptr);
+    groan->Play(true, false);
+    std::weak_ptr<VeSoundInstance> door;
+    {
+        auto oneShot = cache.GetSoundEffect(asset::sound::kDoorTurn)->CreateInstance(false);
+        oneShot->Play(false, true);
+        door = oneShot;
+    }
+    auto step = cache.GetSoundEffect(asset::sound::kFootstep)->CreateInstance(false);
+    step->Play(true, false);
+    EXPECT_GT(loudness(), 50.0);
+
+    OptionsScreen screen;
+    screen.Open(OptionsScreen::Reason::Player);
+    EXPECT_FALSE(groan->IsPlaying());
+    EXPECT_EQ(audio.PausedCount(), 3u);
+    // A voice that goes away while held is forgotten, not played again.
+    step.reset();
+    EXPECT_EQ(audio.PausedCount(), 2u);
+    for (int i = 0; i < 3; ++i) {
+        audio.Update();
+        EXPECT_LT(loudness(), 4.0) << "silent while the screen is open";
+    }
+    EXPECT_FALSE(door.expired()) << "the held one-shot is kept to finish after";
+
+    screen.Close();
+    EXPECT_TRUE(groan->IsPlaying());
+    ASSERT_FALSE(door.expired());
+    EXPECT_TRUE(door.lock()->IsPlaying());
+    EXPECT_EQ(audio.PausedCount(), 0u);
+    EXPECT_GT(loudness(), 50.0);
+    groan.reset();
+    testaudio::StopLoopback();
+    Input::GetInstance().Reset();
 }
 
 TEST(LetterboxTest, ThePictureFillsOneSideAndIsCentredOnTheOther) {
