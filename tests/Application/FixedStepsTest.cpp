@@ -18,6 +18,7 @@
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Platform/InputLog.h"
+#include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
@@ -216,6 +217,8 @@ protected:
     }
     void TearDown() override {
         SceneManager::GetInstance().Clear();
+        // Models and textures belong to this window's GL context.
+        ResourceCache::GetInstance().Clear();
         app.Shutdown();
         app.SetFrameCap(true);
         Input::GetInstance().Reset();
