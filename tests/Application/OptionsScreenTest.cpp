@@ -19,6 +19,7 @@
 #include "Framework/Audio/Audio.h"
 #include "Game/AssetPaths.h"
 #include "Framework/Graphics/GraphicsDevice.h"
+#include "Framework/Platform/ClickLatch.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
@@ -351,6 +352,7 @@ TEST(OptionsSoundTest, PlayingSoundsHoldWhileTheScreenIsOpenAndPlayOnAfter) {
     groan.reset();
     testaudio::StopLoopback();
     Input::GetInstance().Reset();
+    Platform::SetClickLatched(false);  // set by closing the screen
 }
 
 TEST(LetterboxTest, ThePictureFillsOneSideAndIsCentredOnTheOther) {
