@@ -498,7 +498,10 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     // Depth first: the surfaces known to be opaque lay down their nearest
     // depth unshaded, so the shaded pass lights each visible pixel once
     // instead of once for every surface drawn over it.
-    if (frame.depthPrePass && shaders.BeginDepthPass()) {
+    int width = 0, height = 0;
+    device.GetViewport(width, height);
+    const bool largePicture = static_cast<long>(width) * height >= options_.depthPassMinPixels;
+    if (frame.depthPrePass && largePicture && shaders.BeginDepthPass()) {
         DrawModels(frame.opaque, ModelPass::Depth);
         DrawActors(frame.actors, ModelPass::Depth);
         shaders.EndDepthPass();

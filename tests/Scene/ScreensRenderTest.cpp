@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "Framework/Graphics/RenderScale.h"
+#include "Framework/Render/Renderer.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
@@ -397,6 +398,12 @@ TEST_F(ScreensRender, HalfRenderScaleStretchesTheWorldUnderAFullSizeHud) {
         Step(InputFrame{}, 22);
         EXPECT_EQ(g->GetDrawWidth(), RenderScale::Scaled(1280, scale));
         EXPECT_EQ(g->GetDrawHeight(), RenderScale::Scaled(720, scale));
+        // The depth pass only where the picture is large enough to gain.
+        const int depthDraws = Render::Renderer::GetInstance().GetStats().depthDraws;
+        if (scale < 0.7f)
+            EXPECT_EQ(depthDraws, 0);
+        else
+            EXPECT_GT(depthDraws, 0);
         return GlPicture::Grab();
     };
     const GlPicture full = view(1.0f);
