@@ -12,6 +12,7 @@ void RenderScale::Restart() {
     recent_.clear();
     lastDecisionMs_ = -1.0;
     changes_ = 0;
+    decided_ = false;
     current_ = IsAutomatic() ? kMax : setting_;
 }
 
@@ -44,7 +45,13 @@ void RenderScale::OnFrame(double frameMs, double nowMs) {
     if (!IsAutomatic() || !adaptive_ || !(frameMs >= 0.0)) return;
     if (lastDecisionMs_ < 0.0) lastDecisionMs_ = nowMs;
     recent_.push_back(frameMs);
-    if (nowMs - lastDecisionMs_ < kHoldMs || recent_.size() < kMinFrames) return;
+    // The first decision after a (re)start needs only a few frames: there is
+    // no change before it to hold against, and a picture far too large for
+    // the renderer should not last.
+    const bool first = !decided_;
+    if (first ? recent_.size() < kFirstFrames : (nowMs - lastDecisionMs_ < kHoldMs || recent_.size() < kMinFrames))
+        return;
+    decided_ = true;
 
     // The median of the frames since the last decision: single slow frames
     // (a level's first frame, another program's burst) do not move it.
@@ -58,7 +65,13 @@ void RenderScale::OnFrame(double frameMs, double nowMs) {
     const int tenths = static_cast<int>(std::lround(current_ * 10.0f));
     int next = tenths;
     if (median > kBudgetMs) {
-        next = tenths - 1;
+        // Down at once to the largest scale whose frame would fit if all of
+        // the frame were pixels (a frame's fixed part only makes the right
+        // scale smaller, so this never goes too far), and by a step at
+        // least: a first picture far over the budget does not take seconds
+        // of slow frames to come down. Up goes a step at a time.
+        const double fits = tenths * std::sqrt(kBudgetMs / median);
+        next = std::min(tenths - 1, static_cast<int>(std::floor(fits + 1e-9)));
     } else {
         const double grow = static_cast<double>(tenths + 1) / tenths;
         if (median * grow * grow < kBudgetMs * kUpShare) next = tenths + 1;

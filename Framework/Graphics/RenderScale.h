@@ -5,11 +5,12 @@
 //
 // A fixed scale is used as set. Automatic (the player's default) means the
 // full size on a graphics card, and on a CPU renderer a scale that follows
-// the measured frame times to hold 60 frames a second: one step of 0.1 at a
-// time, at most once a second, down when the median frame of the last
-// second is over the frame budget and up only when the frame predicted at
-// the next size (pixels cost as the area) stays well under it. Changes are
-// rare and the scale settles, so the picture does not pump.
+// the measured frame times to hold 60 frames a second, on a grid of 0.1, at
+// most once a second (the first time after four frames): down when the median frame of the last second is over
+// the frame budget, at once to the largest scale whose frame would fit were
+// all of it pixels (pixels cost as the area), and up a step at a time only
+// when the frame predicted at the next size stays well under the budget.
+// Changes are rare and the scale settles, so the picture does not pump.
 #pragma once
 
 #include <cstddef>
@@ -26,9 +27,11 @@ public:
     // store writes it).
     static constexpr float kAuto = 0.0f;
     static constexpr double kBudgetMs = 1000.0 / 60.0;
-    // Least time between two changes, and the frames a decision needs.
+    // Least time between two decisions, and the frames a decision needs
+    // (the first one after a start needs only those frames).
     static constexpr double kHoldMs = 1000.0;
     static constexpr size_t kMinFrames = 8;
+    static constexpr size_t kFirstFrames = 4;
     // Up only when the next size's predicted frame stays under this share
     // of the budget.
     static constexpr double kUpShare = 0.85;
@@ -71,4 +74,5 @@ private:
     std::vector<double> recent_;
     double lastDecisionMs_ = -1.0;
     int changes_ = 0;
+    bool decided_ = false;
 };

@@ -36,7 +36,11 @@ protected:
             scale().OnFrame(ms, now_);
             if (scale().Current() != before) {
                 ++changes;
-                EXPECT_NEAR(std::fabs(scale().Current() - before), RenderScale::kStep, 1e-4f) << "one step at a time";
+                if (scale().Current() > before)
+                    EXPECT_NEAR(scale().Current() - before, RenderScale::kStep, 1e-4f) << "up a step at a time";
+                else
+                    EXPECT_GT(cost(scale().Current() + RenderScale::kStep), RenderScale::kBudgetMs)
+                        << "down no further than the frames ask: a step above would not have held";
                 EXPECT_GE(now_ - lastChange_, RenderScale::kHoldMs) << "at most one change a second";
                 lastChange_ = now_;
             }
@@ -74,8 +78,11 @@ TEST_F(RenderScaleTest, AutomaticStaysFullSizeOnAGraphicsCard) {
 }
 
 TEST_F(RenderScaleTest, SlowFramesStepDownToHalfAndFastOnesBackUp) {
-    // Far too slow at any scale: down a step a second to the floor, no lower.
-    EXPECT_EQ(Run(8.0, [](float) { return 40.0; }), 5);
+    // Far too slow at any scale: 40 ms at full size asks for 0.6 at once
+    // (16.7 ms if all of it were pixels), then the floor, no lower.
+    EXPECT_EQ(Run(1.1, [](float) { return 40.0; }), 1);
+    EXPECT_FLOAT_EQ(scale().Current(), 0.6f);
+    EXPECT_EQ(Run(8.0, [](float) { return 40.0; }), 1);
     EXPECT_FLOAT_EQ(scale().Current(), 0.5f);
     // Very fast: back up to the full size.
     EXPECT_EQ(Run(8.0, [](float) { return 4.0; }), 5);
@@ -89,7 +96,13 @@ TEST_F(RenderScaleTest, SettlesWithoutPumpingWhereTheBudgetIsMet) {
     // A renderer whose pixels cost 30 ms at full size plus 4 ms a frame:
     // 0.6 (14.8 ms) holds 60 frames a second, 0.7 (18.7 ms) does not.
     auto cost = [](float s) { return 4.0 + 30.0 * s * s; };
-    Run(10.0, cost);
+    // From 34 ms at full size straight to 0.7 after the first four frames,
+    // then a second later to 0.6.
+    EXPECT_EQ(Run(0.15, cost), 1);
+    EXPECT_FLOAT_EQ(scale().Current(), 0.7f);
+    EXPECT_EQ(Run(1.8, cost), 1);
+    EXPECT_FLOAT_EQ(scale().Current(), 0.6f);
+    Run(8.0, cost);
     EXPECT_FLOAT_EQ(scale().Current(), 0.6f);
     EXPECT_EQ(Run(60.0, cost), 0) << "no pumping once settled";
     // Frames just under the budget at 0.6 do not go up (0.7 would not hold).
