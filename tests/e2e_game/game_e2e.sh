@@ -10,7 +10,9 @@ BIN="$1"
 SHOTS="${2:-e2e_game_shots}"
 source "$(dirname "$0")/../e2e/lib.sh"
 
-launch_game "$BIN"
+# At a fixed full size: the screenshots are compared pixel by pixel, and the
+# automatic render scale could change between two of them.
+launch_game "$BIN" --render-scale 1
 
 # 1. The title: logo and start button (hovered: the game put the pointer on
 # its centre, so it is drawn 1.2 times larger), no health bar.

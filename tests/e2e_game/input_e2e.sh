@@ -82,8 +82,10 @@ went_left() { [ "$fit" = shift ] && [ "$dx" -ge 8 ]; }
 # The player starts at (20, 0) facing the north wall of the south hall with
 # door A ahead. The hall's zombies come for the player from the start and
 # strike after some fifteen seconds of game time: the game is stopped
-# while the test looks at its pictures and measures them.
-launch_game "$BIN"
+# while the test looks at its pictures and measures them. The picture is
+# drawn at a fixed full size: the automatic render scale, changing between
+# two screenshots, would read as a movement of the view.
+launch_game "$BIN" --render-scale 1
 start_from_title
 focus "$WID"
 PAUSING=1
