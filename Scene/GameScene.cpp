@@ -202,27 +202,27 @@ void GameScene::Draw3D() {
 }
 
 void GameScene::Draw2D() {
-    ShaderManager& shaders = ShaderManager::GetInstance();
-    GraphicsDevice& device = GraphicsDevice::GetInstance();
-    const bool ending = world_->IsEnding();
-    if (ending) {
+    if (world_->IsEnding()) {
         smearTexture_.SetAsRenderTarget();
         // Where the last frame went straight into the window (drawn at a
         // smaller scale), the smear starts from this frame's picture, still
         // and opaque, as near as there is to that frame.
         if (!smearHoldsLastFrame_) {
             CopyWorld(1.0f, 0.0f, 0.0f);
-            shaders.Begin2D(false, true);
-            hud_->DrawGame(*world_);
-            shaders.End2D();
+            DrawHud();
         }
         CopyWorld(0.1f, lastShakeX_, lastShakeY_);
     } else if (worldInPicture_) {
         smearTexture_.SetAsRenderTarget();
     } else {
-        device.SetBackBufferAsTarget();
+        GraphicsDevice::GetInstance().SetBackBufferAsTarget();
         CopyWorld(1.0f, 0.0f, 0.0f);
     }
+    DrawHud();
+}
+
+void GameScene::DrawHud() {
+    ShaderManager& shaders = ShaderManager::GetInstance();
     shaders.Begin2D(false, true);
     hud_->DrawGame(*world_);
     shaders.End2D();

@@ -76,6 +76,8 @@ private:
     // Draws the scene picture's world over the bound target, at the given
     // opacity and offset, stretched to the window.
     void CopyWorld(float alpha, float shakeX, float shakeY);
+    // The HUD over the bound target.
+    void DrawHud();
 
     std::unique_ptr<GameWorld> world_;
     std::unique_ptr<Hud> hud_;

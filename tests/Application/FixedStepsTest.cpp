@@ -31,6 +31,7 @@
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Application/AppWindowFixture.h"
 
 using Platform::Input;
 
@@ -205,24 +206,13 @@ private:
     std::vector<std::string>* log_;
 };
 
-class FixedStepsWindowTest : public ::testing::Test {
+class FixedStepsWindowTest : public AppWindowTest {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (Xvfb)";
-        Input::GetInstance().Reset();
-        SceneManager::GetInstance().Clear();
-        app.SetFrameCap(false);
-        ASSERT_TRUE(app.Init(1280, 720));
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        ASSERT_TRUE(OpenWindow());
     }
-    void TearDown() override {
-        SceneManager::GetInstance().Clear();
-        // Models and textures belong to this window's GL context.
-        ResourceCache::GetInstance().Clear();
-        app.Shutdown();
-        app.SetFrameCap(true);
-        Input::GetInstance().Reset();
-    }
+    void TearDown() override { CloseWindow(); }
     static void Push(Uint32 type, Uint8 button, SDL_Scancode key = SDL_SCANCODE_UNKNOWN) {
         SDL_Event e{};
         e.type = type;
@@ -236,7 +226,6 @@ protected:
         }
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
-    App& app = App::GetInstance();
 };
 
 TEST_F(FixedStepsWindowTest, APressAndReleaseBetweenTwoDrawnFramesReachesExactlyOneStep) {

@@ -20,25 +20,23 @@
 #include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Application/AppWindowFixture.h"
 
 using Platform::Input;
 
 
 namespace {
 
-class GamepadTest : public ::testing::Test {
+class GamepadTest : public AppWindowTest {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (Xvfb)";
         // SDL passes pad input only to a focused program; on the tests' bare
         // X server the focus goes to whichever test's window appeared last.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-        Input::GetInstance().Reset();
-        SceneManager::GetInstance().Clear();
         SettingsStore::GetInstance().Reset();
         app.ConnectSettings();
-        app.SetFrameCap(false);
-        ASSERT_TRUE(app.Init(1280, 720));
+        ASSERT_TRUE(OpenWindow());
         ASSERT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
         SDL_VirtualJoystickDesc desc{};
         desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
@@ -58,15 +56,10 @@ protected:
         ASSERT_EQ(Input::GetInstance().ConnectedPads(), 1);
     }
     void TearDown() override {
-        SceneManager::GetInstance().Clear();
-        // Models and textures belong to this window's GL context.
-        ResourceCache::GetInstance().Clear();
         if (stick_) SDL_JoystickClose(stick_);
         if (deviceIndex_ >= 0) SDL_JoystickDetachVirtual(deviceIndex_);
-        app.Shutdown();
-        app.SetFrameCap(true);
+        CloseWindow();
         SettingsStore::GetInstance().Reset();
-        Input::GetInstance().Reset();
     }
     void Set(SDL_GameControllerAxis axis, Sint16 value) {
         ASSERT_EQ(SDL_JoystickSetVirtualAxis(stick_, axis, value), 0) << SDL_GetError();
@@ -74,15 +67,6 @@ protected:
     void Press(SDL_GameControllerButton button, bool down) {
         ASSERT_EQ(SDL_JoystickSetVirtualButton(stick_, button, down ? 1 : 0), 0) << SDL_GetError();
     }
-    GameScene* StartGame() {
-        SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
-        EXPECT_TRUE(app.RunFrame(1));
-        auto* game = dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene());
-        if (game) game->GetEnemyList()->Clear();
-        return game;
-    }
-
-    App& app = App::GetInstance();
     int deviceIndex_ = -1;
     SDL_Joystick* stick_ = nullptr;
 };

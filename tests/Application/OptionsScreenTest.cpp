@@ -32,6 +32,7 @@
 #include "Scene/Hud.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Application/AppWindowFixture.h"
 #include "tests/Framework/Audio/LoopbackAudio.h"
 
 namespace fs = std::filesystem;
@@ -39,30 +40,21 @@ using Platform::Input;
 
 namespace {
 
-class OptionsWindowTest : public ::testing::Test {
+class OptionsWindowTest : public AppWindowTest {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (Xvfb)";
         dir_ = fs::temp_directory_path() / ("morvane_options_" + std::to_string(getpid()));
         fs::remove_all(dir_);
         settingsPath_ = (dir_ / "settings.json").string();
-        Input::GetInstance().Reset();
-        SceneManager::GetInstance().Clear();
         SettingsStore::GetInstance().Reset();
         SettingsStore::GetInstance().Open(settingsPath_);
         app.ConnectSettings();
-        app.SetFrameCap(false);
-        ASSERT_TRUE(app.Init(1280, 720));
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        ASSERT_TRUE(OpenWindow());
     }
     void TearDown() override {
-        SceneManager::GetInstance().Clear();
-        // Models and textures belong to this window's GL context.
-        ResourceCache::GetInstance().Clear();
-        app.Shutdown();
-        app.SetFrameCap(true);
+        CloseWindow();
         SettingsStore::GetInstance().Reset();
-        Input::GetInstance().Reset();
         fs::remove_all(dir_);
     }
     static void Key(SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
@@ -108,13 +100,6 @@ protected:
         }
         ASSERT_TRUE(app.RunRealTimeFrame());
     }
-    GameScene* StartGame() {
-        SceneManager::GetInstance().SetNextScene(std::make_unique<GameScene>());
-        EXPECT_TRUE(app.RunFrame(1));
-        auto* game = dynamic_cast<GameScene*>(SceneManager::GetInstance().GetCurrentScene());
-        if (game) game->GetEnemyList()->Clear();
-        return game;
-    }
     std::string SavedFile() const {
         std::ifstream in(settingsPath_);
         std::stringstream text;
@@ -122,7 +107,6 @@ protected:
         return text.str();
     }
 
-    App& app = App::GetInstance();
     fs::path dir_;
     std::string settingsPath_;
 };
