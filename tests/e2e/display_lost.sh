@@ -9,7 +9,9 @@ set -u
 BIN="$1"
 source "$(dirname "$0")/lib.sh"
 command -v Xvfb >/dev/null || fail "Xvfb missing (scripts/setup.sh installs it)"
-command -v xdotool >/dev/null || fail "xdotool missing (scripts/setup.sh installs it)"
+for tool in xdotool xdpyinfo; do
+  command -v $tool >/dev/null || fail "$tool missing (scripts/setup.sh installs it)"
+done
 
 TMP=$(mktemp -d)
 XPID=""
@@ -32,6 +34,17 @@ for SIGNAL in TERM KILL; do
   done
   [ -s "$number" ] || { cat "$TMP/xvfb.log" >&2; fail "Xvfb did not start"; }
   DISP=":$(head -n1 "$number")"
+  # Other tests start and stop X servers of their own meanwhile: the game
+  # starts once the server answering on this number is this one (its screen
+  # size tells it).
+  for _ in $(seq 1 100); do
+    xdpyinfo -display "$DISP" 2>/dev/null | grep -q "dimensions: *1280x800 pixels" && break
+    sleep 0.1
+  done
+  xdpyinfo -display "$DISP" 2>/dev/null | grep -q "dimensions: *1280x800 pixels" ||
+    fail "the X server on $DISP is not the one this test started"
+  SOCKET="/tmp/.X11-unix/X${DISP#:}"
+  SOCKET_INODE=$(stat -c %i "$SOCKET" 2>/dev/null)
 
   DISPLAY="$DISP" "$BIN" >/dev/null 2>"$TMP/err" &
   PID=$!
@@ -41,8 +54,12 @@ for SIGNAL in TERM KILL; do
   kill -"$SIGNAL" "$XPID"
   wait "$XPID" 2>/dev/null
   XPID=""
-  # A killed server leaves its lock and socket behind.
-  rm -f "/tmp/.X${DISP#:}-lock" "/tmp/.X11-unix/X${DISP#:}"
+  # A killed server leaves its socket file behind. It is removed only while
+  # it is still that server's own: another test's server may already have
+  # taken the number and made its own.
+  if [ -n "$SOCKET_INODE" ] && [ "$(stat -c %i "$SOCKET" 2>/dev/null)" = "$SOCKET_INODE" ]; then
+    rm -f "$SOCKET"
+  fi
   wait_exit "its X server went away (SIG$SIGNAL)"
   [ "$rc" -ne 0 ] || fail "exit code 0 after losing the display"
   [ "$rc" -lt 128 ] || fail "killed by a signal (exit code $rc)"
