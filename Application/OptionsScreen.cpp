@@ -33,7 +33,7 @@ void OptionsScreen::Open(Reason reason) {
     AudioManager::GetInstance().PauseAll();
 }
 
-void OptionsScreen::Close() {
+void OptionsScreen::Close(HeldSounds held) {
     if (!open_) return;
     open_ = false;
     Platform::Input& input = Platform::Input::GetInstance();
@@ -43,7 +43,10 @@ void OptionsScreen::Close() {
     // game's: the gun and the buttons wait for the release.
     Platform::SetClickLatched(true);
     ImGuiSetup::ReleaseInput();
-    AudioManager::GetInstance().ResumeAll();
+    if (held == HeldSounds::Resume)
+        AudioManager::GetInstance().ResumeAll();
+    else
+        AudioManager::GetInstance().StopPaused();
 }
 
 bool OptionsScreen::HandleEvent(const SDL_Event& event) {
@@ -170,6 +173,8 @@ OptionsScreen::Action OptionsScreen::Draw(bool offerQuitToTitle) {
     ImGui::End();
     ImGuiSetup::Render();
 
-    if (action != Action::None) Close();
+    // Leaving for the title, the game's held sounds must not play on for
+    // the frame before its scene goes.
+    if (action != Action::None) Close(action == Action::QuitToTitle ? HeldSounds::Stop : HeldSounds::Resume);
     return action;
 }

@@ -25,8 +25,11 @@ public:
 
     bool IsOpen() const { return open_; }
     Reason GetReason() const { return reason_; }
+    // What becomes of the sounds held while the screen was open: they play
+    // on when the game goes on, and stop when the player leaves it.
+    enum class HeldSounds { Resume, Stop };
     void Open(Reason reason);
-    void Close();
+    void Close(HeldSounds held = HeldSounds::Resume);
 
     // The keys and pad buttons of the screen; true when the event was
     // taken.

@@ -75,6 +75,9 @@ public:
     // held. Held one-shots stay in the keep-alive set.
     void PauseAll();
     void ResumeAll();
+    // Stops the held ones instead (the game they belonged to is left); the
+    // one-shots among them are then released as finished.
+    void StopPaused();
     size_t PausedCount() const;
 
     AudioListener listener;

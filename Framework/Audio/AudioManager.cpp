@@ -219,6 +219,12 @@ void AudioManager::ResumeAll() {
     engine_->paused.clear();
 }
 
+void AudioManager::StopPaused() {
+    if (!engine_) return;
+    for (VeSoundInstance* voice : engine_->paused) alSourceStop(voice->source_);
+    engine_->paused.clear();
+}
+
 size_t AudioManager::PausedCount() const { return engine_ ? engine_->paused.size() : 0; }
 
 void AudioManager::Release() {

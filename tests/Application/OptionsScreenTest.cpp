@@ -333,6 +333,17 @@ TEST(OptionsSoundTest, PlayingSoundsHoldWhileTheScreenIsOpenAndPlayOnAfter) {
     EXPECT_TRUE(door.lock()->IsPlaying());
     EXPECT_EQ(audio.PausedCount(), 0u);
     EXPECT_GT(loudness(), 50.0);
+
+    // Quitting to the title from the screen: nothing held plays again, and
+    // the held one-shot is let go.
+    ASSERT_TRUE(door.lock()->IsPlaying());
+    screen.Open(OptionsScreen::Reason::Player);
+    screen.Close(OptionsScreen::HeldSounds::Stop);
+    EXPECT_EQ(audio.PausedCount(), 0u);
+    EXPECT_FALSE(groan->IsPlaying());
+    audio.Update();
+    EXPECT_TRUE(door.expired());
+    EXPECT_LT(loudness(), 4.0);
     groan.reset();
     testaudio::StopLoopback();
     Input::GetInstance().Reset();
