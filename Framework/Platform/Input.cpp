@@ -3,6 +3,10 @@
 #include "Framework/Platform/Input.h"
 
 #include <SDL.h>
+#if defined(MORVANE_HAVE_X11)
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -39,6 +43,53 @@ SDL_Scancode ScancodeOf(Key key) {
         case Key::Escape: return SDL_SCANCODE_ESCAPE;
         default: return SDL_SCANCODE_UNKNOWN;
     }
+}
+
+#if defined(MORVANE_HAVE_X11)
+// The X connection of the window where SDL runs on X11, else nullptr.
+Display* XDisplayOf(SDL_Window* window) {
+    if (window == nullptr) return nullptr;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+    return info.info.x11.display;
+}
+#endif
+
+// The pointer's screen position straight from the X server (SDL's own copy
+// is refreshed only by its events). False where SDL does not run on X11.
+bool QueryPointer(SDL_Window* window, Point& at) {
+#if defined(MORVANE_HAVE_X11)
+    Display* display = XDisplayOf(window);
+    if (display == nullptr) return false;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY, &mask))
+        return false;
+    at = Point{rootX, rootY};
+    return true;
+#else
+    (void)window;
+    (void)at;
+    return false;
+#endif
+}
+
+// Moves the pointer by an offset from wherever it is now.
+bool MovePointerBy(SDL_Window* window, int dx, int dy) {
+#if defined(MORVANE_HAVE_X11)
+    Display* display = XDisplayOf(window);
+    if (display == nullptr) return false;
+    XWarpPointer(display, None, None, 0, 0, 0, 0, dx, dy);
+    XFlush(display);
+    return true;
+#else
+    (void)window;
+    (void)dx;
+    (void)dy;
+    return false;
+#endif
 }
 
 }  // namespace
@@ -206,6 +257,13 @@ Point Input::GetCursorPos() const {
         return Point{lastSetCursor_.x + relativeCursor_.x, lastSetCursor_.y + relativeCursor_.y};
     }
     if (!VideoUp()) return lastSetCursor_;
+    Point at;
+    if (QueryPointer(window_, at)) {
+        readCursor_ = at;
+        readAtStep_ = gameSteps_;
+        haveRead_ = true;
+        return at;
+    }
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     return Point{x, y};
@@ -222,6 +280,13 @@ void Input::SetCursorPos(Point screen) {
         return;
     }
     if (useRelative_ || !VideoUp()) return;
+    // The hidden pointer read this step goes back by what the game took
+    // from it: a motion that reached the X server since the read stays.
+    const bool readThisStep = haveRead_ && readAtStep_ == gameSteps_;
+    haveRead_ = false;
+    if (cursorCounter_ < 0 && readThisStep &&
+        MovePointerBy(window_, screen.x - readCursor_.x, screen.y - readCursor_.y))
+        return;
     if (SDL_WarpMouseGlobal(screen.x, screen.y) != 0 && cursorCounter_ < 0) {
         // The windowing system refuses to move the pointer (Wayland, for
         // one): while the pointer is hidden (the first-person view), take
@@ -338,6 +403,7 @@ void Input::Reset() {
     lastSetCursor_ = Point{640, 360};
     lastSetClient_ = Point{640, 360};
     gameSteps_ = setAtStep_ = 0;
+    haveRead_ = false;
     haveSetCursor_ = false;
     mapping_ = Letterbox{};
     windowOrigin_ = Point{0, 0};

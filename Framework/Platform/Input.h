@@ -215,6 +215,13 @@ private:
     bool useRelative_ = false;
     int cursorCounter_ = 0;
     SDL_Window* window_ = nullptr;
+    // Where the pointer was read last on X11 (screen), and in which game
+    // step: putting the hidden pointer back in the same step moves it by
+    // the difference, so that motion made between the read and the move is
+    // kept for the next read instead of being overwritten.
+    mutable Point readCursor_{0, 0};
+    mutable uint64_t readAtStep_ = 0;
+    mutable bool haveRead_ = false;
     bool manual_ = false;
     LookSettings look_;
     // The SDL source's state per step (valid once BeginStep has run) and

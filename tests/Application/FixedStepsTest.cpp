@@ -292,11 +292,25 @@ TEST_F(FixedStepsWindowTest, MouseMotionTurnsTheViewOnceNotOncePerStep) {
     EXPECT_FLOAT_EQ(player.GetYaw() - yaw, 5.0f) << "a tenth of a degree per pixel, once";
     EXPECT_EQ(input.GetCursorPos(), centre);
 
+    // A motion that reaches the X server after the player read the pointer
+    // and before it put it back (here made by hand inside one step) is
+    // kept for the next read: it turns the view in the next frame.
+    input.BeginStep();
+    ASSERT_EQ(input.GetCursorPos(), centre);
+    ASSERT_EQ(SDL_WarpMouseGlobal(centre.x + 30, centre.y - 10), 0);
+    input.SetCursorPos(centre);
+    yaw = player.GetYaw();
+    float pitch = player.GetPitch();
+    ASSERT_TRUE(app.RunFrame(1));
+    EXPECT_FLOAT_EQ(player.GetYaw() - yaw, 3.0f) << "the motion made between the read and the put-back was lost";
+    EXPECT_FLOAT_EQ(player.GetPitch() - pitch, -1.0f);
+    EXPECT_EQ(input.GetCursorPos(), centre);
+
     // Where it cannot: SDL's relative motion, counted once per event.
     input.UseRelativeMotion(true);
     input.SetCursorPos(centre);
     yaw = player.GetYaw();
-    const float pitch = player.GetPitch();
+    pitch = player.GetPitch();
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
     motion.motion.xrel = -30;
