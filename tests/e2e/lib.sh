@@ -183,11 +183,13 @@ poll_shots() {
 
 # From the title into the game: waits for the start button, clicks it (again
 # while the title stays unchanged) and waits for the game's HUD with a full
-# magazine, 20/300.
+# magazine, 20/300. With PAUSING set, the game runs only between the
+# pictures from the click on, and stands still once the HUD shows.
 start_from_title() {
   start_button_shown() { awk -v c="$(sprite_match "$1" cliclstart.png 640 610 1.2)" 'BEGIN { exit !(c > 0.6) }'; }
   poll_shots title 60 "no start button on the title" start_button_shown
   expect_sprite title cliclstart.png 640 610 1.2
+  game_runs
   xdotool mousemove --window "$WID" 640 610
   sleep 0.3
   xdotool click 1
@@ -195,8 +197,12 @@ start_from_title() {
   for i in $(seq 1 240); do
     sleep 0.5
     kill -0 "$PID" 2>/dev/null || fail "the game exited while starting"
+    # When pausing, the game stands still while the picture is looked at,
+    # and still once the game with its HUD shows.
+    game_waits
     shot game
     if hp_bar_green game; then started=yes; break; fi
+    game_runs
     if [ $((i % 6)) -eq 0 ] && cmp -s "$SHOTS/game.png" "$SHOTS/title.png"; then
       echo "  the title is unchanged: clicking again"
       xdotool mousemove --window "$WID" 640 610
