@@ -22,11 +22,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A screen height of this run's own, so that the server answering on the
+# number given is known to be this test's (other runs of this test may be
+# starting and killing servers of the same kind at the same time).
+HEIGHT=$((800 + $$ % 200))
 for SIGNAL in TERM KILL; do
   # A display of its own, on a number the server picks and writes to fd 3
   # once it accepts clients (a file of its own each round).
   number="$TMP/display.$SIGNAL"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" 2>"$TMP/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 1280x${HEIGHT}x24 -nolisten tcp 3>"$number" 2>"$TMP/xvfb.log" &
   XPID=$!
   for _ in $(seq 1 100); do
     [ -s "$number" ] && break
@@ -34,15 +38,16 @@ for SIGNAL in TERM KILL; do
   done
   [ -s "$number" ] || { cat "$TMP/xvfb.log" >&2; fail "Xvfb did not start"; }
   DISP=":$(head -n1 "$number")"
-  # Other tests start and stop X servers of their own meanwhile: the game
-  # starts once the server answering on this number is this one (its screen
-  # size tells it).
+  # The number may be out before the server takes clients, and other tests
+  # start and stop X servers meanwhile: the game starts once the server
+  # answering on this number is this one (its screen size tells it).
+  ours() { xdpyinfo -display "$DISP" 2>/dev/null | grep -q "dimensions: *1280x${HEIGHT} pixels"; }
+  answered=""
   for _ in $(seq 1 100); do
-    xdpyinfo -display "$DISP" 2>/dev/null | grep -q "dimensions: *1280x800 pixels" && break
+    ours && ours && { answered=yes; break; }
     sleep 0.1
   done
-  xdpyinfo -display "$DISP" 2>/dev/null | grep -q "dimensions: *1280x800 pixels" ||
-    fail "the X server on $DISP is not the one this test started"
+  [ -n "$answered" ] || fail "the X server on $DISP never answered as the one this test started"
   SOCKET="/tmp/.X11-unix/X${DISP#:}"
   SOCKET_INODE=$(stat -c %i "$SOCKET" 2>/dev/null)
 
