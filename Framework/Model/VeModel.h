@@ -44,6 +44,15 @@ struct VeBounds {
     bool valid = false;
 };
 
+// A run of one subset's triangles that lie together in space: the renderer
+// leaves out, and lights, each chunk on its own. Its triangles are one
+// contiguous range of the mesh's index buffer on the device.
+struct VeChunk {
+    uint32_t firstTriangle = 0;
+    uint32_t triangleCount = 0;
+    VeBounds bounds;
+};
+
 struct VeGLTFMaterial {
     std::string name;
     std::string alphaMode = "OPAQUE";
@@ -107,6 +116,23 @@ public:
     // Draws one subset count times in one draw (instanced: the program
     // tells the copies apart by instance number).
     void DrawSubsetInstanced(size_t index, int count) const;
+    // Draws count triangles of the device's index buffer from first (a run
+    // of chunks); nothing for a range past its end.
+    void DrawTriangles(uint32_t first, uint32_t count) const;
+
+    // Meshes made from now on split each large subset (one spanning more
+    // than a cell across x or z) into chunks, by the cell of the grid over
+    // x and z of the mesh's box that holds each triangle's centre; 0 splits
+    // none. Small models (actors, doors, the gun) always stay whole.
+    static void SetChunkCell(float size) { chunkCell_ = size; }
+    static float GetChunkCell() { return chunkCell_; }
+    // The chunks of one subset in drawing order (empty for an invalid
+    // index). A subset left whole is one chunk with its box; a split one's
+    // chunks follow each other in the index buffer, each keeping the loaded
+    // order of its triangles. Only the device's buffer is reordered:
+    // GetTriangles keeps the loaded order.
+    const VeChunk* ChunksBegin(size_t subset) const;
+    const VeChunk* ChunksEnd(size_t subset) const;
 
     const std::vector<VeSubset>& GetSubsets() const { return subsets_; }
     const std::vector<Vector3>& GetPositions() const { return positions_; }
@@ -132,6 +158,13 @@ public:
 
 private:
     bool SubsetDrawable(size_t index) const;
+    bool RangeDrawable(uint64_t first, uint64_t count) const;
+    // Fills chunks_ and chunkStart_; returns the triangles in the device's
+    // order, or nothing when that is the loaded order.
+    std::vector<VeTriangle> SplitIntoChunks(const std::vector<VeTriangle>& triangles);
+    static float chunkCell_;
+    std::vector<VeChunk> chunks_;
+    std::vector<uint32_t> chunkStart_;  // subset s: chunks_[chunkStart_[s], chunkStart_[s + 1])
     unsigned vao_ = 0, vbo_ = 0, ibo_ = 0;
     std::vector<VeSubset> subsets_;
     Vector3 boxCenter_{0, 0, 0};

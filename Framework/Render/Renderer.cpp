@@ -97,11 +97,6 @@ void Renderer::UseLights(const std::vector<int>& wanted) {
     ++stats_.lightUploads;
 }
 
-void Renderer::UseLightsFor(const Box* box) {
-    ReachingLights(box, wantedLights_);
-    UseLights(wantedLights_);
-}
-
 bool Renderer::ModelInView(const ModelDraw& draw, ModelPass pass, Box& modelBox, bool& bounded) {
     const VeModel& model = *draw.model;
     const bool shaded = pass == ModelPass::Shaded;
@@ -172,6 +167,54 @@ static void SetLook(CbObject& block, const ModelDraw& draw) {
     block.g_AlphaTestThreshold = draw.alphaTest;
 }
 
+bool Renderer::DrawChunks(const ModelDraw& draw, ModelPass pass, const VeMesh& mesh, const Matrix& world,
+                          size_t subset, const VeModelMaterial& material) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const bool shaded = pass == ModelPass::Shaded;
+    const std::vector<PointLight>& points = frame_->lighting.points;
+    uint32_t runFirst = 0, runEnd = 0;
+    bool drewAny = false;
+    auto flush = [&]() {
+        if (runEnd == runFirst) return;
+        if (shaded) {
+            UseLights(runLights_);
+            shaders.ApplyMaterial(material, draw.colour.x, draw.colour.y, draw.colour.z, draw.colour.w, &mesh);
+            ++stats_.chunkDraws;
+        } else {
+            ++stats_.depthDraws;
+        }
+        mesh.DrawTriangles(runFirst, runEnd - runFirst);
+        runFirst = runEnd = 0;
+        drewAny = true;
+    };
+    for (const VeChunk* chunk = mesh.ChunksBegin(subset); chunk != mesh.ChunksEnd(subset); ++chunk) {
+        if (shaded) ++stats_.chunks;
+        const Box box = TransformBox(ToBox(chunk->bounds), world);
+        if (options_.cull && !frustum_.MayShow(box)) {
+            if (shaded) ++stats_.chunksCulled;
+            flush();
+            continue;
+        }
+        if (shaded) {
+            // Of the lights reaching the model, those that reach the chunk.
+            chunkLights_.clear();
+            for (int light : modelLights_)
+                if (!options_.lightsPerModel || LightReaches(points[static_cast<size_t>(light)], box))
+                    chunkLights_.push_back(light);
+        }
+        const bool extends = runEnd > runFirst && chunk->firstTriangle == runEnd &&
+                             (!shaded || chunkLights_ == runLights_);
+        if (!extends) {
+            flush();
+            runFirst = chunk->firstTriangle;
+            if (shaded) runLights_.swap(chunkLights_);
+        }
+        runEnd = chunk->firstTriangle + chunk->triangleCount;
+    }
+    flush();
+    return drewAny;
+}
+
 void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass) {
     if (draw.model == nullptr) return;
     ShaderManager& shaders = ShaderManager::GetInstance();
@@ -179,7 +222,7 @@ void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass) {
     Box modelBox;
     bool bounded = false;
     if (!ModelInView(draw, pass, modelBox, bounded)) return;
-    if (shaded) UseLightsFor(bounded ? &modelBox : nullptr);
+    if (shaded) ReachingLights(bounded ? &modelBox : nullptr, modelLights_);
 
     const VeModelNode* uploadedFor = nullptr;
     ForEachSubset(draw, pass,
@@ -193,7 +236,17 @@ void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass) {
                           shaders.UploadObject();
                           uploadedFor = &node;
                       }
+                      if (mesh.ChunksEnd(i) - mesh.ChunksBegin(i) > 1) {
+                          // A split subset: chunk by chunk.
+                          if (DrawChunks(draw, pass, mesh, world, i, material)) {
+                              if (shaded) ++stats_.subsetsDrawn;
+                          } else if (shaded) {
+                              ++stats_.subsetsCulled;
+                          }
+                          return;
+                      }
                       if (shaded) {
+                          UseLights(modelLights_);
                           shaders.ApplyMaterial(material, draw.colour.x, draw.colour.y, draw.colour.z,
                                                 draw.colour.w, &mesh);
                           ++stats_.subsetsDrawn;

@@ -28,8 +28,11 @@ struct Stats {
     int modelsCulled = 0;    // of those, left out whole: unseen floor or out of view
     int subsets = 0;         // subsets of the submitted models that have something to draw
     int subsetsCulled = 0;   // of those, left out as out of view
-    int subsetsDrawn = 0;    // shaded subset draws sent to the device
-    int depthDraws = 0;      // subset draws of the depth pass
+    int subsetsDrawn = 0;    // shaded subsets drawn (whole or in part)
+    int chunks = 0;          // chunks of the split subsets among those (shaded pass)
+    int chunksCulled = 0;    // of those, left out as out of view
+    int chunkDraws = 0;      // shaded draws they took (neighbouring chunks lit alike go together)
+    int depthDraws = 0;      // subset and chunk draws of the depth pass
     int actorDraws = 0;      // shaded draws the actors' subsets took (instanced: fewer)
     int actorDepthDraws = 0; // depth-pass draws they took
     int mostInstances = 0;   // most copies one instanced draw placed
@@ -88,6 +91,11 @@ private:
     template <class Visit>
     void ForEachSubset(const ModelDraw& draw, ModelPass pass, Visit&& visit);
     void DrawModel(const ModelDraw& draw, ModelPass pass);
+    // Draws the chunks of a split subset that may show, each with the
+    // lights of the model (modelLights_) that reach it, in runs of
+    // neighbours lit alike; false when none may show.
+    bool DrawChunks(const ModelDraw& draw, ModelPass pass, const VeMesh& mesh, const Matrix& world, size_t subset,
+                    const VeModelMaterial& material);
     void DrawActors(const std::vector<ModelDraw>& actors, ModelPass pass);
     void GatherInstances(const std::vector<ModelDraw>& actors, ModelPass pass);
     void DrawInstanceGroups(ModelPass pass);
@@ -95,7 +103,6 @@ private:
     // without one), into wanted.
     void ReachingLights(const Box* box, std::vector<int>& wanted);
     void UseLights(const std::vector<int>& wanted);
-    void UseLightsFor(const Box* box);
     void DrawEffects(const std::vector<EffectQuad>& quads);
     void DrawEffectRun(const EffectQuad* quads, int count);
 
@@ -135,6 +142,8 @@ private:
     Frustum frustum_{Matrix()};
     // The point lights on the device, as indices into the frame's list.
     std::vector<int> uploadedLights_, wantedLights_;
+    // The lights reaching the model being drawn, and those of a chunk run.
+    std::vector<int> modelLights_, chunkLights_, runLights_;
     bool lightsKnown_ = false;
     std::vector<EffectVertex> runVertices_;
 };

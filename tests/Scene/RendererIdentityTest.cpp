@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Math/Random.h"
+#include "Framework/Model/VeModel.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Render/Renderer.h"
 #include "Framework/ResourceCache.h"
@@ -91,6 +93,10 @@ protected:
     }
     void TearDown() override {
         scene_.reset();
+        if (VeMesh::GetChunkCell() != defaultCell_) {
+            VeMesh::SetChunkCell(defaultCell_);
+            ResourceCache::GetInstance().Clear();
+        }
         Render::Renderer::GetInstance().GetOptions() = Render::Options{};
         GlSuite::TearDown();
     }
@@ -162,43 +168,77 @@ protected:
         return pair;
     }
 
+    // The game anew with its models made with the given chunk cell (0:
+    // every subset whole).
+    void ReloadLevel(float cell) {
+        scene_.reset();
+        ResourceCache::GetInstance().Clear();
+        VeMesh::SetChunkCell(cell);
+        Math::SeedRand(1);
+        scene_ = std::make_unique<GameScene>();
+    }
+
     std::unique_ptr<GameScene> scene_;
+    const float defaultCell_ = VeMesh::GetChunkCell();
 };
 
 TEST_F(RendererIdentity, CullingAndPerModelLightsLeaveEveryViewpointAsItWas) {
-    Render::Options plain;
-    plain.cull = false;
-    plain.lightsPerModel = false;
-    int views = 0, viewsWithCulling = 0, viewsWithFewerLights = 0;
-    for (const View& view : kViews) {
-        const Render::Camera camera = CameraAt(view);
-        // Lights near the eye, ahead of it and far off, in that order: the
-        // near ones reach some models and not others.
+    // Lights near the eye, ahead of it and far off, in that order: the near
+    // ones reach some models and parts of the level and not others.
+    auto lightsFor = [](const View& view) {
         const float yaw = view.yaw * Math::kDegToRad;
         const Vector3 ahead(std::sin(yaw), 0.0f, std::cos(yaw));
-        const std::vector<Render::PointLight> lights = {
+        return std::vector<Render::PointLight>{
             {Vector3(3.0f, 2.0f, 1.0f), view.eye + ahead * 4.0f, 8.0f},
             {Vector3(0.0f, 4.0f, 2.0f), view.eye + ahead * 25.0f + Vector3(3.0f, -2.0f, 0.0f), 12.0f},
             {Vector3(5.0f, 0.0f, 0.0f), view.eye + Vector3(300.0f, 0.0f, 0.0f), 5.0f},
         };
-        const GlPicture reference = Draw(camera, lights, plain);
-        const Render::Stats all = Render::Renderer::GetInstance().GetStats();
-        const GlPicture culled = Draw(camera, lights, Render::Options{});
+    };
+    Render::Options plain;
+    plain.cull = false;
+    plain.lightsPerModel = false;
+
+    // The reference: the level as loaded, whole subsets, everything drawn
+    // with every light; culled and lit per model, as it was.
+    const float cell = VeMesh::GetChunkCell();
+    ReloadLevel(0.0f);
+    std::vector<GlPicture> references;
+    std::vector<Render::Stats> all;
+    for (const View& view : kViews) {
+        const Render::Camera camera = CameraAt(view);
+        references.push_back(Draw(camera, lightsFor(view), plain));
+        all.push_back(Render::Renderer::GetInstance().GetStats());
+        EXPECT_EQ(all.back().subsetsCulled, 0) << view.name;
+        EXPECT_EQ(all.back().chunks, 0) << view.name << ": nothing split";
+        EXPECT_EQ(GlPicture::CountDifferent(references.back(), Draw(camera, lightsFor(view), Render::Options{})), 0u)
+            << view.name << ", whole subsets culled";
+    }
+
+    // The level split into chunks, culled and lit chunk by chunk.
+    ReloadLevel(cell);
+    int views = 0, viewsWithCulling = 0, viewsWithFewerLights = 0, viewsWithChunksCulled = 0;
+    for (size_t v = 0; v < std::size(kViews); ++v) {
+        const View& view = kViews[v];
+        const GlPicture culled = Draw(CameraAt(view), lightsFor(view), Render::Options{});
         const Render::Stats saved = Render::Renderer::GetInstance().GetStats();
         if (std::string(view.name) == "generator_hall" || std::string(view.name) == "stairwell1_flight1")
             Shot(std::string("identity_") + view.name + ".png");
 
-        EXPECT_EQ(GlPicture::CountDifferent(reference, culled), 0u) << view.name;
-        EXPECT_EQ(saved.subsets, all.subsets) << view.name << ": the same submission";
-        EXPECT_EQ(all.subsetsCulled, 0) << view.name;
-        EXPECT_EQ(saved.subsetsDrawn + saved.subsetsCulled, all.subsetsDrawn) << view.name;
-        if (saved.subsetsDrawn < all.subsetsDrawn) ++viewsWithCulling;
-        if (saved.modelLights < all.modelLights) ++viewsWithFewerLights;
+        EXPECT_EQ(GlPicture::CountDifferent(references[v], culled), 0u) << view.name;
+        EXPECT_EQ(saved.subsets, all[v].subsets) << view.name << ": the same submission";
+        EXPECT_EQ(saved.subsetsDrawn + saved.subsetsCulled, all[v].subsetsDrawn) << view.name;
+        // The floors the eye sees are drawn in chunks.
+        EXPECT_GT(saved.chunks, 0) << view.name;
+        if (saved.chunksCulled > 0) ++viewsWithChunksCulled;
+        if (saved.subsetsDrawn < all[v].subsetsDrawn) ++viewsWithCulling;
+        if (saved.modelLights < all[v].modelLights) ++viewsWithFewerLights;
         ++views;
     }
     EXPECT_GE(views, 20);
-    // Every view leaves something out: the level is far bigger than a view.
+    // Every view leaves something out: the level is far bigger than a view,
+    // and so is each floor.
     EXPECT_EQ(viewsWithCulling, views);
+    EXPECT_EQ(viewsWithChunksCulled, views);
     EXPECT_EQ(viewsWithFewerLights, views);
 }
 

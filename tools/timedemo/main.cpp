@@ -70,6 +70,7 @@
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Render/Renderer.h"
 #include "Framework/Math/Random.h"
+#include "Framework/Model/VeModel.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Platform/InputLog.h"
@@ -106,7 +107,7 @@ int Usage() {
                  "       (replay and stress also take --render-scale auto|S (S from 0.5 to 1),\n"
                  "        --no-mips, --no-variants, --anisotropic or --linear: the texture\n"
                  "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
-                 "        --no-instancing,\n"
+                 "        --no-instancing, --no-chunks or --chunk-cell S (metres),\n"
                  "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
@@ -315,6 +316,8 @@ void Report(const std::vector<Sample>& samples, bool headless) {
         {"models / frame", &Render::Stats::models},     {"  culled", &Render::Stats::modelsCulled},
         {"subsets / frame", &Render::Stats::subsets},   {"  culled", &Render::Stats::subsetsCulled},
         {"  drawn (shaded)", &Render::Stats::subsetsDrawn}, {"  depth-pass draws", &Render::Stats::depthDraws},
+        {"chunks / frame", &Render::Stats::chunks},     {"  culled", &Render::Stats::chunksCulled},
+        {"  chunk draws (shaded)", &Render::Stats::chunkDraws},
         {"actor draws (shaded)", &Render::Stats::actorDraws}, {"  actor depth draws", &Render::Stats::actorDepthDraws},
         {"effect quads / frame", &Render::Stats::effectQuads}, {"  effect draws", &Render::Stats::effectDraws},
         {"lights x models", &Render::Stats::modelLights}, {"  light uploads", &Render::Stats::lightUploads},
@@ -781,6 +784,13 @@ int main(int argc, char** argv) {
             ShaderManager::GetInstance().SetDepthPassEnabled(false);
         } else if (a == "--no-cull") {
             Render::Renderer::GetInstance().GetOptions().cull = false;
+        } else if (a == "--no-chunks") {
+            VeMesh::SetChunkCell(0.0f);
+        } else if (a == "--chunk-cell" && more) {
+            char* end = nullptr;
+            const float cell = std::strtof(argv[++i], &end);
+            if (*end != '\0' || !(cell > 0.0f)) return Usage();
+            VeMesh::SetChunkCell(cell);
         } else if (a == "--no-batch") {
             Render::Renderer::GetInstance().GetOptions().batch = false;
         } else if (a == "--no-instancing") {
