@@ -263,7 +263,7 @@ void VeMesh::Release() {
 }
 
 bool VeMesh::Create(const std::vector<VeVertex>& vertices, const std::vector<VeTriangle>& triangles,
-                    const std::vector<VeSubset>& subsets) {
+                    const std::vector<VeSubset>& subsets, const std::vector<bool>& seeThrough) {
     Release();
     subsets_ = subsets;
     const bool gpu = GraphicsDevice::GetInstance().IsReady();
@@ -315,7 +315,7 @@ bool VeMesh::Create(const std::vector<VeVertex>& vertices, const std::vector<VeT
     }
 
     subsetBounds_ = SubsetBounds(positions_, triangles, subsets);
-    const std::vector<VeTriangle> deviceOrder = SplitIntoChunks(triangles);
+    const std::vector<VeTriangle> deviceOrder = SplitIntoChunks(triangles, seeThrough);
 
     if (!triangles.empty()) {
         triangles_ = triangles;
@@ -335,7 +335,8 @@ bool VeMesh::Create(const std::vector<VeVertex>& vertices, const std::vector<VeT
     return true;
 }
 
-std::vector<VeTriangle> VeMesh::SplitIntoChunks(const std::vector<VeTriangle>& triangles) {
+std::vector<VeTriangle> VeMesh::SplitIntoChunks(const std::vector<VeTriangle>& triangles,
+                                                const std::vector<bool>& seeThrough) {
     std::vector<VeTriangle> order;
     chunks_.clear();
     chunkStart_.assign(subsets_.size() + 1, 0);
@@ -371,7 +372,8 @@ std::vector<VeTriangle> VeMesh::SplitIntoChunks(const std::vector<VeTriangle>& t
         const int nz = cell > 0.0f ? static_cast<int>(std::ceil(2.0f * bounds_.extents.z / cell)) : 0;
         // A valid box means every triangle of the subset names vertices the
         // mesh has.
-        const bool large = cell > 0.0f && box.valid && !shared[s] && subset.triangleCount >= kMinChunkTriangles &&
+        const bool blended = !opaqueVertices_ || (s < seeThrough.size() && seeThrough[s]);
+        const bool large = cell > 0.0f && box.valid && !shared[s] && !blended && subset.triangleCount >= kMinChunkTriangles &&
                            (2.0f * box.extents.x > cell || 2.0f * box.extents.z > cell) && nx >= 1 && nz >= 1 &&
                            static_cast<long>(nx) * nz <= kMostChunkCells;
         if (!large) {

@@ -190,7 +190,16 @@ bool VeModel::Load(const std::string& path) {
         node.matrix = src->localMatrix;
         if (src->hasMesh) {
             node.mesh = std::make_shared<VeMesh>();
-            node.mesh->Create(src->vertices, src->triangles, src->subsets);
+            // Subsets whose material may show what is behind them.
+            std::vector<bool> seeThrough(src->subsets.size(), true);
+            for (size_t s = 0; s < src->subsets.size(); ++s) {
+                const int32_t m = src->subsets[s].materialIndex;
+                if (m < 0 || static_cast<size_t>(m) >= materials.size()) continue;
+                const VeModelMaterial& material = materials[static_cast<size_t>(m)];
+                seeThrough[s] = material.baseColorFactor[3] != 1.0f || !material.baseColorTexture ||
+                                !material.baseColorTexture->IsOpaque();
+            }
+            node.mesh->Create(src->vertices, src->triangles, src->subsets, seeThrough);
         }
         nodes.push_back(std::move(node));
     }

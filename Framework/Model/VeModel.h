@@ -106,8 +106,11 @@ public:
     VeMesh(const VeMesh&) = delete;
     VeMesh& operator=(const VeMesh&) = delete;
 
+    // seeThrough, when given, marks the subsets whose material may let
+    // what lies behind show through (blended): their triangles keep the
+    // loaded order, as a blend depends on it, so they are never split.
     bool Create(const std::vector<VeVertex>& vertices, const std::vector<VeTriangle>& triangles,
-                const std::vector<VeSubset>& subsets);
+                const std::vector<VeSubset>& subsets, const std::vector<bool>& seeThrough = {});
     void Release();
     // Binds the buffers (vertex buffer 0, 32-bit indices, triangle list).
     void SetToDevice() const;
@@ -161,7 +164,8 @@ private:
     bool RangeDrawable(uint64_t first, uint64_t count) const;
     // Fills chunks_ and chunkStart_; returns the triangles in the device's
     // order, or nothing when that is the loaded order.
-    std::vector<VeTriangle> SplitIntoChunks(const std::vector<VeTriangle>& triangles);
+    std::vector<VeTriangle> SplitIntoChunks(const std::vector<VeTriangle>& triangles,
+                                            const std::vector<bool>& seeThrough);
     static float chunkCell_;
     std::vector<VeChunk> chunks_;
     std::vector<uint32_t> chunkStart_;  // subset s: chunks_[chunkStart_[s], chunkStart_[s + 1])
