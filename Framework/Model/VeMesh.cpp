@@ -234,7 +234,7 @@ std::vector<uint32_t> TiedTriangles(const std::vector<Vector3>& positions, const
 
 }  // namespace
 
-float VeMesh::chunkCell_ = 24.0f;
+float VeMesh::chunkCell_ = 32.0f;
 
 VeMesh::~VeMesh() { Release(); }
 

@@ -37,8 +37,10 @@
 // not, --no-batch draws every effect quad on its own, --all-lights
 // shades every model with every point light of the frame, and
 // --no-instancing draws each zombie subset with a draw of its own instead of
-// one instanced draw for all alike: what the renderer's culling, runs of
-// quads, per-model lights and instancing buy. Every report
+// one instanced draw for all alike, and --no-chunks draws each part of a
+// level floor whole instead of chunk by chunk (--chunk-cell S: on a grid of
+// S metres): what the renderer's culling, runs of quads, per-model lights,
+// instancing and chunks buy. Every report
 // counts, per frame, what the game handed the renderer and what it drew.
 //
 // With a window, the run also times a full-screen copy of a 1280 x 720
