@@ -28,9 +28,12 @@ trap cleanup EXIT
 HEIGHT=$((800 + $$ % 200))
 for SIGNAL in TERM KILL; do
   # A display of its own, on a number the server picks and writes to fd 3
-  # once it accepts clients (a file of its own each round).
+  # once it accepts clients (a file of its own each round). Without
+  # -noreset the server starts itself over whenever its last client leaves
+  # (the checks below, xdotool's searches) and refuses the game if it
+  # connects just then.
   number="$TMP/display.$SIGNAL"
-  Xvfb -displayfd 3 -screen 0 1280x${HEIGHT}x24 -nolisten tcp 3>"$number" 2>"$TMP/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 1280x${HEIGHT}x24 -nolisten tcp -noreset 3>"$number" 2>"$TMP/xvfb.log" &
   XPID=$!
   for _ in $(seq 1 100); do
     [ -s "$number" ] && break
