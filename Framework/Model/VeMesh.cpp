@@ -75,6 +75,16 @@ int CellOf(float offset, float cell, int cells) {
     return std::min(static_cast<int>(f), cells - 1);
 }
 
+// The cells of the grid across a box of the given half extent; 0 where
+// there are none or more than a subset is ever split into (a damaged file's
+// vast or not-a-number extent, whose count would not even fit an int).
+int CellsAcross(float extent, float cell) {
+    if (!(cell > 0.0f)) return 0;
+    const double cells = std::ceil(2.0 * static_cast<double>(extent) / static_cast<double>(cell));
+    if (!(cells >= 1.0) || cells > static_cast<double>(kMostChunkCells)) return 0;
+    return static_cast<int>(cells);
+}
+
 // How near two triangles may come without their depths tying.
 constexpr float kTieDistance = 1e-3f;
 
@@ -368,8 +378,8 @@ std::vector<VeTriangle> VeMesh::SplitIntoChunks(const std::vector<VeTriangle>& t
         chunkStart_[s] = static_cast<uint32_t>(chunks_.size());
         const VeSubset& subset = subsets_[s];
         const VeBounds& box = subsetBounds_[s];
-        const int nx = cell > 0.0f ? static_cast<int>(std::ceil(2.0f * bounds_.extents.x / cell)) : 0;
-        const int nz = cell > 0.0f ? static_cast<int>(std::ceil(2.0f * bounds_.extents.z / cell)) : 0;
+        const int nx = CellsAcross(bounds_.extents.x, cell);
+        const int nz = CellsAcross(bounds_.extents.z, cell);
         // A valid box means every triangle of the subset names vertices the
         // mesh has.
         const bool blended = !opaqueVertices_ || (s < seeThrough.size() && seeThrough[s]);
