@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #ifdef MORVANE_HAVE_X11
-#include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 
 #include "Application/ImGuiSetup.h"
 #include "Framework/Platform/Input.h"
+#include "Framework/Platform/X11Display.h"
 
 namespace {
 
@@ -42,10 +42,7 @@ void WatchTheDisplay() {
 // virtual one, a kiosk) has none and leaves full-screen requests unanswered.
 bool WindowManagerPresent(SDL_Window* window) {
 #ifdef MORVANE_HAVE_X11
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
-        Display* display = info.info.x11.display;
+    if (Display* display = Platform::X11DisplayOf(window)) {
         const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
         if (check == None) return false;
         Atom type = None;

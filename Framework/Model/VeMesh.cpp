@@ -373,13 +373,13 @@ std::vector<VeTriangle> VeMesh::SplitIntoChunks(const std::vector<VeTriangle>& t
             nearest = std::min<uint64_t>(nearest, subsets_[byFirst[k]].firstTriangle);
         }
     }
+    const int nx = CellsAcross(bounds_.extents.x, cell);
+    const int nz = CellsAcross(bounds_.extents.z, cell);
     std::vector<uint32_t> cellOf, start;
     for (size_t s = 0; s < subsets_.size(); ++s) {
         chunkStart_[s] = static_cast<uint32_t>(chunks_.size());
         const VeSubset& subset = subsets_[s];
         const VeBounds& box = subsetBounds_[s];
-        const int nx = CellsAcross(bounds_.extents.x, cell);
-        const int nz = CellsAcross(bounds_.extents.z, cell);
         // A valid box means every triangle of the subset names vertices the
         // mesh has.
         const bool blended = !opaqueVertices_ || (s < seeThrough.size() && seeThrough[s]);

@@ -4,12 +4,13 @@
 
 #include <SDL.h>
 #if defined(MORVANE_HAVE_X11)
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #endif
 
 #include <algorithm>
 #include <cmath>
+
+#include "Framework/Platform/X11Display.h"
 
 namespace Platform {
 
@@ -45,22 +46,12 @@ SDL_Scancode ScancodeOf(Key key) {
     }
 }
 
-#if defined(MORVANE_HAVE_X11)
-// The X connection of the window where SDL runs on X11, else nullptr.
-Display* XDisplayOf(SDL_Window* window) {
-    if (window == nullptr) return nullptr;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
-    return info.info.x11.display;
-}
-#endif
-
 // The pointer's screen position straight from the X server (SDL's own copy
-// is refreshed only by its events). False where SDL does not run on X11.
-bool QueryPointer(SDL_Window* window, Point& at) {
+// is refreshed only by its events), and moving the pointer by an offset
+// from wherever it is now. Both false where SDL does not run on X11.
 #if defined(MORVANE_HAVE_X11)
-    Display* display = XDisplayOf(window);
+bool QueryPointer(SDL_Window* window, Point& at) {
+    Display* display = X11DisplayOf(window);
     if (display == nullptr) return false;
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
@@ -69,28 +60,19 @@ bool QueryPointer(SDL_Window* window, Point& at) {
         return false;
     at = Point{rootX, rootY};
     return true;
-#else
-    (void)window;
-    (void)at;
-    return false;
-#endif
 }
 
-// Moves the pointer by an offset from wherever it is now.
 bool MovePointerBy(SDL_Window* window, int dx, int dy) {
-#if defined(MORVANE_HAVE_X11)
-    Display* display = XDisplayOf(window);
+    Display* display = X11DisplayOf(window);
     if (display == nullptr) return false;
     XWarpPointer(display, None, None, 0, 0, 0, 0, dx, dy);
     XFlush(display);
     return true;
-#else
-    (void)window;
-    (void)dx;
-    (void)dy;
-    return false;
-#endif
 }
+#else
+bool QueryPointer(SDL_Window*, Point&) { return false; }
+bool MovePointerBy(SDL_Window*, int, int) { return false; }
+#endif
 
 }  // namespace
 
