@@ -397,11 +397,13 @@ void ShaderManager::ApplyMaterial(const VeModelMaterial& m, float r, float g, fl
 bool ShaderManager::HidesWhatIsBehind(const VeMesh& mesh, const VeModelMaterial& m, float a,
                                       float alphaTestThreshold) {
     // The shaded pass computes the pixel's alpha as texture x material x
-    // vertex colour alpha; with all three exactly 1 the pixel is written
-    // whole and nothing behind it shows, so its depth may be laid down now.
-    // An alpha test of 1 or more drops even such pixels.
+    // vertex colour alpha; with the texture's and the vertices' exactly 1
+    // and the material's 1 or more (a draw alpha above 1 brightens: the
+    // generator glows at 3) the colour target takes it as 1, so the pixel is
+    // written whole and nothing behind it shows, and its depth may be laid
+    // down now. An alpha test of 1 or more drops even such pixels.
     if (alphaTestThreshold >= 1.0f || !mesh.HasOpaqueVertices()) return false;
-    if (m.baseColorFactor[3] * a != 1.0f) return false;
+    if (!(m.baseColorFactor[3] * a >= 1.0f)) return false;
     const VeTexture* texture = TextureOrWhite(m.baseColorTexture, GraphicsDevice::GetInstance().GetWhiteTexture().get());
     return texture != nullptr && texture->IsOpaque();
 }

@@ -257,6 +257,22 @@ void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass) {
                   });
 }
 
+bool Renderer::AllHideWhatIsBehind(const std::vector<ModelDraw>& models) const {
+    for (const ModelDraw& draw : models) {
+        if (draw.model == nullptr) continue;
+        for (const VeModelNode& node : draw.model->nodes) {
+            if (!node.mesh) continue;
+            for (const VeSubset& subset : node.mesh->GetSubsets()) {
+                const VeModelMaterial* material = ShaderManager::SubsetMaterial(*draw.model, subset);
+                if (material != nullptr &&
+                    !ShaderManager::HidesWhatIsBehind(*node.mesh, *material, draw.colour.w, draw.alphaTest))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
 void Renderer::DrawModels(const std::vector<ModelDraw>& models, ModelPass pass) {
     for (const ModelDraw& draw : models) DrawModel(draw, pass);
 }
@@ -554,16 +570,32 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     int width = 0, height = 0;
     device.GetViewport(width, height);
     const bool largePicture = static_cast<long>(width) * height >= options_.depthPassMinPixels;
+    bool depthLaid = false;
     if (frame.depthPrePass && largePicture && shaders.BeginDepthPass()) {
         DrawModels(frame.opaque, ModelPass::Depth);
         DrawActors(frame.actors, ModelPass::Depth);
         shaders.EndDepthPass();
+        depthLaid = true;
     }
     done(Pass::Depth);
-    DrawModels(frame.opaque, ModelPass::Shaded);
-    done(Pass::Stage);
-    DrawActors(frame.actors, ModelPass::Shaded);
-    done(Pass::Zombies);
+    // Without a depth pass, the actors (standing in front of the stage far
+    // more often than behind it) go first where every pixel of both is
+    // written whole: the stage's pixels behind them then fail the depth test
+    // before they are shaded, and the nearest surface wins in either order.
+    // Anything that shows what is behind it keeps the stage-first order.
+    if (!depthLaid && options_.actorsFirst && AllHideWhatIsBehind(frame.actors) &&
+        AllHideWhatIsBehind(frame.opaque)) {
+        stats_.actorsFirst = 1;
+        DrawActors(frame.actors, ModelPass::Shaded);
+        done(Pass::Zombies);
+        DrawModels(frame.opaque, ModelPass::Shaded);
+        done(Pass::Stage);
+    } else {
+        DrawModels(frame.opaque, ModelPass::Shaded);
+        done(Pass::Stage);
+        DrawActors(frame.actors, ModelPass::Shaded);
+        done(Pass::Zombies);
+    }
 
     // Translucent shells: inner faces first, then (after the first effects)
     // their outer faces.

@@ -41,6 +41,7 @@ struct Stats {
     int lights = 0;          // point lights of the frame
     int modelLights = 0;     // point lights summed over the models drawn shaded
     int lightUploads = 0;    // times the point-light list went to the device
+    int actorsFirst = 0;     // 1: the actors were shaded before the opaque models
 
     void Reset() { *this = Stats{}; }
 };
@@ -54,6 +55,7 @@ struct Options {
     bool batch = true;           // effect quads in runs
     bool lightsPerModel = true;  // only the point lights that reach a model
     bool instance = true;        // the actors' subsets drawn alike in one draw
+    bool actorsFirst = true;     // without a depth pass, actors before the stage where that changes nothing
 };
 
 // Where the drawing of a frame has got to (benchmarks time the passes).
@@ -66,7 +68,9 @@ public:
 
     // Draws the 3D passes of the frame into the bound target (whose colour
     // and depth the caller has cleared): the opaque models and the actors
-    // (after a depth pass when the frame asks for one), the translucent
+    // (after a depth pass when the frame asks for one and the picture is
+    // large; without it, the actors first where that changes nothing but
+    // the seams where two surfaces meet at one depth), the translucent
     // models' inner faces, the first effects, the translucent outer faces,
     // the last effects, then over a cleared depth the overlay models.
     // mark, when given, is told as each pass is done.
@@ -83,6 +87,9 @@ private:
     enum class ModelPass { Depth, Shaded };
     void UploadCameraAndLights(const Frame& frame);
     void DrawModels(const std::vector<ModelDraw>& models, ModelPass pass);
+    // True when every subset of every model writes its pixels whole (none
+    // shows what is drawn behind it).
+    bool AllHideWhatIsBehind(const std::vector<ModelDraw>& models) const;
     // Counts the model and its subsets, and returns false when it is left
     // out whole; box (bounded true) is then the box around it.
     bool ModelInView(const ModelDraw& draw, ModelPass pass, Box& box, bool& bounded);

@@ -715,8 +715,16 @@ TEST_F(Rendering, DepthPassLeavesThePictureAsItWas) {
     auto first = MakePanel(Vector4(0.1f, 0.9f, 0.9f, 1), nullptr);
     auto second = MakePanel(Vector4(0.9f, 0.1f, 0.9f, 1), nullptr);
     auto hidden = MakePanel(Vector4(1, 1, 1, 1), nullptr);
+    auto glowing = MakePanel(Vector4(0.1f, 0.1f, 0.3f, 1), nullptr);
     EXPECT_FALSE(tinted->nodes[0].mesh->HasOpaqueVertices());
     EXPECT_TRUE(wall->nodes[0].mesh->HasOpaqueVertices());
+    // A draw alpha above 1 brightens; the colour target takes the alpha as
+    // 1, so such a surface hides what is behind it like an opaque one.
+    const VeMesh& panel = *wall->nodes[0].mesh;
+    EXPECT_TRUE(ShaderManager::HidesWhatIsBehind(panel, wall->materials[0], 3.0f, 0.0f));
+    EXPECT_TRUE(ShaderManager::HidesWhatIsBehind(panel, wall->materials[0], 1.0f, 0.0f));
+    EXPECT_FALSE(ShaderManager::HidesWhatIsBehind(panel, wall->materials[0], 0.999f, 0.0f));
+    EXPECT_FALSE(ShaderManager::HidesWhatIsBehind(panel, wall->materials[0], 3.0f, 1.0f));
 
     // Drawn in an order that makes every rule count: see-through surfaces
     // before what lies behind them, a near surface before a far one and
@@ -727,6 +735,7 @@ TEST_F(Rendering, DepthPassLeavesThePictureAsItWas) {
         {grille.get(), Vector3(1.5f, 0.0f, -0.5f), 1.2f, 1.0f, 0.0f},   // cut-out texture
         {tinted.get(), Vector3(0.0f, -1.2f, -1.5f), 0.8f, 1.0f, 0.0f},  // translucent vertex colours
         {hidden.get(), Vector3(0.0f, 1.0f, -2.0f), 0.6f, 1.0f, 1.0f},   // alpha test drops it all
+        {glowing.get(), Vector3(1.6f, -1.4f, 1.0f), 0.5f, 3.0f, 0.0f},  // brightened threefold
         {wall.get(), Vector3(0.0f, 0.0f, 2.0f), 4.0f, 1.0f, 0.0f},      // the far wall behind everything
         {first.get(), Vector3(-0.4f, -0.2f, 0.5f), 0.7f, 1.0f, 0.0f},   // same depth: the first drawn stays
         {second.get(), Vector3(0.4f, 0.2f, 0.5f), 0.7f, 1.0f, 0.0f},
