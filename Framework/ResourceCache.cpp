@@ -46,6 +46,11 @@ VeModel* ResourceCache::GetModel(const std::string& path) {
     return result;
 }
 
+VeModel* ResourceCache::GetModelIfDrawable(const std::string& path) {
+    VeModel* model = GetModel(path);
+    return model->nodes.empty() ? nullptr : model;
+}
+
 VeTexture* ResourceCache::GetTexture(const std::string& path) {
     auto it = textures_.find(path);
     if (it != textures_.end()) return it->second.get();

@@ -18,6 +18,9 @@ public:
     static ResourceCache& GetInstance();
 
     VeModel* GetModel(const std::string& path);        // never null
+    // The model when it has something to draw; null when it did not load
+    // (the failure is cached and reported once, as with GetModel).
+    VeModel* GetModelIfDrawable(const std::string& path);
     VeTexture* GetTexture(const std::string& path);    // never null
     RayCaster* GetRayCaster();
     // A new instance each call; empty without an audio engine or when the

@@ -52,6 +52,26 @@ inline constexpr const char* kZombieRayParts[] = {
     "Data/zombie_rayModel/zombie_Leg_Left/zombie_LegL_Ray.gltf",
 };
 inline constexpr std::size_t kZombieWeakSpot = 6;  // index of the weak spot in kZombieParts
+// The same parts with half the facets, drawn where a zombie comes out small
+// in a picture drawn below the window's size; beside the full ones, sharing
+// their textures.
+inline constexpr const char* kZombieFarParts[] = {
+    "Data/zombie_All/zombie_Head/zombie_Head_far.gltf",
+    "Data/zombie_All/zombie_Body/zombie_Body_far.gltf",
+    "Data/zombie_All/zombie_Arm_Right/zombie_Arm_Right_far.gltf",
+    "Data/zombie_All/zombie_Arm_Left/zombie_Arm_Left_far.gltf",
+    "Data/zombie_All/zombie_Leg_Right/zombie_Leg_Right_far.gltf",
+    "Data/zombie_All/zombie_Leg_Left/zombie_Leg_Left_far.gltf",
+    "Data/zombie_All/zombie_weak/zombie_weak_far.gltf",
+};
+inline constexpr const char* kStrongZombieFarParts[] = {
+    "Data/zombie_S_All/zombie_S_H/zombie_S_H_far.gltf",
+    "Data/zombie_S_All/zombie_S_B/zombie_S_B_far.gltf",
+    "Data/zombie_S_All/zombie_S_RA/zombie_S_RA_far.gltf",
+    "Data/zombie_S_All/zombie_S_LA/zombie_S_LA_far.gltf",
+    "Data/zombie_S_All/zombie_S_RL/zombie_S_RL_far.gltf",
+    "Data/zombie_S_All/zombie_S_LL/zombie_S_LL_far.gltf",
+};
 
 // The player's arm and the gun.
 inline constexpr const char* kPlayerArm = "Data/player/player_Arm_Left/player_Arm_Left.gltf";

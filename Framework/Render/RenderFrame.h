@@ -59,6 +59,10 @@ constexpr int kEveryFloor = -1;
 // per-object values.
 struct ModelDraw {
     const VeModel* model = nullptr;
+    // The same look with fewer facets, which the renderer may draw instead
+    // where the model comes out small in a picture drawn below the window's
+    // size (Frame::reducedScale); none: always the model.
+    const VeModel* farModel = nullptr;
     Matrix world;
     Vector4 colour{1.0f, 1.0f, 1.0f, 1.0f};
     Vector2 uvOffset{0.0f, 0.0f};
@@ -107,6 +111,9 @@ struct Frame {
     uint32_t visibleFloors = ~0u;
     // Lay down the depth of the opaque passes before shading them.
     bool depthPrePass = false;
+    // The picture is drawn below the window's size and stretched: detail
+    // too small to see there may be left out (far models).
+    bool reducedScale = false;
     std::vector<ModelDraw> opaque;
     std::vector<ModelDraw> actors;
     std::vector<ModelDraw> translucent;
@@ -134,6 +141,7 @@ inline void Frame::Clear() {
     lighting.points.clear();
     visibleFloors = ~0u;
     depthPrePass = false;
+    reducedScale = false;
     opaque.clear();
     actors.clear();
     translucent.clear();

@@ -257,6 +257,39 @@ void Renderer::DrawModel(const ModelDraw& draw, ModelPass pass) {
                   });
 }
 
+const std::vector<ModelDraw>& Renderer::ActorsAsDrawn(const Frame& frame, int pictureHeight) {
+    if (!frame.reducedScale || !(options_.farModelPixels > 0.0f)) return frame.actors;
+    // Pixels per unit of size at unit distance: the projection's vertical
+    // scale over half the picture's height.
+    const float pixelsAtOne = frame.camera.projection._22 * 0.5f * static_cast<float>(pictureHeight);
+    actorsAsDrawn_ = frame.actors;
+    for (ModelDraw& draw : actorsAsDrawn_) {
+        if (draw.farModel == nullptr || draw.model == nullptr) continue;
+        // The box around the model's nodes, and the size it comes out at.
+        Box box;
+        bool any = false, endless = false;
+        for (const VeModelNode& node : draw.model->nodes) {
+            if (!node.mesh) continue;
+            const VeBounds& bounds = node.mesh->GetBounds();
+            if (!bounds.valid) {
+                endless = true;
+                break;
+            }
+            const Box b = TransformBox(ToBox(bounds), node.matrix * draw.world);
+            box = any ? UnionBox(box, b) : b;
+            any = true;
+        }
+        if (!any || endless) continue;
+        const float size = 2.0f * box.extents.Length();
+        const float distance = Vector3::Distance(box.center, frame.camera.eye);
+        // Within its own size of the eye a model is never small.
+        if (distance <= size || size * pixelsAtOne >= options_.farModelPixels * distance) continue;
+        draw.model = draw.farModel;
+        ++stats_.farModels;
+    }
+    return actorsAsDrawn_;
+}
+
 bool Renderer::AllHideWhatIsBehind(const std::vector<ModelDraw>& models) const {
     for (const ModelDraw& draw : models) {
         if (draw.model == nullptr) continue;
@@ -570,10 +603,11 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     int width = 0, height = 0;
     device.GetViewport(width, height);
     const bool largePicture = static_cast<long>(width) * height >= options_.depthPassMinPixels;
+    const std::vector<ModelDraw>& actors = ActorsAsDrawn(frame, height);
     bool depthLaid = false;
     if (frame.depthPrePass && largePicture && shaders.BeginDepthPass()) {
         DrawModels(frame.opaque, ModelPass::Depth);
-        DrawActors(frame.actors, ModelPass::Depth);
+        DrawActors(actors, ModelPass::Depth);
         shaders.EndDepthPass();
         depthLaid = true;
     }
@@ -583,17 +617,16 @@ void Renderer::DrawWorld(const Frame& frame, PassMark mark) {
     // written whole: the stage's pixels behind them then fail the depth test
     // before they are shaded, and the nearest surface wins in either order.
     // Anything that shows what is behind it keeps the stage-first order.
-    if (!depthLaid && options_.actorsFirst && AllHideWhatIsBehind(frame.actors) &&
-        AllHideWhatIsBehind(frame.opaque)) {
+    if (!depthLaid && options_.actorsFirst && AllHideWhatIsBehind(actors) && AllHideWhatIsBehind(frame.opaque)) {
         stats_.actorsFirst = 1;
-        DrawActors(frame.actors, ModelPass::Shaded);
+        DrawActors(actors, ModelPass::Shaded);
         done(Pass::Zombies);
         DrawModels(frame.opaque, ModelPass::Shaded);
         done(Pass::Stage);
     } else {
         DrawModels(frame.opaque, ModelPass::Shaded);
         done(Pass::Stage);
-        DrawActors(frame.actors, ModelPass::Shaded);
+        DrawActors(actors, ModelPass::Shaded);
         done(Pass::Zombies);
     }
 

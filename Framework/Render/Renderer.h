@@ -42,6 +42,7 @@ struct Stats {
     int modelLights = 0;     // point lights summed over the models drawn shaded
     int lightUploads = 0;    // times the point-light list went to the device
     int actorsFirst = 0;     // 1: the actors were shaded before the opaque models
+    int farModels = 0;       // actor models drawn with their far look
 
     void Reset() { *this = Stats{}; }
 };
@@ -56,6 +57,9 @@ struct Options {
     bool lightsPerModel = true;  // only the point lights that reach a model
     bool instance = true;        // the actors' subsets drawn alike in one draw
     bool actorsFirst = true;     // without a depth pass, actors before the stage where that changes nothing
+    // In a picture drawn at a reduced scale, an actor model with a far look
+    // is drawn with it where its box spans fewer pixels than this (0: never).
+    float farModelPixels = 60.0f;
 };
 
 // Where the drawing of a frame has got to (benchmarks time the passes).
@@ -90,6 +94,9 @@ private:
     // True when every subset of every model writes its pixels whole (none
     // shows what is drawn behind it).
     bool AllHideWhatIsBehind(const std::vector<ModelDraw>& models) const;
+    // The actors as drawn: the frame's list, or a copy with the far models
+    // put in where the options and the picture allow.
+    const std::vector<ModelDraw>& ActorsAsDrawn(const Frame& frame, int pictureHeight);
     // Counts the model and its subsets, and returns false when it is left
     // out whole; box (bounded true) is then the box around it.
     bool ModelInView(const ModelDraw& draw, ModelPass pass, Box& box, bool& bounded);
@@ -153,6 +160,7 @@ private:
     std::vector<int> modelLights_, chunkLights_, runLights_;
     bool lightsKnown_ = false;
     std::vector<EffectVertex> runVertices_;
+    std::vector<ModelDraw> actorsAsDrawn_;
 };
 
 }  // namespace Render

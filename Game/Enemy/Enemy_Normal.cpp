@@ -11,14 +11,20 @@ namespace model = asset::model;
 
 // Head, body, right arm, left arm, right leg, left leg, weak spot.
 const ZombieKind::Part kParts[] = {
-    {{0.0f, 1.0f, 0.0f}, 2, model::kZombieParts[0], model::kZombieRayParts[0]},
-    {{0.0f, 0.0f, 0.0f}, 1, model::kZombieParts[1], model::kZombieRayParts[1]},
-    {{1.0f, 0.0f, 0.0f}, 1, model::kZombieParts[2], model::kZombieRayParts[2]},
-    {{-1.0f, 0.0f, 0.0f}, 1, model::kZombieParts[3], model::kZombieRayParts[3]},
-    {{0.0f, -1.43f, 0.0f}, 1, model::kZombieParts[4], model::kZombieRayParts[4]},
-    {{0.0f, -1.43f, 0.0f}, 1, model::kZombieParts[5], model::kZombieRayParts[5]},
+    {{0.0f, 1.0f, 0.0f}, 2, model::kZombieParts[0], model::kZombieRayParts[0],
+     model::kZombieFarParts[0]},
+    {{0.0f, 0.0f, 0.0f}, 1, model::kZombieParts[1], model::kZombieRayParts[1],
+     model::kZombieFarParts[1]},
+    {{1.0f, 0.0f, 0.0f}, 1, model::kZombieParts[2], model::kZombieRayParts[2],
+     model::kZombieFarParts[2]},
+    {{-1.0f, 0.0f, 0.0f}, 1, model::kZombieParts[3], model::kZombieRayParts[3],
+     model::kZombieFarParts[3]},
+    {{0.0f, -1.43f, 0.0f}, 1, model::kZombieParts[4], model::kZombieRayParts[4],
+     model::kZombieFarParts[4]},
+    {{0.0f, -1.43f, 0.0f}, 1, model::kZombieParts[5], model::kZombieRayParts[5],
+     model::kZombieFarParts[5]},
     {{-0.15f, 0.0f, 0.15f}, 10, model::kZombieParts[model::kZombieWeakSpot],
-     model::kZombieParts[model::kZombieWeakSpot]},
+     model::kZombieParts[model::kZombieWeakSpot], model::kZombieFarParts[model::kZombieWeakSpot]},
 };
 
 const ZombieKind kKind = {

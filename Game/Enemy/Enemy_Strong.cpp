@@ -12,12 +12,18 @@ namespace model = asset::model;
 // Head, body, right arm, left arm, right leg, left leg. The hit-test shapes
 // are those of the normal zombie.
 const ZombieKind::Part kParts[] = {
-    {{0.0f, 1.75f, 0.0f}, 7, model::kStrongZombieParts[0], model::kZombieRayParts[0]},
-    {{0.0f, 0.0f, 0.0f}, 2, model::kStrongZombieParts[1], model::kZombieRayParts[1]},
-    {{1.5f, 0.0f, 0.0f}, 1, model::kStrongZombieParts[2], model::kZombieRayParts[2]},
-    {{-1.5f, 0.0f, 0.0f}, 1, model::kStrongZombieParts[3], model::kZombieRayParts[3]},
-    {{0.0f, -2.0f, 0.0f}, 1, model::kStrongZombieParts[4], model::kZombieRayParts[4]},
-    {{0.0f, -2.0f, 0.0f}, 1, model::kStrongZombieParts[5], model::kZombieRayParts[5]},
+    {{0.0f, 1.75f, 0.0f}, 7, model::kStrongZombieParts[0], model::kZombieRayParts[0],
+     model::kStrongZombieFarParts[0]},
+    {{0.0f, 0.0f, 0.0f}, 2, model::kStrongZombieParts[1], model::kZombieRayParts[1],
+     model::kStrongZombieFarParts[1]},
+    {{1.5f, 0.0f, 0.0f}, 1, model::kStrongZombieParts[2], model::kZombieRayParts[2],
+     model::kStrongZombieFarParts[2]},
+    {{-1.5f, 0.0f, 0.0f}, 1, model::kStrongZombieParts[3], model::kZombieRayParts[3],
+     model::kStrongZombieFarParts[3]},
+    {{0.0f, -2.0f, 0.0f}, 1, model::kStrongZombieParts[4], model::kZombieRayParts[4],
+     model::kStrongZombieFarParts[4]},
+    {{0.0f, -2.0f, 0.0f}, 1, model::kStrongZombieParts[5], model::kZombieRayParts[5],
+     model::kStrongZombieFarParts[5]},
 };
 
 const ZombieKind kKind = {

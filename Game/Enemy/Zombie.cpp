@@ -10,8 +10,10 @@ Zombie::Zombie(const ZombieKind& kind) : kind_(kind), pose_(kind.partCount) {
     ResourceCache& cache = ResourceCache::GetInstance();
     for (int i = 0; i < kind.partCount; ++i) {
         const ZombieKind::Part& part = kind.parts[i];
-        AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(part.offset), part.damage,
-                     cache.GetModel(part.model), cache.GetModel(part.rayModel));
+        ModelPart* added = AddModelPart(Matrix::Identity(), Matrix::CreateTranslation(part.offset), part.damage,
+                                        cache.GetModel(part.model), cache.GetModel(part.rayModel));
+        // A far look that did not load is left out: the full one is drawn.
+        if (part.farModel != nullptr) added->farModel = cache.GetModelIfDrawable(part.farModel);
     }
     const ZombieKind::Numbers& numbers = kind.numbers;
     SetPushShape(true, true, numbers.pushRadius, false, 0.0f, 0.0f, 0.0f, 0.0f);

@@ -27,13 +27,14 @@ struct PoseSlots {
 
 // Everything that differs between the zombie kinds.
 struct ZombieKind {
-    // One body part: local offset, damage per shot, drawn model and hit-test
-    // model.
+    // One body part: local offset, damage per shot, drawn model, hit-test
+    // model, and the drawn model's far look (fewer facets).
     struct Part {
         Vector3 offset;
         int damage;
         const char* model;
         const char* rayModel;
+        const char* farModel;
     };
     // The numbers a zombie starts with.
     struct Numbers {

@@ -15,6 +15,7 @@ void Object::SubmitParts(std::vector<Render::ModelDraw>& out, float r, float g, 
         if (!part->model) continue;
         Render::ModelDraw draw;
         draw.model = part->model;
+        draw.farModel = part->farModel;
         draw.world = part->world;
         draw.colour = Vector4(r, g, b, a);
         draw.uvOffset = uvOffset_;

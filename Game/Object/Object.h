@@ -17,6 +17,7 @@ struct ModelPart {
     Matrix local;                // offset of the part relative to the object
     VeModel* model = nullptr;    // drawn; null for a hit-only part (not owned)
     VeModel* rayModel = nullptr; // hit-tested; null for a part never hit (not owned)
+    VeModel* farModel = nullptr; // drawn instead where the part comes out small; may be null (not owned)
     int damage = 0;              // damage a shot on this part deals
 };
 

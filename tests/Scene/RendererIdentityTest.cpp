@@ -116,6 +116,7 @@ protected:
         Render::Frame frame;
         frame.lighting = scene_->GetLighting();
         world.DescribeFrame(frame);
+        frame.reducedScale = reducedScale_;
         frame.lighting.points.insert(frame.lighting.points.end(), lights.begin(), lights.end());
         renderer.DrawWorld(frame);
         return GlPicture::Grab();
@@ -192,6 +193,7 @@ protected:
         return hall;
     }
     const Vector3 kHallEye{65.0f, -78.0f, -10.0f};
+    bool reducedScale_ = false;  // the frames drawn say they are drawn below the window's size
 
     std::unique_ptr<GameScene> scene_;
     const float defaultCell_ = VeMesh::GetChunkCell();
@@ -410,4 +412,37 @@ TEST_F(RendererIdentity, ActorsBeforeTheStageLeaveTheHallAsItWas) {
         // change thousands.
         EXPECT_LE(GlPicture::CountDifferent(reference, picture), fading ? 0u : 16u);
     }
+}
+
+// The zombies' far models (fewer facets) are drawn only in a picture drawn
+// below the window's size, and only for parts that come out small there:
+// at full size nothing changes; reduced, the far parts of the crowd in the
+// hall take their far look, the nearest keep the full one, and the picture
+// stays close to the full-detail one.
+TEST_F(RendererIdentity, FarModelsOnlyForSmallPartsOfAReducedPicture) {
+    ASSERT_NE(scene_->GetStage()->GetPortal(), nullptr);
+    const std::vector<Vector3> hall = HallRows(kHallEye);
+    PlaceCrowd(kHallEye, scene_->GetStage()->GetPortal()->GetPosition().y, hall, 4);
+    const Render::Camera camera = CameraAt({"stress_hall", kHallEye, 0, -8});
+    Render::Options fullDetail;
+    fullDetail.farModelPixels = 0.0f;
+
+    const GlPicture reference = Draw(camera, {}, fullDetail);
+    const Render::Stats full = Render::Renderer::GetInstance().GetStats();
+    EXPECT_EQ(full.farModels, 0);
+    const GlPicture sameSize = Draw(camera, {}, Render::Options{});
+    EXPECT_EQ(Render::Renderer::GetInstance().GetStats().farModels, 0) << "never at the window's size";
+    EXPECT_EQ(GlPicture::CountDifferent(reference, sameSize), 0u);
+
+    reducedScale_ = true;
+    const GlPicture reduced = Draw(camera, {}, Render::Options{});
+    const Render::Stats far = Render::Renderer::GetInstance().GetStats();
+    Shot("far_models_hall.png");
+    const int parts = full.models - full.modelsCulled;  // drawn, stage and actors
+    EXPECT_GT(far.farModels, 200) << "most of the crowd is far";
+    EXPECT_LT(far.farModels, static_cast<int>(hall.size()) * 7 - 20) << "the nearest keep their full look";
+    EXPECT_LT(far.farModels, parts);
+    const size_t differ = GlPicture::CountDifferent(reference, reduced, 24);
+    EXPECT_GT(differ, 0u);
+    EXPECT_LT(differ, reference.rgba.size() / 4 / 50) << "under 2% of the pixels differ noticeably";
 }

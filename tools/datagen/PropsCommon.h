@@ -2,6 +2,8 @@
 // materials, baked lighting and saving a model with its textures.
 #pragma once
 
+#include <algorithm>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,10 +92,19 @@ bool WriteRooms(const std::string& outDir);
 // trousers, shoes, blood; scale multiplies the part's geometry.
 std::vector<Material> ZombieMaterials(const std::string& prefix, bool strong);
 std::vector<Texture> ZombieTextures(const std::string& prefix, bool strong);
-Mesh ZombieHead();
-Mesh ZombieBody();
-Mesh ZombieArm(bool right);
-Mesh ZombieLeg(bool right);
+// How finely their round parts are divided: the full look, or the far look
+// the game draws where a zombie comes out small (half the facets, the same
+// shapes and sizes).
+struct ZombieDetail {
+    bool far = false;
+    int Slices(int n) const { return far ? std::max(5, n / 2) : n; }
+    int Stacks(int n) const { return far ? std::max(3, n / 2) : n; }
+    int Sides(int n) const { return far ? std::max(4, n / 2) : n; }
+};
+Mesh ZombieHead(const ZombieDetail& d = ZombieDetail{});
+Mesh ZombieBody(const ZombieDetail& d = ZombieDetail{});
+Mesh ZombieArm(bool right, const ZombieDetail& d = ZombieDetail{});
+Mesh ZombieLeg(bool right, const ZombieDetail& d = ZombieDetail{});
 // The handgun, its three materials (metal, polymer, glowing sight dots, in
 // that order) and their textures.
 Mesh GunMesh(int metal, int polymer, int sight);

@@ -180,12 +180,12 @@ std::vector<Texture> ZombieTextures(const std::string& prefix, bool strong) {
             {prefix + "_blood.png", PlainTexture({110, 12, 12, 255}, 0.5f, seed + 50)}};
 }
 
-Mesh ZombieHead() {
+Mesh ZombieHead(const ZombieDetail& d) {
     Mesh m;
     // Skull with the face on its front, a slack jaw and ears.
     BoxFront(m, {-0.4f, -0.32f, -0.4f}, {0.4f, 0.45f, 0.4f}, kFace, kSkin, 1.2f, {0.0f, 0.0f}, {1.0f, 0.8f});
     m.Use(kSkin);
-    m.AddSphere({0.0f, 0.32f, -0.04f}, {0.4f, 0.2f, 0.38f}, 10, 5);  // rounded crown
+    m.AddSphere({0.0f, 0.32f, -0.04f}, {0.4f, 0.2f, 0.38f}, d.Slices(10), d.Stacks(5));  // rounded crown
     BoxFront(m, {-0.33f, -0.52f, -0.28f}, {0.33f, -0.3f, 0.37f}, kFace, kSkin, 1.2f, {0.15f, 0.78f}, {0.85f, 1.0f});
     m.Use(kSkin);
     m.AddBox({-0.46f, -0.05f, -0.08f}, {-0.4f, 0.16f, 0.06f}, 1.0f);
@@ -193,19 +193,19 @@ Mesh ZombieHead() {
     // Patches of dark hair clinging to the crown (rounded over it: a flat
     // box let the crown poke through as a bald disc).
     m.Use(kShoes);
-    m.AddSphere({-0.12f, 0.42f, -0.1f}, {0.27f, 0.12f, 0.3f}, 10, 4);
-    m.AddSphere({0.12f, 0.38f, -0.22f}, {0.2f, 0.12f, 0.18f}, 8, 4);
+    m.AddSphere({-0.12f, 0.42f, -0.1f}, {0.27f, 0.12f, 0.3f}, d.Slices(10), d.Stacks(4));
+    m.AddSphere({0.12f, 0.38f, -0.22f}, {0.2f, 0.12f, 0.18f}, d.Slices(8), d.Stacks(4));
     return m;
 }
 
-Mesh ZombieBody() {
+Mesh ZombieBody(const ZombieDetail& d) {
     Mesh m;
     m.Use(kSkin);
-    m.AddTube({0, 0.3f, 0}, {0, 0.62f, 0.02f}, 0.22f, 0.19f, 10);  // neck
+    m.AddTube({0, 0.3f, 0}, {0, 0.62f, 0.02f}, 0.22f, 0.19f, d.Sides(10));  // neck
     m.Use(kShirt);
     m.AddBox({-0.8f, -0.5f, -0.4f}, {0.8f, 0.42f, 0.45f}, 0.9f);     // chest
-    m.AddSphere({-0.62f, 0.2f, 0.0f}, {0.26f, 0.26f, 0.34f}, 10, 6);  // shoulders
-    m.AddSphere({0.62f, 0.2f, 0.0f}, {0.26f, 0.26f, 0.34f}, 10, 6);
+    m.AddSphere({-0.62f, 0.2f, 0.0f}, {0.26f, 0.26f, 0.34f}, d.Slices(10), d.Stacks(6));  // shoulders
+    m.AddSphere({0.62f, 0.2f, 0.0f}, {0.26f, 0.26f, 0.34f}, d.Slices(10), d.Stacks(6));
     m.AddBox({-0.7f, -1.02f, -0.36f}, {0.7f, -0.5f, 0.4f}, 0.9f);    // belly
     // A torn flap hanging off the shirt's hem.
     m.AddBoxTransformed(Matrix::CreateScale(0.35f, 0.4f, 0.04f) * Matrix::CreateRotationZ(Rad(12)) *
@@ -214,9 +214,9 @@ Mesh ZombieBody() {
     // Bare belly through a tear, with blood running down from it (rounded
     // shapes: a framed rectangle here read as a label, not a wound).
     m.Use(kSkin);
-    m.AddSphere({-0.1f, -0.72f, 0.4f}, {0.22f, 0.1f, 0.03f}, 10, 4);
+    m.AddSphere({-0.1f, -0.72f, 0.4f}, {0.22f, 0.1f, 0.03f}, d.Slices(10), d.Stacks(4));
     m.Use(kBlood);
-    m.AddSphere({-0.16f, -0.76f, 0.415f}, {0.09f, 0.035f, 0.025f}, 8, 4);
+    m.AddSphere({-0.16f, -0.76f, 0.415f}, {0.09f, 0.035f, 0.025f}, d.Slices(8), d.Stacks(4));
     m.AddBox({-0.2f, -0.98f, 0.4f}, {-0.16f, -0.76f, 0.425f}, 1.0f);
     m.AddBox({-0.04f, -0.9f, 0.4f}, {-0.01f, -0.74f, 0.42f}, 1.0f);
     m.Use(kTrousers);
@@ -226,43 +226,43 @@ Mesh ZombieBody() {
     return m;
 }
 
-Mesh ZombieArm(bool right) {
+Mesh ZombieArm(bool right, const ZombieDetail& d) {
     Mesh m;
     m.Use(kShirt);
-    m.AddSphere({0, 0, 0}, {0.26f, 0.26f, 0.26f}, 10, 6);
+    m.AddSphere({0, 0, 0}, {0.26f, 0.26f, 0.26f}, d.Slices(10), d.Stacks(6));
     // The right sleeve is ripped off at the elbow, the left hangs in rags.
     const float sleeveEnd = right ? 0.75f : 1.15f;
-    m.AddTube({0, 0, 0}, {0, -0.05f, sleeveEnd}, 0.25f, 0.22f, 10);
+    m.AddTube({0, 0, 0}, {0, -0.05f, sleeveEnd}, 0.25f, 0.22f, d.Sides(10));
     m.Use(kSkin);
-    m.AddTube({0, -0.05f, sleeveEnd - 0.02f}, {0, -0.08f, 1.0f}, 0.2f, 0.19f, 10, {1, 1, 1, 1}, false);
-    m.AddSphere({0, -0.08f, 1.0f}, {0.19f, 0.19f, 0.19f}, 8, 5);  // elbow
-    m.AddTube({0, -0.08f, 1.0f}, {0, -0.12f, 1.75f}, 0.18f, 0.14f, 10);
+    m.AddTube({0, -0.05f, sleeveEnd - 0.02f}, {0, -0.08f, 1.0f}, 0.2f, 0.19f, d.Sides(10), {1, 1, 1, 1}, false);
+    m.AddSphere({0, -0.08f, 1.0f}, {0.19f, 0.19f, 0.19f}, d.Slices(8), d.Stacks(5));  // elbow
+    m.AddTube({0, -0.08f, 1.0f}, {0, -0.12f, 1.75f}, 0.18f, 0.14f, d.Sides(10));
     m.AddBox({-0.14f, -0.2f, 1.72f}, {0.14f, 0.0f, 1.98f}, 1.5f);  // hand
     // Clawing fingers and the thumb.
     for (int f = 0; f < 4; ++f) {
         const float x = -0.105f + f * 0.07f;
-        m.AddTube({x, -0.06f, 1.96f}, {x, -0.13f - 0.02f * (f % 2), 2.14f}, 0.032f, 0.025f, 5);
+        m.AddTube({x, -0.06f, 1.96f}, {x, -0.13f - 0.02f * (f % 2), 2.14f}, 0.032f, 0.025f, d.Sides(5));
     }
     const float thumbX = right ? -0.15f : 0.15f;
-    m.AddTube({thumbX, -0.12f, 1.78f}, {thumbX * 1.2f, -0.18f, 1.95f}, 0.035f, 0.028f, 5);
+    m.AddTube({thumbX, -0.12f, 1.78f}, {thumbX * 1.2f, -0.18f, 1.95f}, 0.035f, 0.028f, d.Sides(5));
     // A smear of blood over the knuckles.
     m.Use(kBlood);
-    m.AddSphere({-0.03f, 0.0f, 1.9f}, {0.09f, 0.02f, 0.05f}, 8, 3);
-    m.AddSphere({0.05f, 0.0f, 1.84f}, {0.05f, 0.018f, 0.04f}, 6, 3);
+    m.AddSphere({-0.03f, 0.0f, 1.9f}, {0.09f, 0.02f, 0.05f}, d.Slices(8), d.Stacks(3));
+    m.AddSphere({0.05f, 0.0f, 1.84f}, {0.05f, 0.018f, 0.04f}, d.Slices(6), d.Stacks(3));
     return m;
 }
 
-Mesh ZombieLeg(bool right) {
+Mesh ZombieLeg(bool right, const ZombieDetail& d) {
     const float x = right ? 0.45f : -0.45f;
     Mesh m;
     m.Use(kTrousers);
-    m.AddTube({x, 0.05f, 0}, {x, -1.25f, 0.05f}, 0.3f, 0.24f, 10);
-    m.AddSphere({x, -1.25f, 0.05f}, {0.24f, 0.24f, 0.24f}, 8, 5);  // knee
+    m.AddTube({x, 0.05f, 0}, {x, -1.25f, 0.05f}, 0.3f, 0.24f, d.Sides(10));
+    m.AddSphere({x, -1.25f, 0.05f}, {0.24f, 0.24f, 0.24f}, d.Slices(8), d.Stacks(5));  // knee
     // One trouser leg is torn off above the shin.
     const float hem = right ? -2.2f : -1.75f;
-    m.AddTube({x, -1.25f, 0.05f}, {x, hem, 0.0f}, 0.23f, 0.2f, 10);
+    m.AddTube({x, -1.25f, 0.05f}, {x, hem, 0.0f}, 0.23f, 0.2f, d.Sides(10));
     m.Use(kSkin);
-    m.AddTube({x, hem + 0.02f, 0.0f}, {x, -2.36f, -0.02f}, 0.17f, 0.15f, 8);
+    m.AddTube({x, hem + 0.02f, 0.0f}, {x, -2.36f, -0.02f}, 0.17f, 0.15f, d.Sides(8));
     m.Use(kShoes);
     m.AddBox({x - 0.17f, -2.57f, -0.22f}, {x + 0.17f, -2.34f, 0.46f}, 1.5f);
     return m;
@@ -270,42 +270,54 @@ Mesh ZombieLeg(bool right) {
 
 bool WriteZombies(const std::string& outDir) {
     bool ok = true;
+    // Each part in its full and its far look.
     struct Part {
         const char* normalPath;
         const char* strongPath;
-        Mesh mesh;
+        const char* normalFarPath;
+        const char* strongFarPath;
+        Mesh (*build)(const ZombieDetail&);
         Matrix strongScale;
     };
     const float legStretch = 3.5f / 2.57f;
-    std::vector<Part> parts;
-    parts.push_back({asset::model::kZombieParts[0], asset::model::kStrongZombieParts[0],
-                     ZombieHead(), Matrix::CreateScale(1.5f)});
-    parts.push_back({asset::model::kZombieParts[1], asset::model::kStrongZombieParts[1],
-                     ZombieBody(), Matrix::CreateScale(1.5f)});
-    parts.push_back({asset::model::kZombieParts[2], asset::model::kStrongZombieParts[2],
-                     ZombieArm(true), Matrix::CreateScale(1.5f)});
-    parts.push_back({asset::model::kZombieParts[3], asset::model::kStrongZombieParts[3],
-                     ZombieArm(false), Matrix::CreateScale(1.5f)});
-    parts.push_back({asset::model::kZombieParts[4], asset::model::kStrongZombieParts[4],
-                     ZombieLeg(true), Matrix::CreateScale(1.5f, legStretch, 1.5f)});
-    parts.push_back({asset::model::kZombieParts[5], asset::model::kStrongZombieParts[5],
-                     ZombieLeg(false), Matrix::CreateScale(1.5f, legStretch, 1.5f)});
+    const Matrix wide = Matrix::CreateScale(1.5f), tall = Matrix::CreateScale(1.5f, legStretch, 1.5f);
+    namespace m = asset::model;
+    const Part parts[] = {
+        {m::kZombieParts[0], m::kStrongZombieParts[0], m::kZombieFarParts[0], m::kStrongZombieFarParts[0],
+         [](const ZombieDetail& d) { return ZombieHead(d); }, wide},
+        {m::kZombieParts[1], m::kStrongZombieParts[1], m::kZombieFarParts[1], m::kStrongZombieFarParts[1],
+         [](const ZombieDetail& d) { return ZombieBody(d); }, wide},
+        {m::kZombieParts[2], m::kStrongZombieParts[2], m::kZombieFarParts[2], m::kStrongZombieFarParts[2],
+         [](const ZombieDetail& d) { return ZombieArm(true, d); }, wide},
+        {m::kZombieParts[3], m::kStrongZombieParts[3], m::kZombieFarParts[3], m::kStrongZombieFarParts[3],
+         [](const ZombieDetail& d) { return ZombieArm(false, d); }, wide},
+        {m::kZombieParts[4], m::kStrongZombieParts[4], m::kZombieFarParts[4], m::kStrongZombieFarParts[4],
+         [](const ZombieDetail& d) { return ZombieLeg(true, d); }, tall},
+        {m::kZombieParts[5], m::kStrongZombieParts[5], m::kZombieFarParts[5], m::kStrongZombieFarParts[5],
+         [](const ZombieDetail& d) { return ZombieLeg(false, d); }, tall},
+    };
 
     const auto normalTextures = ZombieTextures("zombie", false);
     const auto strongTextures = ZombieTextures("zombieS", true);
-    for (Part& part : parts) {
+    for (const Part& part : parts) {
         std::string name = part.normalPath;
         name = name.substr(name.find_last_of('/') + 1);
         name = name.substr(0, name.size() - 5);
-        Mesh normal = part.mesh;
-        BakeLight(normal, -4.0f, 1.5f);
-        ok = Save(outDir, part.normalPath, Model::Single(name, ZombieMaterials("zombie", false), normal),
-                  normalTextures) && ok;
-        Mesh strong;
-        strong.Append(part.mesh, part.strongScale);
-        BakeLight(strong, -5.5f, 2.5f);
-        ok = Save(outDir, part.strongPath, Model::Single(name + "_S", ZombieMaterials("zombieS", true), strong),
-                  strongTextures) && ok;
+        for (bool far : {false, true}) {
+            // The far look goes beside the full one and shares its textures.
+            const Mesh mesh = part.build(ZombieDetail{far});
+            Mesh normal = mesh;
+            BakeLight(normal, -4.0f, 1.5f);
+            ok = Save(outDir, far ? part.normalFarPath : part.normalPath,
+                      Model::Single(name, ZombieMaterials("zombie", false), normal),
+                      far ? std::vector<Texture>{} : normalTextures) && ok;
+            Mesh strong;
+            strong.Append(mesh, part.strongScale);
+            BakeLight(strong, -5.5f, 2.5f);
+            ok = Save(outDir, far ? part.strongFarPath : part.strongPath,
+                      Model::Single(name + "_S", ZombieMaterials("zombieS", true), strong),
+                      far ? std::vector<Texture>{} : strongTextures) && ok;
+        }
     }
 
     // The weak spot: a pulsing growth on the chest, placed by the game at
@@ -318,17 +330,21 @@ bool WriteZombies(const std::string& outDir) {
         Image glow(128, 128);
         FillNoise(glow, {255, 120, 50, 255}, 0.6f, 4, 323);
         Stains(glow, 0, 0, 128, 128, {255, 240, 160, 255}, 12, 12, 324, 0.9f);
-        Material m = Glow("weak_growth", "weak_growth.png", {1.0f, 0.55f, 0.3f}, "weak_glow.png");
-        m.roughness = 0.35f;
-        Mesh mesh;
-        mesh.Use(0);
-        mesh.AddSphere({0.0f, -0.12f, 0.33f}, {0.2f, 0.22f, 0.13f}, 12, 8);
-        mesh.AddSphere({0.13f, -0.02f, 0.32f}, {0.09f, 0.09f, 0.08f}, 8, 5);
-        mesh.AddSphere({-0.1f, -0.26f, 0.31f}, {0.1f, 0.08f, 0.08f}, 8, 5);
-        mesh.AddSphere({0.06f, -0.3f, 0.32f}, {0.06f, 0.06f, 0.06f}, 6, 4);
-        ok = Save(outDir, asset::model::kZombieParts[asset::model::kZombieWeakSpot],
-                  Model::Single("zombie_weak", {m}, mesh),
-                  {{"weak_growth.png", base}, {"weak_glow.png", glow}}) && ok;
+        Material material = Glow("weak_growth", "weak_growth.png", {1.0f, 0.55f, 0.3f}, "weak_glow.png");
+        material.roughness = 0.35f;
+        for (bool far : {false, true}) {
+            const ZombieDetail d{far};
+            Mesh mesh;
+            mesh.Use(0);
+            mesh.AddSphere({0.0f, -0.12f, 0.33f}, {0.2f, 0.22f, 0.13f}, d.Slices(12), d.Stacks(8));
+            mesh.AddSphere({0.13f, -0.02f, 0.32f}, {0.09f, 0.09f, 0.08f}, d.Slices(8), d.Stacks(5));
+            mesh.AddSphere({-0.1f, -0.26f, 0.31f}, {0.1f, 0.08f, 0.08f}, d.Slices(8), d.Stacks(5));
+            mesh.AddSphere({0.06f, -0.3f, 0.32f}, {0.06f, 0.06f, 0.06f}, d.Slices(6), d.Stacks(4));
+            ok = Save(outDir, far ? m::kZombieFarParts[m::kZombieWeakSpot] : m::kZombieParts[m::kZombieWeakSpot],
+                      Model::Single("zombie_weak", {material}, mesh),
+                      far ? std::vector<Texture>{}
+                          : std::vector<Texture>{{"weak_growth.png", base}, {"weak_glow.png", glow}}) && ok;
+        }
     }
 
     // Hit-test parts (shared by both kinds; the strong zombie is scaled by the game).

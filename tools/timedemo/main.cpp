@@ -34,7 +34,9 @@
 // the device's defaults, and --no-depth-pass draws without the depth pass
 // that precedes the shaded opaque pass (a picture under 400,000 pixels is
 // drawn without it anyway; there the actors are shaded before the stage,
-// which --stage-first turns off).
+// which --stage-first turns off; and zombie parts that come out smaller than
+// 60 pixels are drawn with their far models, fewer facets: --far-pixels P
+// sets the size, 0 never).
 // --no-cull draws every model and part handed to the renderer, in view or
 // not, --no-batch draws every effect quad on its own, --all-lights
 // shades every model with every point light of the frame, and
@@ -112,6 +114,7 @@ int Usage() {
                  "        --no-mips, --no-variants, --anisotropic or --linear: the texture\n"
                  "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
                  "        --no-instancing, --no-chunks or --chunk-cell S (metres), --stage-first,\n"
+                 "        --far-pixels P (0: never the zombies' far models),\n"
                  "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
                  "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
@@ -326,6 +329,7 @@ void Report(const std::vector<Sample>& samples, bool headless) {
         {"effect quads / frame", &Render::Stats::effectQuads}, {"  effect draws", &Render::Stats::effectDraws},
         {"lights x models", &Render::Stats::modelLights}, {"  light uploads", &Render::Stats::lightUploads},
         {"actors before stage", &Render::Stats::actorsFirst},
+        {"far actor models", &Render::Stats::farModels},
     };
     for (const auto& c : counts) {
         std::vector<double> values;
@@ -798,6 +802,11 @@ int main(int argc, char** argv) {
             VeMesh::SetChunkCell(cell);
         } else if (a == "--no-batch") {
             Render::Renderer::GetInstance().GetOptions().batch = false;
+        } else if (a == "--far-pixels" && more) {
+            char* end = nullptr;
+            const float pixels = std::strtof(argv[++i], &end);
+            if (*end != '\0' || !(pixels >= 0.0f)) return Usage();
+            Render::Renderer::GetInstance().GetOptions().farModelPixels = pixels;
         } else if (a == "--stage-first") {
             Render::Renderer::GetInstance().GetOptions().actorsFirst = false;
         } else if (a == "--no-instancing") {

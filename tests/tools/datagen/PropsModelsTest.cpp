@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "DataGen.h"
+#include "Game/AssetPaths.h"
 #include "Framework/Model/VeModel.h"
 #include "tests/tools/datagen/DatagenTestUtil.h"
 
@@ -34,6 +36,8 @@ const char* const kModels[] = {
     "plant_new/plantRay.gltf", "plant_new/plantGlass.gltf", "plant_new/plantZombie.gltf", "portal/portal.gltf",
     "portal/sphere.gltf", "portal/light.gltf", "portal/pipe45.gltf", "portal/portal_hole.gltf",
     "MAP/title/title.gltf", "MAP/title/titleS.gltf", "MAP/title/player.gltf", "MAP/result/result.gltf",
+    "zombie_All/zombie_Head/zombie_Head_far.gltf", "zombie_All/zombie_Arm_Left/zombie_Arm_Left_far.gltf",
+    "zombie_All/zombie_weak/zombie_weak_far.gltf", "zombie_S_All/zombie_S_LL/zombie_S_LL_far.gltf",
 };
 
 struct Bounds {
@@ -217,6 +221,54 @@ TEST_F(PropModels, ZombiePartsSitWhereTheGamePlacesThem) {
     const Bounds bodyRay = BoundsOf("zombie_rayModel/zombie_Body/zombie_Body_Ray.gltf");
     EXPECT_LE(bodyRay.mn.y, body.mn.y + 0.01f);
     EXPECT_GE(bodyRay.mx.x, body.mx.x - 0.1f);
+}
+
+// The far look of each zombie part (drawn where a zombie comes out small)
+// has at most 60% of the full one's triangles, the same materials with their
+// textures beside it, and the same size: each face of its box within 6% of
+// the part's largest dimension of the full one's.
+TEST_F(PropModels, FarZombiePartsKeepTheirShapeWithFewerFacets) {
+    namespace m = asset::model;
+    std::vector<std::pair<const char*, const char*>> pairs;
+    for (size_t i = 0; i < std::size(m::kZombieParts); ++i) pairs.emplace_back(m::kZombieParts[i], m::kZombieFarParts[i]);
+    for (size_t i = 0; i < std::size(m::kStrongZombieParts); ++i)
+        pairs.emplace_back(m::kStrongZombieParts[i], m::kStrongZombieFarParts[i]);
+    ASSERT_EQ(std::size(m::kZombieFarParts), std::size(m::kZombieParts));
+    ASSERT_EQ(std::size(m::kStrongZombieFarParts), std::size(m::kStrongZombieParts));
+    for (const auto& [fullPath, farPath] : pairs) {
+        const std::string fullRel = asset::InDataFolder(fullPath), farRel = asset::InDataFolder(farPath);
+        SCOPED_TRACE(farRel);
+        auto full = Load(fullRel);
+        auto far = Load(farRel);
+        ASSERT_TRUE(full);
+        ASSERT_TRUE(far);
+        auto triangles = [](const VeGLTFModel& model) {
+            size_t count = 0;
+            for (const auto& n : model.allNodes) count += n->triangles.size();
+            return count;
+        };
+        EXPECT_GT(triangles(*far), 0u);
+        EXPECT_LE(triangles(*far) * 10, triangles(*full) * 6);
+
+        ASSERT_EQ(far->materials.size(), full->materials.size());
+        const std::string folder = Path(farRel).substr(0, Path(farRel).find_last_of('/') + 1);
+        for (size_t i = 0; i < far->materials.size(); ++i) {
+            EXPECT_EQ(far->materials[i].baseColorTexture, full->materials[i].baseColorTexture);
+            EXPECT_EQ(far->materials[i].emissiveTexture, full->materials[i].emissiveTexture);
+            if (!far->materials[i].baseColorTexture.empty())
+                EXPECT_TRUE(std::filesystem::exists(folder + far->materials[i].baseColorTexture));
+        }
+
+        const Bounds a = BoundsOf(fullRel), b = BoundsOf(farRel);
+        const float largest = std::max({a.mx.x - a.mn.x, a.mx.y - a.mn.y, a.mx.z - a.mn.z});
+        const float tolerance = 0.06f * largest;
+        EXPECT_NEAR(b.mn.x, a.mn.x, tolerance);
+        EXPECT_NEAR(b.mn.y, a.mn.y, tolerance);
+        EXPECT_NEAR(b.mn.z, a.mn.z, tolerance);
+        EXPECT_NEAR(b.mx.x, a.mx.x, tolerance);
+        EXPECT_NEAR(b.mx.y, a.mx.y, tolerance);
+        EXPECT_NEAR(b.mx.z, a.mx.z, tolerance);
+    }
 }
 
 TEST_F(PropModels, PlayerArmGunDoorsAndCardsMatchTheirUse) {
