@@ -198,7 +198,7 @@ void GameScene::Draw3D() {
     frame_.Clear();
     frame_.lighting = lighting_;
     world_->DescribeFrame(frame_);
-    frame_.reducedScale = !worldInPicture_ && (drawWidth_ < kSceneWidth || drawHeight_ < kSceneHeight);
+    frame_.reducedScale = drawWidth_ < kSceneWidth || drawHeight_ < kSceneHeight;
     Render::Renderer::GetInstance().DrawWorld(frame_, MarkRendererPass);
 }
 

@@ -41,6 +41,22 @@ bool LightReaches(const PointLight& light, const Box& box) {
     return out;
 }
 
+// The box around the model's mesh nodes placed by world; false when it has
+// no node with a mesh or one without bounds (such a model is never culled
+// or judged by its size).
+bool ModelBox(const VeModel& model, const Matrix& world, Box& out) {
+    bool any = false;
+    for (const VeModelNode& node : model.nodes) {
+        if (!node.mesh) continue;
+        const VeBounds& bounds = node.mesh->GetBounds();
+        if (!bounds.valid) return false;
+        const Box box = TransformBox(ToBox(bounds), node.matrix * world);
+        out = any ? UnionBox(out, box) : box;
+        any = true;
+    }
+    return any;
+}
+
 bool FloorSeen(const Frame& frame, int floor) {
     if (floor < 0 || floor >= 32) return true;
     return (frame.visibleFloors >> floor) & 1u;
@@ -103,34 +119,24 @@ bool Renderer::ModelInView(const ModelDraw& draw, ModelPass pass, Box& modelBox,
 
     // The subsets with something to draw, and the box around the model.
     int subsetCount = 0;
-    bool anyBox = false, endless = false;
     for (const VeModelNode& node : model.nodes) {
         if (!node.mesh) continue;
         for (const VeSubset& subset : node.mesh->GetSubsets())
             if (ShaderManager::SubsetMaterial(model, subset) != nullptr) ++subsetCount;
-        const VeBounds& bounds = node.mesh->GetBounds();
-        if (!bounds.valid) {
-            endless = true;
-            continue;
-        }
-        const Box box = TransformBox(ToBox(bounds), node.matrix * draw.world);
-        modelBox = anyBox ? UnionBox(modelBox, box) : box;
-        anyBox = true;
     }
+    bounded = ModelBox(model, draw.world, modelBox);
     if (shaded) {
         ++stats_.models;
         stats_.subsets += subsetCount;
     }
     if (subsetCount == 0) return false;
-    if (options_.cull &&
-        (!FloorSeen(*frame_, draw.floor) || (!endless && anyBox && !frustum_.MayShow(modelBox)))) {
+    if (options_.cull && (!FloorSeen(*frame_, draw.floor) || (bounded && !frustum_.MayShow(modelBox)))) {
         if (shaded) {
             ++stats_.modelsCulled;
             stats_.subsetsCulled += subsetCount;
         }
         return false;
     }
-    bounded = anyBox && !endless;
     return true;
 }
 
@@ -265,21 +271,9 @@ const std::vector<ModelDraw>& Renderer::ActorsAsDrawn(const Frame& frame, int pi
     actorsAsDrawn_ = frame.actors;
     for (ModelDraw& draw : actorsAsDrawn_) {
         if (draw.farModel == nullptr || draw.model == nullptr) continue;
-        // The box around the model's nodes, and the size it comes out at.
+        // The size the model comes out at.
         Box box;
-        bool any = false, endless = false;
-        for (const VeModelNode& node : draw.model->nodes) {
-            if (!node.mesh) continue;
-            const VeBounds& bounds = node.mesh->GetBounds();
-            if (!bounds.valid) {
-                endless = true;
-                break;
-            }
-            const Box b = TransformBox(ToBox(bounds), node.matrix * draw.world);
-            box = any ? UnionBox(box, b) : b;
-            any = true;
-        }
-        if (!any || endless) continue;
+        if (!ModelBox(*draw.model, draw.world, box)) continue;
         const float size = 2.0f * box.extents.Length();
         const float distance = Vector3::Distance(box.center, frame.camera.eye);
         // Within its own size of the eye a model is never small.

@@ -775,6 +775,13 @@ int main(int argc, char** argv) {
             into = v;
             return true;
         };
+        auto decimal = [&](float& into) {
+            char* end = nullptr;
+            const float v = std::strtof(argv[++i], &end);
+            if (*end != '\0' || !(v >= 0.0f)) return false;
+            into = v;
+            return true;
+        };
         if (a == "--headless") {
             headless = true;
         } else if (a == "--linear") {
@@ -796,17 +803,13 @@ int main(int argc, char** argv) {
         } else if (a == "--no-chunks") {
             VeMesh::SetChunkCell(0.0f);
         } else if (a == "--chunk-cell" && more) {
-            char* end = nullptr;
-            const float cell = std::strtof(argv[++i], &end);
-            if (*end != '\0' || !(cell > 0.0f)) return Usage();
+            float cell = 0.0f;
+            if (!decimal(cell) || !(cell > 0.0f)) return Usage();
             VeMesh::SetChunkCell(cell);
         } else if (a == "--no-batch") {
             Render::Renderer::GetInstance().GetOptions().batch = false;
         } else if (a == "--far-pixels" && more) {
-            char* end = nullptr;
-            const float pixels = std::strtof(argv[++i], &end);
-            if (*end != '\0' || !(pixels >= 0.0f)) return Usage();
-            Render::Renderer::GetInstance().GetOptions().farModelPixels = pixels;
+            if (!decimal(Render::Renderer::GetInstance().GetOptions().farModelPixels)) return Usage();
         } else if (a == "--stage-first") {
             Render::Renderer::GetInstance().GetOptions().actorsFirst = false;
         } else if (a == "--no-instancing") {
