@@ -10,15 +10,20 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
 
 const char* GetShaderSource(const char* fileName);
 
 namespace {
+
+bool g_skipClearInteriors = true;
 
 enum BlockIndex {
     kObject,
@@ -627,9 +632,72 @@ void ShaderManager::DrawTexture(const VeTexture* texture, float x, float y, floa
         {q.x1, q.y1, 0.0f, q.uRight, q.vTop},
     };
     device.SetVertexLayout(VertexLayout::Sprite);
-    device.DrawVertices(Topology::TriangleStrip, 4, vertices, 20);
+    // Split only where the transform keeps the quad's edges upright: the
+    // parts' outer edges then lie exactly on the whole quad's, and cover
+    // the same pixels (a turned edge, placed from other corners, may round
+    // a pixel on it the other way).
+    const Matrix& m = cbSprite_.g_mTransform;
+    const bool upright = m._12 == 0.0f && m._21 == 0.0f && m._14 == 0.0f && m._24 == 0.0f;
+    SpriteQuad parts[4];
+    const int partCount = g_skipClearInteriors && upright
+                              ? SpriteFrameParts(q, texture->GetWidth(), texture->GetHeight(),
+                                                 texture->ClearInterior(), parts)
+                              : 0;
+    if (partCount == 0) {
+        device.DrawVertices(Topology::TriangleStrip, 4, vertices, 20);
+    } else {
+        // The same corners as the whole quad draws, two triangles a part.
+        float list[4 * 6][5];
+        int n = 0;
+        for (int i = 0; i < partCount; ++i) {
+            const SpriteQuad& p = parts[i];
+            const float corners[4][5] = {
+                {p.x0, p.y0, 0.0f, p.uLeft, p.vBottom},
+                {p.x0, p.y1, 0.0f, p.uLeft, p.vTop},
+                {p.x1, p.y0, 0.0f, p.uRight, p.vBottom},
+                {p.x1, p.y1, 0.0f, p.uRight, p.vTop},
+            };
+            for (int corner : {0, 1, 2, 2, 1, 3}) std::memcpy(list[n++], corners[corner], sizeof(corners[0]));
+        }
+        device.DrawVertices(Topology::TriangleList, static_cast<unsigned>(n), list, 20);
+    }
     device.BindTexture(0, nullptr);
 }
+
+int ShaderManager::SpriteFrameParts(const SpriteQuad& q, int textureWidth, int textureHeight,
+                                    const TexelRect& clear, SpriteQuad parts[4]) {
+    if (clear.Empty() || textureWidth <= 0 || textureHeight <= 0) return 0;
+    if (!(q.x1 > q.x0 && q.y1 > q.y0 && q.uRight > q.uLeft && q.vBottom > q.vTop)) return 0;
+    // The clear texels one texel in from the rectangle's edge: a filtered
+    // sample anywhere in there reads clear texels only.
+    const float w = static_cast<float>(textureWidth), h = static_cast<float>(textureHeight);
+    const float u0 = std::max(static_cast<float>(clear.left + 1) / w, q.uLeft);
+    const float u1 = std::min(static_cast<float>(clear.right - 1) / w, q.uRight);
+    const float v0 = std::max(static_cast<float>(clear.top + 1) / h, q.vTop);
+    const float v1 = std::min(static_cast<float>(clear.bottom - 1) / h, q.vBottom);
+    if (!(u1 > u0 && v1 > v0)) return 0;
+    // Where the hole lies in the quad (v runs down the texture, y up the
+    // screen).
+    const float hx0 = q.x0 + (u0 - q.uLeft) / (q.uRight - q.uLeft) * (q.x1 - q.x0);
+    const float hx1 = q.x0 + (u1 - q.uLeft) / (q.uRight - q.uLeft) * (q.x1 - q.x0);
+    const float hyLow = q.y0 + (q.vBottom - v1) / (q.vBottom - q.vTop) * (q.y1 - q.y0);
+    const float hyHigh = q.y0 + (q.vBottom - v0) / (q.vBottom - q.vTop) * (q.y1 - q.y0);
+    // A hole under a quarter of the quad saves less than the extra
+    // triangles cost.
+    if ((hx1 - hx0) * (hyHigh - hyLow) * 4.0f < (q.x1 - q.x0) * (q.y1 - q.y0)) return 0;
+    int n = 0;
+    auto add = [&](float x0, float y0, float x1, float y1, float uLeft, float uRight, float vTop, float vBottom) {
+        if (!(x1 > x0 && y1 > y0)) return;
+        parts[n++] = SpriteQuad{x0, y0, x1, y1, uLeft, uRight, vTop, vBottom};
+    };
+    add(q.x0, q.y0, q.x1, hyLow, q.uLeft, q.uRight, v1, q.vBottom);   // below the hole
+    add(q.x0, hyHigh, q.x1, q.y1, q.uLeft, q.uRight, q.vTop, v0);     // above it
+    add(q.x0, hyLow, hx0, hyHigh, q.uLeft, u0, v0, v1);               // left of it
+    add(hx1, hyLow, q.x1, hyHigh, u1, q.uRight, v0, v1);              // right of it
+    return n;
+}
+
+void ShaderManager::SetSkipClearInteriors(bool on) { g_skipClearInteriors = on; }
 
 void ShaderManager::End2D() {
     if (!in2D_) return;

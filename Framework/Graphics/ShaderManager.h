@@ -94,6 +94,8 @@ struct CbQuad {
 };
 static_assert(sizeof(CbQuad) == 80, "cbQuads entry layout");
 
+struct TexelRect;
+
 // Corners and texture coordinates of a sprite quad, as DrawTexture computes
 // them (exposed for tests).
 struct SpriteQuad {
@@ -238,6 +240,19 @@ public:
     static SpriteQuad ComputeSpriteQuad(float textureWidth, float textureHeight, float x, float y,
                                         float width, float height, const SpriteRect* source,
                                         Vector2 pivot);
+    // The parts of a sprite quad around the texture's clear interior (a
+    // frame's transparent middle, whose pixels the sprite program drops),
+    // so those pixels are not shaded at all: up to four quads, as corners
+    // x0, y0, x1, y1 with their texture coordinates. Returns 0 (draw the
+    // quad whole) when the texture has no clear interior or the quad shows
+    // too little of it to be worth splitting. A texel's margin is kept, so
+    // no pixel left out could have taken a filtered sample of a visible
+    // texel.
+    static int SpriteFrameParts(const SpriteQuad& q, int textureWidth, int textureHeight, const TexelRect& clear,
+                                SpriteQuad parts[4]);
+    // Whether sprites leave out their textures' clear interiors (on by
+    // default; tests and benchmarks compare with it off).
+    static void SetSkipClearInteriors(bool on);
 
     // ---- camera
     CbCamera& CameraBlock() { cameraPending_ = true; return cbCamera_; }

@@ -128,6 +128,7 @@ void VeTexture::Release() {
     desc_ = TextureDesc{};
     path_.clear();
     opaque_ = false;
+    clearInterior_ = TexelRect{};
 }
 
 bool VeTexture::HasImage() const {
@@ -145,6 +146,36 @@ bool VeTexture::AllTexelsOpaque(const unsigned char* rgba, int width, int height
             if (row[x * 4 + 3] != 255) return false;
     }
     return true;
+}
+
+TexelRect VeTexture::LargestClearRect(const unsigned char* rgba, int width, int height, int rowPitch) {
+    TexelRect best;
+    if (rgba == nullptr || width <= 0 || height <= 0) return best;
+    auto alpha = [&](int x, int y) { return rgba[static_cast<size_t>(y) * static_cast<size_t>(rowPitch) + x * 4 + 3]; };
+    if (alpha(width / 2, height / 2) != 0) return best;
+    // Row by row, the run of clear texels ending at this row in each column
+    // is a histogram; the largest rectangle under it (found with a stack of
+    // rising bars) is the largest clear rectangle whose bottom is this row.
+    std::vector<int> run(static_cast<size_t>(width) + 1, 0);
+    std::vector<int> stack;
+    stack.reserve(static_cast<size_t>(width) + 1);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) run[static_cast<size_t>(x)] = alpha(x, y) == 0 ? run[static_cast<size_t>(x)] + 1 : 0;
+        stack.clear();
+        for (int x = 0; x <= width; ++x) {
+            // The sentinel bar of height 0 at the end empties the stack.
+            const int h = run[static_cast<size_t>(x)];
+            while (!stack.empty() && run[static_cast<size_t>(stack.back())] >= h) {
+                const int top = run[static_cast<size_t>(stack.back())];
+                stack.pop_back();
+                const int left = stack.empty() ? 0 : stack.back() + 1;
+                const TexelRect r{left, y + 1 - top, x, y + 1};
+                if (r.Area() > best.Area()) best = r;
+            }
+            stack.push_back(x);
+        }
+    }
+    return best;
 }
 
 bool VeTexture::LoadFromFile(const std::string& path) {
@@ -225,6 +256,9 @@ bool VeTexture::Create(const TextureDesc& desc, const void* initialData, int row
     if (desc_.format == TextureFormat::RGBA8 && initialData != nullptr) {
         const int pitch = rowPitch > 0 ? rowPitch : desc_.width * 4;
         opaque_ = AllTexelsOpaque(static_cast<const unsigned char*>(initialData), desc_.width, desc_.height, pitch);
+        if (!opaque_)
+            clearInterior_ = LargestClearRect(static_cast<const unsigned char*>(initialData), desc_.width,
+                                              desc_.height, pitch);
     }
     // Without a device the description is kept so sizes are known; nothing
     // is uploaded.

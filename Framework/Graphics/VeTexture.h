@@ -17,6 +17,14 @@ enum TextureBind : uint32_t {
     kBindDepthStencil = 1u << 2,
 };
 
+// A rectangle of texels: columns left..right-1, rows top..bottom-1 (top row
+// first, as images are given).
+struct TexelRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+    long Area() const { return Empty() ? 0 : static_cast<long>(right - left) * (bottom - top); }
+};
+
 struct TextureDesc {
     int width = 0;
     int height = 0;
@@ -96,6 +104,12 @@ public:
     // lies behind it completely.
     bool IsOpaque() const { return opaque_; }
     static bool AllTexelsOpaque(const unsigned char* rgba, int width, int height, int rowPitch);
+    // The largest rectangle of fully transparent texels (alpha 0) of an
+    // image whose centre texel is transparent: the hole in the middle of a
+    // frame drawn over the whole screen, which a sprite need not cover.
+    // Empty for a texture made without RGBA8 data or with an opaque centre.
+    const TexelRect& ClearInterior() const { return clearInterior_; }
+    static TexelRect LargestClearRect(const unsigned char* rgba, int width, int height, int rowPitch);
 
     // OpenGL names (0 when absent or headless).
     unsigned GetGLTexture() const { return glTexture_; }
@@ -115,6 +129,7 @@ private:
     unsigned glFramebuffer_ = 0;
     unsigned generation_ = 0;  // device generation the GL names belong to
     bool opaque_ = false;
+    TexelRect clearInterior_;
 };
 
 using VeTexturePtr = std::shared_ptr<VeTexture>;

@@ -5,6 +5,7 @@
 #include <stb_image_write.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -271,4 +272,56 @@ TEST(TextureMips, DecodeMakesTheWholeChainOfBoxFilteredLevels) {
     EXPECT_TRUE(VeTexture::Decode(png.data(), png.size(), flat));
     EXPECT_TRUE(flat.mips.empty());
     VeTexture::SetGenerateMips(true);
+}
+
+TEST(ClearInterior, LargestTransparentRectangleOfAFrame) {
+    // A 40 x 30 frame, opaque but for a clear 30 x 18 middle, and a clear
+    // notch joined to it that a rectangle cannot take whole.
+    const int w = 40, h = 30;
+    std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4, 255);
+    auto clear = [&](int x0, int y0, int x1, int y1) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) rgba[(static_cast<size_t>(y) * w + x) * 4 + 3] = 0;
+    };
+    clear(5, 6, 35, 24);
+    clear(18, 1, 22, 6);
+    const TexelRect hole = VeTexture::LargestClearRect(rgba.data(), w, h, w * 4);
+    EXPECT_EQ(hole.left, 5);
+    EXPECT_EQ(hole.top, 6);
+    EXPECT_EQ(hole.right, 35);
+    EXPECT_EQ(hole.bottom, 24);
+
+    // Rows further apart than the width (a row pitch with padding) are
+    // read at the pitch.
+    std::vector<unsigned char> padded(static_cast<size_t>(w + 3) * h * 4, 0);
+    for (int y = 0; y < h; ++y) std::memcpy(&padded[static_cast<size_t>(y) * (w + 3) * 4], &rgba[static_cast<size_t>(y) * w * 4], w * 4);
+    const TexelRect same = VeTexture::LargestClearRect(padded.data(), w, h, (w + 3) * 4);
+    EXPECT_EQ(same.Area(), hole.Area());
+
+    // An opaque centre: no interior, even with clear texels elsewhere.
+    clear(0, 0, w, 3);
+    rgba[(static_cast<size_t>(15) * w + 20) * 4 + 3] = 1;
+    EXPECT_TRUE(VeTexture::LargestClearRect(rgba.data(), w, h, w * 4).Empty());
+
+    // The parts around it: the hole one texel in from its edge is left out,
+    // and the parts meet it exactly, at the texture coordinates of the quad.
+    const SpriteQuad q{-200.0f, -150.0f, 200.0f, 150.0f, 0.0f, 1.0f, 0.0f, 1.0f};
+    SpriteQuad parts[4];
+    ASSERT_EQ(ShaderManager::SpriteFrameParts(q, w, h, hole, parts), 4);
+    // Below the hole: v from the hole's last row but one down to the bottom.
+    EXPECT_FLOAT_EQ(parts[0].vTop, 23.0f / h);
+    EXPECT_FLOAT_EQ(parts[0].y1, -150.0f + (1.0f - 23.0f / h) * 300.0f);
+    // Left of it: u up to the hole's second column.
+    EXPECT_FLOAT_EQ(parts[2].uRight, 6.0f / w);
+    EXPECT_FLOAT_EQ(parts[2].x1, -200.0f + 6.0f / w * 400.0f);
+    float area = 0.0f;
+    for (const SpriteQuad& p : parts) area += (p.x1 - p.x0) * (p.y1 - p.y0);
+    const float holeArea = (28.0f / w * 400.0f) * (16.0f / h * 300.0f);
+    EXPECT_NEAR(area + holeArea, 400.0f * 300.0f, 1.0f);
+
+    // A quad showing only the frame's opaque top rows, or a hole too small
+    // for the quad, is drawn whole.
+    const SpriteQuad top{0.0f, 0.0f, 100.0f, 10.0f, 0.0f, 1.0f, 0.0f, 0.2f};
+    EXPECT_EQ(ShaderManager::SpriteFrameParts(top, w, h, hole, parts), 0);
+    EXPECT_EQ(ShaderManager::SpriteFrameParts(q, w, h, TexelRect{10, 10, 14, 14}, parts), 0);
 }

@@ -296,6 +296,88 @@ TEST_F(Rendering, OffScreenPictureDrawnAsSpriteIsUpright) {
     EXPECT_TRUE(ColourNear(Px::Pixel(10, 710), 0, 0, 255, 0));
 }
 
+TEST_F(Rendering, AFrameOverlayLeavesOutItsClearMiddleAndThePictureAsItWas) {
+    // The game's blood frame, a full-screen overlay with a transparent
+    // middle whose edge fades in; and a small frame with a hard edge, opaque
+    // right up to its hole, which shows a filtered sample reaching past it.
+    VeTexture blood;
+    ASSERT_TRUE(blood.LoadFromFile("Data/bloodFrame.png"));
+    EXPECT_GT(blood.ClearInterior().Area() * 4, static_cast<long>(blood.GetWidth()) * blood.GetHeight());
+    auto image = [](int w, int h, auto texel) {
+        auto t = std::make_unique<VeTexture>();
+        std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) texel(x, y, &rgba[static_cast<size_t>(y * w + x) * 4]);
+        TextureDesc desc;
+        desc.width = w;
+        desc.height = h;
+        desc.bindFlags = kBindShaderResource;
+        EXPECT_TRUE(t->Create(desc, rgba.data(), w * 4));
+        return t;
+    };
+    const auto hard = image(64, 36, [](int x, int y, unsigned char* p) {
+        const bool clear = x >= 8 && x < 56 && y >= 6 && y < 30;
+        p[0] = 255, p[1] = static_cast<unsigned char>(x * 4), p[2] = 40, p[3] = clear ? 0 : 255;
+    });
+    EXPECT_EQ(hard->ClearInterior().Area(), 48 * 24);
+    // Something under it to blend with: a coloured gradient.
+    const auto under = image(32, 32, [](int x, int y, unsigned char* p) {
+        p[0] = static_cast<unsigned char>(x * 8), p[1] = static_cast<unsigned char>(y * 8);
+        p[2] = static_cast<unsigned char>((x + y) * 4), p[3] = 255;
+    });
+
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    const Vector4 opaque(1.0f, 1.0f, 1.0f, 1.0f), faded(1.0f, 1.0f, 1.0f, 0.7f);
+    // As the HUD draws it (texel for pixel); stretched, shifted and
+    // filtered; and turned, which is drawn whole.
+    enum Way { kTexelForPixel, kStretched, kTurned };
+    auto draw = [&](const VeTexture& frame, Way way, bool skip) {
+        ShaderManager::SetSkipClearInteriors(skip);
+        device.ClearTarget(0, 0, 0, 1);
+        shaders.Begin2D(true, true);
+        shaders.SetTransform(Matrix());
+        shaders.DrawTexture(under.get(), 0, 0, 1280, 720, nullptr, &opaque, Vector2(0.5f, 0.5f));
+        shaders.End2D();
+        shaders.Begin2D(way != kTexelForPixel, true);
+        const Matrix shift = Matrix::CreateTranslation(13.3f, -7.6f, 0.0f);
+        shaders.SetTransform(way == kTexelForPixel ? Matrix() : way == kTurned ? Matrix::CreateRotationZ(0.12f) * shift : shift);
+        const SpriteRect whole{0.0f, 0.0f, static_cast<float>(frame.GetWidth()), static_cast<float>(frame.GetHeight())};
+        shaders.DrawTexture(&frame, 0, 0, way == kTexelForPixel ? whole.width : 1111.0f,
+                            way == kTexelForPixel ? whole.height : 577.0f, &whole, &faded, Vector2(0.5f, 0.5f));
+        shaders.SetTransform(Matrix());
+        shaders.End2D();
+        ShaderManager::SetSkipClearInteriors(true);
+        std::vector<unsigned char> rgba(static_cast<size_t>(Px::kWidth) * Px::kHeight * 4);
+        EXPECT_TRUE(device.ReadPixels(0, 0, Px::kWidth, Px::kHeight, rgba.data()));
+        return rgba;
+    };
+    for (const VeTexture* frame : {&blood, hard.get()})
+        for (Way way : {kTexelForPixel, kStretched, kTurned}) {
+            SCOPED_TRACE(frame->GetPath() + (way == kTexelForPixel ? " texel for pixel" : way == kStretched ? " stretched" : " turned"));
+            const std::vector<unsigned char> whole = draw(*frame, way, false);
+            const std::vector<unsigned char> parts = draw(*frame, way, true);
+            if (way == kStretched && frame == hard.get()) Shot("frame_overlay.png");
+            // Texel for pixel or turned, the same picture. Stretched, the
+            // parts' texture coordinates are interpolated over other
+            // triangles and a filtered sample may round the other way; a
+            // pixel wrongly left out loses the frame's colour altogether.
+            long differing = 0;
+            int most = 0;
+            for (size_t i = 0; i < whole.size(); i += 4)
+                for (size_t c = 0; c < 3; ++c) {
+                    const int d = std::abs(static_cast<int>(whole[i + c]) - static_cast<int>(parts[i + c]));
+                    most = std::max(most, d);
+                    if (d != 0) ++differing;
+                }
+            if (way == kStretched) {
+                EXPECT_LE(most, 1);
+            } else {
+                EXPECT_EQ(differing, 0);
+            }
+        }
+}
+
 TEST_F(Rendering, OneDepthClearServesBackBufferAndRenderTargets) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     ShaderManager& shaders = ShaderManager::GetInstance();
