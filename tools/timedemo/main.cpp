@@ -7,9 +7,10 @@
 //       The playthrough bot plays the game from the title and back; every
 //       input frame it produced is written to the log (compact text).
 //       Headless by default (fast); --windowed records in the real window.
-//   morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]
-//                           [--real-time [--seconds S]] [--slow-draw MS]
-//       Plays the recorded input back, frame for frame, and checks the game
+//   morvane_timedemo replay <log> [--frames N] [--from N] [--csv FILE] [--shot FILE]
+//                           [--headless] [--real-time [--seconds S]] [--slow-draw MS]
+//       --from N plays the first N input frames at once, unmeasured, to
+//       time a later part of the game. Plays the recorded input back, frame for frame, and checks the game
 //       reaches the recorded ending (the result, the frame it came on, the
 //       player's hit points and rounds then); exit code 1 and a message on
 //       how to record anew when it does not. --real-time runs the player's
@@ -36,7 +37,9 @@
 // drawn without it anyway; there the actors are shaded before the stage,
 // which --stage-first turns off; and zombie parts that come out smaller than
 // 60 pixels are drawn with their far models, fewer facets: --far-pixels P
-// sets the size, 0 never).
+// sets the size, 0 never). --whole-sprites draws every sprite whole, where
+// a full-screen frame (the blood of a hurt player) otherwise leaves out the
+// transparent middle its program would drop pixel by pixel.
 // --no-cull draws every model and part handed to the renderer, in view or
 // not, --no-batch draws every effect quad on its own, --all-lights
 // shades every model with every point light of the frame, and
@@ -114,10 +117,10 @@ int Usage() {
                  "        --no-mips, --no-variants, --anisotropic or --linear: the texture\n"
                  "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
                  "        --no-instancing, --no-chunks or --chunk-cell S (metres), --stage-first,\n"
-                 "        --far-pixels P (0: never the zombies' far models),\n"
+                 "        --far-pixels P (0: never the zombies' far models), --whole-sprites,\n"
                  "        and --passes: time each drawing pass)\n"
-                 "       morvane_timedemo replay <log> [--frames N] [--csv FILE] [--headless]\n"
-                 "                               [--real-time [--seconds S]] [--slow-draw MS]\n"
+                 "       morvane_timedemo replay <log> [--frames N] [--from N] [--csv FILE] [--shot FILE]\n"
+                 "                               [--headless] [--real-time [--seconds S]] [--slow-draw MS]\n"
                  "       morvane_timedemo stress [--frames N] [--warmup N] [--zombies N] [--csv FILE]\n"
                  "                               [--shot FILE] [--headless]\n");
     return 2;
@@ -503,7 +506,8 @@ int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) 
 
 // ---- replay -----------------------------------------------------------------
 
-int Replay(const std::string& path, long frameLimit, const std::string& csv, bool headless, double seconds) {
+int Replay(const std::string& path, long frameLimit, long from, const std::string& csv, const std::string& shot,
+           bool headless, double seconds) {
     Platform::InputLog log;
     std::string error;
     if (!Platform::LoadInputLog(path, log, error)) {
@@ -526,10 +530,20 @@ int Replay(const std::string& path, long frameLimit, const std::string& csv, boo
     std::vector<Sample> samples;
     samples.reserve(log.frames.size());
     Ending ending;
+    // The frames before --from: every step reads its own input frame, so the
+    // game is the same as when each is drawn; only the pictures are left out.
+    for (long played = 0; played < from;) {
+        App& app = App::GetInstance();
+        if (!app.RunFrame(static_cast<int>(from - played))) break;
+        played += app.LastFrameSteps();
+        ending.Watch(script.Position());
+    }
     Sample sample;
     const double start = Platform::NowMs();
     bool cut = false;
     while (MeasureFrame(sample)) {
+        // The first measured picture, as a player saw it.
+        if (samples.empty() && !shot.empty() && !headless) GraphicsDevice::GetInstance().SaveScreenshot(shot);
         samples.push_back(sample);
         sample = Sample{};
         ending.Watch(script.Position());
@@ -756,7 +770,7 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     std::string path, csv, shot;
     bool headless = false, windowed = false;
-    long frames = -1, warmup = 60, zombies = 80, seconds = 0, slowDraw = 0;
+    long frames = -1, warmup = 60, zombies = 80, seconds = 0, slowDraw = 0, from = 0;
     playthrough::Bot::Plan plan = playthrough::Bot::Plan::Win;
     int i = 2;
     if (mode == "record" || mode == "replay") {
@@ -810,6 +824,8 @@ int main(int argc, char** argv) {
             Render::Renderer::GetInstance().GetOptions().batch = false;
         } else if (a == "--far-pixels" && more) {
             if (!decimal(Render::Renderer::GetInstance().GetOptions().farModelPixels)) return Usage();
+        } else if (a == "--whole-sprites") {
+            ShaderManager::SetSkipClearInteriors(false);
         } else if (a == "--stage-first") {
             Render::Renderer::GetInstance().GetOptions().actorsFirst = false;
         } else if (a == "--no-instancing") {
@@ -833,6 +849,8 @@ int main(int argc, char** argv) {
             else return Usage();
         } else if (a == "--frames" && more) {
             if (!number(frames, 1)) return Usage();
+        } else if (a == "--from" && more && mode == "replay") {
+            if (!number(from, 0)) return Usage();
         } else if (a == "--warmup" && more) {
             if (!number(warmup, 0)) return Usage();
         } else if (a == "--zombies" && more) {
@@ -852,7 +870,7 @@ int main(int argc, char** argv) {
     app.SetFrameCap(g_realTime);
     app.SetExtraDrawMs(static_cast<uint32_t>(slowDraw));
     if (mode == "record") return Record(path, plan, windowed);
-    if (mode == "replay") return Replay(path, frames, csv, headless, static_cast<double>(seconds));
+    if (mode == "replay") return Replay(path, frames, from, csv, shot, headless, static_cast<double>(seconds));
     return Stress(frames > 0 ? static_cast<int>(frames) : 600, static_cast<int>(warmup), static_cast<int>(zombies), csv,
                   shot, headless);
 }
