@@ -36,6 +36,16 @@ echo "$out"
 check_figures "$out" "replay"
 grep -Eq "^frames: 400 \([1-9][0-9]* in the game\)" <<<"$out" || { echo "FAIL: the replay never reached the game"; fail=1; }
 
+# The end of the playthrough on its own: the first 8,000 input frames played
+# at once, unmeasured, must leave the same game, which then reaches the
+# recorded ending.
+out=$("$tool" replay "$log" --from 8000 --headless 2>/dev/null)
+rc=$?
+echo "$out"
+[ $rc -eq 0 ] || { echo "FAIL: replay from frame 8000 exited with $rc"; fail=1; }
+grep -Eq "^frames: 599 " <<<"$out" || { echo "FAIL: replay from frame 8000 did not measure the last 599 frames"; fail=1; }
+grep -Eq "^ending: .*\(as recorded\)" <<<"$out" || { echo "FAIL: replay from frame 8000 did not reach the recorded ending"; fail=1; }
+
 # A broken log is refused with a message, not replayed.
 bad=$(mktemp)
 printf '3 W a1,2\n2 Q a0,0\n' >"$bad"
