@@ -25,6 +25,18 @@ namespace {
 
 bool g_skipClearInteriors = true;
 
+// A sprite quad's corners as the sprite program takes them (position, then
+// texture coordinates), in triangle-strip order.
+void SpriteCorners(const SpriteQuad& q, float out[4][5]) {
+    const float corners[4][5] = {
+        {q.x0, q.y0, 0.0f, q.uLeft, q.vBottom},
+        {q.x0, q.y1, 0.0f, q.uLeft, q.vTop},
+        {q.x1, q.y0, 0.0f, q.uRight, q.vBottom},
+        {q.x1, q.y1, 0.0f, q.uRight, q.vTop},
+    };
+    std::memcpy(out, corners, sizeof(corners));
+}
+
 enum BlockIndex {
     kObject,
     kMaterial,
@@ -625,12 +637,6 @@ void ShaderManager::DrawTexture(const VeTexture* texture, float x, float y, floa
         q.vTop = 1.0f - q.vTop;
         q.vBottom = 1.0f - q.vBottom;
     }
-    const float vertices[4][5] = {
-        {q.x0, q.y0, 0.0f, q.uLeft, q.vBottom},
-        {q.x0, q.y1, 0.0f, q.uLeft, q.vTop},
-        {q.x1, q.y0, 0.0f, q.uRight, q.vBottom},
-        {q.x1, q.y1, 0.0f, q.uRight, q.vTop},
-    };
     device.SetVertexLayout(VertexLayout::Sprite);
     // Split only where the transform keeps the quad's edges upright: the
     // parts' outer edges then lie exactly on the whole quad's, and cover
@@ -643,20 +649,16 @@ void ShaderManager::DrawTexture(const VeTexture* texture, float x, float y, floa
                               ? SpriteFrameParts(q, texture->GetWidth(), texture->GetHeight(),
                                                  texture->ClearInterior(), parts)
                               : 0;
+    float corners[4][5];
     if (partCount == 0) {
-        device.DrawVertices(Topology::TriangleStrip, 4, vertices, 20);
+        SpriteCorners(q, corners);
+        device.DrawVertices(Topology::TriangleStrip, 4, corners, 20);
     } else {
-        // The same corners as the whole quad draws, two triangles a part.
+        // Each part's corners, as the whole quad's, in two triangles.
         float list[4 * 6][5];
         int n = 0;
         for (int i = 0; i < partCount; ++i) {
-            const SpriteQuad& p = parts[i];
-            const float corners[4][5] = {
-                {p.x0, p.y0, 0.0f, p.uLeft, p.vBottom},
-                {p.x0, p.y1, 0.0f, p.uLeft, p.vTop},
-                {p.x1, p.y0, 0.0f, p.uRight, p.vBottom},
-                {p.x1, p.y1, 0.0f, p.uRight, p.vTop},
-            };
+            SpriteCorners(parts[i], corners);
             for (int corner : {0, 1, 2, 2, 1, 3}) std::memcpy(list[n++], corners[corner], sizeof(corners[0]));
         }
         device.DrawVertices(Topology::TriangleList, static_cast<unsigned>(n), list, 20);

@@ -532,8 +532,8 @@ int Replay(const std::string& path, long frameLimit, long from, const std::strin
     Ending ending;
     // The frames before --from: every step reads its own input frame, so the
     // game is the same as when each is drawn; only the pictures are left out.
+    App& app = App::GetInstance();
     for (long played = 0; played < from;) {
-        App& app = App::GetInstance();
         if (!app.RunFrame(static_cast<int>(from - played))) break;
         played += app.LastFrameSteps();
         ending.Watch(script.Position());
