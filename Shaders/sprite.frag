@@ -1,6 +1,9 @@
 #version 330 core
-// Sprite pixel program: texture times the sprite colour; fully transparent
-// texels are dropped.
+// Sprite pixel program: texture times the sprite colour. Nothing is dropped:
+// blended, a texel of alpha 0 leaves the picture as it was, and the one
+// opaque draw, the copy of the 3D picture, must cover every pixel it spans
+// (a dropped pixel would keep what the window held before). A program that
+// never discards is also the cheaper one for a CPU renderer.
 
 layout(std140, row_major) uniform cbSprite {
     mat4 g_mTransform;
@@ -15,6 +18,5 @@ out vec4 fragColor;
 
 void main() {
     vec4 t = texture(g_inputTex, vUV);
-    if (t.a <= 0.0) discard;
     fragColor = t * g_color;
 }

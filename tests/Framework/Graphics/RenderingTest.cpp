@@ -210,6 +210,31 @@ TEST_F(Rendering, SpriteLandsOnTheRightPixelsForPositionAndPivot) {
     EXPECT_TRUE(ColourNear(Px::Pixel(1269, 10), 255, 255, 255, 0));
 }
 
+// Texels of alpha 0: blended (the HUD's way, alpha or additive) they leave
+// the picture as it was; drawn opaque (the copy of the 3D picture into the
+// window) they replace it like any other, so no pixel keeps what the window
+// held before.
+TEST_F(Rendering, ClearTexelsChangeNothingBlendedAndReplaceThePictureDrawnOpaque) {
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    auto clearRed = SolidTexture(255, 0, 0, 0);
+    const std::unique_ptr<BlendState> opaque = device.CreateBlendState(0);
+    const std::unique_ptr<BlendState> additive = device.CreateBlendState(2);
+    shaders.Begin2D(false, true);
+    shaders.DrawTexture(clearRed.get(), -200, 0, 100, 100, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    const BlendState* before = device.GetBlendState();
+    device.SetBlendState(additive.get());
+    shaders.DrawTexture(clearRed.get(), 0, 0, 100, 100, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    device.SetBlendState(opaque.get());
+    shaders.DrawTexture(clearRed.get(), 200, 0, 100, 100, nullptr, nullptr, Vector2(0.5f, 0.5f));
+    device.SetBlendState(before);
+    shaders.End2D();
+
+    EXPECT_TRUE(ColourNear(Px::Pixel(440, 360), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(640, 360), 255, 255, 255, 0));
+    EXPECT_TRUE(ColourNear(Px::Pixel(840, 360), 255, 0, 0, 0));
+}
+
 TEST_F(Rendering, ImageFileIsUprightAndSourceRectanglePicksTexels) {
     // 4 x 4 PNG: top-left red, top-right green, bottom-left blue, bottom-right yellow.
     std::vector<unsigned char> p(4 * 4 * 4);
