@@ -1,5 +1,8 @@
 #version 330 core
 // Effect pixel program: texture times vertex colour, with an alpha test.
+// Built a second time with "#define NO_ALPHA_TEST" for quads that write no
+// depth: blending a texel of alpha 0 leaves the picture as it was, and
+// without a discard the renderer can test depth before shading.
 
 layout(std140, row_major) uniform cbPerObject {
     mat4 g_mW;
@@ -20,6 +23,8 @@ out vec4 fragColor;
 
 void main() {
     vec4 t = texture(g_tex, vUV) * vColor;
+#ifndef NO_ALPHA_TEST
     if (g_AlphaTestThreshold >= t.a) discard;
+#endif
     fragColor = t;
 }

@@ -12,6 +12,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -194,6 +195,7 @@ void GraphicsDevice::Release() {
         if (sampler0_) ReleaseSamplerState(sampler0_.get());
         if (depthFbo_ != 0) glDeleteFramebuffers(1, &depthFbo_);
         ReleasePictureFramebuffer();
+        ReleaseLayer();
         depth_.reset();
         backBuffer_.reset();
     }
@@ -357,7 +359,107 @@ void GraphicsDevice::ClearBoundDepthStencil(float depth, uint8_t stencil) {
     if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
+bool GraphicsDevice::CreateLayer() {
+    // Half the device's size, rounded up: room for any viewport's half.
+    const int width = (width_ + 1) / 2, height = (height_ + 1) / 2;
+    layer_ = std::make_unique<VeTexture>();
+    TextureDesc desc;
+    desc.width = width;
+    desc.height = height;
+    // A render target, so that sprites show it upright; it is drawn through
+    // its own framebuffer below, with its own depth.
+    desc.bindFlags = kBindRenderTarget | kBindShaderResource;
+    if (!layer_->Create(desc) || layer_->GetGLTexture() == 0) {
+        ReleaseLayer();
+        return false;
+    }
+    glGenTextures(1, &layerDepth_);
+    glBindTexture(GL_TEXTURE_2D, layerDepth_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    GLint previous = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+    glGenFramebuffers(1, &layerFbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, layerFbo_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, layer_->GetGLTexture(), 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, layerDepth_, 0);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+    if (status != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
+        ReleaseLayer();
+        return false;
+    }
+    layerWidth_ = width;
+    layerHeight_ = height;
+    return true;
+}
+
+void GraphicsDevice::ReleaseLayer() {
+    if (ready_) {
+        if (layerFbo_ != 0) glDeleteFramebuffers(1, &layerFbo_);
+        if (layerDepth_ != 0) glDeleteTextures(1, &layerDepth_);
+    }
+    layer_.reset();
+    layerFbo_ = layerDepth_ = 0;
+    layerWidth_ = layerHeight_ = 0;
+    inLayer_ = false;
+}
+
+bool GraphicsDevice::BeginCoarseLayer() {
+    if (!ready_ || inLayer_) return false;
+    GLint bound = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+    // Only a render-to-texture target has the depth texture to copy.
+    if (bound == 0 || static_cast<GLuint>(bound) == pictureFbo_ || viewportWidth_ <= 0 || viewportHeight_ <= 0)
+        return false;
+    if (layerFbo_ == 0 && !CreateLayer()) return false;
+    const int width = std::min((viewportWidth_ + 1) / 2, layerWidth_);
+    const int height = std::min((viewportHeight_ + 1) / 2, layerHeight_);
+    layerOver_ = bound;
+    layerOverSize_[0] = targetWidth_;
+    layerOverSize_[1] = targetHeight_;
+    layerOverViewport_[0] = viewportX_;
+    layerOverViewport_[1] = viewportY_;
+    layerOverViewport_[2] = viewportWidth_;
+    layerOverViewport_[3] = viewportHeight_;
+
+    // The target's depth, one sample for each layer pixel, at the layer's
+    // lower left (where a viewport at its top-left corner lies in GL rows).
+    const int targetBottom = targetHeight_ - viewportY_ - viewportHeight_;
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(bound));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, layerFbo_);
+    glBlitFramebuffer(viewportX_, targetBottom, viewportX_ + viewportWidth_, targetBottom + viewportHeight_, 0, 0,
+                      width, height, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, layerFbo_);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const GLfloat clear[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glClearBufferfv(GL_COLOR, 0, clear);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    SetCurrentTargetSize(layerWidth_, layerHeight_);
+    SetViewport(0, layerHeight_ - height, width, height);
+    inLayer_ = true;
+    return true;
+}
+
+const VeTexture* GraphicsDevice::EndCoarseLayer(int& x, int& y, int& width, int& height) {
+    x = y = width = height = 0;
+    if (!inLayer_) return nullptr;
+    inLayer_ = false;
+    x = viewportX_;
+    y = viewportY_;
+    width = viewportWidth_;
+    height = viewportHeight_;
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(layerOver_));
+    SetCurrentTargetSize(layerOverSize_[0], layerOverSize_[1]);
+    SetViewport(layerOverViewport_[0], layerOverViewport_[1], layerOverViewport_[2], layerOverViewport_[3]);
+    return layer_.get();
+}
+
 void GraphicsDevice::SetViewport(int x, int y, int width, int height) {
+    viewportX_ = x;
+    viewportY_ = y;
     viewportWidth_ = width;
     viewportHeight_ = height;
     if (!ready_) return;
@@ -543,6 +645,14 @@ void GraphicsDevice::ApplyBlend(const BlendState& s) {
     switch (s.mode) {
         case 0: glBlendFuncSeparate(GL_ONE, GL_ZERO, GL_ONE, GL_ZERO); break;
         case 2: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
+        // A layer holds the colour its quads add and, in alpha, the share of
+        // the picture left showing: a quad drawn over keeps 1 - a of both,
+        // an added one keeps all. Laid over the picture, the picture keeps
+        // that share and gets the colour: the same sums the quads would
+        // have made drawn straight onto it.
+        case 3: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE_MINUS_SRC_ALPHA); break;
+        case 4: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ZERO, GL_ONE); break;
+        case 5: glBlendFuncSeparate(GL_ONE, GL_SRC_ALPHA, GL_ZERO, GL_ONE); break;
         case 1:
         default: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
     }

@@ -21,7 +21,10 @@ enum class FillMode { Solid, Wireframe };
 
 // Render-state objects. Made by the device's factories, owned by the caller.
 struct BlendState {
-    int mode = 0;  // 0 opaque, 1 alpha blending, 2 additive
+    // 0 opaque, 1 alpha blending, 2 additive; into a coarse layer (which
+    // keeps, in its alpha, how much of the picture still shows through):
+    // 3 alpha blending, 4 additive; 5 a coarse layer laid over the picture.
+    int mode = 0;
 };
 struct DepthStencilState {
     bool depthTest = true;
@@ -106,6 +109,19 @@ public:
     void ClearBoundDepthStencil(float depth, uint8_t stencil);
     void SetViewport(int x, int y, int width, int height);
     void GetViewport(int& width, int& height) const;
+
+    // A coarse layer over the bound render-to-texture target: translucent
+    // quads that write no depth are drawn into it at half the resolution of
+    // the target's viewport (blend modes 3 and 4), tested against a copy of
+    // the target's depth, and the layer is then stretched over the viewport
+    // in one draw (blend mode 5). BeginCoarseLayer binds the layer, cleared
+    // to nothing in front of the picture, with that depth copied in; it is
+    // false, and nothing changes, when there is no such target or the layer
+    // cannot be made. EndCoarseLayer binds the target and its viewport again
+    // and gives the layer and the part of it drawn (x, y, width, height, as
+    // a sprite's source rectangle takes them).
+    bool BeginCoarseLayer();
+    const VeTexture* EndCoarseLayer(int& x, int& y, int& width, int& height);
 
     void SetCullMode(CullMode mode);
     void SetVertexLayout(VertexLayout layout) { layout_ = layout; }
@@ -218,7 +234,16 @@ private:
     bool pictureShown_ = false;
     void ReleasePictureFramebuffer();
     int targetWidth_ = 0, targetHeight_ = 0;
-    int viewportWidth_ = 0, viewportHeight_ = 0;
+    int viewportX_ = 0, viewportY_ = 0, viewportWidth_ = 0, viewportHeight_ = 0;
+    // The coarse layer: its colour, its depth texture and framebuffer, and
+    // the target and viewport it was begun over.
+    std::unique_ptr<VeTexture> layer_;
+    unsigned layerDepth_ = 0, layerFbo_ = 0;
+    int layerWidth_ = 0, layerHeight_ = 0;
+    bool inLayer_ = false;
+    int layerOver_ = 0, layerOverSize_[2] = {0, 0}, layerOverViewport_[4] = {0, 0, 0, 0};
+    bool CreateLayer();
+    void ReleaseLayer();
     bool anisotropy_ = false;
     bool softwareRenderer_ = false;
     void ApplyBlend(const BlendState& s);

@@ -228,19 +228,25 @@ bool ShaderManager::Init() {
     modelProgram_ = modelVariants_[0];
     bool variantsBuilt = true;
     for (unsigned program : modelVariants_) variantsBuilt = variantsBuilt && program != 0;
-    effectProgram_ = BuildProgram("effect.vert", "effect.frag",
-                                  {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}}, {{"g_tex", 0}},
-                                  errors);
+    const std::string untested = "#define NO_ALPHA_TEST\n";
+    auto buildEffect = [&errors](bool batch, const std::string& defines) {
+        if (batch)
+            return BuildProgram("effect_batch.vert", "effect.frag",
+                                {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}, {"cbQuads", kBindQuads}},
+                                {{"g_tex", 0}}, errors, defines);
+        return BuildProgram("effect.vert", "effect.frag", {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera}},
+                            {{"g_tex", 0}}, errors, defines);
+    };
+    effectProgram_ = buildEffect(false, {});
+    effectUntestedProgram_ = buildEffect(false, untested);
     spriteProgram_ = BuildProgram("sprite.vert", "sprite.frag",
                                   {{"cbSprite", kBindSprite}, {"cbProjection", kBindProjection}},
                                   {{"g_inputTex", 0}}, errors);
     depthProgram_ = BuildDepthProgram(false, errors);
-    effectBatchProgram_ = BuildProgram("effect_batch.vert", "effect.frag",
-                                       {{"cbPerObject", kBindPerObject}, {"cbCamera", kBindCamera},
-                                        {"cbQuads", kBindQuads}},
-                                       {{"g_tex", 0}}, errors);
+    effectBatchProgram_ = buildEffect(true, {});
+    effectBatchUntestedProgram_ = buildEffect(true, untested);
     if (!variantsBuilt || effectProgram_ == 0 || spriteProgram_ == 0 || depthProgram_ == 0 ||
-        effectBatchProgram_ == 0) {
+        effectBatchProgram_ == 0 || effectUntestedProgram_ == 0 || effectBatchUntestedProgram_ == 0) {
         Release();
         while (!errors.empty() && errors.back() == '\n') errors.pop_back();
         errorText_ = errors.empty() ? "shader programs could not be built" : errors;
@@ -294,6 +300,8 @@ void ShaderManager::Release() {
         if (spriteProgram_ != 0) glDeleteProgram(spriteProgram_);
         if (depthProgram_ != 0) glDeleteProgram(depthProgram_);
         if (effectBatchProgram_ != 0) glDeleteProgram(effectBatchProgram_);
+        if (effectUntestedProgram_ != 0) glDeleteProgram(effectUntestedProgram_);
+        if (effectBatchUntestedProgram_ != 0) glDeleteProgram(effectBatchUntestedProgram_);
         if (ubo_[0] != 0) glDeleteBuffers(kBlockCount, ubo_);
     }
     if (in2D_) End2D();
@@ -303,6 +311,7 @@ void ShaderManager::Release() {
     device.ReleaseSamplerState(spritePoint_.get());
     device.ReleaseSamplerState(spriteLinear_.get());
     modelProgram_ = effectProgram_ = spriteProgram_ = depthProgram_ = effectBatchProgram_ = 0;
+    effectUntestedProgram_ = effectBatchUntestedProgram_ = 0;
     for (unsigned& program : modelVariants_) program = 0;
     for (unsigned& program : instancedVariants_) program = 0;
     for (bool& tried : instancedTried_) tried = false;
@@ -522,20 +531,28 @@ void ShaderManager::UploadInstances(const Matrix* worlds, int count) {
 
 // ---- effect set
 
-void ShaderManager::SetEffectShader() {
+unsigned ShaderManager::EffectProgram(bool batch, bool alphaTest) const {
+    // A threshold above 0 drops translucent texels too, which blending would
+    // have drawn: only at 0 or below is the test's drop invisible.
+    const bool untested = !alphaTest && !(cbPerObject_.g_AlphaTestThreshold > 0.0f);
+    if (batch) return untested ? effectBatchUntestedProgram_ : effectBatchProgram_;
+    return untested ? effectUntestedProgram_ : effectProgram_;
+}
+
+void ShaderManager::SetEffectShader(bool alphaTest) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     device.SetVertexLayout(VertexLayout::Effect);
     if (!Ready()) return;
-    glUseProgram(effectProgram_);
+    glUseProgram(EffectProgram(false, alphaTest));
     boundModelProgram_ = 0;
     if (cameraPending_) UploadCamera();
 }
 
-void ShaderManager::SetEffectBatchShader() {
+void ShaderManager::SetEffectBatchShader(bool alphaTest) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     device.SetVertexLayout(VertexLayout::Effect);
     if (!Ready()) return;
-    glUseProgram(effectBatchProgram_);
+    glUseProgram(EffectProgram(true, alphaTest));
     if (cameraPending_) UploadCamera();
     if (perObjectPending_) UploadPerObject();
 }

@@ -217,11 +217,15 @@ public:
     unsigned InstancedVariant(int variant);
 
     // ---- effect set
-    void SetEffectShader();
+    // alphaTest false asks for the build without the alpha test, taken when
+    // the quads write no depth and the threshold is 0 or below: blending a
+    // texel the test would drop changes nothing, and a program that never
+    // discards lets the renderer test depth before shading.
+    void SetEffectShader(bool alphaTest = true);
     // The effect shaders for runs of quads: each quad's world matrix and
     // texture offset from cbQuads (written by UploadQuads) instead of
     // cbPerObject, whose other values stay in force.
-    void SetEffectBatchShader();
+    void SetEffectBatchShader(bool alphaTest = true);
     void UploadQuads(const CbQuad* quads, int count);
     CbPerObject& PerObjectBlock() { return cbPerObject_; }
     void UploadPerObject();
@@ -306,6 +310,9 @@ private:
 
     unsigned modelProgram_ = 0, effectProgram_ = 0, spriteProgram_ = 0, depthProgram_ = 0;
     unsigned effectBatchProgram_ = 0;
+    // The two effect programs built without the alpha test.
+    unsigned effectUntestedProgram_ = 0, effectBatchUntestedProgram_ = 0;
+    unsigned EffectProgram(bool batch, bool alphaTest) const;
     unsigned modelVariants_[kModelVariants] = {};
     unsigned BuildModelVariant(int variant, bool instanced, std::string& errors);
     unsigned BuildDepthProgram(bool instanced, std::string& errors);

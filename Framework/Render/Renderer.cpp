@@ -519,25 +519,77 @@ void Renderer::DrawEffectRun(const EffectQuad* quads, int count) {
 }
 
 void Renderer::DrawEffects(const std::vector<EffectQuad>& quads) {
+    stats_.effectQuads += static_cast<int>(quads.size());
+    // In a picture drawn at a reduced scale, a crowd of quads that write no
+    // depth (the generator's smoke late in the game) goes into a coarse
+    // layer: a quarter of the pixels to blend, laid over the picture at
+    // once. Those quads then come after the others of the list.
+    int soft = 0;
+    if (options_.coarseEffects && frame_ != nullptr && frame_->reducedScale)
+        for (const EffectQuad& q : quads)
+            if (!q.depthWrite) ++soft;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (soft == 0 || soft < options_.coarseEffectsMinQuads) {
+        DrawEffectQuads(quads, Layering::All);
+        return;
+    }
+    DrawEffectQuads(quads, Layering::Sharp);
+    if (!device.BeginCoarseLayer()) {
+        DrawEffectQuads(quads, Layering::Soft);
+        return;
+    }
+    DrawEffectQuads(quads, Layering::Soft);
+    stats_.coarseQuads += soft;
+    int x = 0, y = 0, width = 0, height = 0;
+    const VeTexture* layer = device.EndCoarseLayer(x, y, width, height);
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    static const BlendState over{5};
+    const BlendState* restore = device.GetBlendState();
+    shaders.Begin2D(true, true);
+    device.SetBlendState(&over);
+    int viewportWidth = 0, viewportHeight = 0;
+    device.GetViewport(viewportWidth, viewportHeight);
+    const SpriteRect source{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+                            static_cast<float>(height)};
+    const Vector4 white(1.0f, 1.0f, 1.0f, 1.0f);
+    shaders.SetTransform(Matrix::Identity());
+    shaders.DrawTexture(layer, 0.0f, 0.0f, static_cast<float>(viewportWidth), static_cast<float>(viewportHeight),
+                        &source, &white, Vector2(0.5f, 0.5f));
+    shaders.End2D();
+    device.SetBlendState(restore);
+    ++stats_.effectDraws;
+}
+
+void Renderer::DrawEffectQuads(const std::vector<EffectQuad>& quads, Layering layering) {
     GraphicsDevice& device = GraphicsDevice::GetInstance();
     ShaderManager& shaders = ShaderManager::GetInstance();
-    static const BlendState alpha{1}, additive{2};
+    const bool layered = layering == Layering::Soft;
+    static const BlendState alpha{1}, additive{2}, layerAlpha{3}, layerAdditive{4};
     const BlendState* restore = device.GetBlendState();
-    stats_.effectQuads += static_cast<int>(quads.size());
 
-    auto drawable = [](const EffectQuad& q) {
+    auto drawable = [layering](const EffectQuad& q) {
+        if (layering == Layering::Sharp && !q.depthWrite) return false;
+        if (layering == Layering::Soft && q.depthWrite) return false;
         // A texture that failed to load leaves the quad out rather than
         // drawing it black; no texture at all draws it untextured.
         return q.texture == nullptr || q.texture->HasImage();
     };
     auto setState = [&](const EffectQuad& q) {
+        // Quads that write no depth need no alpha test (see SetEffectShader).
+        const bool alphaTest = q.depthWrite || !options_.untestedEffects;
+        if (options_.batch)
+            shaders.SetEffectBatchShader(alphaTest);
+        else
+            shaders.SetEffectShader(alphaTest);
         device.BindTexture(0, q.texture);
-        device.SetBlendState(q.blend == Blend::Additive ? &additive : &alpha);
+        if (layered)
+            device.SetBlendState(q.blend == Blend::Additive ? &layerAdditive : &layerAlpha);
+        else
+            device.SetBlendState(q.blend == Blend::Additive ? &additive : &alpha);
         device.SetDepthWrite(q.depthWrite);
     };
 
     if (!options_.batch) {
-        shaders.SetEffectShader();
         for (const EffectQuad& q : quads) {
             if (!drawable(q)) continue;
             setState(q);
@@ -549,7 +601,6 @@ void Renderer::DrawEffects(const std::vector<EffectQuad>& quads) {
             ++stats_.effectDraws;
         }
     } else {
-        shaders.SetEffectBatchShader();
         std::vector<EffectQuad> run;
         size_t i = 0;
         while (i < quads.size()) {

@@ -38,6 +38,7 @@ struct Stats {
     int mostInstances = 0;   // most copies one instanced draw placed
     int effectQuads = 0;     // effect quads submitted
     int effectDraws = 0;     // draws they took
+    int coarseQuads = 0;     // of the quads, those drawn into a coarse layer
     int lights = 0;          // point lights of the frame
     int modelLights = 0;     // point lights summed over the models drawn shaded
     int lightUploads = 0;    // times the point-light list went to the device
@@ -57,6 +58,12 @@ struct Options {
     bool lightsPerModel = true;  // only the point lights that reach a model
     bool instance = true;        // the actors' subsets drawn alike in one draw
     bool actorsFirst = true;     // without a depth pass, actors before the stage where that changes nothing
+    bool untestedEffects = true; // effects that write no depth drawn without the alpha test
+    // In a picture drawn at a reduced scale, at least this many effect quads
+    // that write no depth in one list are drawn at half its resolution in a
+    // coarse layer laid over it.
+    bool coarseEffects = true;
+    int coarseEffectsMinQuads = 200;
     // In a picture drawn at a reduced scale, an actor model with a far look
     // is drawn with it where its box spans fewer pixels than this (0: never).
     float farModelPixels = 60.0f;
@@ -118,6 +125,11 @@ private:
     void ReachingLights(const Box* box, std::vector<int>& wanted);
     void UseLights(const std::vector<int>& wanted);
     void DrawEffects(const std::vector<EffectQuad>& quads);
+    // Draws the quads of the list that the layering takes, in their order:
+    // all, those that write depth, or those that write none (into a coarse
+    // layer).
+    enum class Layering { All, Sharp, Soft };
+    void DrawEffectQuads(const std::vector<EffectQuad>& quads, Layering layering);
     void DrawEffectRun(const EffectQuad* quads, int count);
 
     // Actor subsets drawn alike: one instanced draw (per cbInstances full)

@@ -113,6 +113,9 @@ protected:
         target.Clear(0.0f, 0.0f, 0.0f, 1.0f);
         target.SetAsRenderTarget();
         GraphicsDevice::GetInstance().ClearDepthStencil(1.0f, 0);
+        // A picture drawn smaller takes the target's corner, as in the game.
+        if (drawWidth_ > 0)
+            GraphicsDevice::GetInstance().SetViewport(0, target.GetHeight() - drawHeight_, drawWidth_, drawHeight_);
         Render::Frame frame;
         frame.lighting = scene_->GetLighting();
         world.DescribeFrame(frame);
@@ -194,6 +197,7 @@ protected:
     }
     const Vector3 kHallEye{65.0f, -78.0f, -10.0f};
     bool reducedScale_ = false;  // the frames drawn say they are drawn below the window's size
+    int drawWidth_ = 0, drawHeight_ = 0;  // the part of the target drawn into (0: all of it)
 
     std::unique_ptr<GameScene> scene_;
     const float defaultCell_ = VeMesh::GetChunkCell();
@@ -259,7 +263,7 @@ TEST_F(RendererIdentity, CullingAndPerModelLightsLeaveEveryViewpointAsItWas) {
     EXPECT_EQ(viewsWithFewerLights, views);
 }
 
-TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOne) {
+TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOneWithTheAlphaTest) {
     EffectList& effects = *scene_->GetEffectList();
     const View view{"plant_lab_effects", {45, -36, 5}, 90, -5};
     scene_->GetWorld().SetCamera(CameraAt(view));
@@ -285,9 +289,20 @@ TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOne) {
     for (int i = 0; i < 60; ++i)
         effects.AddElectronic(Vector3(50.0f + (i % 10), -37.0f + (i % 5), -8.0f + 2.0f * (i % 12)), nullptr,
                               Vector3(0.2f, 0.6f, 1.0f));
+    // Smoke as a dead generator light sends it (a cell of the smoke sheet
+    // with a clear border), among and behind the bubbles, some fading out.
+    VeTexture* smoke = ResourceCache::GetInstance().GetTexture("Data/smoke.png");
+    for (int i = 0; i < 80; ++i)
+        effects.AddSmoke(smoke, Vector3(34.0f + 4.0f * (i % 8), -41.0f + (i % 5), -12.0f + 3.0f * (i % 9)),
+                         Vector3(0, 0, 0), 180, Vector2(0.875f, 0.375f), Vector2(1.0f, 0.5f), 1.0f - 0.01f * i, 0.0f,
+                         0.02f, 0.001f, 1.0f + (i % 5), 5.0f, i % 4 == 0);
 
+    // The reference draws each quad on its own, every one with the alpha
+    // test; the game's way draws runs, and the quads that write no depth
+    // without the test.
     Render::Options oneByOne;
     oneByOne.batch = false;
+    oneByOne.untestedEffects = false;
     const GlPicture reference = Draw(CameraAt(view), {}, oneByOne);
     const Render::Stats single = Render::Renderer::GetInstance().GetStats();
     const GlPicture batched = Draw(CameraAt(view), {}, Render::Options{});
@@ -295,7 +310,7 @@ TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOne) {
     Shot("identity_effects.png");
 
     EXPECT_EQ(GlPicture::CountDifferent(reference, batched), 0u);
-    EXPECT_GE(runs.effectQuads, 1500);
+    EXPECT_GE(runs.effectQuads, 1600);
     EXPECT_EQ(effects.GetDecals().size(), EffectList::kMaxDecals);
     EXPECT_EQ(single.effectDraws, single.effectQuads);
     // Bubbles, holes and sparks come in long runs of one texture each.
@@ -445,4 +460,62 @@ TEST_F(RendererIdentity, FarModelsOnlyForSmallPartsOfAReducedPicture) {
     const size_t differ = GlPicture::CountDifferent(reference, reduced, 24);
     EXPECT_GT(differ, 0u);
     EXPECT_LT(differ, reference.rgba.size() / 4 / 50) << "under 2% of the pixels differ noticeably";
+}
+
+// The generator's smoke late in the game, drawn at half the window's size:
+// in a coarse layer it looks as drawn pixel for pixel (behind the generator
+// it stays hidden, over the hall it shades alike), and a picture at the
+// window's size never takes the layer.
+TEST_F(RendererIdentity, ACrowdOfSmokeInAReducedPictureGoesInACoarseLayerThatLooksAlike) {
+    ASSERT_NE(scene_->GetStage()->GetPortal(), nullptr);
+    const Vector3 generator = scene_->GetStage()->GetPortal()->GetPosition();
+    const Vector3 eye(generator.x + 4.0f, kHallEye.y, generator.z - 24.0f);
+    const Render::Camera camera = CameraAt({"generator_smoke", eye, -8, 4});
+    scene_->GetEnemyList()->Clear();
+    drawWidth_ = 640;
+    drawHeight_ = 360;
+    reducedScale_ = true;
+    const GlPicture clearAir = Draw(camera, {}, Render::Options{});
+
+    // Puffs around and above the generator, the way its dead lights send
+    // them, at all ages; one in five added rather than laid over.
+    EffectList& effects = *scene_->GetEffectList();
+    VeTexture* smoke = ResourceCache::GetInstance().GetTexture("Data/smoke.png");
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 600; ++i) {
+        const float r = 3.0f + static_cast<float>(next(7)), t = static_cast<float>(next(360)) * Math::kDegToRad;
+        const Vector3 at = generator + Vector3(r * std::sin(t), 2.0f + static_cast<float>(next(10)), r * std::cos(t));
+        effects.AddSmoke(smoke, at, Vector3(0, 0, 0), 180, Vector2(0.875f, 0.375f), Vector2(1.0f, 0.5f), 1.0f, 0.0f,
+                         0.02f, 0.001f, 1.0f, 5.0f, i % 5 == 0);
+        if (i % 4 == 0) effects.Update();
+    }
+
+    Render::Options fine;
+    fine.coarseEffects = false;
+    const GlPicture reference = Draw(camera, {}, fine);
+    EXPECT_EQ(Render::Renderer::GetInstance().GetStats().coarseQuads, 0);
+    const GlPicture coarse = Draw(camera, {}, Render::Options{});
+    const Render::Stats stats = Render::Renderer::GetInstance().GetStats();
+    Shot("coarse_smoke.png");
+    EXPECT_GE(stats.coarseQuads, 500);
+
+    const size_t pixels = reference.rgba.size() / 4 / 4;  // the quarter drawn into
+    const size_t smoky = GlPicture::CountDifferent(clearAir, reference, 8);
+    EXPECT_GT(smoky, pixels / 10) << "the smoke covers much of the picture";
+    const size_t noticeably = GlPicture::CountDifferent(reference, coarse, 24);
+    const size_t slightly = GlPicture::CountDifferent(reference, coarse, 6);
+    EXPECT_LT(noticeably, pixels / 200) << "under 0.5% of the pixels differ noticeably";
+    EXPECT_LT(slightly, smoky / 5) << "the smoke shades alike";
+
+    // At the window's size the layer is never taken.
+    drawWidth_ = drawHeight_ = 0;
+    reducedScale_ = false;
+    const GlPicture fullFine = Draw(camera, {}, fine);
+    const GlPicture full = Draw(camera, {}, Render::Options{});
+    EXPECT_EQ(Render::Renderer::GetInstance().GetStats().coarseQuads, 0);
+    EXPECT_EQ(GlPicture::CountDifferent(fullFine, full), 0u);
 }

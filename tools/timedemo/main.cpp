@@ -40,6 +40,11 @@
 // sets the size, 0 never). --whole-sprites draws every sprite whole, where
 // a full-screen frame (the blood of a hurt player) otherwise leaves out the
 // transparent middle its program would drop pixel by pixel.
+// --tested-effects draws the effects that write no depth (smoke, sparks)
+// with the alpha test as well, which keeps the renderer from testing depth
+// before shading them. --fine-effects draws every effect quad at the
+// picture's resolution, where a picture drawn at a reduced scale otherwise
+// draws a crowd of those quads (200 or more in one list) at half of it.
 // --no-cull draws every model and part handed to the renderer, in view or
 // not, --no-batch draws every effect quad on its own, --all-lights
 // shades every model with every point light of the frame, and
@@ -118,6 +123,7 @@ int Usage() {
                  "        filtering, --no-depth-pass, --no-cull, --no-batch, --all-lights,\n"
                  "        --no-instancing, --no-chunks or --chunk-cell S (metres), --stage-first,\n"
                  "        --far-pixels P (0: never the zombies' far models), --whole-sprites,\n"
+                 "        --tested-effects, --fine-effects,\n"
                  "        and --passes: time each drawing pass)\n"
                  "       morvane_timedemo replay <log> [--frames N] [--from N] [--csv FILE] [--shot FILE]\n"
                  "                               [--headless] [--real-time [--seconds S]] [--slow-draw MS]\n"
@@ -330,6 +336,7 @@ void Report(const std::vector<Sample>& samples, bool headless) {
         {"  chunk draws (shaded)", &Render::Stats::chunkDraws},
         {"actor draws (shaded)", &Render::Stats::actorDraws}, {"  actor depth draws", &Render::Stats::actorDepthDraws},
         {"effect quads / frame", &Render::Stats::effectQuads}, {"  effect draws", &Render::Stats::effectDraws},
+        {"  in a coarse layer", &Render::Stats::coarseQuads},
         {"lights x models", &Render::Stats::modelLights}, {"  light uploads", &Render::Stats::lightUploads},
         {"actors before stage", &Render::Stats::actorsFirst},
         {"far actor models", &Render::Stats::farModels},
@@ -826,6 +833,10 @@ int main(int argc, char** argv) {
             if (!decimal(Render::Renderer::GetInstance().GetOptions().farModelPixels)) return Usage();
         } else if (a == "--whole-sprites") {
             ShaderManager::SetSkipClearInteriors(false);
+        } else if (a == "--fine-effects") {
+            Render::Renderer::GetInstance().GetOptions().coarseEffects = false;
+        } else if (a == "--tested-effects") {
+            Render::Renderer::GetInstance().GetOptions().untestedEffects = false;
         } else if (a == "--stage-first") {
             Render::Renderer::GetInstance().GetOptions().actorsFirst = false;
         } else if (a == "--no-instancing") {
