@@ -389,8 +389,6 @@ bool GraphicsDevice::CreateLayer() {
         ReleaseLayer();
         return false;
     }
-    layerWidth_ = width;
-    layerHeight_ = height;
     return true;
 }
 
@@ -401,7 +399,6 @@ void GraphicsDevice::ReleaseLayer() {
     }
     layer_.reset();
     layerFbo_ = layerDepth_ = 0;
-    layerWidth_ = layerHeight_ = 0;
     inLayer_ = false;
 }
 
@@ -413,8 +410,9 @@ bool GraphicsDevice::BeginCoarseLayer() {
     if (bound == 0 || static_cast<GLuint>(bound) == pictureFbo_ || viewportWidth_ <= 0 || viewportHeight_ <= 0)
         return false;
     if (layerFbo_ == 0 && !CreateLayer()) return false;
-    const int width = std::min((viewportWidth_ + 1) / 2, layerWidth_);
-    const int height = std::min((viewportHeight_ + 1) / 2, layerHeight_);
+    const int layerWidth = layer_->GetWidth(), layerHeight = layer_->GetHeight();
+    const int width = std::min((viewportWidth_ + 1) / 2, layerWidth);
+    const int height = std::min((viewportHeight_ + 1) / 2, layerHeight);
     layerOver_ = bound;
     layerOverSize_[0] = targetWidth_;
     layerOverSize_[1] = targetHeight_;
@@ -437,8 +435,8 @@ bool GraphicsDevice::BeginCoarseLayer() {
     const GLfloat clear[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glClearBufferfv(GL_COLOR, 0, clear);
     if (scissor) glEnable(GL_SCISSOR_TEST);
-    SetCurrentTargetSize(layerWidth_, layerHeight_);
-    SetViewport(0, layerHeight_ - height, width, height);
+    SetCurrentTargetSize(layerWidth, layerHeight);
+    SetViewport(0, layerHeight - height, width, height);
     inLayer_ = true;
     return true;
 }

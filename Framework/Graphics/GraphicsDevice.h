@@ -239,7 +239,6 @@ private:
     // the target and viewport it was begun over.
     std::unique_ptr<VeTexture> layer_;
     unsigned layerDepth_ = 0, layerFbo_ = 0;
-    int layerWidth_ = 0, layerHeight_ = 0;
     bool inLayer_ = false;
     int layerOver_ = 0, layerOverSize_[2] = {0, 0}, layerOverViewport_[4] = {0, 0, 0, 0};
     bool CreateLayer();

@@ -574,13 +574,17 @@ void Renderer::DrawEffectQuads(const std::vector<EffectQuad>& quads, Layering la
         // drawing it black; no texture at all draws it untextured.
         return q.texture == nullptr || q.texture->HasImage();
     };
+    int programTested = -1;  // the alpha test of the program bound (-1: none yet)
     auto setState = [&](const EffectQuad& q) {
         // Quads that write no depth need no alpha test (see SetEffectShader).
         const bool alphaTest = q.depthWrite || !options_.untestedEffects;
-        if (options_.batch)
-            shaders.SetEffectBatchShader(alphaTest);
-        else
-            shaders.SetEffectShader(alphaTest);
+        if (programTested != static_cast<int>(alphaTest)) {
+            if (options_.batch)
+                shaders.SetEffectBatchShader(alphaTest);
+            else
+                shaders.SetEffectShader(alphaTest);
+            programTested = alphaTest;
+        }
         device.BindTexture(0, q.texture);
         if (layered)
             device.SetBlendState(q.blend == Blend::Additive ? &layerAdditive : &layerAlpha);
