@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,6 +77,59 @@ std::string Shown(const json& value) {
     std::string text = value.dump();
     if (text.size() > 40) text = text.substr(0, 37) + "...";
     return text;
+}
+
+// Walks the text without building anything and stops where arrays and
+// objects nest deeper than a settings file may: a document nested 100,000
+// deep would be built, but printing it (the bad value in a warning, an
+// unknown member kept) would overflow the stack.
+class DepthCheck : public nlohmann::json_sax<json> {
+public:
+    bool TooDeep() const { return tooDeep_; }
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return Enter(); }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return Leave(); }
+    bool start_array(std::size_t) override { return Enter(); }
+    bool end_array() override { return Leave(); }
+    bool parse_error(std::size_t, const std::string&, const json::exception&) override { return false; }
+
+private:
+    bool Enter() {
+        tooDeep_ = ++depth_ > settings_file::kMaxDepth;
+        return !tooDeep_;
+    }
+    bool Leave() {
+        --depth_;
+        return true;
+    }
+    int depth_ = 0;
+    bool tooDeep_ = false;
+};
+
+// The name the process runs under (its /proc comm), empty when unknown.
+std::string ProgramName(const std::string& pid) {
+    std::ifstream in("/proc/" + pid + "/comm");
+    std::string name;
+    std::getline(in, name);
+    return name;
+}
+
+// Whether process pid may be saving right now: it runs, and runs this
+// program (or cannot be told apart from it). This process is not saving
+// while it clears up.
+bool MayBeSaving(pid_t pid) {
+    if (pid == getpid()) return false;
+    if (kill(pid, 0) != 0 && errno == ESRCH) return false;
+    const std::string name = ProgramName(std::to_string(pid));
+    return name.empty() || name == ProgramName("self");
 }
 
 // Keeps JSON numbers short: 0.1f is written as 0.1, not 0.10000000149.
@@ -175,6 +229,12 @@ LoadResult FromJson(const std::string& text) {
     LoadResult result;
     result.state = FileState::Read;
     result.text = text;
+    DepthCheck depth;
+    if (!json::sax_parse(text, &depth)) {
+        result.problems.push_back(depth.TooDeep() ? "nested deeper than " + std::to_string(kMaxDepth) + " levels"
+                                                  : "not valid JSON");
+        return result;
+    }
     const json root = json::parse(text, nullptr, /*allow_exceptions=*/false);
     if (root.is_discarded()) {
         result.problems.push_back("not valid JSON");
@@ -225,6 +285,7 @@ LoadResult FromJson(const std::string& text) {
 LoadResult Load(const std::string& path) {
     LoadResult result;
     std::error_code ec;
+    result.link = fs::is_symlink(fs::symlink_status(path, ec));
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status)) {
         // A missing file is the normal first start; anything else that
@@ -249,7 +310,10 @@ LoadResult Load(const std::string& path) {
     std::ostringstream contents;
     contents << in.rdbuf();
     if (in.bad()) return unreadable("read error");
-    return FromJson(contents.str());
+    const bool link = result.link;
+    result = FromJson(contents.str());
+    result.link = link;
+    return result;
 }
 
 std::string ToJson(const Settings& s, const std::map<std::string, std::string>& unknownJson) {
@@ -271,12 +335,12 @@ std::string ToJson(const Settings& s, const std::map<std::string, std::string>& 
     return root.dump(2) + "\n";
 }
 
-bool Save(const std::string& path, const std::string& contents, std::string& error) {
+bool Save(const std::string& path, const std::string& contents, std::string& error, AtLink atLink) {
     std::error_code ec;
     fs::path target = path;
     // A settings file that is a link (a dotfile manager's) is written where
     // the link points, so the link survives.
-    if (fs::is_symlink(target, ec)) {
+    if (atLink == AtLink::WriteThrough && fs::is_symlink(target, ec)) {
         fs::path resolved = fs::weakly_canonical(target, ec);
         if (!ec) target = resolved;
     }
@@ -328,6 +392,26 @@ bool Save(const std::string& path, const std::string& contents, std::string& err
     return true;
 }
 
+int ClearStaleTemporaries(const std::string& path) {
+    const fs::path file = path;
+    const std::string prefix = file.filename().string() + ".tmp";
+    std::error_code ec;
+    int removed = 0;
+    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        // Exactly the temporary name Save gives: the prefix and a process id.
+        const std::string digits = name.substr(prefix.size());
+        if (digits.size() > 9 || digits[0] == '0' || digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        struct stat st {};
+        if (lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) continue;
+        if (MayBeSaving(static_cast<pid_t>(std::stol(digits)))) continue;
+        if (unlink(it->path().c_str()) == 0) ++removed;
+    }
+    return removed;
+}
+
 }  // namespace settings_file
 
 SettingsStore& SettingsStore::GetInstance() {
@@ -351,11 +435,22 @@ void SettingsStore::Open(const std::string& path) {
             // this run rather than write over it.
             line += "; using the defaults, and not saving settings this run";
             path_.clear();
+        } else if (loaded.link) {
+            // The file a link points to is not the game's: it is written
+            // only while it holds valid settings, and not copied either.
+            std::error_code ec;
+            const std::string target = fs::weakly_canonical(path, ec).string();
+            line += "; the file is a link";
+            if (!ec) line += " to " + target;
+            line += ", which is left as it was; using the defaults for that, and not saving settings this run";
+            path_.clear();
         } else {
-            // Keep the file as it was, then put the repaired one in its place.
+            // Keep the file as it was (replacing whatever has the .bad name,
+            // never writing through a link there), then put the repaired
+            // one in its place.
             std::string error;
             const std::string bad = path + ".bad";
-            if (settings_file::Save(bad, loaded.text, error)) {
+            if (settings_file::Save(bad, loaded.text, error, settings_file::AtLink::Replace)) {
                 line += "; using the defaults for that; the file as it was is kept as " + bad;
                 Write();
             } else {
@@ -363,6 +458,18 @@ void SettingsStore::Open(const std::string& path) {
             }
         }
         std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    if (!path.empty()) {
+        // A game killed while saving leaves its temporary file behind: in
+        // the settings folder, and beside the file a link points to when
+        // the game writes there.
+        settings_file::ClearStaleTemporaries(path);
+        settings_file::ClearStaleTemporaries(path + ".bad");
+        std::error_code ec;
+        if (loaded.link && !path_.empty()) {
+            const fs::path target = fs::weakly_canonical(path, ec);
+            if (!ec) settings_file::ClearStaleTemporaries(target.string());
+        }
     }
     const Settings before = current_;
     current_ = overrides_.ApplyTo(saved_);

@@ -10,6 +10,12 @@
 // is bad only, one warning line, and a copy of the file as settings.json.bad
 // so nothing the player wrote is lost. Files are written whole to a
 // temporary file first and renamed over the old one.
+//
+// A settings file that is a symbolic link (settings kept in a dotfiles
+// folder) is read and written through the link, but only while the file it
+// points to holds valid settings: a link to anything else (a damaged file,
+// a file that is not settings at all) is warned about and left alone, and
+// nothing is saved that run.
 #pragma once
 
 #include <functional>
@@ -75,12 +81,19 @@ std::string DefaultPath();
 
 enum class FileState { Missing, Unreadable, Read };
 
+// How deep arrays and objects may nest in a settings file. The game's own
+// members are plain values; this leaves room for members of a later
+// version while a file nested deeper is damaged.
+constexpr int kMaxDepth = 32;
+
 struct LoadResult {
     Settings settings;
     // Members the game does not know (from a later version, say), as JSON
     // text: kept and written back unchanged.
     std::map<std::string, std::string> unknownJson;
     FileState state = FileState::Missing;
+    // The path is a symbolic link: what was read is the file it points to.
+    bool link = false;
     // The file as read (kept as the .bad copy when it has problems).
     std::string text;
     // One entry per fault ("mouse_sensitivity 42 is out of range 0.1..10");
@@ -94,9 +107,21 @@ LoadResult Load(const std::string& path);
 std::string ToJson(const Settings& settings, const std::map<std::string, std::string>& unknownJson = {});
 // Parses JSON text; the same checks as Load.
 LoadResult FromJson(const std::string& text);
-// Writes the file atomically, creating its folder. On failure returns false
-// and says why in error; the old file is left as it was.
-bool Save(const std::string& path, const std::string& contents, std::string& error);
+// How Save treats a path that is a symbolic link.
+enum class AtLink { WriteThrough, Replace };
+// Writes the file atomically, creating its folder: through a link to the
+// file it points to (the link stays), or replacing the link itself. On
+// failure returns false and says why in error; the old file is left as it
+// was.
+bool Save(const std::string& path, const std::string& contents, std::string& error,
+          AtLink atLink = AtLink::WriteThrough);
+// Removes the temporary files that saves of path left behind when their
+// game was killed mid-save: path.tmp<pid> and path.bad.tmp<pid> beside
+// the path, and, when the path is a link, <target>.tmp<pid> beside the
+// file it points to. Only regular files of this user are removed whose
+// process has ended or is no longer this program (a game still running
+// may be saving). Returns how many were removed.
+int ClearStaleTemporaries(const std::string& path);
 
 }  // namespace settings_file
 
@@ -108,9 +133,12 @@ public:
 
     static SettingsStore& GetInstance();
 
-    // Reads the file at path (empty: no file, defaults, nothing saved).
-    // Problems are reported in one line on standard error, the bad file is
-    // copied beside as <path>.bad and the repaired settings written back.
+    // Reads the file at path (empty: no file, defaults, nothing saved) and
+    // clears temporary files left by killed saves. Problems are reported in
+    // one line on standard error, the bad file is copied beside as
+    // <path>.bad and the repaired settings written back; a link to a bad
+    // file, or a file that cannot be read, is left alone and nothing is
+    // saved this run.
     void Open(const std::string& path);
     const std::string& Path() const { return path_; }
 

@@ -28,7 +28,10 @@
 #   install_e2e.sh settings <morvane>
 #       in the game's window: a damaged settings file gives one warning, is
 #       kept as settings.json.bad and repaired; run-only options are not
-#       written back; a game started with no settings file writes none
+#       written back; a game started with no settings file writes none; a
+#       file nested 200,000 deep is damaged, not a crash; a link to a file
+#       that is not settings leaves that file alone; the temporary file of a
+#       game killed while saving is gone after the next start
 set -u
 MODE="$1"
 source "$(dirname "$0")/../e2e/lib.sh"
@@ -292,6 +295,38 @@ PY
     "$FILE" || fail "the repaired file: $(cat "$FILE")"
   play
   [ -s "$TMP/err" ] && grep -q settings "$TMP/err" && fail "the repaired file was warned about: $(cat "$TMP/err")"
+  echo "ok: a half-right file keeps its good values"
+
+  # 400 kB of brackets: a damaged file like any other, every start.
+  python3 -c 'import sys; n = 200000; sys.stdout.write("{\"x\": " + "[" * n + "]" * n + "}")' >"$FILE"
+  cp "$FILE" "$TMP/deep"
+  # A temporary file of a game killed while saving, whose process is gone.
+  sh -c 'exit 0' & dead=$!
+  wait $dead
+  printf '{' >"$FILE.tmp$dead"
+  play
+  grep -q "^morvane: warning: settings file $FILE: nested deeper than 32 levels; .* kept as $FILE.bad" "$TMP/err" \
+    || fail "warning: $(cat "$TMP/err")"
+  cmp -s "$TMP/deep" "$FILE.bad" || fail "the deep file was not kept as it was"
+  [ -e "$FILE.tmp$dead" ] && fail "the stale $FILE.tmp$dead is still there"
+  echo "ok: a deeply nested file is kept aside and repaired; a stale temporary file is gone"
+
+  # A link to a file that is not settings: warned about, never written.
+  printf 'not settings\n' >"$TMP/foreign"
+  rm -f "$FILE" "$FILE.bad"
+  ln -s "$TMP/foreign" "$FILE"
+  # F11 changes a setting during the run: not saved either.
+  XDG_CONFIG_HOME="$TMP/config" "$BIN" 2>"$TMP/err" &
+  PID=$!
+  WID=$(wait_window --class morvane) || { cat "$TMP/err" >&2; fail "no game window"; }
+  focus "$WID"
+  xdotool key F11
+  sleep 1
+  escape_and_wait "$WID"
+  grep -q "^morvane: warning: settings file $FILE: not valid JSON; the file is a link" "$TMP/err" \
+    || fail "warning: $(cat "$TMP/err")"
+  [ "$(cat "$TMP/foreign")" = "not settings" ] || fail "the link's target was written: $(cat "$TMP/foreign")"
+  [ -L "$FILE" ] && [ ! -e "$FILE.bad" ] || fail "the link was replaced or its target copied: $(ls -l "$TMP/config/morvane")"
   echo "ok: settings"
   ;;
 

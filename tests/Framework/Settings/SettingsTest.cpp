@@ -1,6 +1,8 @@
 // The settings file on a real folder: where it lives, what a damaged or
 // half-right file gives, and what the store writes back (and when).
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -248,6 +250,169 @@ TEST_F(SettingsFileTest, SaveReplacesTheFileWholeAndFollowsALink) {
     ASSERT_TRUE(settings_file::Save(path_, "through the link", error)) << error;
     EXPECT_TRUE(fs::is_symlink(path_));
     EXPECT_EQ(ReadFile(real), "through the link");
+}
+
+TEST_F(SettingsFileTest, ALinkIsWrittenThroughOnlyWhileItsTargetHoldsValidSettings) {
+    // Settings kept in a dotfiles folder: read and written through the link.
+    const fs::path dotfiles = dir_ / "dotfiles" / "morvane.json";
+    WriteFile(dotfiles, R"({"master_volume": 0.5})");
+    fs::create_directories(fs::path(path_).parent_path());
+    fs::create_symlink(dotfiles, path_);
+    EXPECT_EQ(Open(path_), "");
+    EXPECT_EQ(store().Current().masterVolume, 0.5f);
+    Settings wanted = store().Current();
+    wanted.invertY = true;
+    ASSERT_TRUE(store().Change(wanted));
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_TRUE(settings_file::Load(dotfiles.string()).settings.invertY);
+
+    // A link to a file that is not settings (as root, a system file): the
+    // game plays with the defaults, warns once and writes nowhere, neither
+    // over the target nor a copy of it beside the link.
+    const fs::path foreign = dir_ / "etc" / "passwd";
+    const std::string foreignText = "root:x:0:0:root:/root:/bin/bash\n";
+    for (const std::string& target : {foreignText, std::string(R"({"mouse_sensitivity": 42, "mute": true})")}) {
+        WriteFile(foreign, target);
+        fs::remove(path_);
+        fs::create_symlink(foreign, path_);
+        store().Reset();
+        const std::string warning = Open(path_);
+        EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
+        EXPECT_NE(warning.find("is a link"), std::string::npos) << warning;
+        EXPECT_NE(warning.find("not saving"), std::string::npos) << warning;
+        // What is good in it still counts.
+        EXPECT_EQ(store().Current().mute, target != foreignText);
+        EXPECT_EQ(store().Current().mouseSensitivity, 1.0f);
+        wanted = store().Current();
+        wanted.masterVolume = 0.25f;
+        CaptureStderr();
+        store().Change(wanted);
+        EXPECT_EQ(GetCapturedStderr(), "");
+        EXPECT_EQ(store().Current().masterVolume, 0.25f);
+        EXPECT_EQ(ReadFile(foreign), target);
+        EXPECT_TRUE(fs::is_symlink(path_));
+        EXPECT_FALSE(fs::exists(path_ + ".bad"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(foreign.parent_path()), fs::directory_iterator()), 1);
+    }
+
+    // The copy of a damaged regular file replaces whatever is named
+    // settings.json.bad; a link there is not followed.
+    const fs::path precious = dir_ / "precious.txt";
+    WriteFile(precious, "keep me");
+    fs::remove(path_);
+    WriteFile(path_, "damaged");
+    fs::remove(path_ + ".bad");
+    fs::create_symlink(precious, path_ + ".bad");
+    store().Reset();
+    EXPECT_NE(Open(path_).find("kept as " + path_ + ".bad"), std::string::npos);
+    EXPECT_EQ(ReadFile(precious), "keep me");
+    EXPECT_FALSE(fs::is_symlink(path_ + ".bad"));
+    EXPECT_EQ(ReadFile(path_ + ".bad"), "damaged");
+}
+
+TEST_F(SettingsFileTest, DeeplyNestedFileIsDamagedNotACrash) {
+    // 400 kB of brackets, 200,000 levels deep, in a member the game does not
+    // know: treated as damaged, kept aside and replaced, at every depth the
+    // file may stop at.
+    const size_t levels = 200000;
+    const std::string nested = "{\"x\": " + std::string(levels, '[') + std::string(levels, ']') + "}";
+    for (const std::string& text : {nested, nested.substr(0, levels)}) {
+        WriteFile(path_, text);
+        store().Reset();
+        const std::string warning = Open(path_);
+        EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning.substr(0, 300);
+        EXPECT_EQ(store().Current(), Settings());
+        EXPECT_EQ(ReadFile(path_ + ".bad"), text);
+        store().Reset();
+        EXPECT_EQ(Open(path_), "");
+    }
+    EXPECT_NE(settings_file::FromJson(nested).problems.at(0).find("nested deeper than"), std::string::npos);
+
+    // Members of a later version may nest a little; they are kept.
+    const auto later = settings_file::FromJson(R"({"mute": true, "later": {"keys": [[1, 2], {"a": [3]}]}})");
+    EXPECT_TRUE(later.problems.empty());
+    EXPECT_TRUE(later.settings.mute);
+    EXPECT_EQ(later.unknownJson.at("later"), R"({"keys":[[1,2],{"a":[3]}]})");
+}
+
+namespace {
+
+// A process that has ended and been reaped: its id names no process.
+pid_t EndedProcess() {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+// A process that runs until killed, as this program (fork) or as another.
+pid_t RunningProcess(bool sameProgram) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!sameProgram) execlp("sleep", "sleep", "60", static_cast<char*>(nullptr));
+        pause();
+        _exit(0);
+    }
+    return pid;
+}
+
+void EndProcess(pid_t pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+
+TEST_F(SettingsFileTest, StaleTemporaryFilesOfAKilledGameAreClearedAtTheNextStart) {
+    const fs::path folder = fs::path(path_).parent_path();
+    WriteFile(path_, R"({"mute": true})");
+    const pid_t ended = EndedProcess();
+    const pid_t game = RunningProcess(true);
+    const pid_t other = RunningProcess(false);
+    // exec has given the other its own name once /proc says so.
+    for (int i = 0; i < 500 && ReadFile("/proc/" + std::to_string(other) + "/comm") != "sleep\n"; ++i) usleep(10000);
+    const auto temp = [&](pid_t pid) { return "settings.json.tmp" + std::to_string(pid); };
+
+    const std::vector<std::string> stale = {temp(ended), "settings.json.bad.tmp" + std::to_string(ended),
+                                            temp(other), temp(getpid())};
+    const std::vector<std::string> kept = {temp(game),  // a game still running may be saving
+                                           "settings.json.tmp", "settings.json.tmp12x", temp(ended) + ".old",
+                                           "other.json.tmp" + std::to_string(ended), "notes.txt"};
+    for (const std::string& name : stale) WriteFile(folder / name, "{");
+    for (const std::string& name : kept) WriteFile(folder / name, "{");
+    // Only regular files of this user: not a link, a folder or another's file.
+    const pid_t ended2 = EndedProcess();
+    WriteFile(dir_ / "target.txt", "linked");
+    fs::create_symlink(dir_ / "target.txt", folder / temp(ended2));
+    fs::create_directories(folder / (temp(ended2) + "0"));
+    const std::string othersFile = "settings.json.bad.tmp" + std::to_string(ended2);
+    WriteFile(folder / othersFile, "{");
+    const bool chowned = chown((folder / othersFile).c_str(), 65534, 65534) == 0 && geteuid() != 65534;
+
+    // The same beside the target of a link the game writes through.
+    const fs::path dotfiles = dir_ / "dotfiles";
+    WriteFile(dotfiles / "morvane.json", "{}");
+    WriteFile(dotfiles / ("morvane.json.tmp" + std::to_string(ended)), "{");
+    WriteFile(dotfiles / temp(ended), "{");
+    const std::string linked = (dir_ / "linked" / "settings.json").string();
+    fs::create_directories(dir_ / "linked");
+    fs::create_symlink(dotfiles / "morvane.json", linked);
+
+    EXPECT_EQ(Open(path_), "");
+    EXPECT_TRUE(store().Current().mute);
+    for (const std::string& name : stale) EXPECT_FALSE(fs::exists(folder / name)) << name;
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder / name)) << name;
+    EXPECT_TRUE(fs::is_symlink(folder / temp(ended2)));
+    EXPECT_EQ(ReadFile(dir_ / "target.txt"), "linked");
+    EXPECT_TRUE(fs::is_directory(folder / (temp(ended2) + "0")));
+    if (chowned) EXPECT_TRUE(fs::exists(folder / othersFile));
+
+    store().Reset();
+    EXPECT_EQ(Open(linked), "");
+    EXPECT_FALSE(fs::exists(dotfiles / ("morvane.json.tmp" + std::to_string(ended))));
+    EXPECT_TRUE(fs::exists(dotfiles / temp(ended)));
+    EndProcess(game);
+    EndProcess(other);
 }
 
 TEST_F(SettingsFileTest, OverridesHoldForTheRunAndAreNotWritten) {
