@@ -9,6 +9,52 @@ std::string Range(float min, float max) {
     return settings_file::FormatNumber(min) + " to " + settings_file::FormatNumber(max);
 }
 
+// Length of the well-formed UTF-8 sequence at text[i] of a printable
+// character (not a C1 control, U+0080..U+009F), 0 when there is none.
+size_t PrintableUtf8(const std::string& text, size_t i) {
+    const auto byte = [&](size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    const unsigned lead = byte(i);
+    const auto follows = [&](size_t k, unsigned lo, unsigned hi) { return byte(k) >= lo && byte(k) <= hi; };
+    if (lead >= 0xC2 && lead <= 0xDF) return follows(i + 1, lead == 0xC2 ? 0xA0 : 0x80, 0xBF) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned lo = lead == 0xE0 ? 0xA0 : 0x80, hi = lead == 0xED ? 0x9F : 0xBF;
+        return follows(i + 1, lo, hi) && follows(i + 2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned lo = lead == 0xF0 ? 0x90 : 0x80, hi = lead == 0xF4 ? 0x8F : 0xBF;
+        return follows(i + 1, lo, hi) && follows(i + 2, 0x80, 0xBF) && follows(i + 3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
+}
+
+// An argument as a message shows it: control characters, which a terminal
+// would act on (an escape sequence can rewrite the screen or the title),
+// and bytes that are not UTF-8 are written as \n, \t, \r or \xNN.
+std::string Shown(const std::string& text) {
+    std::string shown;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += text[i++];
+        } else if (const size_t length = c >= 0x80 ? PrintableUtf8(text, i) : 0) {
+            shown.append(text, i, length);
+            i += length;
+        } else {
+            static const char kHex[] = "0123456789abcdef";
+            if (c == '\n')
+                shown += "\\n";
+            else if (c == '\t')
+                shown += "\\t";
+            else if (c == '\r')
+                shown += "\\r";
+            else
+                shown += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+            ++i;
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -27,8 +73,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 help = true;
                 continue;
             }
-            if (!arg.empty() && arg[0] == '-') return fail("unknown option '" + arg + "'");
-            return fail("unexpected argument '" + arg + "' (the game takes only options)");
+            if (!arg.empty() && arg[0] == '-') return fail("unknown option '" + Shown(arg) + "'");
+            return fail("unexpected argument '" + Shown(arg) + "' (the game takes only options)");
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
@@ -36,7 +82,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         const bool takesValue = name == "--render-scale" || name == "--sensitivity";
         const bool known = takesValue || name == "--help" || name == "--version" || name == "--fullscreen" ||
                            name == "--windowed" || name == "--mute";
-        if (!known) return fail("unknown option '" + name + "'");
+        if (!known) return fail("unknown option '" + Shown(name) + "'");
         if (!takesValue && inlineValue) return fail("option '" + name + "' takes no value");
 
         std::string value;
@@ -62,13 +108,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (name == "--render-scale") {
             auto scale = settings_file::ParseRenderScale(value);
             if (!scale)
-                return fail("option '--render-scale': '" + value + "' is not auto or a number from " +
+                return fail("option '--render-scale': '" + Shown(value) + "' is not auto or a number from " +
                             Range(Settings::kMinRenderScale, Settings::kMaxRenderScale));
             line.overrides.renderScale = *scale;
         } else if (name == "--sensitivity") {
             auto number = settings_file::ParseNumber(value);
             if (!number || *number < Settings::kMinSensitivity || *number > Settings::kMaxSensitivity)
-                return fail("option '--sensitivity': '" + value + "' is not a number from " +
+                return fail("option '--sensitivity': '" + Shown(value) + "' is not a number from " +
                             Range(Settings::kMinSensitivity, Settings::kMaxSensitivity));
             line.overrides.mouseSensitivity = *number;
         }

@@ -85,3 +85,30 @@ TEST(CommandLineTest, EveryFaultIsAnErrorThatNamesIt) {
         EXPECT_TRUE(line.overrides.Empty()) << c.says;
     }
 }
+
+TEST(CommandLineTest, ControlCharactersInAnArgumentAreShownEscaped) {
+    // The message goes to a terminal: an escape sequence in an argument must
+    // reach it as text, not act on it. Printable UTF-8 is shown as it is.
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--\x1b]0;owned\x07"}, "unknown option '--\\x1b]0;owned\\x07'"},
+        {{"--x=\x1b[2J"}, "unknown option '--x'"},
+        {{"level\n2\t\r"}, "unexpected argument 'level\\n2\\t\\r'"},
+        {{"-\x7f"}, "unknown option '-\\x7f'"},
+        // A C1 control: as a raw byte and encoded in UTF-8.
+        {{"--sensitivity", "\x9b" "31m"}, "'\\x9b31m' is not a number"},
+        {{"--sensitivity=\xc2\x9b" "31m"}, "'\\xc2\\x9b31m' is not a number"},
+        // Not UTF-8: a lone continuation byte, an overlong slash, a truncated sequence.
+        {{"--render-scale", "\x80\xc0\xaf\xe2\x82"}, "'\\x80\\xc0\\xaf\\xe2\\x82' is not auto"},
+        {{"--render-scale", "gr\xc3\xb6\xc3\x9f" "e \xe2\x80\x94 \xf0\x9f\x98\x80"},
+         "'gr\xc3\xb6\xc3\x9f" "e \xe2\x80\x94 \xf0\x9f\x98\x80' is not auto"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = Parse(c.args);
+        EXPECT_EQ(line.action, CommandLine::Action::Error) << c.says;
+        EXPECT_NE(line.error.find(c.says), std::string::npos) << line.error;
+    }
+}

@@ -24,7 +24,8 @@
 #       --help and --version answer on standard output with exit code 0
 #       without a display, data or settings folder; each kind of bad option
 #       gives a message and the usage on standard error and exit code 2 (the
-#       parser's every case is in CommandLineTest)
+#       parser's every case is in CommandLineTest), control characters in it
+#       shown escaped
 #   install_e2e.sh settings <morvane>
 #       in the game's window: a damaged settings file gives one warning, is
 #       kept as settings.json.bad and repaired; run-only options are not
@@ -246,6 +247,13 @@ play|unexpected argument 'play' (the game takes only options)
 --render-scale=0.3|option '--render-scale': '0.3' is not auto or a number from 0.5 to 1
 --help --bogus|unknown option '--bogus'
 CASES
+  # An escape sequence in an argument reaches the terminal as text.
+  run_bare $'--\e]0;owned\a'
+  [ "$rc" -eq 2 ] || fail "an argument with control characters: exit code $rc, expected 2"
+  [ "$(head -n1 "$TMP/err")" = "morvane: unknown option '--\\x1b]0;owned\\x07'" ] \
+    || fail "an argument with control characters said: $(head -n1 "$TMP/err" | od -c | head -n3)"
+  tr -d '\n' <"$TMP/err" | LC_ALL=C grep -q '[[:cntrl:]]' && fail "a control character reached standard error"
+  echo "ok: control characters in an argument are shown escaped"
   # None of this touched the settings folder.
   [ -e "$TMP/config" ] && fail "the options wrote $(find "$TMP/config")"
   echo "ok: options"
