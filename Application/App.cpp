@@ -1,8 +1,10 @@
 #include "Application/App.h"
 
 #include <SDL.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -24,6 +26,26 @@ namespace {
 // Message boxes need a display; without one the stderr line is the report.
 void ShowError(SDL_Window* owner, const char* caption, const std::string& text, bool errorIcon) {
     SDL_ShowSimpleMessageBox(errorIcon ? SDL_MESSAGEBOX_ERROR : 0, caption, text.c_str(), owner);
+}
+
+// A hang-up (the terminal the game was started from has closed) is passed
+// on as a termination request, which SDL turns into a quit event: the game
+// then shuts down in order instead of dying at once.
+void PassOnHangUp(int) {
+    const int saved = errno;
+    raise(SIGTERM);
+    errno = saved;
+}
+
+// A hang-up that whoever started the game ignores (nohup) stays ignored.
+void TreatHangUpAsTermination() {
+    struct sigaction current {};
+    if (sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
+    struct sigaction action {};
+    action.sa_handler = PassOnHangUp;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 }  // namespace
@@ -150,6 +172,7 @@ void App::ApplySettings(const Settings& settings) {
 }
 
 int App::Run() {
+    TreatHangUpAsTermination();
     ConnectSettings();
     if (!Init(1280, 720)) return 1;
     // The automatic render scale adapts only where pixels cost the processor

@@ -27,7 +27,9 @@ public:
     // writes the reason to standard error and returns false.
     bool Init(int width, int height);
     // Init, frame loop, shutdown. Returns the process exit code: 0 after a
-    // normal end, non-zero when start-up failed.
+    // normal end, non-zero when start-up failed. A termination request
+    // (SIGTERM, SIGINT, or SIGHUP unless ignored) ends the loop as the
+    // window's close box does.
     int Run();
 
     // One frame of the loop: pumps events, updates audio, runs the given

@@ -2,6 +2,8 @@
 # End-to-end checks of the real game binary on an X server.
 #   window_e2e.sh <morvane> window   - size, caption, fixed size, Escape quits with 0
 #   window_e2e.sh <morvane> sigterm  - a termination request ends it cleanly with 0
+#   window_e2e.sh <morvane> sighup   - so does a hang-up, unless it was ignored
+#                                      when the game started (nohup)
 #   window_e2e.sh <morvane> nodisplay - without a display: non-zero exit and a clear message
 set -u
 BIN="$1"
@@ -47,6 +49,21 @@ if [ "$MODE" = window ]; then
   sleep 1
   kill -0 "$PID" 2>/dev/null || fail "the game exited on its own"
   escape_and_wait "$WID"
+elif [ "$MODE" = sighup ]; then
+  sleep 1
+  kill -HUP "$PID"
+  wait_exit "the hang-up"
+  [ "$rc" -eq 0 ] || fail "exit code $rc after a hang-up"
+  # Started with hang-ups ignored, the game keeps running through one.
+  (trap '' HUP; exec "$BIN" 2>>"$ERR") &
+  PID=$!
+  WID=$(wait_window --class morvane) || fail "no window with hang-ups ignored"
+  kill -HUP "$PID"
+  sleep 1
+  kill -0 "$PID" 2>/dev/null || fail "a hang-up ignored by the starter ended the game"
+  kill -TERM "$PID"
+  wait_exit "the request to end"
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
 else
   sleep 1
   kill -TERM "$PID"
