@@ -12,6 +12,7 @@
 
 #include "Application/ImGuiSetup.h"
 #include "Framework/Platform/Input.h"
+#include "Framework/Platform/Letterbox.h"
 #include "Framework/Platform/X11Display.h"
 
 namespace {
@@ -99,10 +100,21 @@ bool GameWindow::Create(int width, int height, const std::string& caption, const
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 
+    // On a screen smaller than the window the window is made as large as
+    // the usable area allows with its shape kept, and placed in it; the
+    // picture is scaled into it like into a full screen.
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && (usable.w < width || usable.h < height)) {
+        const Platform::Letterbox fit = Platform::FitPicture(usable.w, usable.h, width, height);
+        x = usable.x + fit.x;
+        y = usable.y + fit.y;
+        width = fit.width;
+        height = fit.height;
+    }
     // SDL sizes the client area itself, whatever the decorations are; no
     // SDL_WINDOW_RESIZABLE, so the window manager gets fixed size hints.
-    handle_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    handle_ = SDL_CreateWindow(caption.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!handle_) {
         lastError_ = SDL_GetError();
         return false;

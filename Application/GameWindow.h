@@ -18,8 +18,10 @@ public:
     GameWindow(const GameWindow&) = delete;
     GameWindow& operator=(const GameWindow&) = delete;
 
-    // Creates the window (client width x height, not resizable, the caption).
-    // False on failure; the reason is in LastError().
+    // Creates the window (client width x height, not resizable, the caption),
+    // centred; on a screen whose usable area is smaller, as large as fits
+    // there with the same shape. False on failure; the reason is in
+    // LastError().
     bool Create(int width, int height, const std::string& caption, const std::string& className);
     // Takes every pending event. Returns false when a quit request was taken,
     // true when the queue ran empty. Escape and the close box destroy the window.
@@ -61,7 +63,7 @@ private:
     std::vector<SDL_Window*> closed_;
     std::string lastError_;
     EventFilter filter_;
-    int width_ = 0, height_ = 0;  // the fixed client size
+    int width_ = 0, height_ = 0;  // the fixed client size (as fitted to the screen)
     // Full screen made by hand where no window manager can grant it.
     bool coversDisplay_ = false;
 };
