@@ -4,8 +4,9 @@
 //
 // The game advances in fixed steps of 1/60 s and the loop draws after its
 // steps. On a fast machine that is one step and one draw a frame, paced by
-// the cap; when drawing falls behind, a frame runs the steps real time calls
-// for (up to four, see Platform::StepClock) before it draws.
+// the cap (an integer budget of 16 ms, so up to 62.5 frames a second); when
+// drawing falls behind, a frame runs the steps real time calls for (up to
+// six, Platform::StepClock::kMaxStepsPerFrame) before it draws.
 #pragma once
 
 #include <cstdint>
