@@ -69,8 +69,8 @@ for SIGNAL in TERM KILL; do
     rm -f "$SOCKET"
   fi
   wait_exit "its X server went away (SIG$SIGNAL)"
-  [ "$rc" -ne 0 ] || fail "exit code 0 after losing the display"
-  [ "$rc" -lt 128 ] || fail "killed by a signal (exit code $rc)"
+  [ "$rc" -ne 0 ] || fail_showing_stderr "exit code 0 after losing the display" "$TMP/err"
+  [ "$rc" -lt 128 ] || fail_showing_stderr "killed by a signal (exit code $rc)" "$TMP/err"
   grep -q "morvane: lost the connection to the display" "$TMP/err" || fail "no message on standard error"
   grep "^morvane:" "$TMP/err" >&2
   echo "ok: the game ended with exit code $rc when its X server went away (SIG$SIGNAL)"

@@ -20,6 +20,21 @@ fail() {
   exit 1
 }
 
+# Fails with the message after showing the last lines the game wrote to its
+# standard error (the file given, else $ERR), where the cause of a wrong
+# exit code usually stands.
+fail_showing_stderr() {
+  local message="$1" file="${2:-${ERR:-}}"
+  if [ -n "$file" ] && [ -s "$file" ]; then
+    echo "---- the game's standard error, last 40 lines ($file):" >&2
+    tail -n 40 "$file" >&2
+    echo "----" >&2
+  elif [ -n "$file" ]; then
+    echo "(the game wrote nothing to its standard error, $file)" >&2
+  fi
+  fail "$message"
+}
+
 # Without an X display the test is skipped (exit 77) and says so. The tools
 # come with scripts/setup.sh: a missing one is a broken set-up and fails.
 need_display() {
@@ -110,13 +125,14 @@ wait_exit() {
   PID=""
 }
 
-# Ends the game with Escape on its window; it must exit with 0.
+# Ends the game with Escape on its window; it must exit with 0. On another
+# code the tail of its standard error is shown: the file given, else $ERR.
 escape_and_wait() {
   game_runs
   focus "$1"
   xdotool key Escape
   wait_exit Escape
-  [ "$rc" -eq 0 ] || fail "exit code $rc after Escape"
+  [ "$rc" -eq 0 ] || fail_showing_stderr "exit code $rc after Escape" "${2:-}"
 }
 
 # Standard error of a normal run: shows the game's own messages, and fails

@@ -68,7 +68,7 @@ else
   sleep 1
   kill -TERM "$PID"
   wait_exit "the request to end"
-  [ "$rc" -eq 0 ] || fail "exit code $rc"
+  [ "$rc" -eq 0 ] || fail_showing_stderr "exit code $rc after SIGTERM"
 fi
 expect_no_data_warnings "$ERR"
 echo "ok: $MODE"

@@ -126,7 +126,7 @@ layout)
     [ "$cwd" = "$(cd "$PREFIX/share/morvane" && pwd)" ] || fail "the game runs in $cwd"
     [ "$exe" = "$(cd "$PREFIX/libexec/morvane" && pwd)/morvane" ] || fail "the launcher started $exe"
     sleep 1
-    escape_and_wait "$WID"
+    escape_and_wait "$WID" "$TMP/run.err"
     expect_no_data_warnings "$TMP/run.err"
     echo "ok: the launcher started from $TMP/elsewhere runs the game in $cwd"
   else
@@ -169,7 +169,7 @@ game)
   [ "$(readlink "/proc/$PID/cwd")" = "$DATA" ] || fail "the game runs in $(readlink "/proc/$PID/cwd"), not $DATA"
   DATA="$DATA/Data"
   start_from_title
-  escape_and_wait "$WID"
+  escape_and_wait "$WID" "$TMP/run.err"
   expect_no_data_warnings "$TMP/run.err"
   echo "ok: $LAUNCHER from $TMP/elsewhere: title, start, HUD 20/300, Escape exit 0"
   ;;
@@ -204,7 +204,7 @@ nodata)
   WID=$(wait_window --class morvane) || { cat "$TMP/err" >&2; fail "no window without the data"; }
   sleep 2
   kill -0 "$PID" 2>/dev/null || fail "the game ended on its own without the data"
-  escape_and_wait "$WID"
+  escape_and_wait "$WID" "$TMP/err"
   cat "$TMP/err" >&2
   grep -q "morvane: warning: game data not found in $TMP/empty" "$TMP/err" || fail "no warning about the missing data"
   echo "ok: no Data/: warned, ran, exit code 0"
@@ -269,7 +269,7 @@ settings)
     PID=$!
     WID=$(wait_window --class morvane) || { cat "$TMP/err" >&2; fail "no game window"; }
     sleep 1
-    escape_and_wait "$WID"
+    escape_and_wait "$WID" "$TMP/err"
     expect_no_data_warnings "$TMP/err"
   }
   FILE="$TMP/config/morvane/settings.json"
