@@ -30,14 +30,17 @@ ResultScene::ResultScene() {
     ResourceCache& cache = ResourceCache::GetInstance();
     cache.GetRayCaster();
     cleared_ = false;
-    // No click counts until the button is drawn and the pointer is on it.
-    overButton_ = false;
+    // Until the button is drawn the whole screen counts as the button: after
+    // death a fresh click anywhere during the banner's fade leads back.
+    overButton_ = true;
 
     // The cursor starts on the centre of the button.
     Platform::Input& input = Platform::Input::GetInstance();
     input.SetCursorPos(input.ClientToScreen(Platform::Point{640, 610}));
     // A fire button still held when the game hands over (the gun is
     // automatic) is not a click on this screen: it must be released first.
+    // The gun leaves the latch clear while it fires, so this line is what
+    // keeps the held button from leading straight back to the title.
     SceneManager::GetInstance().SetClickLatched(input.IsKeyDown(Platform::Key::LeftButton));
 
     eye_ = Vector3(0.0f, 5.0f, 35.0f);
@@ -97,8 +100,8 @@ void ResultScene::Update() {
         flash_ -= 0.05f;
         if (flash_ < 0.0f) flash_ = 0.0f;
     }
-    // The button (and with it the hover) is there once the banner is fully
-    // shown; until then no click counts.
+    // The hover follows the pointer once the button is drawn (the banner
+    // fully shown); until then it keeps its starting value.
     if (hud_->GetFade() >= 1.0f) overButton_ = hud_->ButtonHovered(cursorX_, cursorY_);
 }
 

@@ -35,8 +35,8 @@ public:
     void DrawDebug() override {}
 
     bool IsCleared() const { return cleared_; }
-    // The mouse was over the button at the end of the last Update (false
-    // until the button shows).
+    // The mouse was over the button at the end of the last Update (true
+    // until the button shows: a click anywhere counts before it is drawn).
     bool IsOverButton() const { return overButton_; }
     int GetCursorX() const { return cursorX_; }
     int GetCursorY() const { return cursorY_; }
@@ -52,7 +52,7 @@ private:
     bool cleared_ = false;
     int cursorX_ = 0;
     int cursorY_ = 0;
-    bool overButton_ = false;
+    bool overButton_ = true;
     Vector3 eye_{0.0f, 5.0f, 35.0f};
     Vector3 viewDirection_{0.0f, 1.0f, -35.0f};
     VeTexture* whiteTexture_ = nullptr;

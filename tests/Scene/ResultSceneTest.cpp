@@ -54,10 +54,10 @@ TEST_F(ResultSceneTest, DeathScreenIsBlackWithTheBannerFadingInAndTheButtonFromF
         ASSERT_NEAR(drawn[1].colour.w, 0.005f * frame, 1e-4f) << "banner fading in, frame " << frame;
         ASSERT_FLOAT_EQ(drawn[1].transform._42, 100.0f);
     }
-    EXPECT_FALSE(scene_->IsOverButton()) << "no button drawn yet, nothing to be over";
+    EXPECT_TRUE(scene_->IsOverButton()) << "keeps its starting value until the button is drawn";
     Step(At({100, 100}, false));
     EXPECT_TRUE(ButtonDrawn()) << "frame 201";
-    EXPECT_FALSE(scene_->IsOverButton());
+    EXPECT_FALSE(scene_->IsOverButton()) << "follows the pointer once drawn";
     EXPECT_FLOAT_EQ(scene_->GetHud()->GetFade(), 1.0f);
     EXPECT_FALSE(scene_->IsTitleRequested());
 }
@@ -102,9 +102,9 @@ TEST_F(ResultHandOverTest, AFireButtonHeldThroughAWonEndingIsNoClickOnTheResultS
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(result->IsCleared());
     Run(held, 60);
-    EXPECT_FALSE(result->IsTitleRequested()) << "the held button is not a click";
+    ASSERT_EQ(SceneManager::GetInstance().GetCurrentScene(), result) << "the held button is not a click";
+    EXPECT_FALSE(result->IsTitleRequested());
     EXPECT_FALSE(TitleNext());
-    EXPECT_EQ(SceneManager::GetInstance().GetCurrentScene(), result);
 
     // Released and pressed again on the button: back to the title, once.
     Run(At({640, 610}, false));
@@ -115,34 +115,41 @@ TEST_F(ResultHandOverTest, AFireButtonHeldThroughAWonEndingIsNoClickOnTheResultS
     EXPECT_TRUE(SceneManager::GetInstance().IsClickLatched()) << "the click does not act again in the title";
 }
 
-TEST_F(ResultHandOverTest, AfterDeathOnlyAClickOnTheDrawnButtonLeads) {
+TEST_F(ResultHandOverTest, AfterDeathAFreshClickAnywhereBeforeTheButtonIsDrawnLeadsToTheTitle) {
+    // Killed with the fire button held on the button's place: held on, it
+    // is no click, however long.
     ResultScene* result = PlayToResult(false, At({640, 610}, true));
     ASSERT_NE(result, nullptr);
     ASSERT_FALSE(result->IsCleared());
-    // Clicks before the button is drawn (the banner is still fading in), on
-    // the button's place and elsewhere, do nothing.
-    for (int i = 0; i < 4; ++i) {
-        Run(At({640, 610}, false), 10);
-        Run(At({640, 610}, true), 10);
-        Run(At({100, 100}, false), 10);
-        Run(At({100, 100}, true), 10);
-    }
-    ASSERT_LT(result->GetHud()->GetFade(), 1.0f);
+    Run(At({640, 610}, true), 40);
+    Run(At({100, 100}, true), 40);
+    ASSERT_EQ(SceneManager::GetInstance().GetCurrentScene(), result) << "the button held from the game never counts";
     EXPECT_FALSE(result->IsTitleRequested());
 
-    Run(At({100, 100}, false), 50);
+    // Released, then pressed again far from where the button will be, while
+    // the banner is still fading in: back to the title, once.
+    Run(At({100, 100}, false));
+    Run(At({100, 100}, true));
+    ASSERT_LT(result->GetHud()->GetFade(), 1.0f);
+    EXPECT_TRUE(result->IsTitleRequested());
+    EXPECT_NE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetNextScene()), nullptr);
+    Run(At({100, 100}, true));
+    EXPECT_NE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetCurrentScene()), nullptr);
+    EXPECT_TRUE(SceneManager::GetInstance().IsClickLatched()) << "the click does not act again in the title";
+}
+
+TEST_F(ResultHandOverTest, AfterDeathOnceTheButtonIsDrawnOnlyAClickOnItLeads) {
+    ResultScene* result = PlayToResult(false, At({100, 100}, false));
+    ASSERT_NE(result, nullptr);
+    Run(At({100, 100}, false), 201);
     ASSERT_FLOAT_EQ(result->GetHud()->GetFade(), 1.0f);
-    // The button is shown; a click beside it does nothing either.
+    // The button is shown; a click beside it does nothing.
     Run(At({100, 100}, true));
     Run(At({100, 100}, false));
     EXPECT_FALSE(result->IsTitleRequested());
     Run(At({640, 610}, false));
     Run(At({640, 610}, true));
     EXPECT_TRUE(result->IsTitleRequested());
-    SceneBase* next = SceneManager::GetInstance().GetNextScene();
-    EXPECT_NE(dynamic_cast<TitleScene*>(next), nullptr);
-    Run(At({640, 610}, true));
-    EXPECT_NE(dynamic_cast<TitleScene*>(SceneManager::GetInstance().GetCurrentScene()), nullptr);
 }
 
 TEST_F(ResultSceneTest, ClearedScreenShowsRoomBannerAndButtonAtOnceUnderATwentyFrameFlash) {
