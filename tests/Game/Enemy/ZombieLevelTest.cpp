@@ -19,6 +19,7 @@
 #include "Game/Enemy/Enemy_Normal.h"
 #include "Game/Enemy/Track.h"
 #include "Game/Object/Player.h"
+#include "Game/Stage/Furniture.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 
@@ -182,14 +183,25 @@ TEST_F(ZombieLevelTest, AChasingZombieStopsWhereItsFloorMeetsEachStairFlight) {
 
 TEST_F(ZombieLevelTest, SeparationLeavesZombiesOfOtherFloorsToTheirOwnFurniture) {
     scene_->GetEnemyList()->Clear();
-    // In the office on the first basement, right under the shelf at (0, 0, 80)
-    // of the storage room above, overlapping its box by one unit.
-    EnemyBase* below = Stand({0, -38, 83}, 0.0f, false);
-    ASSERT_EQ(below->GetFloor(), 1);
     ASSERT_EQ(scene_->GetPlayer()->GetCurrentFloor(), 0);
+    // A zombie of the first basement at the foot of the flight up from it:
+    // the stairwell belongs to every floor, so even while the player is on
+    // the ground floor the zombie has its own floor under it and no wall
+    // beside it, and a push there would be made. Straight above it stands a
+    // chair of the ground floor (active, the player's floor), overlapping it
+    // by half a unit: only the floor the zombie belongs to keeps the chair
+    // from pushing it.
+    Stage& stage = *scene_->GetStage();
+    Object* chair = BuildChair(&stage, PlaceAt(42.5f, 0.0f, 112.0f, 0.0f));
+    ASSERT_EQ(chair->GetFloor(), 0);
+    stage.RefreshActivity(0);
+    ASSERT_TRUE(chair->IsActive());
+    EnemyBase* below = Stand({44, -38, 112}, 0.0f, false);
+    ASSERT_EQ(below->GetFloor(), 1);
+    ASSERT_TRUE(below->CanBePushedTo(Vector3(44.5f, -38.0f, 112.0f))) << "nothing else would stop the push";
     for (int frame = 0; frame < 60; ++frame) scene_->Update();
-    EXPECT_FLOAT_EQ(below->GetPosition().x, 0.0f);
-    EXPECT_FLOAT_EQ(below->GetPosition().z, 83.0f) << "the shelf of the floor above does not push it";
+    EXPECT_FLOAT_EQ(below->GetPosition().x, 44.0f) << "the chair of the floor above does not push it";
+    EXPECT_FLOAT_EQ(below->GetPosition().z, 112.0f);
 }
 
 TEST_F(ZombieLevelTest, SeparationNeverPushesAZombieThroughAWall) {
