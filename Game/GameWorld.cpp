@@ -9,7 +9,19 @@
 #include "Game/Stage/BuildStage.h"
 #include "Game/Stage/Stage.h"
 
-GameWorld::GameWorld() {
+namespace {
+uint64_t g_seedOfNewGames = 0;
+}  // namespace
+
+void GameWorld::SetSeedOfNewGames(uint64_t seed) { g_seedOfNewGames = seed; }
+uint64_t GameWorld::GetSeedOfNewGames() { return g_seedOfNewGames; }
+
+Math::Random& RandomOf(GameWorld* world) {
+    static Math::Random detached;
+    return world ? world->GetRandom() : detached;
+}
+
+GameWorld::GameWorld() : random_(g_seedOfNewGames) {
     // Each part may reach the ones made before it through the world.
     enemyList_ = std::make_unique<EnemyList>(this);
     player_ = std::make_unique<Player>(this);

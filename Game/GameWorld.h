@@ -8,10 +8,12 @@
 // and the drawing, and turns the ending into the result screen.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "Framework/Math/Random.h"
 #include "Framework/Render/RenderFrame.h"
 
 class EnemyList;
@@ -28,9 +30,10 @@ enum class GameResult : int { None = -1, Dead = 0, Cleared = 1 };
 
 class GameWorld {
 public:
-    // Builds a game: the enemy list, the player, the gun (placed in the hand
-    // once), the effect list, then the stage, which learns the player's floor
-    // and builds the laboratory with its zombies.
+    // Builds a game: its random numbers (from the seed of new games), the
+    // enemy list, the player, the gun (placed in the hand once), the effect
+    // list, then the stage, which learns the player's floor and builds the
+    // laboratory with its zombies.
     GameWorld();
     // Deletes the enemy list, the stage with all its objects, the effect
     // list, the player and the gun, in that order.
@@ -58,6 +61,16 @@ public:
     GameState GetState() const { return state_; }
     bool IsEnding() const { return state_ == GameState::Ending; }
 
+    // The game's random numbers: every draw of its rules and of its effects
+    // comes from this one stream, in the order the game makes them, so the
+    // same seed and the same input play the same game.
+    Math::Random& GetRandom() { return random_; }
+    // The seed the games built from now on start from (0 unless set): a
+    // recording of a game's input plays that game again only from the seed
+    // it was recorded with.
+    static void SetSeedOfNewGames(uint64_t seed);
+    static uint64_t GetSeedOfNewGames();
+
     // The camera the scene placed at the end of the last step: what the
     // effects of this step face, and what the picture is drawn from.
     const Render::Camera& GetCamera() const { return camera_; }
@@ -77,6 +90,7 @@ public:
     void DescribeFrame(Render::Frame& frame) const;
 
 private:
+    Math::Random random_;
     GameState state_ = GameState::Playing;
     Render::Camera camera_;
     std::vector<Render::PointLight> lights_;
@@ -86,3 +100,7 @@ private:
     std::unique_ptr<Player> player_;
     std::unique_ptr<Gun> gun_;
 };
+
+// The random numbers an object of a world draws from: the world's own; for
+// a piece built without a world (a test's), a stream kept for such pieces.
+Math::Random& RandomOf(GameWorld* world);

@@ -6,7 +6,6 @@
 #include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Render/Renderer.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
@@ -94,13 +93,13 @@ void GameScene::Step() {
     SceneBase::Step();
     // What the overlay and the ending's shake change is counted per step as
     // well, so that several steps and one picture show what the last step's
-    // frame showed (the shake draws on the game's random numbers).
+    // frame showed.
     hud_->AnimateGame(*world_);
     lastShakeX_ = 0.0f;
     lastShakeY_ = 0.0f;
     if (world_->IsEnding()) {
-        lastShakeX_ = static_cast<float>(Math::Rand() % 11 - 5);
-        lastShakeY_ = static_cast<float>(Math::Rand() % 11 - 5);
+        lastShakeX_ = static_cast<float>(shakeRandom_.Next() % 11 - 5);
+        lastShakeY_ = static_cast<float>(shakeRandom_.Next() % 11 - 5);
     }
     timing.updateMs = Platform::NowMs() - start;
     ++timing.steps;

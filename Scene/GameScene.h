@@ -87,6 +87,10 @@ private:
     GameResult requestedResult_ = GameResult::None;
     float lastShakeX_ = 0.0f;
     float lastShakeY_ = 0.0f;
+    // The shake's own random numbers: a look, drawn apart from the game's
+    // numbers so that the zombies of the ending move as they would without
+    // it.
+    Math::Random shakeRandom_{GameWorld::GetSeedOfNewGames()};
     bool drawnOnce_ = false;
     // This frame's world goes straight into the smear picture (playing at
     // full scale), and the smear picture holds the last frame shown.

@@ -2,16 +2,17 @@
 
 namespace Math {
 namespace {
-// 64-bit linear congruential generator (Knuth's MMIX constants); the high
-// bits are returned because the low bits of an LCG are weak.
-uint64_t g_state = 0x853c49e6748fea9bULL;
+// Mixed into the seed so that seed 0 does not start the generator at 0.
+constexpr uint64_t kSeedMix = 0x853c49e6748fea9bULL;
 }  // namespace
 
-int Rand() {
-    g_state = g_state * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<int>((g_state >> 33) & 0x7fffffffULL);
+int Random::Next() {
+    // 64-bit linear congruential generator (Knuth's MMIX constants); the
+    // high bits are returned because the low bits of an LCG are weak.
+    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<int>((state_ >> 33) & 0x7fffffffULL);
 }
 
-void SeedRand(uint64_t seed) { g_state = seed ^ 0x853c49e6748fea9bULL; }
+void Random::Seed(uint64_t seed) { state_ = seed ^ kSeedMix; }
 
 }  // namespace Math

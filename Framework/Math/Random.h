@@ -1,7 +1,9 @@
-// The game's one pseudo-random generator. It behaves like the C library's
-// rand(): non-negative integers up to kRandMax, used modulo a range. It is
-// seeded with a fixed value at start-up so that the same input script gives
-// the same game; tests reseed it to make their draws reproducible.
+// Pseudo-random numbers with the behaviour of the C library's rand():
+// non-negative integers up to kRandMax, used modulo a range. A stream is a
+// plain value and whoever owns one decides who draws from it: the game
+// world's stream serves the game's rules and its effects, the game scene's
+// own serves the ending's shake, so that drawing for a look never shifts the
+// numbers the game is played with. The same seed gives the same numbers.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +12,17 @@ namespace Math {
 
 constexpr int kRandMax = 0x7fffffff;
 
-// Next value in [0, kRandMax].
-int Rand();
-// Restarts the sequence.
-void SeedRand(uint64_t seed);
+class Random {
+public:
+    explicit Random(uint64_t seed = 0) { Seed(seed); }
+
+    // Next value in [0, kRandMax].
+    int Next();
+    // Restarts the sequence.
+    void Seed(uint64_t seed);
+
+private:
+    uint64_t state_ = 0;
+};
 
 }  // namespace Math

@@ -1,14 +1,13 @@
 // Bubbles and their spawn operation.
 #include "Game/Effect/Bubble.h"
 
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
 
 void EffectList::AddBubble(const Vector3& position, float height) {
     auto bubble = std::make_shared<Bubble>();
-    const float size = static_cast<float>(Math::Rand() % 50 + 5) / 100.0f;  // 0.05 to 0.54
+    const float size = static_cast<float>(GetRandom().Next() % 50 + 5) / 100.0f;  // 0.05 to 0.54
     bubble->SetQuad(ResourceCache::GetInstance().GetTexture(asset::texture::kBubble), size, size, 0.5f,
                     Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
     bubble->SetList(this);

@@ -1,7 +1,11 @@
 // Effect list: update, removal, the 50-hole cap and the two draw passes.
 #include "Game/Effect/EffectList.h"
 
+#include "Game/GameWorld.h"
+
 EffectList::EffectList(GameWorld* world) : world_(world) {}
+
+Math::Random& EffectList::GetRandom() const { return RandomOf(world_); }
 
 EffectList::~EffectList() {
     effects_.clear();

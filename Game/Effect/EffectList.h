@@ -7,6 +7,7 @@
 #include <list>
 #include <memory>
 
+#include "Framework/Math/Random.h"
 #include "Framework/Math/SimpleMath.h"
 #include "Game/Effect/Effect.h"
 
@@ -73,6 +74,9 @@ public:
 
     GameWorld* GetWorld() const { return world_; }
     void SetWorld(GameWorld* world) { world_ = world; }
+    // The random numbers the effects draw from: the world's own, so that a
+    // spawn draws in its place in the game's one sequence.
+    Math::Random& GetRandom() const;
     const std::list<std::shared_ptr<Effect>>& GetEffects() const { return effects_; }
     const std::list<std::shared_ptr<Effect>>& GetDecals() const { return decals_; }
 

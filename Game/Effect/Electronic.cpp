@@ -1,7 +1,6 @@
 // Electric sparks and their spawn operation.
 #include "Game/Effect/Electronic.h"
 
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -15,9 +14,9 @@ void EffectList::AddElectronic(const Vector3& position, Object* owner, const Vec
     spark->SetList(this);
     spark->SetAdditive(true);
     spark->owner_ = owner;
-    const float pitch = static_cast<float>(Math::Rand() % 360) * kDegToRad;
-    const float yaw = static_cast<float>(Math::Rand() % 360) * kDegToRad;
-    const float roll = static_cast<float>(Math::Rand() % 360) * kDegToRad;
+    const float pitch = static_cast<float>(GetRandom().Next() % 360) * kDegToRad;
+    const float yaw = static_cast<float>(GetRandom().Next() % 360) * kDegToRad;
+    const float roll = static_cast<float>(GetRandom().Next() % 360) * kDegToRad;
     spark->Turn(pitch, yaw, roll, position);
     Append(spark);
 }

@@ -1,7 +1,6 @@
 // Muzzle flashes and their spawn operation.
 #include "Game/Effect/MuzzleFlash.h"
 
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -18,7 +17,7 @@ void EffectList::AddMuzzleFlash(const Vector3& position) {
     flash->SetAdditive(true);
     flash->SetDrawLast(true);
     flash->world_ = world_;
-    flash->roll_ = Math::Rand() % 360;
+    flash->roll_ = GetRandom().Next() % 360;
     flash->GetMatrix()->Translation(position);
     flash->Face();
     Append(flash);

@@ -1,7 +1,6 @@
 // Smoke particles, hit sparks and their spawn operations.
 #include "Game/Effect/Smoke.h"
 
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -43,10 +42,10 @@ void EffectList::AddHit(const Vector3& position) {
     Vector3 shot(0.0f, 0.0f, 1.0f);
     if (world_ && world_->GetGun()) shot = world_->GetGun()->GetShotDirection();
     for (int i = 0; i < 5; ++i) {
-        const float angle = static_cast<float>(Math::Rand() % 161 - 80) * kDegToRad;
+        const float angle = static_cast<float>(GetRandom().Next() % 161 - 80) * kDegToRad;
         const Vector3 direction = Vector3::TransformNormal(shot, Matrix::CreateRotationY(angle));
         // Seven sparks in ten are the bright kind, and fly faster.
-        const bool bright = Math::Rand() % 10 > 2;
+        const bool bright = GetRandom().Next() % 10 > 2;
         VeTexture* texture = cache.GetTexture(bright ? asset::texture::kHitSpark : asset::texture::kHitDust);
         const float speed = bright ? 0.2f : 0.1f;
         AddSmoke(texture, position, direction, 15, Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 0.1f, speed, 0.01f,

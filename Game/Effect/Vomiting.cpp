@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -16,16 +15,16 @@ namespace {
 using Math::kDegToRad;
 
 // v turned by three random angles of -spread to +spread degrees.
-Vector3 Scatter(const Vector3& v, int spread) {
+Vector3 Scatter(Math::Random& random, const Vector3& v, int spread) {
     const int range = spread * 2 + 1;
-    const float pitch = static_cast<float>(Math::Rand() % range - spread) * kDegToRad;
-    const float yaw = static_cast<float>(Math::Rand() % range - spread) * kDegToRad;
-    const float roll = static_cast<float>(Math::Rand() % range - spread) * kDegToRad;
+    const float pitch = static_cast<float>(random.Next() % range - spread) * kDegToRad;
+    const float yaw = static_cast<float>(random.Next() % range - spread) * kDegToRad;
+    const float roll = static_cast<float>(random.Next() % range - spread) * kDegToRad;
     return Vector3::TransformNormal(v, Matrix::CreateFromRollPitchYaw(pitch, yaw, roll));
 }
 
 // 0.99 to 1.09.
-float SpeedJitter() { return static_cast<float>(Math::Rand() % 11 + 99) / 100.0f; }
+float SpeedJitter(Math::Random& random) { return static_cast<float>(random.Next() % 11 + 99) / 100.0f; }
 
 }  // namespace
 
@@ -54,8 +53,8 @@ void EffectList::AddVomiting(const Vector3& start, const Vector3& target, float 
     vomit->blobs_.push_back(AddSmoke(texture, start, vomit->velocity_, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
                                      speed, speed, vomit->blobSize_, vomit->blobGrowth_, false));
     for (int i = 0; i < 5; ++i) {
-        const Vector3 direction = Scatter(vomit->velocity_, 15);
-        const float blobSpeed = speed * SpeedJitter();
+        const Vector3 direction = Scatter(GetRandom(), vomit->velocity_, 15);
+        const float blobSpeed = speed * SpeedJitter(GetRandom());
         vomit->blobs_.push_back(AddSmoke(texture, start, direction, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
                                          blobSpeed, blobSpeed, 0.25f, 1.5f, false));
     }
@@ -73,9 +72,10 @@ void Vomiting::Burst() {
     VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
     const float speed = velocity_.Length();
     for (int i = 0; i < 10; ++i) {
-        const Vector3 direction = Scatter(velocity_, 5);
-        const float blobSpeed = speed * SpeedJitter();
-        const float k = static_cast<float>(Math::Rand() % 11 - 5) / 10.0f;
+        Math::Random& random = list->GetRandom();
+        const Vector3 direction = Scatter(random, velocity_, 5);
+        const float blobSpeed = speed * SpeedJitter(random);
+        const float k = static_cast<float>(random.Next() % 11 - 5) / 10.0f;
         blobs_.push_back(list->AddSmoke(texture, start_, direction, framesToTarget_, Vector2(0.0f, 0.0f),
                                         Vector2(1.0f, 1.0f), 1.0f, 1.0f, blobSpeed, blobSpeed, k * blobSize_,
                                         k * blobGrowth_, false));

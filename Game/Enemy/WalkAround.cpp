@@ -1,17 +1,18 @@
 // Wandering.
 #include "Game/Enemy/WalkAround.h"
 
-#include "Framework/Math/Random.h"
 #include "Game/Enemy/Dead.h"
 #include "Game/Enemy/Heading.h"
 #include "Game/Enemy/StateSteps.h"
 #include "Game/Enemy/Track.h"
 #include "Game/Enemy/Zombie.h"
+#include "Game/GameWorld.h"
 
 WalkAround::WalkAround(Zombie& zombie) {
     // Two draws in this order: 1 to 5 seconds, then a heading in whole degrees.
-    timer_ = (Math::Rand() % 5 + 1) * 60;
-    heading_ = static_cast<float>(Math::Rand() % 360);
+    Math::Random& random = RandomOf(zombie.GetWorld());
+    timer_ = (random.Next() % 5 + 1) * 60;
+    heading_ = static_cast<float>(random.Next() % 360);
     startHp_ = zombie.GetHp();
     zombie.StartPose(0.015f, 0, 1);
     zombie.WritePoseKeys(PoseKeys::kWalkAround);

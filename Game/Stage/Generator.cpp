@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -41,13 +40,14 @@ void Hit(GameWorld* world, const Vector3& position) {
 }
 
 void DeadCore(GameWorld* world, const Vector3& position) {
-    const float c = static_cast<float>(Math::Rand() % 8) * 0.125f;
-    const float size = static_cast<float>(10 + Math::Rand() % 50);
+    Math::Random& random = RandomOf(world);
+    const float c = static_cast<float>(random.Next() % 8) * 0.125f;
+    const float size = static_cast<float>(10 + random.Next() % 50);
     Puff(world, position, Vector3(), 20, c, 0.125f, c + 0.125f, 0.25f, 1.0f, 0.0f, 0.0f, 0.0f, 0.1f, size);
 }
 
 void LightBurst(GameWorld* world, const Vector3& position, const Vector3& velocity) {
-    const float size = static_cast<float>(3 + Math::Rand() % 4);
+    const float size = static_cast<float>(3 + RandomOf(world).Next() % 4);
     Puff(world, position, velocity, 30, 0.0f, 0.3f, 0.125f, 0.475f, 1.0f, 0.0f, 0.01f, 0.001f, 0.0f, size);
 }
 
@@ -60,7 +60,7 @@ void Dead(GameWorld* world, const Vector3& position, const Vector3& velocity) {
 namespace {
 
 // A jitter of -0.5 .. 0.5 in steps of 0.1.
-float Jitter() { return static_cast<float>(Math::Rand() % 11 - 5) / 10.0f; }
+float Jitter(Math::Random& random) { return static_cast<float>(random.Next() % 11 - 5) / 10.0f; }
 
 }  // namespace
 
@@ -73,9 +73,10 @@ PortalLight::PortalLight(GameWorld* world) : world_(world) {
 void PortalLight::Submit(std::vector<Render::ModelDraw>& out) const { SubmitParts(out, colour_.x, colour_.y, colour_.z, alpha_); }
 
 void PortalLight::EmitPair(bool deadSmoke) {
-    const Vector3 velocity = RandomDirection() * 0.01f;
+    Math::Random& random = RandomOf(world_);
+    const Vector3 velocity = RandomDirection(random) * 0.01f;
     for (float lift : {6.0f, -6.0f}) {
-        const float jx = Jitter(), jy = Jitter(), jz = Jitter();
+        const float jx = Jitter(random), jy = Jitter(random), jz = Jitter(random);
         const Vector3 p = effectPosition_ + Vector3(jx, lift + jy, jz);
         if (deadSmoke)
             GeneratorSmoke::Dead(world_, p, velocity);
@@ -111,14 +112,14 @@ void PortalLight::Update() {
         if (blinkTimer_ < 0.0f) {
             // A damaged light drops to the darker grey more often.
             const float p = static_cast<float>(health_) / static_cast<float>(maxHealth_) * 100.0f;
-            const bool bright = static_cast<float>(Math::Rand() % 100) < p || health_ == maxHealth_;
+            const bool bright = static_cast<float>(RandomOf(world_).Next() % 100) < p || health_ == maxHealth_;
             const float grey = bright ? 0.8f : 0.5f;
             colour_ = Vector3(grey, grey, grey);
             blinkTimer_ = p / 10.0f;
         }
     } else {
         colour_ = Vector3(0.1f, 0.1f, 0.1f);
-        if (Math::Rand() % 100 >= 90)
+        if (RandomOf(world_).Next() % 100 >= 90)
             for (int i = 0; i < 3; ++i) EmitPair(true);
     }
 }
@@ -142,7 +143,7 @@ void PortalHole::Spawn() {
     m._42 += 5.0f;
     Portal* portal = stage_ ? stage_->GetPortal() : nullptr;
     bool strong = false;
-    if (!portal || portal->CountLitLights() <= 4) strong = Math::Rand() % 100 < 60;
+    if (!portal || portal->CountLitLights() <= 4) strong = RandomOf(world_).Next() % 100 < 60;
     if (strong) {
         ++strongSpawns_;
         if (enemies) enemies->AddStrong(m);
@@ -155,7 +156,7 @@ void PortalHole::Spawn() {
 void PortalHole::Update() {
     if (destroyed_) {
         if (generatorSound_ && generatorSound_->IsPlaying()) generatorSound_->Stop();
-        GeneratorSmoke::Dead(world_, GetPosition(), RandomDirection() * 0.01f);
+        GeneratorSmoke::Dead(world_, GetPosition(), RandomDirection(RandomOf(world_)) * 0.01f);
         return;
     }
     if (!awake_) return;
@@ -242,7 +243,7 @@ void PortalSphere::Update() {
     colour_ = Vector3(1.0f - e, e, 0.0f);
     const Vector3 centre = GetPosition() + Vector3(0.0f, 9.0f, 0.0f);
     if (world_) world_->AddPointLight(colour_, centre, 10.0f);
-    if (e * 100.0f > static_cast<float>(Math::Rand() % 150)) {
+    if (e * 100.0f > static_cast<float>(RandomOf(world_).Next() % 150)) {
         EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
         if (effects)
             for (int i = 0; i < 10; ++i) effects->AddElectronic(centre, this, colour_);

@@ -2,7 +2,6 @@
 #include "Game/Stage/Interaction.h"
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/GameWorld.h"
@@ -38,10 +37,10 @@ void PlaceListenerAtPlayer(GameWorld* world) {
     listener.top = Vector3(camera._21, camera._22, camera._23);
 }
 
-Vector3 RandomDirection() {
-    const float pitch = static_cast<float>(Math::Rand() % 360) * kDegToRad;
-    const float yaw = static_cast<float>(Math::Rand() % 360) * kDegToRad;
-    const float roll = static_cast<float>(Math::Rand() % 360) * kDegToRad;
+Vector3 RandomDirection(Math::Random& random) {
+    const float pitch = static_cast<float>(random.Next() % 360) * kDegToRad;
+    const float yaw = static_cast<float>(random.Next() % 360) * kDegToRad;
+    const float roll = static_cast<float>(random.Next() % 360) * kDegToRad;
     return Vector3::TransformNormal(Vector3(0.0f, 0.0f, 1.0f), Matrix::CreateFromRollPitchYaw(pitch, yaw, roll));
 }
 

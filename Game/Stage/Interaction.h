@@ -4,6 +4,7 @@
 // their positioned sounds.
 #pragma once
 
+#include "Framework/Math/Random.h"
 #include "Framework/Math/SimpleMath.h"
 
 class GameWorld;
@@ -26,6 +27,6 @@ bool UseButtonDown();
 // Puts the audio listener at the player's eye with the camera's orientation.
 void PlaceListenerAtPlayer(GameWorld* world);
 // A unit vector from three random angles of 0..359 degrees (three draws).
-Vector3 RandomDirection();
+Vector3 RandomDirection(Math::Random& random);
 
 }  // namespace StageInteraction

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Effect/EffectList.h"
@@ -14,7 +13,7 @@
 PlantZombie::PlantZombie(GameWorld* world) : world_(world) {
     AddModelPart(Matrix(), Matrix(), 0, ResourceCache::GetInstance().GetModel(asset::model::kPlantZombie), nullptr);
     // Each tank bobs out of step with the others.
-    phase_ = static_cast<float>(Math::Rand() % 101) / 100.0f;
+    phase_ = static_cast<float>(RandomOf(world_).Next() % 101) / 100.0f;
 }
 
 void PlantZombie::Update() {
@@ -24,8 +23,9 @@ void PlantZombie::Update() {
     SetMatrix(m);
 
     EffectList* effects = world_ ? world_->GetEffectList() : nullptr;
-    if (Math::Rand() % 100 < bubbleChance_) {
-        const float a = static_cast<float>(Math::Rand() % 361) * Math::kDegToRad;
+    Math::Random& random = RandomOf(world_);
+    if (random.Next() % 100 < bubbleChance_) {
+        const float a = static_cast<float>(random.Next() % 361) * Math::kDegToRad;
         const Vector3 p = GetPosition() + Vector3(1.5f * std::sin(a), 0.0f, 1.5f * std::cos(a));
         if (effects) effects->AddBubble(p, stage_ ? stage_->GetGeneratorSize() : 18.0f);
     }

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "Framework/Audio/Audio.h"
-#include "Framework/Math/Random.h"
 #include "Framework/ResourceCache.h"
 #include "Game/AssetPaths.h"
 #include "Game/Enemy/EnemyList.h"
@@ -63,7 +62,8 @@ void Portal::Update() {
         for (size_t i = 0; i < lights_.size() && i < holes_.size(); ++i)
             if (lights_[i]->IsAlive()) lit.push_back(static_cast<int>(i));
         const int n = static_cast<int>(lit.size());
-        for (int i = 0; i < n; ++i) std::swap(lit[i], lit[Math::Rand() % n]);
+        Math::Random& random = RandomOf(world_);
+        for (int i = 0; i < n; ++i) std::swap(lit[i], lit[random.Next() % n]);
 
         EnemyList* enemies = world_ ? world_->GetEnemyList() : nullptr;
         for (int i = 0; i < wakeCount_; ++i) {
@@ -79,10 +79,11 @@ void Portal::Update() {
     }
 
     // Dead: smoke rises around the wreck while the explosion fades out.
-    const float r = static_cast<float>(3 + Math::Rand() % 7);
-    const float t = static_cast<float>(Math::Rand() % 360) * kDegToRad;
-    const float h = static_cast<float>(6 + Math::Rand() % 7);
-    (void)Math::Rand();
+    Math::Random& random = RandomOf(world_);
+    const float r = static_cast<float>(3 + random.Next() % 7);
+    const float t = static_cast<float>(random.Next() % 360) * kDegToRad;
+    const float h = static_cast<float>(6 + random.Next() % 7);
+    (void)random.Next();
     GeneratorSmoke::DeadCore(world_, GetPosition() + Vector3(r * std::sin(t), h, r * std::cos(t)));
 
     if (explosionVolume_ > 0.0f) {

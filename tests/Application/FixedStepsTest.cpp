@@ -15,7 +15,6 @@
 #include "Application/App.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Graphics/VeTexture.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Platform/InputLog.h"
 #include "Framework/ResourceCache.h"
@@ -23,6 +22,7 @@
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Enemy/State.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
 #include "Game/Object/Player.h"
 #include "Scene/FirstScene.h"
@@ -135,7 +135,7 @@ protected:
     void Start(Platform::InputScript& script) {
         Input::GetInstance().Reset();
         SceneManager::GetInstance().Clear();
-        Math::SeedRand(1);
+        GameWorld::SetSeedOfNewGames(1);
         Input::GetInstance().SetScript(&script);
         SceneManager::GetInstance().SetNextScene(CreateFirstScene());
     }

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "Framework/Graphics/ShaderManager.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Model/VeModel.h"
 #include "Framework/Platform/Input.h"
 #include "Game/Effect/EffectList.h"
@@ -176,7 +175,6 @@ TEST_F(GameSceneTest, EndingShakesThePictureByUpToFivePixels) {
     EXPECT_EQ(scene_->GetLastShakeX(), 0.0f);
     EXPECT_EQ(scene_->GetLastShakeY(), 0.0f);
     scene_->GetPlayer()->Damage(10, Vector3());
-    Math::SeedRand(7);
     bool moved = false;
     for (int i = 0; i < 60; ++i) {
         scene_->Step();
@@ -185,6 +183,27 @@ TEST_F(GameSceneTest, EndingShakesThePictureByUpToFivePixels) {
         moved = moved || scene_->GetLastShakeX() != 0.0f || scene_->GetLastShakeY() != 0.0f;
     }
     EXPECT_TRUE(moved);
+}
+
+TEST_F(GameSceneTest, TheEndingsShakeDrawsNoneOfTheGamesRandomNumbers) {
+    // Two games from one seed, both lost at once: one run by its scene, which
+    // shakes the picture every step of the ending, the other's world
+    // updated alone. The game's own numbers stay in step.
+    GameWorld::SetSeedOfNewGames(31);
+    GameScene scene;
+    GameWorld alone;
+    GameWorld::SetSeedOfNewGames(0);
+    scene.GetPlayer()->Damage(10, Vector3());
+    alone.GetPlayer()->Damage(10, Vector3());
+    bool shook = false;
+    for (int i = 0; i < 120; ++i) {
+        scene.Step();
+        alone.Update();
+        shook = shook || scene.GetLastShakeX() != 0.0f || scene.GetLastShakeY() != 0.0f;
+    }
+    ASSERT_TRUE(scene.GetWorld().IsEnding());
+    EXPECT_TRUE(shook);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(scene.GetWorld().GetRandom().Next(), alone.GetRandom().Next()) << i;
 }
 
 TEST_F(GameSceneTest, GunSitsInTheArmsHand) {

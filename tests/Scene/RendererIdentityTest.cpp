@@ -14,7 +14,6 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Model/VeModel.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Render/Renderer.h"
@@ -22,6 +21,7 @@
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
 #include "Game/Enemy/EnemyList.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Object/Object.h"
 #include "Game/Stage/Portal.h"
@@ -88,7 +88,7 @@ protected:
     void SetUp() override {
         GlSuite::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        Math::SeedRand(1);
+        GameWorld::SetSeedOfNewGames(1);
         scene_ = std::make_unique<GameScene>();
     }
     void TearDown() override {
@@ -178,7 +178,7 @@ protected:
         scene_.reset();
         ResourceCache::GetInstance().Clear();
         VeMesh::SetChunkCell(cell);
-        Math::SeedRand(1);
+        GameWorld::SetSeedOfNewGames(1);
         scene_ = std::make_unique<GameScene>();
     }
 

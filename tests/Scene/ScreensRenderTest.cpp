@@ -20,9 +20,9 @@
 #include "Framework/Graphics/RenderScale.h"
 #include "Framework/Render/Renderer.h"
 #include "Framework/Graphics/ShaderManager.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
@@ -301,7 +301,7 @@ TEST_F(ScreensRender, EndingSmearsInTheScenesOwnPictureAndTheWindowGetsACopy) {
 // floor) and in the generator hall with the floors above in view.
 TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheDepthPass) {
     auto view = [this](bool depthPass, bool hall) {
-        Math::SeedRand(7);
+        GameWorld::SetSeedOfNewGames(7);
         ShaderManager::GetInstance().SetDepthPassEnabled(depthPass);
         auto game = std::make_unique<GameScene>();
         GameScene* g = game.get();
@@ -348,7 +348,7 @@ TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheShaderVariants) {
                           {"generator hall", true, Vector3(65.0f, -78.0f, -10.0f)}};
     ShaderManager& shaders = ShaderManager::GetInstance();
     auto draw = [&](bool variants, const View& v) {
-        Math::SeedRand(7);
+        GameWorld::SetSeedOfNewGames(7);
         shaders.SetShaderVariantsEnabled(variants);
         auto game = std::make_unique<GameScene>();
         GameScene* g = game.get();
@@ -390,7 +390,7 @@ TEST_F(ScreensRender, GameLooksTheSameWithAndWithoutTheShaderVariants) {
 // the HUD over it stays at the window's resolution.
 TEST_F(ScreensRender, HalfRenderScaleStretchesTheWorldUnderAFullSizeHud) {
     auto view = [this](float scale) {
-        Math::SeedRand(7);
+        GameWorld::SetSeedOfNewGames(7);
         RenderScale::GetInstance().SetSetting(scale);
         auto game = std::make_unique<GameScene>();
         GameScene* g = game.get();

@@ -32,7 +32,6 @@
 
 #include "Application/App.h"
 #include "Framework/Graphics/GraphicsDevice.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Game/GameWorld.h"
 #include "Game/Object/Gun.h"
@@ -107,7 +106,7 @@ int RepeatHeadless(const playthrough::Bot::Options& options, int repeat) {
     SceneManager& scenes = SceneManager::GetInstance();
     std::vector<long> heapKb;
     for (int run = 1; run <= repeat; ++run) {
-        Math::SeedRand(1);
+        GameWorld::SetSeedOfNewGames(1);
         playthrough::Bot bot(options);
         input.SetScript(&bot);
         scenes.SetNextScene(CreateFirstScene());
@@ -180,7 +179,7 @@ int main(int argc, char** argv) {
     if (repeat > 0) return RepeatHeadless(options, repeat);
 
     // The same input gives the same game.
-    Math::SeedRand(1);
+    GameWorld::SetSeedOfNewGames(1);
     const auto start = std::chrono::steady_clock::now();
 
     playthrough::Bot bot(options);

@@ -28,8 +28,8 @@
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/VeTexture.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
+#include "Game/GameWorld.h"
 #include "Scene/FirstScene.h"
 #include "Scene/GameScene.h"
 #include "Scene/Hud.h"
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    Math::SeedRand(1);
+    GameWorld::SetSeedOfNewGames(1);
     OpeningMinute script(frames);
     DrawnCheck drawn;
     Platform::Input& input = Platform::Input::GetInstance();

@@ -83,13 +83,13 @@
 #include "Framework/Graphics/RenderScale.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Render/Renderer.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Model/VeModel.h"
 #include "Framework/Platform/FrameTiming.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/Platform/InputLog.h"
 #include "Framework/ResourceCache.h"
 #include "Framework/Settings/Settings.h"
+#include "Game/GameWorld.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/Attack.h"
 #include "Game/Enemy/EnemyBase.h"
@@ -472,7 +472,7 @@ void Stop(bool headless) {
 // ---- record -----------------------------------------------------------------
 
 int Record(const std::string& path, playthrough::Bot::Plan plan, bool windowed) {
-    Math::SeedRand(kSeed);
+    GameWorld::SetSeedOfNewGames(kSeed);
     playthrough::Bot::Options options;
     options.plan = plan;
     playthrough::Bot bot(options);
@@ -528,7 +528,7 @@ int Replay(const std::string& path, long frameLimit, long from, const std::strin
     const bool partial = frameLimit > 0 && static_cast<size_t>(frameLimit) < log.frames.size();
     if (partial) log.frames.resize(static_cast<size_t>(frameLimit));
 
-    Math::SeedRand(kSeed);
+    GameWorld::SetSeedOfNewGames(kSeed);
     if (!headless && !StartWindow()) return 77;
     Platform::ReplayScript script(log.frames);
     Platform::Input::GetInstance().SetScript(&script);
@@ -674,7 +674,7 @@ std::vector<Vector3> ZombiePlaces(const Vector3& eye, const Vector3& generator, 
 }
 
 int Stress(int frames, int warmup, int zombieCount, const std::string& csv, const std::string& shot, bool headless) {
-    Math::SeedRand(kSeed);
+    GameWorld::SetSeedOfNewGames(kSeed);
     if (!headless && !StartWindow()) return 77;
     FiringScript script;
     Platform::Input& input = Platform::Input::GetInstance();

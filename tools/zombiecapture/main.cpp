@@ -11,7 +11,6 @@
 
 #include "Application/App.h"
 #include "Framework/Graphics/GraphicsDevice.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Effect/Vomiting.h"
@@ -21,6 +20,7 @@
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Enemy/Track.h"
 #include "Game/Enemy/WalkAround.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Scene/GameScene.h"
 #include "Scene/SceneManager.h"
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     App& app = App::GetInstance();
     if (!app.Init(1280, 720)) return 1;
     app.SetFrameCap(false);
-    Math::SeedRand(7);
+    GameWorld::SetSeedOfNewGames(7);
 
     Platform::InputFrame still;
     Platform::Input::GetInstance().SetFrame(still);

@@ -147,15 +147,22 @@ TEST(Matrix, BillboardFacesAwayFromTheCamera) {
         for (int c = 0; c < 4; ++c) EXPECT_TRUE(std::isfinite(same.m[r][c]));
 }
 
-TEST(Random, IsReproducibleAndCoversItsRange) {
-    Math::SeedRand(42);
+TEST(Random, IsReproducibleCoversItsRangeAndStreamsAreIndependent) {
+    Math::Random a(42), b(42), other(43);
     std::vector<int> first;
-    for (int i = 0; i < 100; ++i) first.push_back(Math::Rand());
-    Math::SeedRand(42);
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(Math::Rand(), first[i]);
+    for (int i = 0; i < 100; ++i) first.push_back(a.Next());
+    // Another stream's draws in between change nothing in this one.
+    int same = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (other.Next() == first[i]) ++same;
+        EXPECT_EQ(b.Next(), first[i]);
+    }
+    EXPECT_LT(same, 5) << "another seed, other numbers";
+    a.Seed(42);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(a.Next(), first[i]);
     std::set<int> buckets;
     for (int i = 0; i < 2000; ++i) {
-        int v = Math::Rand();
+        int v = a.Next();
         ASSERT_GE(v, 0);
         ASSERT_LE(v, Math::kRandMax);
         buckets.insert(v % 11);

@@ -8,7 +8,6 @@
 
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/Bubble.h"
@@ -255,7 +254,7 @@ TEST_F(EffectKindsTest, SmokeGrowsFadesAndDriftsEvenlyOverItsLife) {
 }
 
 TEST_F(EffectKindsTest, HitSparksAreFiveSmokesThrownAroundTheShot) {
-    Math::SeedRand(7);
+    list_.GetRandom().Seed(7);
     list_.AddHit(Vector3(3, 4, 5));
     ASSERT_EQ(list_.GetEffects().size(), 5u);
     VeTexture* bright = ResourceCache::GetInstance().GetTexture("Data/Hit.png");

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "../Stage/TestGeometry.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Enemy/EnemyBase.h"
@@ -17,6 +16,7 @@
 #include "Game/Enemy/Enemy_Normal.h"
 #include "Game/Enemy/Enemy_Strong.h"
 #include "Game/Enemy/State.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         Platform::Input::GetInstance().Reset();
         Platform::Input::GetInstance().SetFrame(Platform::InputFrame{});
-        Math::SeedRand(12345);
+        GameWorld::SetSeedOfNewGames(12345);
         scene_ = std::make_unique<GameScene>();
         scene_->GetEnemyList()->Clear();
         stage().Clear();

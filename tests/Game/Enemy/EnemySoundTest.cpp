@@ -65,9 +65,10 @@ TEST_F(EnemySoundTest, FootstepsSoundAtTheTurningPointsOfTheWalk) {
     Enemy_Normal* z = AddWithSounds(Vector3(0, 4, 0));
     ASSERT_NE(z, nullptr);
     // A wander that lasts longer than one swing of the walk.
+    Math::Random& random = scene_->GetWorld().GetRandom();
     uint64_t seed = 1;
-    for (Math::SeedRand(seed); Math::Rand() % 5 == 0; Math::SeedRand(++seed)) {}
-    Math::SeedRand(seed);
+    for (random.Seed(seed); random.Next() % 5 == 0; random.Seed(++seed)) {}
+    random.Seed(seed);
     ASSERT_GE(Enter<WalkAround>(*z)->GetTimer(), 120);
     for (int i = 0; i < 66; ++i) {
         Tick(*z);

@@ -62,10 +62,11 @@ TEST_F(StateTest, AZombieKilledInTheAirLandsFirstThenDies) {
 
 TEST_F(StateTest, WanderingDrawsTimerThenHeading) {
     Enemy_Normal* z = Add(Vector3(0, 4, 0));
-    Math::SeedRand(99);
-    const int first = Math::Rand();
-    const int second = Math::Rand();
-    Math::SeedRand(99);
+    Math::Random& random = scene_->GetWorld().GetRandom();
+    random.Seed(99);
+    const int first = random.Next();
+    const int second = random.Next();
+    random.Seed(99);
     WalkAround* w = Enter<WalkAround>(*z);
     EXPECT_EQ(w->GetTimer(), (first % 5 + 1) * 60);
     EXPECT_EQ(w->GetHeading(), static_cast<float>(second % 360));

@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Game/Effect/EffectList.h"
 #include "Game/Effect/Vomiting.h"
@@ -18,6 +17,7 @@
 #include "Game/Enemy/EnemyList.h"
 #include "Game/Enemy/Enemy_Normal.h"
 #include "Game/Enemy/Track.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Furniture.h"
 #include "Game/Stage/Stage.h"
@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         Platform::Input::GetInstance().Reset();
         Platform::Input::GetInstance().SetFrame(Platform::InputFrame{});
-        Math::SeedRand(2024);
+        GameWorld::SetSeedOfNewGames(2024);
         scene_ = std::make_unique<GameScene>();
     }
     void TearDown() override {

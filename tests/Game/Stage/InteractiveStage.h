@@ -10,10 +10,10 @@
 
 #include "Framework/Audio/Audio.h"
 #include "Framework/Collision/RayCaster.h"
-#include "Framework/Math/Random.h"
 #include "Framework/Platform/Input.h"
 #include "Framework/ResourceCache.h"
 #include "Game/Effect/EffectList.h"
+#include "Game/GameWorld.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Stage.h"
 #include "Game/Stage/StageRays.h"
@@ -30,7 +30,7 @@ protected:
         if (withAudio_) ASSERT_TRUE(testaudio::StartLoopback());
         Platform::Input::GetInstance().Reset();
         Platform::Input::GetInstance().SetFrame(Platform::InputFrame{});
-        Math::SeedRand(12345);
+        GameWorld::SetSeedOfNewGames(12345);
         scene_ = std::make_unique<GameScene>();
         stage_ = scene_->GetStage();
         player_ = scene_->GetPlayer();
