@@ -49,7 +49,7 @@ public:
         Vector2 pivot;
     };
 
-    // The seven number cells of the ammunition counter, left to right:
+    // The six number cells of the ammunition counter, left to right:
     // magazine tens, magazine units, slash, reserve hundreds, tens, units.
     // The magazine shows 0..99 and the reserve 0..999 (larger values are
     // clamped, negative ones show as 0).
