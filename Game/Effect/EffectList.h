@@ -17,6 +17,28 @@ class VeTexture;
 class Smoke;
 class Bullet;
 
+// A smoke particle to spawn (EffectList::AddSmoke): a square of the
+// texture's cell that drifts along a direction while its opacity, speed and
+// size change evenly from their start to their end values over its life.
+struct SmokeDesc {
+    struct Change {
+        float start;
+        float end;
+    };
+    VeTexture* texture = nullptr;
+    Vector3 position;
+    // The way it drifts (only the direction counts; speed gives the length).
+    Vector3 direction;
+    // Frames it lives.
+    int life = 0;
+    Vector2 uvTopLeft{0.0f, 0.0f};
+    Vector2 uvBottomRight{1.0f, 1.0f};
+    Change alpha{1.0f, 1.0f};
+    Change speed{0.0f, 0.0f};
+    Change size{1.0f, 1.0f};
+    bool additive = false;
+};
+
 class EffectList {
 public:
     static constexpr size_t kMaxDecals = 50;
@@ -60,12 +82,8 @@ public:
     void AddHit(const Vector3& position);
     // The flash of a shot, following the gun's muzzle.
     void AddMuzzleFlash(const Vector3& position);
-    // A particle: life in frames; alpha, speed and size change evenly from
-    // their start to their end values over the life.
-    std::shared_ptr<Smoke> AddSmoke(VeTexture* texture, const Vector3& position, const Vector3& direction,
-                                    int life, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
-                                    float alphaStart, float alphaEnd, float speedStart, float speedEnd,
-                                    float sizeStart, float sizeEnd, bool additive);
+    // A smoke particle as described.
+    std::shared_ptr<Smoke> AddSmoke(const SmokeDesc& desc);
     // A bubble rising the given height.
     void AddBubble(const Vector3& position, float height);
     // A vomit from start towards target at speed units a frame; it hurts the

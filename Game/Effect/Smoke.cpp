@@ -9,30 +9,28 @@
 
 using Math::kDegToRad;
 
-std::shared_ptr<Smoke> EffectList::AddSmoke(VeTexture* texture, const Vector3& position, const Vector3& direction,
-                                            int life, const Vector2& uvTopLeft, const Vector2& uvBottomRight,
-                                            float alphaStart, float alphaEnd, float speedStart, float speedEnd,
-                                            float sizeStart, float sizeEnd, bool additive) {
+std::shared_ptr<Smoke> EffectList::AddSmoke(const SmokeDesc& desc) {
     auto smoke = std::make_shared<Smoke>();
-    smoke->SetQuad(texture, sizeStart, sizeStart, 1.0f, Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 1.0f, 1.0f);
+    smoke->SetQuad(desc.texture, desc.size.start, desc.size.start, 1.0f, Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f),
+                   1.0f, 1.0f, 1.0f);
     smoke->SetList(this);
     Matrix m = Matrix::CreateScale(0.1f);
-    m.Translation(position);
+    m.Translation(desc.position);
     smoke->SetMatrix(m);
-    smoke->direction_ = direction;
-    smoke->life_ = life;
-    smoke->uvTopLeft_ = uvTopLeft;
-    smoke->uvBottomRight_ = uvBottomRight;
+    smoke->direction_ = desc.direction;
+    smoke->life_ = desc.life;
+    smoke->uvTopLeft_ = desc.uvTopLeft;
+    smoke->uvBottomRight_ = desc.uvBottomRight;
     // The per-frame steps spread the change over the life; a particle that
     // lives a single frame (or none) takes the whole change at once.
-    const float frames = life > 0 ? static_cast<float>(life) : 1.0f;
-    smoke->alpha_ = alphaStart;
-    smoke->alphaStep_ = (alphaStart - alphaEnd) / frames;
-    smoke->speed_ = speedStart;
-    smoke->speedStep_ = (speedEnd - speedStart) / frames;
-    smoke->size_ = sizeStart;
-    smoke->sizeStep_ = (sizeEnd - sizeStart) / frames;
-    smoke->SetAdditive(additive);
+    const float frames = desc.life > 0 ? static_cast<float>(desc.life) : 1.0f;
+    smoke->alpha_ = desc.alpha.start;
+    smoke->alphaStep_ = (desc.alpha.start - desc.alpha.end) / frames;
+    smoke->speed_ = desc.speed.start;
+    smoke->speedStep_ = (desc.speed.end - desc.speed.start) / frames;
+    smoke->size_ = desc.size.start;
+    smoke->sizeStep_ = (desc.size.end - desc.size.start) / frames;
+    smoke->SetAdditive(desc.additive);
     Append(smoke);
     return smoke;
 }
@@ -46,10 +44,15 @@ void EffectList::AddHit(const Vector3& position) {
         const Vector3 direction = Vector3::TransformNormal(shot, Matrix::CreateRotationY(angle));
         // Seven sparks in ten are the bright kind, and fly faster.
         const bool bright = GetRandom().Next() % 10 > 2;
-        VeTexture* texture = cache.GetTexture(bright ? asset::texture::kHitSpark : asset::texture::kHitDust);
-        const float speed = bright ? 0.2f : 0.1f;
-        AddSmoke(texture, position, direction, 15, Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f, 0.1f, speed, 0.01f,
-                 1.0f, 3.0f, false);
+        SmokeDesc spark;
+        spark.texture = cache.GetTexture(bright ? asset::texture::kHitSpark : asset::texture::kHitDust);
+        spark.position = position;
+        spark.direction = direction;
+        spark.life = 15;
+        spark.alpha = {1.0f, 0.1f};
+        spark.speed = {bright ? 0.2f : 0.1f, 0.01f};
+        spark.size = {1.0f, 3.0f};
+        AddSmoke(spark);
     }
 }
 

@@ -48,15 +48,23 @@ void EffectList::AddVomiting(const Vector3& start, const Vector3& target, float 
     vomit->verticalSpeed_ = static_cast<float>(vomit->framesToTarget_) * 0.005f * 0.5f;
     vomit->GetMatrix()->Translation(start);
 
-    VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
-    const Vector2 uv0(0.0f, 0.0f), uv1(1.0f, 1.0f);
-    vomit->blobs_.push_back(AddSmoke(texture, start, vomit->velocity_, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
-                                     speed, speed, vomit->blobSize_, vomit->blobGrowth_, false));
+    // The blobs fly as long as the vomit and keep their opacity.
+    SmokeDesc blob;
+    blob.texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
+    blob.position = start;
+    blob.life = vomit->framesToTarget_;
+    // The first along the vomit's own path...
+    blob.direction = vomit->velocity_;
+    blob.speed = {speed, speed};
+    blob.size = {vomit->blobSize_, vomit->blobGrowth_};
+    vomit->blobs_.push_back(AddSmoke(blob));
+    // ... five more scattered around it.
+    blob.size = {0.25f, 1.5f};
     for (int i = 0; i < 5; ++i) {
-        const Vector3 direction = Scatter(GetRandom(), vomit->velocity_, 15);
+        blob.direction = Scatter(GetRandom(), vomit->velocity_, 15);
         const float blobSpeed = speed * SpeedJitter(GetRandom());
-        vomit->blobs_.push_back(AddSmoke(texture, start, direction, vomit->framesToTarget_, uv0, uv1, 1.0f, 1.0f,
-                                         blobSpeed, blobSpeed, 0.25f, 1.5f, false));
+        blob.speed = {blobSpeed, blobSpeed};
+        vomit->blobs_.push_back(AddSmoke(blob));
     }
     Append(vomit);
 }
@@ -69,16 +77,19 @@ void Vomiting::End() {
 void Vomiting::Burst() {
     EffectList* list = list_;
     if (!list) return;
-    VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
+    SmokeDesc blob;
+    blob.texture = ResourceCache::GetInstance().GetTexture(asset::texture::kVomit);
+    blob.position = start_;
+    blob.life = framesToTarget_;
     const float speed = velocity_.Length();
+    Math::Random& random = list->GetRandom();
     for (int i = 0; i < 10; ++i) {
-        Math::Random& random = list->GetRandom();
-        const Vector3 direction = Scatter(random, velocity_, 5);
+        blob.direction = Scatter(random, velocity_, 5);
         const float blobSpeed = speed * SpeedJitter(random);
         const float k = static_cast<float>(random.Next() % 11 - 5) / 10.0f;
-        blobs_.push_back(list->AddSmoke(texture, start_, direction, framesToTarget_, Vector2(0.0f, 0.0f),
-                                        Vector2(1.0f, 1.0f), 1.0f, 1.0f, blobSpeed, blobSpeed, k * blobSize_,
-                                        k * blobGrowth_, false));
+        blob.speed = {blobSpeed, blobSpeed};
+        blob.size = {k * blobSize_, k * blobGrowth_};
+        blobs_.push_back(list->AddSmoke(blob));
     }
 }
 

@@ -91,10 +91,16 @@ void EnemyBase::Damage(int amount, const Vector3& hitPosition) {
         effects->AddHit(hitPosition);
         if (amount > kCriticalDamage) {
             ResourceCache& cache = ResourceCache::GetInstance();
-            for (const Flash& flash : kCriticalFlashes)
-                effects->AddSmoke(cache.GetTexture(flash.texture), hitPosition, Vector3(0.0f, 0.0f, 0.0f), kFlashLife,
-                                  Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), flash.alphaStart, flash.alphaEnd, 0.0f,
-                                  0.0f, flash.sizeStart, flash.sizeEnd, flash.additive);
+            for (const Flash& flash : kCriticalFlashes) {
+                SmokeDesc puff;
+                puff.texture = cache.GetTexture(flash.texture);
+                puff.position = hitPosition;
+                puff.life = kFlashLife;
+                puff.alpha = {flash.alphaStart, flash.alphaEnd};
+                puff.size = {flash.sizeStart, flash.sizeEnd};
+                puff.additive = flash.additive;
+                effects->AddSmoke(puff);
+            }
         }
     }
     hp_ -= amount;
@@ -192,9 +198,9 @@ void EnemyBase::PushFromWall() {
     // written without the division: a wall met exactly edge-on (c = 0) or
     // from behind (c < 0) pushes nothing.
     const float c = (-facing).Dot(n);
-    if (c > 0.0f && pushRadius_ > d * c) {
+    if (c > 0.0f && GetPushRadius() > d * c) {
         Matrix m = matrix_;
-        m.Translation(position + n * (pushRadius_ - d * c));
+        m.Translation(position + n * (GetPushRadius() - d * c));
         if (HasOwnFloorAt(m.Translation())) SetMatrix(m);
     }
 }

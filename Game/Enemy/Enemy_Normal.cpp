@@ -27,19 +27,35 @@ const ZombieKind::Part kParts[] = {
      model::kZombieParts[model::kZombieWeakSpot], model::kZombieFarParts[model::kZombieWeakSpot]},
 };
 
-const ZombieKind kKind = {
-    kParts, static_cast<int>(std::size(kParts)),
-    // push radius, hit points, attack range, attack power, ground offset,
-    // move speed, view angle
-    {2.0f, 10, 7.0f, 2, 4.0f, 0.03f, 170},
+constexpr ZombieKind MakeKind() {
+    ZombieKind kind{};
+    kind.parts = kParts;
+    kind.partCount = static_cast<int>(std::size(kParts));
+
+    kind.numbers.pushRadius = 2.0f;
+    kind.numbers.hp = 10;
+    kind.numbers.attackRange = 7.0f;
+    kind.numbers.attackPower = 2;
+    kind.numbers.groundOffset = 4.0f;
+    kind.numbers.viewAngle = 170;
+
     // Claws, with the head turning as they swing; a strike of 25 frames.
-    {AttackStyle::Claw, &PoseKeys::kAttackNormal, 0.04f},
+    kind.attack.style = AttackStyle::Claw;
+    kind.attack.keys = &PoseKeys::kAttackNormal;
+    kind.attack.strikePoseSpeed = 0.04f;
+
     // The chase's first swing blends from the pose the zombie had into key
     // 0; after that it swings between keys 1 and 0.
-    {{2, 0}, {1, 0}},
+    kind.chase.firstSwing = {2, 0};
+    kind.chase.swing = {1, 0};
+
     // A collapse of about 17 frames.
-    {0.06f, 0.07f},
-};
+    kind.death.poseSpeed = 0.06f;
+    kind.death.gravity = 0.07f;
+    return kind;
+}
+
+constexpr ZombieKind kKind = MakeKind();
 
 }  // namespace
 

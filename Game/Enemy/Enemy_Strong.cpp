@@ -26,19 +26,35 @@ const ZombieKind::Part kParts[] = {
      model::kStrongZombieFarParts[5]},
 };
 
-const ZombieKind kKind = {
-    kParts, static_cast<int>(std::size(kParts)),
-    // push radius, hit points, attack range, attack power (what the vomit
-    // carries), ground offset, move speed, view angle
-    {2.0f, 30, 15.0f, 2, 5.5f, 0.03f, 170},
+constexpr ZombieKind MakeKind() {
+    ZombieKind kind{};
+    kind.parts = kParts;
+    kind.partCount = static_cast<int>(std::size(kParts));
+
+    kind.numbers.pushRadius = 2.0f;
+    kind.numbers.hp = 30;
+    kind.numbers.attackRange = 15.0f;
+    kind.numbers.attackPower = 2;  // what the vomit carries
+    kind.numbers.groundOffset = 5.5f;
+    kind.numbers.viewAngle = 170;
+
     // Vomit, with the head kept straight; a strike of 20 frames.
-    {AttackStyle::Vomit, &PoseKeys::kAttackStrong, 0.05f},
+    kind.attack.style = AttackStyle::Vomit;
+    kind.attack.keys = &PoseKeys::kAttackStrong;
+    kind.attack.strikePoseSpeed = 0.05f;
+
     // The chase swings between keys 0 and 1 from the start.
-    {{0, 1}, {0, 1}},
+    kind.chase.firstSwing = {0, 1};
+    kind.chase.swing = {0, 1};
+
     // The big body collapses more slowly (about 25 frames) and its death hop
     // falls back more slowly.
-    {0.04f, 0.05f},
-};
+    kind.death.poseSpeed = 0.04f;
+    kind.death.gravity = 0.05f;
+    return kind;
+}
+
+constexpr ZombieKind kKind = MakeKind();
 
 }  // namespace
 

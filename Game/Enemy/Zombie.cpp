@@ -16,11 +16,10 @@ Zombie::Zombie(const ZombieKind& kind) : kind_(kind), pose_(kind.partCount) {
         if (part.farModel != nullptr) added->farModel = cache.GetModelIfDrawable(part.farModel);
     }
     const ZombieKind::Numbers& numbers = kind.numbers;
-    SetPushShape(true, true, numbers.pushRadius, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    SetPushShape(PushShape::Circle(numbers.pushRadius));
     attackRange_ = numbers.attackRange;
     attackPower_ = numbers.attackPower;
     groundOffset_ = numbers.groundOffset;
-    moveSpeed_ = numbers.moveSpeed;
     hp_ = numbers.hp;
     viewAngle_ = numbers.viewAngle;
     alive_ = true;

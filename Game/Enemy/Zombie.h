@@ -47,7 +47,6 @@ struct ZombieKind {
         int attackPower;
         // Height of the origin (the hips) above the ground of its floor.
         float groundOffset;
-        float moveSpeed;
         // Full field of view in degrees.
         int viewAngle;
     };

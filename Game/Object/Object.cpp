@@ -9,7 +9,7 @@ Object::~Object() {
 void Object::Submit(std::vector<Render::ModelDraw>& out) const { SubmitParts(out, 1.0f, 1.0f, 1.0f, alpha_); }
 
 void Object::SubmitParts(std::vector<Render::ModelDraw>& out, float r, float g, float b, float a) const {
-    // Floor 5 is every floor.
+    // Any floor but 0, 1 and 2 is every floor (layout::kEveryFloor).
     const int floor = (floor_ >= 0 && floor_ <= 2) ? floor_ : Render::kEveryFloor;
     for (const auto& part : parts_) {
         if (!part->model) continue;
@@ -45,14 +45,3 @@ ModelPart* Object::AddModelPart(const Matrix& world, const Matrix& local, int da
     return parts_.back().get();
 }
 
-void Object::SetPushShape(bool enabled, bool circle, float radius, bool box, float boxMaxZ, float boxMinZ,
-                          float boxMaxX, float boxMinX) {
-    pushEnabled_ = enabled;
-    pushCircle_ = circle;
-    pushRadius_ = radius;
-    pushBox_ = box;
-    boxMaxZ_ = boxMaxZ;
-    boxMinZ_ = boxMinZ;
-    boxMaxX_ = boxMaxX;
-    boxMinX_ = boxMinX;
-}

@@ -21,6 +21,28 @@ struct ModelPart {
     int damage = 0;              // damage a shot on this part deals
 };
 
+// How an object pushes a mover out of itself (Stage::PushOut): not at all,
+// as a circle or as a box on the ground plane. Its radius is also the body
+// radius of an object that moves (the player, a zombie).
+struct PushShape {
+    enum class Kind { None, Circle, Box };
+    Kind kind = Kind::None;
+    // A circle pushes a mover out to this distance from its centre; a box
+    // only looks at movers whose centres come within it.
+    float radius = 0.0f;
+    // A box's extent from the centre in its own frame, along +z, -z, +x
+    // and -x.
+    float maxZ = 0.0f;
+    float minZ = 0.0f;
+    float maxX = 0.0f;
+    float minX = 0.0f;
+
+    static constexpr PushShape Circle(float radius) { return {Kind::Circle, radius, 0.0f, 0.0f, 0.0f, 0.0f}; }
+    static constexpr PushShape Box(float reach, float maxZ, float minZ, float maxX, float minX) {
+        return {Kind::Box, reach, maxZ, minZ, maxX, minX};
+    }
+};
+
 // Object kinds (the numbers are the game's: 0 stage geometry, 1 door, ...;
 // 7 and 10 are not used).
 enum ObjectKind : int {
@@ -68,16 +90,12 @@ public:
                             VeModel* rayModel);
     const std::vector<std::unique_ptr<ModelPart>>& GetParts() const { return parts_; }
 
-    void SetPushShape(bool enabled, bool circle, float radius, bool box, float boxMaxZ, float boxMinZ,
-                      float boxMaxX, float boxMinX);
-    bool IsPushEnabled() const { return pushEnabled_; }
-    bool IsPushCircle() const { return pushCircle_; }
-    bool IsPushBox() const { return pushBox_; }
-    float GetPushRadius() const { return pushRadius_; }
-    float GetBoxMaxZ() const { return boxMaxZ_; }
-    float GetBoxMinZ() const { return boxMinZ_; }
-    float GetBoxMaxX() const { return boxMaxX_; }
-    float GetBoxMinX() const { return boxMinX_; }
+    void SetPushShape(const PushShape& shape) { push_ = shape; }
+    const PushShape& GetPushShape() const { return push_; }
+    bool IsPushEnabled() const { return push_.kind != PushShape::Kind::None; }
+    bool IsPushCircle() const { return push_.kind == PushShape::Kind::Circle; }
+    bool IsPushBox() const { return push_.kind == PushShape::Kind::Box; }
+    float GetPushRadius() const { return push_.radius; }
 
     int GetFloor() const { return floor_; }
     void SetFloor(int floor) { floor_ = floor; }
@@ -114,14 +132,7 @@ protected:
     std::vector<std::unique_ptr<ModelPart>> parts_;
     float alpha_ = 1.0f;
     Vector2 uvOffset_{0.0f, 0.0f};
-    bool pushEnabled_ = false;
-    bool pushCircle_ = false;
-    float pushRadius_ = 0.0f;
-    bool pushBox_ = false;
-    float boxMaxZ_ = 0.0f;
-    float boxMinZ_ = 0.0f;
-    float boxMaxX_ = 0.0f;
-    float boxMinX_ = 0.0f;
+    PushShape push_;
     Stage* stage_ = nullptr;
 
 private:

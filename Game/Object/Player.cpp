@@ -54,7 +54,7 @@ void Player::Init() {
     reserveAmmo_ = 300;
     keys_.clear();
     heartVolume_ = 0.8f;
-    SetPushShape(true, true, 2.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    SetPushShape(PushShape::Circle(2.0f));
 
     ResourceCache& cache = ResourceCache::GetInstance();
     parts_.clear();
@@ -131,7 +131,7 @@ void Player::Update() {
     // 1. Furniture push-out, every frame.
     if (stage) {
         Vector3 displacement;
-        stage->PushOut(displacement, matrix_, pushRadius_);
+        stage->PushOut(displacement, matrix_, GetPushRadius());
     }
 
     // 2. Movement keys.
@@ -161,7 +161,7 @@ void Player::Update() {
                 // limit = clearance / facing; the push (limit - d) * facing is
                 // written without the division so that a wall seen edge-on
                 // (facing 0) never yields an infinite push.
-                const float clearance = pushRadius_ * 0.5f;
+                const float clearance = GetPushRadius() * 0.5f;
                 if (facing > 0.0f && clearance > d * facing) eye += n * (clearance - d * facing);
             }
             // 5. Ground ray: settle the eye 6 above the ground below it.
@@ -177,7 +177,7 @@ void Player::Update() {
                 const Vector3 base = enemy->GetPosition() - Vector3(0.0f, enemy->GetGroundOffset(), 0.0f);
                 const Vector3 v = base - feet;
                 const float length = v.Length();
-                const float reach = pushRadius_ + enemy->GetPushRadius();
+                const float reach = GetPushRadius() + enemy->GetPushRadius();
                 // Exactly coincident bodies have no direction to separate in.
                 if (length <= reach && length > 0.0f) eye -= v * (1.0f / length) * (reach - length);
             }

@@ -54,6 +54,6 @@ BulletBox* BuildBulletBox(Stage* stage, const Matrix& world) {
     box->SetMatrix(world);
     box->SetStage(stage);
     box->SetFloor(stage->GetFloor(world.Translation()));
-    box->SetPushShape(false, false, 0.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    box->SetPushShape(PushShape{});
     return stage->Add(std::move(box));
 }

@@ -63,9 +63,9 @@ Door::~Door() {
 void Door::SetKeyType(int type) {
     keyType_ = type;
     switch (type) {
-        case -1: uvOffset_ = Vector2(0.75f, 0.0f); break;
-        case 1: uvOffset_ = Vector2(0.25f, 0.0f); break;
-        case 2: uvOffset_ = Vector2(0.5f, 0.0f); break;
+        case layout::kNoKey: uvOffset_ = Vector2(0.75f, 0.0f); break;
+        case layout::kBlueKey: uvOffset_ = Vector2(0.25f, 0.0f); break;
+        case layout::kOrangeKey: uvOffset_ = Vector2(0.5f, 0.0f); break;
         default: break;
     }
 }
@@ -98,20 +98,20 @@ void Door::ClearHighlights() {
 void Door::Update() {
     if (!opening_) {
         const float d = DistanceToPlayer(world_, GetPosition());
-        if (!(d < kReach) || (used_ && keyType_ != -1)) {
+        if (!(d < kReach) || (used_ && keyType_ != layout::kNoKey)) {
             ClearHighlights();
         } else {
             // A reader always counts; the door itself and its handle only
             // when no card is needed.
             Object* picked = PickFromPlayer(world_);
             const bool suitable = picked && (picked->GetKind() == kKindKeyReader ||
-                                             (picked->GetKind() == kKindDoor && keyType_ == -1));
+                                             (picked->GetKind() == kKindDoor && keyType_ == layout::kNoKey));
             if (!suitable) {
                 ClearHighlights();
             } else {
                 if (reader_) reader_->SetHighlighted(true);
                 if (UseButtonDown()) {
-                    if (keyType_ == -1) {
+                    if (keyType_ == layout::kNoKey) {
                         if (reader_) reader_->StartPulse();
                         ClearHighlights();
                         used_ = true;
@@ -186,7 +186,7 @@ DoorHandle::~DoorHandle() {
 void DoorHandle::Update() {
     if (!door_) return;
     if (turning_) {
-        const bool accepted = door_->IsKeyMatched() || door_->GetKeyType() == -1;
+        const bool accepted = door_->IsKeyMatched() || door_->GetKeyType() == layout::kNoKey;
         const std::shared_ptr<VeSoundInstance>& sound = accepted ? openSound_ : lockedSound_;
         if (sound && !sound->IsPlaying()) Play3DAt(world_, sound, GetPosition());
 
@@ -234,7 +234,7 @@ KeyReader::~KeyReader() {
 
 void KeyReader::AttachDoor(Door* door) {
     door_ = door;
-    if (door && door->GetKeyType() == -1) {
+    if (door && door->GetKeyType() == layout::kNoKey) {
         lightColour_ = Vector3(0.0f, 1.0f, 0.0f);
         uvOffset_ = Vector2(0.5f, 0.0f);
     } else {

@@ -1,6 +1,6 @@
 // A door set: the door, its handle and the card reader beside it. A door
-// either opens freely or needs a key card of one colour (0 yellow, 1 blue,
-// 2 orange; -1 free). The player uses it by looking at the reader (or, for a
+// either opens freely (layout::kNoKey) or needs a key card of one colour
+// (layout::kYellowKey, kBlueKey, kOrangeKey). The player uses it by looking at the reader (or, for a
 // free door, at the door itself) from close by and pressing the right
 // button: a held card of the right colour is slid into the reader, the
 // reader turns green, the handle turns and the door swings open for good.
@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "Game/Object/Object.h"
+#include "Game/Stage/LevelLayout.h"
 
 class GameWorld;
 class DoorHandle;
@@ -59,7 +60,7 @@ private:
     float openSpeed_ = 0.03f;
     float openDelay_ = 0.8f;
     bool opening_ = false;
-    int keyType_ = -1;
+    int keyType_ = layout::kNoKey;
     Matrix readerMatrix_;
     Matrix handleMatrix_;
     bool used_ = false;

@@ -13,20 +13,13 @@ namespace {
 using Math::kDegToRad;
 namespace model = asset::model;
 
-struct PushShape {
-    bool enabled, circle;
-    float radius;
-    bool box;
-    float maxZ, minZ, maxX, minX;
-};
-
-constexpr PushShape kNoPush{false, false, 0, false, 0, 0, 0, 0};
-constexpr PushShape kDesk3Push{true, false, 30, true, 20, 20, 7, 7};
-constexpr PushShape kDesk4Push{true, false, 15, true, 4, 1, 10, 10};
-constexpr PushShape kFlatBoxPush{true, false, 15, true, 2, 2, 10, 10};  // desk5, shelves
-constexpr PushShape kChairPush{true, true, 2, false, 0, 0, 0, 0};
-constexpr PushShape kMonitorPush{false, false, 1, false, 1, 1, 1, 1};
-constexpr PushShape kPotPush{true, true, 5, false, 0, 0, 0, 0};
+// Boxes: the reach, then the extent along +z, -z, +x and -x.
+constexpr PushShape kNoPush{};
+constexpr PushShape kDesk3Push = PushShape::Box(30, 20, 20, 7, 7);
+constexpr PushShape kDesk4Push = PushShape::Box(15, 4, 1, 10, 10);
+constexpr PushShape kFlatBoxPush = PushShape::Box(15, 2, 2, 10, 10);  // desk5, shelves
+constexpr PushShape kChairPush = PushShape::Circle(2);
+constexpr PushShape kPotPush = PushShape::Circle(5);
 
 // One object with one part, placed, tagged and appended to the stage.
 Object* MakePiece(Stage* stage, const Matrix& world, ObjectKind kind, const char* model, const char* rayModel,
@@ -38,8 +31,7 @@ Object* MakePiece(Stage* stage, const Matrix& world, ObjectKind kind, const char
     object->SetKind(kind);
     object->SetStage(stage);
     object->SetFloor(stage->GetFloor(world.Translation()));
-    object->SetPushShape(push.enabled, push.circle, push.radius, push.box, push.maxZ, push.minZ, push.maxX,
-                         push.minX);
+    object->SetPushShape(push);
     return stage->Add(std::move(object));
 }
 
@@ -80,8 +72,7 @@ Object* BuildPc(Stage* stage, const Matrix& world) {
 }
 
 Object* BuildMonitor(Stage* stage, const Matrix& world) {
-    return MakePiece(stage, world, kKindMonitor, model::kMonitor, model::kMonitorRay,
-                     kMonitorPush);
+    return MakePiece(stage, world, kKindMonitor, model::kMonitor, model::kMonitorRay, kNoPush);
 }
 
 Object* BuildPlant(Stage* stage, const Matrix& world) {

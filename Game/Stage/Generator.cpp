@@ -23,36 +23,57 @@ using namespace StageInteraction;
 namespace GeneratorSmoke {
 namespace {
 
-void Puff(GameWorld* world, const Vector3& position, const Vector3& velocity, int life, float u0, float v0,
-          float u1, float v1, float alphaStart, float alphaEnd, float speedStart, float speedEnd, float sizeStart,
-          float sizeEnd) {
-    EffectList* effects = world ? world->GetEffectList() : nullptr;
-    if (!effects) return;
-    VeTexture* texture = ResourceCache::GetInstance().GetTexture(asset::texture::kSmoke);
-    effects->AddSmoke(texture, position, velocity, life, Vector2(u0, v0), Vector2(u1, v1), alphaStart, alphaEnd,
-                      speedStart, speedEnd, sizeStart, sizeEnd, false);
+// A puff of the smoke sheet: the cell from (u0, v0) to (u1, v1), fading
+// from full opacity, at the position.
+SmokeDesc Puff(const Vector3& position, int life, float u0, float v0, float u1, float v1) {
+    SmokeDesc puff;
+    puff.texture = ResourceCache::GetInstance().GetTexture(asset::texture::kSmoke);
+    puff.position = position;
+    puff.life = life;
+    puff.uvTopLeft = Vector2(u0, v0);
+    puff.uvBottomRight = Vector2(u1, v1);
+    return puff;
+}
+
+void Add(GameWorld* world, const SmokeDesc& puff) {
+    if (EffectList* effects = world ? world->GetEffectList() : nullptr) effects->AddSmoke(puff);
 }
 
 }  // namespace
 
 void Hit(GameWorld* world, const Vector3& position) {
-    Puff(world, position, Vector3(), 10, 0.375f, 0.125f, 0.5f, 0.25f, 1.0f, 1.0f, 0.0f, 0.0f, 0.1f, 7.0f);
+    SmokeDesc puff = Puff(position, 10, 0.375f, 0.125f, 0.5f, 0.25f);
+    puff.size = {0.1f, 7.0f};
+    Add(world, puff);
 }
 
 void DeadCore(GameWorld* world, const Vector3& position) {
     Math::Random& random = RandomOf(world);
     const float c = static_cast<float>(random.Next() % 8) * 0.125f;
     const float size = static_cast<float>(10 + random.Next() % 50);
-    Puff(world, position, Vector3(), 20, c, 0.125f, c + 0.125f, 0.25f, 1.0f, 0.0f, 0.0f, 0.0f, 0.1f, size);
+    SmokeDesc puff = Puff(position, 20, c, 0.125f, c + 0.125f, 0.25f);
+    puff.alpha = {1.0f, 0.0f};
+    puff.size = {0.1f, size};
+    Add(world, puff);
 }
 
 void LightBurst(GameWorld* world, const Vector3& position, const Vector3& velocity) {
     const float size = static_cast<float>(3 + RandomOf(world).Next() % 4);
-    Puff(world, position, velocity, 30, 0.0f, 0.3f, 0.125f, 0.475f, 1.0f, 0.0f, 0.01f, 0.001f, 0.0f, size);
+    SmokeDesc puff = Puff(position, 30, 0.0f, 0.3f, 0.125f, 0.475f);
+    puff.direction = velocity;
+    puff.alpha = {1.0f, 0.0f};
+    puff.speed = {0.01f, 0.001f};
+    puff.size = {0.0f, size};
+    Add(world, puff);
 }
 
 void Dead(GameWorld* world, const Vector3& position, const Vector3& velocity) {
-    Puff(world, position, velocity, 180, 0.875f, 0.375f, 1.0f, 0.5f, 1.0f, 0.0f, 0.02f, 0.001f, 1.0f, 5.0f);
+    SmokeDesc puff = Puff(position, 180, 0.875f, 0.375f, 1.0f, 0.5f);
+    puff.direction = velocity;
+    puff.alpha = {1.0f, 0.0f};
+    puff.speed = {0.02f, 0.001f};
+    puff.size = {1.0f, 5.0f};
+    Add(world, puff);
 }
 
 }  // namespace GeneratorSmoke
@@ -266,7 +287,7 @@ Portal* BuildGenerator(Stage* stage, const Matrix& world) {
     };
 
     auto core = std::make_unique<Portal>(game);
-    core->SetPushShape(true, true, 10.0f, false, 0.0f, 0.0f, 0.0f, 0.0f);
+    core->SetPushShape(PushShape::Circle(10.0f));
     Portal* portal = place(std::move(core), world, kKindPortal);
     stage->SetPortal(portal);
 

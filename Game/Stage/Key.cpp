@@ -14,7 +14,7 @@ Key::Key(GameWorld* world) : world_(world) {}
 
 void Key::SetColour(int colour) {
     colour_ = colour;
-    if (colour < 0 || colour > 2) return;
+    if (!layout::IsKeyColour(colour)) return;
     ResourceCache& cache = ResourceCache::GetInstance();
     AddModelPart(Matrix(), Matrix(), 0, cache.GetModel(asset::model::kKeyCards[colour]),
                  cache.GetModel(asset::model::kKeyCardRay));

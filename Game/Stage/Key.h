@@ -1,10 +1,11 @@
-// A key card (0 yellow, 1 blue, 2 orange). It lies in the level until the
+// A key card of one colour (layout::kYellowKey, kBlueKey, kOrangeKey). It lies in the level until the
 // player picks it up by looking at it from close by and pressing the right
 // button; it is then held for good and shown again only while a reader
 // takes it.
 #pragma once
 
 #include "Game/Object/Object.h"
+#include "Game/Stage/LevelLayout.h"
 
 class GameWorld;
 class Stage;
@@ -17,8 +18,8 @@ public:
     // Drawn only while visible.
     void Submit(std::vector<Render::ModelDraw>& out) const override;
 
-    // Stores the colour and adds the card's model part (nothing for a colour
-    // other than 0, 1 or 2).
+    // Stores the colour and adds the card's model part (nothing for what is
+    // no key colour).
     void SetColour(int colour);
     int GetColour() const { return colour_; }
     // A hidden card is no ray target either.
@@ -33,7 +34,7 @@ public:
 private:
     bool inserting_ = false;
     bool visible_ = true;
-    int colour_ = -1;
+    int colour_ = layout::kNoKey;
     GameWorld* world_ = nullptr;
 };
 

@@ -13,25 +13,34 @@
 
 #include <cstddef>
 
+#include "Framework/Render/RenderFrame.h"
 #include "Game/AssetPaths.h"
 
 namespace layout {
 
-// Key card colours; a door that opens without a card needs kNoKey.
+// The floor of a piece that belongs to every floor (the stairwells): it is
+// active whichever floor the player is on, and the renderer, which takes the
+// same number, never leaves it out for its floor.
+inline constexpr int kEveryFloor = Render::kEveryFloor;
+
+// Key card colours, also the index of a card's model and picture; a door
+// that opens without a card needs kNoKey.
 inline constexpr int kNoKey = -1;
 inline constexpr int kYellowKey = 0;
 inline constexpr int kBlueKey = 1;
 inline constexpr int kOrangeKey = 2;
+inline constexpr int kKeyColourCount = 3;
+constexpr bool IsKeyColour(int colour) { return colour >= 0 && colour < kKeyColourCount; }
 
-// A map piece: drawn model, hit-test model, and its floor (5: the
-// stairwells, which belong to every floor).
+// A map piece: drawn model, hit-test model, and its floor (kEveryFloor for
+// the stairwells).
 struct MapPiece {
     const char* model;
     const char* rayModel;
     int floor;
 };
 inline constexpr MapPiece kMap1{asset::model::kMap1, asset::model::kMap1Ray, 0};
-inline constexpr MapPiece kMapS{asset::model::kMapS, asset::model::kMapSRay, 5};
+inline constexpr MapPiece kMapS{asset::model::kMapS, asset::model::kMapSRay, kEveryFloor};
 inline constexpr MapPiece kMap2{asset::model::kMap2, asset::model::kMap2Ray, 1};
 inline constexpr MapPiece kMap3{asset::model::kMap3, asset::model::kMap3Ray, 2};
 

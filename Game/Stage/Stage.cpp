@@ -7,6 +7,7 @@
 #include "Game/Object/Object.h"
 #include "Game/Object/Player.h"
 #include "Game/Stage/Key.h"
+#include "Game/Stage/LevelLayout.h"
 #include "Game/Stage/Portal.h"
 
 Stage::Stage(GameWorld* world) : world_(world) {}
@@ -42,7 +43,7 @@ void Stage::Update() {
 void Stage::RefreshActivity(int playerFloor) {
     for (const auto& object : objects_) {
         int floor = object->GetFloor();
-        object->SetActive(floor == playerFloor || floor == 5);
+        object->SetActive(floor == playerFloor || floor == layout::kEveryFloor);
     }
 }
 
@@ -99,8 +100,9 @@ void Stage::PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes
         } else if (object->IsPushBox()) {
             Vector3 local = Vector3::Transform(mover.Translation(), world.Invert());
             float x = local.x, z = local.z;
-            float zPos = object->GetBoxMaxZ(), zNeg = object->GetBoxMinZ();
-            float xPos = object->GetBoxMaxX(), xNeg = object->GetBoxMinX();
+            const PushShape& box = object->GetPushShape();
+            float zPos = box.maxZ, zNeg = box.minZ;
+            float xPos = box.maxX, xNeg = box.minX;
             float px = 0.0f, pz = 0.0f;
             if (-xNeg < x && x < xPos) {
                 if (z > zPos && z - radius < zPos)

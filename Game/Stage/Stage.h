@@ -47,7 +47,8 @@ public:
     // visited too) and every 30th call re-decides which objects are active
     // from the player's current floor.
     void Update();
-    // Rewrites every object's active flag: its floor is the given floor, or 5.
+    // Rewrites every object's active flag: its floor is the given floor, or
+    // every floor (layout::kEveryFloor).
     void RefreshActivity(int playerFloor);
 
     // Drawing passes: every object without / with its translucent flag, in

@@ -292,10 +292,19 @@ TEST_F(RendererIdentity, RunsOfEffectQuadsDrawTheLateGameCrowdAsOneByOneWithTheA
     // Smoke as a dead generator light sends it (a cell of the smoke sheet
     // with a clear border), among and behind the bubbles, some fading out.
     VeTexture* smoke = ResourceCache::GetInstance().GetTexture("Data/smoke.png");
-    for (int i = 0; i < 80; ++i)
-        effects.AddSmoke(smoke, Vector3(34.0f + 4.0f * (i % 8), -41.0f + (i % 5), -12.0f + 3.0f * (i % 9)),
-                         Vector3(0, 0, 0), 180, Vector2(0.875f, 0.375f), Vector2(1.0f, 0.5f), 1.0f - 0.01f * i, 0.0f,
-                         0.02f, 0.001f, 1.0f + (i % 5), 5.0f, i % 4 == 0);
+    SmokeDesc puff;
+    puff.texture = smoke;
+    puff.life = 180;
+    puff.uvTopLeft = Vector2(0.875f, 0.375f);
+    puff.uvBottomRight = Vector2(1.0f, 0.5f);
+    puff.speed = {0.02f, 0.001f};
+    for (int i = 0; i < 80; ++i) {
+        puff.position = Vector3(34.0f + 4.0f * (i % 8), -41.0f + (i % 5), -12.0f + 3.0f * (i % 9));
+        puff.alpha = {1.0f - 0.01f * i, 0.0f};
+        puff.size = {1.0f + (i % 5), 5.0f};
+        puff.additive = i % 4 == 0;
+        effects.AddSmoke(puff);
+    }
 
     // The reference draws each quad on its own, every one with the alpha
     // test; the game's way draws runs, and the quads that write no depth
@@ -489,8 +498,17 @@ TEST_F(RendererIdentity, ACrowdOfSmokeInAReducedPictureGoesInACoarseLayerThatLoo
     for (int i = 0; i < 600; ++i) {
         const float r = 3.0f + static_cast<float>(next(7)), t = static_cast<float>(next(360)) * Math::kDegToRad;
         const Vector3 at = generator + Vector3(r * std::sin(t), 2.0f + static_cast<float>(next(10)), r * std::cos(t));
-        effects.AddSmoke(smoke, at, Vector3(0, 0, 0), 180, Vector2(0.875f, 0.375f), Vector2(1.0f, 0.5f), 1.0f, 0.0f,
-                         0.02f, 0.001f, 1.0f, 5.0f, i % 5 == 0);
+        SmokeDesc puff;
+        puff.texture = smoke;
+        puff.position = at;
+        puff.life = 180;
+        puff.uvTopLeft = Vector2(0.875f, 0.375f);
+        puff.uvBottomRight = Vector2(1.0f, 0.5f);
+        puff.alpha = {1.0f, 0.0f};
+        puff.speed = {0.02f, 0.001f};
+        puff.size = {1.0f, 5.0f};
+        puff.additive = i % 5 == 0;
+        effects.AddSmoke(puff);
         if (i % 4 == 0) effects.Update();
     }
 

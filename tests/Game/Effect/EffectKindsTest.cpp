@@ -229,8 +229,16 @@ TEST_F(EffectKindsTest, HoleEndsAfterItsLifeAndTheFiftyFirstPushesOutTheOldest) 
 
 TEST_F(EffectKindsTest, SmokeGrowsFadesAndDriftsEvenlyOverItsLife) {
     VeTexture texture;
-    auto smoke = list_.AddSmoke(&texture, Vector3(0, 0, 10), Vector3(2, 0, 0), 10, Vector2(0, 0), Vector2(0.5f, 0.5f),
-                                1.0f, 0.0f, 0.1f, 0.3f, 0.1f, 10.0f, false);
+    SmokeDesc desc;
+    desc.texture = &texture;
+    desc.position = Vector3(0, 0, 10);
+    desc.direction = Vector3(2, 0, 0);
+    desc.life = 10;
+    desc.uvBottomRight = Vector2(0.5f, 0.5f);
+    desc.alpha = {1.0f, 0.0f};
+    desc.speed = {0.1f, 0.3f};
+    desc.size = {0.1f, 10.0f};
+    auto smoke = list_.AddSmoke(desc);
     ASSERT_NE(smoke, nullptr);
     EXPECT_NEAR(RowLength(*smoke->GetMatrix(), 0), 0.1f, 1e-6f);
     list_.Update();

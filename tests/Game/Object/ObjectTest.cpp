@@ -36,19 +36,6 @@ TEST(Object, SetMatrixMovesPartsButWritingGetMatrixDoesNot) {
     EXPECT_NE(a->world, local * m);
 }
 
-TEST(Object, PushShapeFieldsInOrder) {
-    Object o;
-    o.SetPushShape(true, false, 1.5f, true, 2.0f, 3.0f, 4.0f, 5.0f);
-    EXPECT_TRUE(o.IsPushEnabled());
-    EXPECT_FALSE(o.IsPushCircle());
-    EXPECT_EQ(o.GetPushRadius(), 1.5f);
-    EXPECT_TRUE(o.IsPushBox());
-    EXPECT_EQ(o.GetBoxMaxZ(), 2.0f);
-    EXPECT_EQ(o.GetBoxMinZ(), 3.0f);
-    EXPECT_EQ(o.GetBoxMaxX(), 4.0f);
-    EXPECT_EQ(o.GetBoxMinX(), 5.0f);
-}
-
 TEST(Object, SubmitsEachDrawnPartWithItsMatrixAndUVOffset) {
     VeModel model;
     Object o;

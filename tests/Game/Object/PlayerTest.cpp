@@ -169,14 +169,14 @@ TEST_F(PlayerTest, WallsKeepAClearanceOfOne) {
 TEST_F(PlayerTest, FurniturePushesEvenWhenStandingStill) {
     Object* chair = stage().Add(std::make_unique<Object>());
     chair->SetMatrix(Matrix::CreateTranslation(20.5f, 0, 0));
-    chair->SetPushShape(true, true, 2.0f, false, 0, 0, 0, 0);
+    chair->SetPushShape(PushShape::Circle(2.0f));
     Step(InputFrame{});
     EXPECT_NEAR(std::fabs(Eye().x - 20.5f), 2.0f, 1e-4f);
 }
 
 TEST_F(PlayerTest, LivingZombiesPushOnlyAMovingPlayer) {
     auto zombie = std::make_unique<EnemyBase>();
-    zombie->SetPushShape(true, true, 1.5f, false, 0, 0, 0, 0);
+    zombie->SetPushShape(PushShape::Circle(1.5f));
     zombie->SetGroundOffset(5.0f);
     zombie->SetMatrix(Matrix::CreateTranslation(22.0f, 5.0f, 0.2f));
     EnemyBase* enemy = scene_->GetEnemyList()->Add(std::move(zombie));

@@ -11,6 +11,7 @@
 #include "Game/Object/Player.h"
 #include "Game/Stage/BuildStage.h"
 #include "Game/Stage/Furniture.h"
+#include "Game/Stage/LevelLayout.h"
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 
@@ -84,7 +85,7 @@ TEST(StageTest, ActivityIsRefreshedOnlyEveryThirtiethUpdate) {
     Stage stage;  // no game scene: the refresh takes floor 0
     Probe* ground = AddProbe(stage, 0);
     Probe* upper = AddProbe(stage, 1);
-    Probe* shared = AddProbe(stage, 5);
+    Probe* shared = AddProbe(stage, layout::kEveryFloor);
     // Right after construction everything is active and updated.
     for (int i = 0; i < 29; ++i) stage.Update();
     EXPECT_TRUE(upper->IsActive());
@@ -267,7 +268,7 @@ TEST_F(BuiltStageTest, PlacesEveryFurniturePieceOnItsFloor) {
     std::vector<int> mapFloors;
     for (Object* o : stage().GetObjects())
         if (o->GetKind() == kKindStage) mapFloors.push_back(o->GetFloor());
-    EXPECT_EQ(mapFloors, (std::vector<int>{0, 5, 1, 2}));
+    EXPECT_EQ(mapFloors, (std::vector<int>{0, layout::kEveryFloor, 1, 2}));
     EXPECT_EQ(stage().GetObjects().front()->GetKind(), kKindStage);
 }
 
@@ -275,7 +276,7 @@ TEST_F(BuiltStageTest, OnlyTheStartFloorAndTheStairwellsStartActive) {
     ASSERT_EQ(scene_->GetPlayer()->GetCurrentFloor(), 0);
     int active = 0, inactive = 0;
     for (Object* o : stage().GetObjects()) {
-        const bool expected = o->GetFloor() == 0 || o->GetFloor() == 5;
+        const bool expected = o->GetFloor() == 0 || o->GetFloor() == layout::kEveryFloor;
         EXPECT_EQ(o->IsActive(), expected) << "kind " << o->GetKind() << " floor " << o->GetFloor();
         (expected ? active : inactive)++;
     }
@@ -299,7 +300,7 @@ TEST_F(BuiltStageTest, WalkingDownSwitchesActivityAtTheNextThirtyUpdateBoundary)
     EXPECT_TRUE(map2->IsActive());
     EXPECT_FALSE(map1->IsActive());
     for (Object* o : stage().GetObjects())
-        EXPECT_EQ(o->IsActive(), o->GetFloor() == 1 || o->GetFloor() == 5);
+        EXPECT_EQ(o->IsActive(), o->GetFloor() == 1 || o->GetFloor() == layout::kEveryFloor);
 }
 
 TEST_F(BuiltStageTest, PcIsDrawnAtHalfSize) {

@@ -8,6 +8,7 @@
 
 #include "Framework/Model/VeModel.h"
 #include "Game/Object/Object.h"
+#include "Game/Stage/LevelLayout.h"
 #include "Game/Stage/Stage.h"
 
 namespace testgeo {
@@ -53,7 +54,7 @@ inline std::unique_ptr<VeModel> MakeWallZ(float z, float x0, float x1, float y0,
 
 // A stage-geometry object (kind 0) using the model as its hit-test model,
 // appended to the stage on the given floor.
-inline Object* AddStructure(Stage& stage, VeModel* model, int floor = 5) {
+inline Object* AddStructure(Stage& stage, VeModel* model, int floor = layout::kEveryFloor) {
     Object* object = stage.Add(std::make_unique<Object>());
     object->AddModelPart(Matrix(), Matrix(), 0, nullptr, model);
     object->SetMatrix(Matrix());
