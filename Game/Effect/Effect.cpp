@@ -4,12 +4,6 @@
 #include "Game/Effect/EffectList.h"
 #include "Game/GameWorld.h"
 
-namespace {
-long long g_drawCount = 0;
-}
-
-long long Effect::DrawCount() { return g_drawCount; }
-
 void Effect::SetQuad(VeTexture* texture, float height, float width, float alpha, const Vector2& uvTopLeft,
                      const Vector2& uvBottomRight, float r, float g, float b) {
     texture_ = texture;
@@ -39,7 +33,6 @@ void Effect::SubmitQuad(std::vector<Render::EffectQuad>& out, bool depthWrite) c
     quad.blend = additive_ ? Render::Blend::Additive : Render::Blend::Alpha;
     quad.depthWrite = depthWrite;
     out.push_back(quad);
-    ++g_drawCount;
 }
 
 const Render::Camera& Effect::ViewCamera() const {

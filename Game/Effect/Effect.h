@@ -48,10 +48,6 @@ public:
     void SetTexture(VeTexture* texture) { texture_ = texture; }
     const EffectVertex* GetVertices() const { return vertices_; }
 
-    // Number of quads handed to the renderer since the process started
-    // (tests check which effects reach the screen).
-    static long long DrawCount();
-
 protected:
     ~Effect() = default;
     // The quad as Submit hands it over, without its checks: with the

@@ -127,7 +127,6 @@ void Stage::PushOutOf(Vector3& displacement, Matrix& mover, float radius, Pushes
 }
 
 bool Stage::IsCoreAlive() const {
-    if (coreDestroyedForTest_) return false;
     return portal_ == nullptr || portal_->IsAlive();
 }
 

@@ -88,9 +88,6 @@ public:
     // The generator core is alive: true while no core has been built (the
     // game cannot be won without one) and while the built core lives.
     bool IsCoreAlive() const;
-    // Tests of the game's ending: treat the core as destroyed even when no
-    // generator has been built.
-    void MarkCoreDestroyedForTest() { coreDestroyedForTest_ = true; }
 
     // The game this stage belongs to, or null.
     GameWorld* GetWorld() const { return world_; }
@@ -111,5 +108,4 @@ private:
     float generatorSize_ = 18.0f;
     int refreshPeriod_ = 30;
     int refreshCounter_ = 0;
-    bool coreDestroyedForTest_ = false;
 };

@@ -17,6 +17,7 @@
 #include "Game/Stage/Stage.h"
 #include "Scene/GameScene.h"
 #include "Scene/Hud.h"
+#include "tests/Game/Stage/ShootOutCore.h"
 
 using Platform::Input;
 
@@ -121,7 +122,7 @@ TEST_F(GameSceneTest, DeathEndsTheGameAfterTheDelayAndTheFade) {
 }
 
 TEST_F(GameSceneTest, DestroyedCoreWinsWithAWhiteFade) {
-    scene_->GetStage()->MarkCoreDestroyedForTest();
+    testgame::ShootOutTheCore(*scene_->GetStage());
     scene_->Update();
     EXPECT_EQ(scene_->GetState(), GameState::Ending);
     EXPECT_FLOAT_EQ(scene_->GetHud()->GetFadeColour(), 1.0f);
@@ -130,7 +131,7 @@ TEST_F(GameSceneTest, DestroyedCoreWinsWithAWhiteFade) {
 }
 
 TEST_F(GameSceneTest, ClearWinsWhenThePlayerDiesInTheSameFrameAsTheCore) {
-    scene_->GetStage()->MarkCoreDestroyedForTest();
+    testgame::ShootOutTheCore(*scene_->GetStage());
     scene_->GetPlayer()->Damage(10, Vector3());
     EXPECT_GT(RunUntilResult(600), 0);
     EXPECT_EQ(scene_->GetRequestedResult(), GameResult::Cleared);

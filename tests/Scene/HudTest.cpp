@@ -21,6 +21,7 @@
 #include "Scene/Hud.h"
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
+#include "tests/Game/Stage/ShootOutCore.h"
 
 using Platform::Input;
 
@@ -331,7 +332,7 @@ TEST_F(HudGameTest, GameFadesInThenWaits240FramesAndFadesOver100BeforeTheResult)
 
 TEST_F(HudGameTest, ClearedGameFadesToWhiteAndAsksForTheClearedResult) {
     for (int i = 0; i < 20; ++i) scene_->Update();  // the fade-in is over
-    scene_->GetStage()->MarkCoreDestroyedForTest();
+    testgame::ShootOutTheCore(*scene_->GetStage());
     int frames = 0;
     while (scene_->GetRequestedResult() == GameResult::None && frames < 400) {
         scene_->Update();

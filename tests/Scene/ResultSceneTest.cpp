@@ -16,6 +16,7 @@
 #include "Scene/ResultScene.h"
 #include "Scene/SceneManager.h"
 #include "Scene/TitleScene.h"
+#include "tests/Game/Stage/ShootOutCore.h"
 #include "tests/Scene/SceneDriver.h"
 
 using Platform::Input;
@@ -83,7 +84,7 @@ protected:
         manager.SetNextScene(std::move(scene));
         Run(held);
         if (cleared)
-            game->GetStage()->MarkCoreDestroyedForTest();
+            testgame::ShootOutTheCore(*game->GetStage());
         else
             game->GetPlayer()->Damage(10, Vector3());
         for (int frame = 0; frame < 1000; ++frame) {

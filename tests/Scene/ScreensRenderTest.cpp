@@ -32,6 +32,7 @@
 #include "Scene/TitleScene.h"
 #include "tests/Framework/Graphics/GlFixture.h"
 #include "tests/Scene/SceneDriver.h"
+#include "tests/Game/Stage/ShootOutCore.h"
 
 using Platform::Input;
 using Platform::InputFrame;
@@ -269,7 +270,7 @@ TEST_F(ScreensRender, EndingSmearsInTheScenesOwnPictureAndTheWindowGetsACopy) {
         // The ending's first frame goes over the last frame shown (at a
         // smaller scale, over its own picture): none of the red shows.
         if (scale != 1.0f) smear.Clear(1.0f, 0.0f, 0.0f, 1.0f);
-        g->GetStage()->MarkCoreDestroyedForTest();
+        testgame::ShootOutTheCore(*g->GetStage());
         Step(InputFrame{}, 1);
         ASSERT_EQ(g->GetState(), GameState::Ending);
         EXPECT_FALSE(g->DrewWorldInPicture());

@@ -289,7 +289,7 @@ TEST_F(EnemyBaseTest, FinishedZombiesAreRemovedKeepingTheOrder) {
 TEST_F(EnemyBaseTest, TheEndingShortensEveryAttackRange) {
     Enemy_Normal* n = Add(Vector3(0, 4, 30));
     Enemy_Strong* s = Add<Enemy_Strong>(Vector3(10, 5.5f, 30));
-    stage().MarkCoreDestroyedForTest();
+    scene_->GetPlayer()->Damage(10, Vector3());  // the game ends
     scene_->Update();
     ASSERT_EQ(scene_->GetState(), GameState::Ending);
     enemies().Update();

@@ -45,7 +45,7 @@ TEST_F(EnemySoundTest, DuringTheEndingAPlayingGroanFadesOutInOneHundredFrames) {
     ASSERT_NE(z, nullptr);
     Enter<Track>(*z);
     ASSERT_TRUE(z->GetGrowl()->IsPlaying());
-    stage().MarkCoreDestroyedForTest();
+    scene_->GetPlayer()->Damage(10, Vector3());  // the game ends
     scene_->Update();
     ASSERT_EQ(scene_->GetState(), GameState::Ending);
     const float start = z->GetGrowlVolume();
