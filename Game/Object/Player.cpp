@@ -46,8 +46,6 @@ void Player::Init() {
     moveSpeed_ = 0.2f;
     pitch_ = 0.0f;
     yaw_ = 0.0f;
-    sensitivityY_ = 1;
-    sensitivityX_ = 1;
     hp_ = 10;
     maxHp_ = 10;
     alive_ = true;
@@ -197,9 +195,8 @@ void Player::Update() {
     const float factorY = look.invertY ? -look.mouseSensitivity : look.mouseSensitivity;
     // A gamepad's right stick turns the view too, at its own speed.
     const Platform::PadLook pad = input.GetPadLook();
-    yaw_ += static_cast<float>(dx) / 10.0f * static_cast<float>(sensitivityX_) * look.mouseSensitivity +
-            pad.yawDegrees;
-    pitch_ += static_cast<float>(dy) / 10.0f * static_cast<float>(sensitivityY_) * factorY + pad.pitchDegrees;
+    yaw_ += static_cast<float>(dx) / 10.0f * look.mouseSensitivity + pad.yawDegrees;
+    pitch_ += static_cast<float>(dy) / 10.0f * factorY + pad.pitchDegrees;
     pitch_ = std::clamp(pitch_, -kPitchLimit, kPitchLimit);
     input.SetCursorPos(cursorCentre_);
 

@@ -74,8 +74,6 @@ private:
     float moveSpeed_ = 0.2f;
     float pitch_ = 0.0f;
     float yaw_ = 0.0f;
-    int sensitivityY_ = 1;
-    int sensitivityX_ = 1;
     int hp_ = 10;
     int maxHp_ = 10;
     bool alive_ = true;
