@@ -87,9 +87,8 @@ private:
     GameResult requestedResult_ = GameResult::None;
     float lastShakeX_ = 0.0f;
     float lastShakeY_ = 0.0f;
-    // The shake's own random numbers: a look, drawn apart from the game's
-    // numbers so that the zombies of the ending move as they would without
-    // it.
+    // The shake's own random numbers: it is only a look, and drawing it
+    // from the game's numbers would shift every draw of the game after it.
     Math::Random shakeRandom_{GameWorld::GetSeedOfNewGames()};
     bool drawnOnce_ = false;
     // This frame's world goes straight into the smear picture (playing at
