@@ -23,15 +23,15 @@ using namespace StageInteraction;
 namespace GeneratorSmoke {
 namespace {
 
-// A puff of the smoke sheet: the cell from (u0, v0) to (u1, v1), fading
-// from full opacity, at the position.
-SmokeDesc Puff(const Vector3& position, int life, float u0, float v0, float u1, float v1) {
+// A puff of one cell of the smoke sheet at the position, living the given
+// frames; at rest and unchanging until a kind says otherwise.
+SmokeDesc Puff(const Vector3& position, int life, const Vector2& cellTopLeft, const Vector2& cellBottomRight) {
     SmokeDesc puff;
     puff.texture = ResourceCache::GetInstance().GetTexture(asset::texture::kSmoke);
     puff.position = position;
     puff.life = life;
-    puff.uvTopLeft = Vector2(u0, v0);
-    puff.uvBottomRight = Vector2(u1, v1);
+    puff.uvTopLeft = cellTopLeft;
+    puff.uvBottomRight = cellBottomRight;
     return puff;
 }
 
@@ -42,7 +42,7 @@ void Add(GameWorld* world, const SmokeDesc& puff) {
 }  // namespace
 
 void Hit(GameWorld* world, const Vector3& position) {
-    SmokeDesc puff = Puff(position, 10, 0.375f, 0.125f, 0.5f, 0.25f);
+    SmokeDesc puff = Puff(position, 10, Vector2(0.375f, 0.125f), Vector2(0.5f, 0.25f));
     puff.size = {0.1f, 7.0f};
     Add(world, puff);
 }
@@ -51,7 +51,7 @@ void DeadCore(GameWorld* world, const Vector3& position) {
     Math::Random& random = RandomOf(world);
     const float c = static_cast<float>(random.Next() % 8) * 0.125f;
     const float size = static_cast<float>(10 + random.Next() % 50);
-    SmokeDesc puff = Puff(position, 20, c, 0.125f, c + 0.125f, 0.25f);
+    SmokeDesc puff = Puff(position, 20, Vector2(c, 0.125f), Vector2(c + 0.125f, 0.25f));
     puff.alpha = {1.0f, 0.0f};
     puff.size = {0.1f, size};
     Add(world, puff);
@@ -59,7 +59,7 @@ void DeadCore(GameWorld* world, const Vector3& position) {
 
 void LightBurst(GameWorld* world, const Vector3& position, const Vector3& velocity) {
     const float size = static_cast<float>(3 + RandomOf(world).Next() % 4);
-    SmokeDesc puff = Puff(position, 30, 0.0f, 0.3f, 0.125f, 0.475f);
+    SmokeDesc puff = Puff(position, 30, Vector2(0.0f, 0.3f), Vector2(0.125f, 0.475f));
     puff.direction = velocity;
     puff.alpha = {1.0f, 0.0f};
     puff.speed = {0.01f, 0.001f};
@@ -68,7 +68,7 @@ void LightBurst(GameWorld* world, const Vector3& position, const Vector3& veloci
 }
 
 void Dead(GameWorld* world, const Vector3& position, const Vector3& velocity) {
-    SmokeDesc puff = Puff(position, 180, 0.875f, 0.375f, 1.0f, 0.5f);
+    SmokeDesc puff = Puff(position, 180, Vector2(0.875f, 0.375f), Vector2(1.0f, 0.5f));
     puff.direction = velocity;
     puff.alpha = {1.0f, 0.0f};
     puff.speed = {0.02f, 0.001f};
