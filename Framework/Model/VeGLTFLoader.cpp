@@ -4,9 +4,11 @@
 //
 // Every accessor read is checked against its buffer view and buffer, so a
 // damaged or hostile file yields an empty model instead of reading out of
-// range. Images are not decoded here: the glTF library reads each external
-// image file while parsing, and the image callback keeps those bytes, by URI,
-// for the model to decode its textures from (so no file is read twice).
+// range. External files (buffers, images) are read only from inside the data
+// folder (see ExternalFiles). Images are not decoded here: the glTF library
+// reads each external image file while parsing, and the image callback keeps
+// those bytes, by URI, for the model to decode its textures from (so no file
+// is read twice).
 #include <tiny_gltf.h>
 
 #include <algorithm>
@@ -14,8 +16,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
+#include <system_error>
 
 #include "Framework/Model/VeModel.h"
 
@@ -32,6 +38,8 @@ struct LoadError {
     std::string message;
 };
 
+namespace fs = std::filesystem;
+
 // Keeps the bytes of an external image file (one with a URI) as read by the
 // library; embedded images (data URIs, buffer views) are not used.
 bool KeepImageFile(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
@@ -42,13 +50,167 @@ bool KeepImageFile(tinygltf::Image* image, const int, std::string*, std::string*
     return true;
 }
 
-// File-system callbacks that refuse every external file: a model parsed from
-// memory without a base directory must not reach into the file system.
-bool NoFileExists(const std::string&, void*) { return false; }
+// A string as it may be shown in a message: control bytes escaped.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+// The data root of a model: the nearest folder named Data above it (the
+// game's data folder), or, for a model in no such folder, its own folder.
+fs::path DataRootOf(const fs::path& modelFolder) {
+    const fs::path folder = modelFolder.lexically_normal();
+    for (fs::path p = folder; !p.empty(); p = p.parent_path()) {
+        if (p.filename() == "Data") return p;
+        if (p == p.parent_path()) break;
+    }
+    return folder;
+}
+
+// True when path lies inside root (both real, absolute paths).
+bool Inside(const fs::path& root, const fs::path& path) {
+    auto it = path.begin();
+    for (const fs::path& part : root) {
+        if (part.empty()) continue;  // the empty name after a trailing separator
+        if (it == path.end() || *it != part) return false;
+        ++it;
+    }
+    return true;
+}
+
+// The external files one model may read, and what became of each URI the
+// library asked for. A URI is resolved against the model's folder and read
+// only when it leads to a regular file inside the data root: "..",
+// percent-encoded or not, a backslash (taken as a separator, as the tools
+// that write them mean it), an absolute path and a scheme (file:, http:, a
+// drive letter) are refused. Where it leads is judged on real paths, links
+// followed: into the data root, or into the model's own folder (which may
+// itself be a link, as the whole data folder may: the model was read from
+// there). A link that leads a URI anywhere else is refused, so a link in a
+// mod unpacked into Data/ cannot make the game read the player's files. The
+// working directory, which the library searches as well, is never searched.
+struct ExternalFiles {
+    std::string baseDir;  // the model's folder as its path gives it ("." for a bare name)
+    fs::path root;        // the real data root; empty: no external file at all
+    fs::path modelFolder; // the real path of the model's folder
+    std::string rootShown;
+    std::map<std::string, std::string> outcome;  // decoded URI -> why not read ("" when read)
+    std::vector<std::string> refused;            // URIs refused, in the order met
+
+    ExternalFiles() = default;
+    explicit ExternalFiles(const std::string& folder) : baseDir(folder.empty() ? "." : folder) {
+        const fs::path given = DataRootOf(fs::path(baseDir));
+        rootShown = given.string();
+        std::error_code ec;
+        root = fs::canonical(given, ec);
+        if (ec) root.clear();
+        modelFolder = fs::canonical(fs::path(baseDir), ec);
+        if (ec) modelFolder.clear();
+    }
+
+    // The URI of a path the library asks about, or false for a path outside
+    // the model's folder (the library's second try, the working directory).
+    bool UriOf(const std::string& path, std::string& uri) const {
+        const std::string prefix = baseDir + "/";
+        if (path.compare(0, prefix.size(), prefix) != 0) return false;
+        uri = path.substr(prefix.size());
+        return true;
+    }
+
+    // Why the file a URI names may not be read ("" when it may); the real
+    // path it leads to in resolved.
+    std::string RefusalOf(const std::string& uri, fs::path& resolved) const {
+        if (root.empty()) return "external files are not read here";
+        if (uri.empty()) return "an empty URI";
+        if (uri.find('\0') != std::string::npos) return "a NUL byte in the URI";
+        const std::string first = uri.substr(0, uri.find_first_of("/\\"));
+        if (first.find(':') != std::string::npos)
+            return "it names a scheme (" + first.substr(0, first.find(':') + 1) + ")";
+        if (uri[0] == '/' || uri[0] == '\\') return "an absolute path";
+        std::string relative = uri;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        std::error_code ec;
+        const fs::path real = fs::weakly_canonical((fs::path(baseDir) / relative).lexically_normal(), ec);
+        // Lexically it stays inside the data root; in the file system it
+        // must too, or at least stay in the model's own folder.
+        const fs::path lexical = fs::absolute((fs::path(baseDir) / relative).lexically_normal(), ec).lexically_normal();
+        const fs::path rootLexical = fs::absolute(DataRootOf(fs::path(baseDir)), ec).lexically_normal();
+        if (ec || !real.is_absolute() || !Inside(rootLexical, lexical) ||
+            !(Inside(root, real) || (!modelFolder.empty() && Inside(modelFolder, real))))
+            return "it leads outside the data folder " + rootShown;
+        resolved = real;
+        return std::string();
+    }
+
+    // The library's file-existence check, where every refusal is noted.
+    bool Exists(const std::string& path) {
+        std::string uri;
+        if (!UriOf(path, uri)) return false;
+        if (uri.compare(0, 5, "data:") == 0) {
+            // An embedded picture of a kind the library does not decode.
+            outcome[uri] = "a data URI of a kind that is not read";
+            return false;
+        }
+        fs::path real;
+        const std::string why = RefusalOf(uri, real);
+        if (!why.empty()) {
+            if (outcome.emplace(uri, "refused: " + why).second) refused.push_back(uri);
+            return false;
+        }
+        std::error_code ec;
+        if (!fs::is_regular_file(real, ec)) {
+            outcome[uri] = fs::exists(real, ec) ? "not a regular file" : "file missing";
+            return false;
+        }
+        return true;
+    }
+
+    // Reads the file a URI leads to: the real path just checked, not the
+    // one the library joined, so what is read is what was judged.
+    bool Read(std::vector<unsigned char>& out, std::string& err, const std::string& path) {
+        std::string uri;
+        fs::path real;
+        std::error_code ec;
+        if (!UriOf(path, uri) || !RefusalOf(uri, real).empty() || !fs::is_regular_file(real, ec)) {
+            err += "file refused";
+            return false;
+        }
+        std::ifstream file(real, std::ios::binary);
+        if (!file) {
+            outcome[uri] = "cannot be read";
+            err += "cannot be read";
+            return false;
+        }
+        out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        outcome[uri] = out.empty() ? "empty file" : "";
+        return true;
+    }
+
+    // One warning line per refused URI (the load of a named model only).
+    void WarnRefused(const std::string& modelPath) const {
+        for (const std::string& uri : refused)
+            std::fprintf(stderr, "morvane: warning: cannot load \"%s\" for model %s: refused, %s\n",
+                         Printable(uri).c_str(), Printable(modelPath).c_str(),
+                         outcome.at(uri).substr(std::string("refused: ").size()).c_str());
+    }
+};
+
+bool ExistsIn(const std::string& path, void* files) { return static_cast<ExternalFiles*>(files)->Exists(path); }
 std::string KeepPath(const std::string& path, void*) { return path; }
-bool NoReadFile(std::vector<unsigned char>*, std::string* err, const std::string& path, void*) {
-    if (err) *err += "External file not allowed: " + path + "\n";
-    return false;
+bool ReadIn(std::vector<unsigned char>* out, std::string* err, const std::string& path, void* files) {
+    std::string why;
+    const bool ok = static_cast<ExternalFiles*>(files)->Read(*out, why, path);
+    if (err) *err += why;
+    return ok;
 }
 bool NoWriteFile(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
 
@@ -84,6 +246,50 @@ struct AccessorView {
     bool normalized = false;
 };
 
+// The first of count elements of elemSize bytes, stride apart, at offset in
+// a buffer view, all checked to lie inside the view and the view inside its
+// buffer; fail (which throws) otherwise.
+template <typename Fail>
+const unsigned char* CheckedElements(const tinygltf::Model& m, int viewIndex, size_t offset, size_t count,
+                                     size_t elemSize, size_t stride, Fail fail) {
+    if (viewIndex < 0 || size_t(viewIndex) >= m.bufferViews.size()) fail("buffer view out of range");
+    const tinygltf::BufferView& bv = m.bufferViews[size_t(viewIndex)];
+    if (bv.buffer < 0 || size_t(bv.buffer) >= m.buffers.size()) fail("buffer out of range");
+    const tinygltf::Buffer& buf = m.buffers[size_t(bv.buffer)];
+    if (bv.byteOffset > buf.data.size() || bv.byteLength > buf.data.size() - bv.byteOffset)
+        fail("buffer view exceeds its buffer");
+    if (count > 0) {
+        if (offset > bv.byteLength) fail("offset past the buffer view");
+        const size_t room = bv.byteLength - offset;
+        // (count - 1) * stride + elemSize <= room, without overflow.
+        if (elemSize > room || (count - 1) > (room - elemSize) / stride) fail("elements exceed the buffer view");
+        return buf.data.data() + bv.byteOffset + offset;
+    }
+    return nullptr;
+}
+
+uint32_t ReadIndex(const unsigned char* p, int componentType) {
+    switch (componentType) {
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return p[0];
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
+        uint16_t u;
+        std::memcpy(&u, p, 2);
+        return u;
+    }
+    default: {
+        uint32_t u;
+        std::memcpy(&u, p, 4);
+        return u;
+    }
+    }
+}
+
+bool IsIndexType(int componentType) {
+    return componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE ||
+           componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT ||
+           componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
+}
+
 AccessorView CheckAccessor(const tinygltf::Model& m, int index, const char* what) {
     auto fail = [&](const std::string& why) {
         throw LoadError{std::string(what) + " accessor " + std::to_string(index) + ": " + why};
@@ -102,27 +308,14 @@ AccessorView CheckAccessor(const tinygltf::Model& m, int index, const char* what
     if (v.count > kMaxVerticesPerModel * 3) fail("element count too large");
     const size_t elemSize = size_t(csize) * size_t(v.components);
 
-    if (a.bufferView < 0) {
-        // No buffer view: every element is zero.
-        v.stride = elemSize;
-        return v;
+    v.stride = elemSize;
+    if (a.bufferView >= 0) {
+        // Without a buffer view every element is zero.
+        if (size_t(a.bufferView) < m.bufferViews.size() && m.bufferViews[size_t(a.bufferView)].byteStride)
+            v.stride = m.bufferViews[size_t(a.bufferView)].byteStride;
+        if (v.stride < elemSize) fail("byte stride smaller than the element");
+        v.base = CheckedElements(m, a.bufferView, a.byteOffset, v.count, elemSize, v.stride, fail);
     }
-    if (size_t(a.bufferView) >= m.bufferViews.size()) fail("buffer view out of range");
-    const tinygltf::BufferView& bv = m.bufferViews[size_t(a.bufferView)];
-    if (bv.buffer < 0 || size_t(bv.buffer) >= m.buffers.size()) fail("buffer out of range");
-    const tinygltf::Buffer& buf = m.buffers[size_t(bv.buffer)];
-    if (bv.byteOffset > buf.data.size() || bv.byteLength > buf.data.size() - bv.byteOffset)
-        fail("buffer view exceeds its buffer");
-    v.stride = bv.byteStride ? bv.byteStride : elemSize;
-    if (v.stride < elemSize) fail("byte stride smaller than the element");
-    if (v.count > 0) {
-        if (a.byteOffset > bv.byteLength) fail("offset past the buffer view");
-        const size_t room = bv.byteLength - a.byteOffset;
-        // (count - 1) * stride + elemSize <= room, without overflow.
-        if (elemSize > room || (v.count - 1) > (room - elemSize) / v.stride)
-            fail("elements exceed the buffer view");
-    }
-    v.base = buf.data.data() + bv.byteOffset + a.byteOffset;
     return v;
 }
 
@@ -165,21 +358,7 @@ float ReadFloat(const AccessorView& v, size_t i, int c) {
 }
 
 uint32_t ReadIndex(const AccessorView& v, size_t i) {
-    if (!v.base) return 0;
-    const unsigned char* p = v.base + i * v.stride;
-    switch (v.componentType) {
-    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return p[0];
-    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
-        uint16_t u;
-        std::memcpy(&u, p, 2);
-        return u;
-    }
-    default: {
-        uint32_t u;
-        std::memcpy(&u, p, 4);
-        return u;
-    }
-    }
+    return v.base ? ReadIndex(v.base + i * v.stride, v.componentType) : 0;
 }
 
 uint8_t PackColor(float c) {
@@ -302,9 +481,7 @@ Primitive ConvertPrimitive(const tinygltf::Model& m, const tinygltf::Primitive& 
 
     if (p.indices >= 0) {
         const AccessorView iv = CheckAccessor(m, p.indices, "indices");
-        if (iv.components != 1 || (iv.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
-                                   iv.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
-                                   iv.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT))
+        if (iv.components != 1 || !IsIndexType(iv.componentType))
             throw LoadError{"indices must be unsigned scalars"};
         const size_t triCount = iv.count / 3;
         if (triCount > kMaxTrianglesPerModel) throw LoadError{"too many triangles"};
@@ -446,9 +623,32 @@ std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
     return out;
 }
 
-std::shared_ptr<VeGLTFModel> Finish(bool ok, const tinygltf::Model& model, const std::string& err,
-                                    const std::string& warn,
-                                    std::map<std::string, std::vector<unsigned char>>& imageFiles) {
+// Parses a model held in memory, its external files confined by files, and
+// converts it. Prints the library's messages; a named model also warns about
+// every external file refused.
+std::shared_ptr<VeGLTFModel> Load(const unsigned char* data, size_t size, bool binary, ExternalFiles& files,
+                                  const std::string& modelPath, std::string err) {
+    tinygltf::TinyGLTF loader;
+    std::map<std::string, std::vector<unsigned char>> imageFiles;
+    loader.SetImageLoader(KeepImageFile, &imageFiles);
+    loader.SetFsCallbacks(tinygltf::FsCallbacks{ExistsIn, KeepPath, ReadIn, NoWriteFile, &files});
+    tinygltf::Model model;
+    std::string warn;
+    bool ok = false;
+    if (err.empty() && (!data || size == 0 || size > UINT_MAX)) err = "no data";
+    if (err.empty()) {
+        try {
+            if (binary)
+                ok = loader.LoadBinaryFromMemory(&model, &err, &warn, data, unsigned(size), files.baseDir);
+            else
+                ok = loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(data),
+                                                unsigned(size), files.baseDir);
+        } catch (const std::exception& e) {
+            err += e.what();
+            ok = false;
+        }
+    }
+    if (!modelPath.empty()) files.WarnRefused(modelPath);
     if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
     if (!err.empty()) std::printf("Err: %s\n", err.c_str());
     if (!ok) {
@@ -477,52 +677,48 @@ bool HasGlbExtension(const std::string& path) {
     return dot != std::string::npos && path.compare(dot + 1, std::string::npos, "glb") == 0;
 }
 
+// The model file's bytes; false with the reason in err.
+bool ReadModelFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& err) {
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        err = "File not found : " + Printable(path);
+        return false;
+    }
+    // Neither a folder nor a pipe or device, whose reading might never end.
+    if (!fs::is_regular_file(path, ec)) {
+        err = "Not a regular file : " + Printable(path);
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        err = "File read error : " + Printable(path);
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (bytes.empty()) err = "File is empty : " + Printable(path);
+    return !bytes.empty();
+}
+
 }  // namespace
 
 std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path) {
-    tinygltf::TinyGLTF loader;
-    std::map<std::string, std::vector<unsigned char>> imageFiles;
-    loader.SetImageLoader(KeepImageFile, &imageFiles);
-    tinygltf::Model model;
-    std::string err, warn;
-    bool ok = false;
+    const bool binary = HasGlbExtension(path);
+    std::printf(binary ? "Reading binary glTF\n" : "Reading ASCII glTF\n");
+    std::vector<unsigned char> bytes;
+    std::string err;
     try {
-        if (HasGlbExtension(path)) {
-            std::printf("Reading binary glTF\n");
-            ok = loader.LoadBinaryFromFile(&model, &err, &warn, path);
-        } else {
-            std::printf("Reading ASCII glTF\n");
-            ok = loader.LoadASCIIFromFile(&model, &err, &warn, path);
-        }
+        ReadModelFile(path, bytes, err);
     } catch (const std::exception& e) {
-        err += e.what();
-        ok = false;
+        err = e.what();
     }
-    return Finish(ok, model, err, warn, imageFiles);
+    const size_t sep = path.find_last_of("/\\");
+    ExternalFiles files(sep == std::string::npos ? std::string() : path.substr(0, sep));
+    return Load(bytes.data(), bytes.size(), binary, files, path, err);
 }
 
 std::shared_ptr<VeGLTFModel> VeLoadGLTFModelFromMemory(const unsigned char* data, size_t size, bool binary,
                                                        const std::string& baseDir) {
-    tinygltf::TinyGLTF loader;
-    std::map<std::string, std::vector<unsigned char>> imageFiles;
-    loader.SetImageLoader(KeepImageFile, &imageFiles);
-    if (baseDir.empty()) loader.SetFsCallbacks(tinygltf::FsCallbacks{NoFileExists, KeepPath, NoReadFile, NoWriteFile, nullptr});
-    tinygltf::Model model;
-    std::string err, warn;
-    bool ok = false;
-    if (!data || size == 0 || size > UINT_MAX) {
-        err = "no data";
-    } else {
-        try {
-            if (binary)
-                ok = loader.LoadBinaryFromMemory(&model, &err, &warn, data, unsigned(size), baseDir);
-            else
-                ok = loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(data),
-                                                unsigned(size), baseDir);
-        } catch (const std::exception& e) {
-            err += e.what();
-            ok = false;
-        }
-    }
-    return Finish(ok, model, err, warn, imageFiles);
+    // Without a base directory no external file is read at all.
+    ExternalFiles files = baseDir.empty() ? ExternalFiles() : ExternalFiles(baseDir);
+    return Load(data, size, binary, files, std::string(), std::string());
 }
