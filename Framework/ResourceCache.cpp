@@ -12,17 +12,22 @@
 
 namespace {
 
-// Says once per file (the cache tries each path once) why something is drawn
-// blank or stays silent. When the data folder itself is missing, start-up
-// has already said so once, and the files are passed over quietly.
-void WarnUnreadable(const char* what, const std::string& path) {
-    if (path.empty()) return;
+// True when the data folder a path lies in is missing: start-up has already
+// said so once, and its files are passed over quietly.
+bool DataFolderMissing(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path file(path);
-    if (file.has_parent_path() && !std::filesystem::exists(*file.begin(), ec)) return;
-    const bool exists = std::filesystem::exists(file, ec);
-    std::fprintf(stderr, "morvane: warning: cannot load %s %s (%s)\n", what, path.c_str(),
-                 exists ? "damaged or unsupported file" : "file missing");
+    return file.has_parent_path() && !std::filesystem::exists(*file.begin(), ec);
+}
+
+// Says once per file (the cache tries each path once) why something is drawn
+// blank or stays silent: the loader's reason when it gave one.
+void WarnUnreadable(const char* what, const std::string& path, const std::string& reason = std::string()) {
+    if (path.empty() || DataFolderMissing(path)) return;
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(std::filesystem::path(path), ec);
+    const std::string why = !exists ? "file missing" : !reason.empty() ? reason : "damaged or unsupported file";
+    std::fprintf(stderr, "morvane: warning: cannot load %s %s (%s)\n", what, path.c_str(), why.c_str());
 }
 
 }  // namespace
@@ -56,7 +61,8 @@ VeTexture* ResourceCache::GetTexture(const std::string& path) {
     if (it != textures_.end()) return it->second.get();
     auto texture = std::make_unique<VeTexture>();
     // A failure stays cached as the empty texture.
-    if (!texture->LoadFromFile(path)) WarnUnreadable("texture", path);
+    std::string problem;
+    if (!texture->LoadFromFile(path, &problem)) WarnUnreadable("texture", path, problem);
     VeTexture* result = texture.get();
     textures_.emplace(path, std::move(texture));
     return result;

@@ -17,11 +17,31 @@
 
 namespace {
 
-// Largest side accepted from an image file (guards the size arithmetic and
-// keeps a corrupt header from asking for gigabytes).
+// Largest side of any texture (guards the size arithmetic).
 constexpr int kMaxImageSide = 16384;
+// The most pixels a picture may have: its size is read from the header
+// before anything is decoded, so a small file that claims a vast picture
+// (a 1 MB PNG of 16384 x 16384 would take gigabytes and many seconds) is
+// refused at once. The game's largest picture has under 5 million.
+constexpr long long kMaxImagePixels = static_cast<long long>(kMaxPictureSide) * kMaxPictureSide;
 
 bool DeviceReady() { return GraphicsDevice::GetInstance().IsReady(); }
+
+// The largest texture side the running device takes (0 without one), asked
+// once per device.
+int DeviceMaxTextureSide() {
+    static unsigned askedGeneration = 0;
+    static int side = 0;
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    if (!device.IsReady()) return 0;
+    if (askedGeneration != device.GetGeneration()) {
+        GLint value = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
+        side = value > 0 ? static_cast<int>(value) : 0;
+        askedGeneration = device.GetGeneration();
+    }
+    return side;
+}
 
 bool g_generateMips = true;
 
@@ -178,34 +198,57 @@ TexelRect VeTexture::LargestClearRect(const unsigned char* rgba, int width, int 
     return best;
 }
 
-bool VeTexture::LoadFromFile(const std::string& path) {
+bool VeTexture::LoadFromFile(const std::string& path, std::string* problem) {
     Release();
-    if (path.empty()) return false;
+    auto fail = [problem](const char* why) {
+        if (problem) *problem = why;
+        return false;
+    };
+    if (path.empty()) return fail("no file named");
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file) return fail("file missing");
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.empty()) return false;
-    return LoadFromMemory(bytes.data(), bytes.size(), path);
+    if (bytes.empty()) return fail("empty file");
+    return LoadFromMemory(bytes.data(), bytes.size(), path, problem);
 }
 
-bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo) {
+bool VeTexture::LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo,
+                               std::string* problem) {
     Release();
     DecodedImage image;
-    if (!Decode(data, size, image)) return false;
-    return Upload(image, pathForInfo);
+    if (!Decode(data, size, image, problem)) return false;
+    return Upload(image, pathForInfo, problem);
 }
 
-bool VeTexture::Decode(const unsigned char* data, size_t size, DecodedImage& image) {
+bool VeTexture::Decode(const unsigned char* data, size_t size, DecodedImage& image, std::string* problem) {
     image = DecodedImage{};
-    if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
-    if (!IsAcceptedImageFormat(data, size) || !JpegHuffmanTablesFit(data, size)) return false;
+    auto fail = [problem](const std::string& why) {
+        if (problem) *problem = why;
+        return false;
+    };
+    if (data == nullptr || size == 0) return fail("empty file");
+    if (size > static_cast<size_t>(std::numeric_limits<int>::max())) return fail("file too large");
+    if (!IsAcceptedImageFormat(data, size) || !JpegHuffmanTablesFit(data, size))
+        return fail("not a PNG, JPEG, TGA or HDR picture, or a damaged one");
     int width = 0, height = 0, channels = 0;
-    if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) return false;
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+    if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0 || width <= 0 ||
+        height <= 0)
+        return fail("not a PNG, JPEG, TGA or HDR picture, or a damaged one");
+    if (width > kMaxImageSide || height > kMaxImageSide ||
+        static_cast<long long>(width) * height > kMaxImagePixels)
+        return fail(std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the " +
+                    std::to_string(kMaxPictureSide) + " x " + std::to_string(kMaxPictureSide) +
+                    " a picture may have");
     // stb_image reads PNG and JPEG, and TGA and HDR (tone-mapped to 8 bits)
-    // as the fallback readers; rows come top first.
-    stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
-    if (pixels == nullptr) return false;
+    // as the fallback readers; rows come top first. The size it decodes to
+    // is the one its header gave.
+    int decodedWidth = 0, decodedHeight = 0;
+    stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &decodedWidth, &decodedHeight, &channels, 4);
+    if (pixels == nullptr) return fail("damaged picture");
+    if (decodedWidth != width || decodedHeight != height) {
+        stbi_image_free(pixels);
+        return fail("damaged picture");
+    }
     image.width = width;
     image.height = height;
     image.pixels = std::unique_ptr<unsigned char, void (*)(void*)>(pixels, stbi_image_free);
@@ -224,9 +267,19 @@ bool VeTexture::Decode(const unsigned char* data, size_t size, DecodedImage& ima
     return true;
 }
 
-bool VeTexture::Upload(const DecodedImage& image, const std::string& pathForInfo) {
+bool VeTexture::Upload(const DecodedImage& image, const std::string& pathForInfo, std::string* problem) {
     Release();
-    if (!image.IsValid()) return false;
+    if (!image.IsValid()) {
+        if (problem) *problem = "no picture";
+        return false;
+    }
+    const int deviceMax = DeviceMaxTextureSide();
+    if (deviceMax > 0 && (image.width > deviceMax || image.height > deviceMax)) {
+        if (problem)
+            *problem = std::to_string(image.width) + " x " + std::to_string(image.height) +
+                       " pixels, larger than this renderer's largest texture (" + std::to_string(deviceMax) + ")";
+        return false;
+    }
     TextureDesc desc;
     desc.width = image.width;
     desc.height = image.height;
@@ -236,7 +289,10 @@ bool VeTexture::Upload(const DecodedImage& image, const std::string& pathForInfo
     // a grazing angle) from shimmering, and let the renderer sample small
     // levels instead of striding over a large one.
     desc.mipLevels = 1 + static_cast<int>(image.mips.size());
-    if (!Create(desc, image.pixels.get(), image.width * 4, &image.mips)) return false;
+    if (!Create(desc, image.pixels.get(), image.width * 4, &image.mips)) {
+        if (problem) *problem = "the renderer refused the texture";
+        return false;
+    }
     path_ = pathForInfo;
     return true;
 }

@@ -45,6 +45,9 @@ struct DecodedImage {
     bool IsValid() const { return pixels != nullptr && width > 0 && height > 0; }
 };
 
+// The pixel budget of one picture: at most this side squared pixels.
+constexpr int kMaxPictureSide = 4096;
+
 class VeTexture {
 public:
     VeTexture() = default;
@@ -55,16 +58,24 @@ public:
     // Loads a PNG or JPEG file (TGA and HDR as fallback readers) as a
     // shader-resource texture, top row first, with a full chain of mip
     // levels generated from it (unless switched off, see SetGenerateMips).
-    // An empty path or an unreadable file gives false and an empty texture.
-    bool LoadFromFile(const std::string& path);
-    // Decodes an image held in memory (same readers); used by LoadFromFile.
-    bool LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo);
+    // An empty path, an unreadable file or a picture over the size limits
+    // (see Decode) gives false, an empty texture and, when problem is
+    // given, the reason in a few words.
+    bool LoadFromFile(const std::string& path, std::string* problem = nullptr);
+    // Decodes an image held in memory (same readers and limits); used by
+    // LoadFromFile.
+    bool LoadFromMemory(const unsigned char* data, size_t size, const std::string& pathForInfo,
+                        std::string* problem = nullptr);
     // The two halves of LoadFromMemory: Decode checks and decodes, with the
     // mip levels when they are on (thread safe, no device needed; false for
-    // anything that is not a readable image), Upload makes the texture of a
-    // decoded image.
-    static bool Decode(const unsigned char* data, size_t size, DecodedImage& image);
-    bool Upload(const DecodedImage& image, const std::string& pathForInfo);
+    // anything that is not a readable image). The picture's size is read
+    // from its header first: more than kMaxPictureSide x kMaxPictureSide
+    // pixels in all, or a side over 16384, is refused before anything is
+    // decoded. Upload makes the texture of a decoded image; a side larger
+    // than the running device takes is refused.
+    static bool Decode(const unsigned char* data, size_t size, DecodedImage& image,
+                       std::string* problem = nullptr);
+    bool Upload(const DecodedImage& image, const std::string& pathForInfo, std::string* problem = nullptr);
     // Creates a texture from a description and optional RGBA8 initial data
     // (rows top first, rowPitch bytes per row). With initial data and more
     // than one mip level, the levels below the first are generated from it.

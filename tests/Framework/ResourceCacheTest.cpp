@@ -1,5 +1,10 @@
 // The resource cache: one entry per path string, failures cached as empty.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "Framework/Audio/Audio.h"
 #include "Framework/Graphics/VeTexture.h"
@@ -64,4 +69,57 @@ TEST(ResourceCache, TexturesSoundsAndRayCaster) {
 
     ASSERT_NE(cache.GetRayCaster(), nullptr);
     EXPECT_EQ(cache.GetRayCaster(), cache.GetRayCaster());
+}
+
+namespace {
+
+// A grey PNG of w x h pixels, all black: a small file however large the
+// picture it declares.
+std::vector<unsigned char> BlackPng(int w, int h) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    std::vector<unsigned char> png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<unsigned char>*>(context);
+            out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+        },
+        &png, w, h, 1, pixels.data(), w);
+    return png;
+}
+
+}  // namespace
+
+// A picture's size is read from its header before it is decoded: more than
+// 4096 x 4096 pixels in all is refused with a warning that says why, as a
+// texture of its own and as a model's texture; one at the limit loads.
+TEST(ResourceCache, PicturesOverThePixelBudgetAreRefusedByTheirHeader) {
+    const std::string dir = gltftest::ScratchDir() + "/budget";
+    std::filesystem::create_directories(dir);
+    gltftest::WriteFile(dir + "/at_limit.png", BlackPng(8192, 2048));
+    gltftest::WriteFile(dir + "/over.png", BlackPng(8193, 2048));
+    ASSERT_LT(std::filesystem::file_size(dir + "/over.png"), 1000000u);
+
+    ResourceCache& cache = ResourceCache::GetInstance();
+    testing::internal::CaptureStderr();
+    VeTexture* over = cache.GetTexture(dir + "/over.png");
+    const std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(over->IsValid());
+    EXPECT_NE(warning.find("cannot load texture " + dir + "/over.png (8193 x 2048 pixels, more than the 4096 x 4096"),
+              std::string::npos)
+        << warning;
+    VeTexture* atLimit = cache.GetTexture(dir + "/at_limit.png");
+    EXPECT_TRUE(atLimit->IsValid());
+    EXPECT_EQ(atLimit->GetWidth(), 8192);
+
+    gltftest::Builder b;
+    const int huge = b.AddMaterial("huge", {}, "over.png");
+    const int fine = b.AddMaterial("fine", {}, "at_limit.png");
+    b.AddNode("q", b.AddMesh({gltftest::Quad(0, huge), gltftest::Quad(1, fine)}));
+    ASSERT_TRUE(b.Write(dir + "/pictures.gltf", false));
+    testing::internal::CaptureStdout();
+    VeModel* model = cache.GetModel(dir + "/pictures.gltf");
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(model->materials.size(), 2u);
+    EXPECT_FALSE(model->materials[size_t(huge)].baseColorTexture->IsValid());
+    EXPECT_TRUE(model->materials[size_t(fine)].baseColorTexture->IsValid());
 }

@@ -78,12 +78,13 @@ if [ "$MODE" = window ]; then
 fi
 
 warnings=$(grep -c "morvane: warning: cannot load" "$ERR")
+# A warning names the file and, in brackets, why it did not load.
 if [ "$DAMAGE" = pictures ]; then
-  grep -q "morvane: warning: cannot load texture Data/.* (damaged or unsupported file)" "$ERR" ||
+  grep -qE "morvane: warning: cannot load texture Data/[^ ]+ \((damaged picture|not a PNG, JPEG, TGA or HDR picture, or a damaged one)\)$" "$ERR" ||
     fail "no warning for a damaged picture"
 elif [ "$DAMAGE" = truncated ]; then
   for kind in texture model sound; do
-    grep -q "morvane: warning: cannot load $kind Data/.* (damaged or unsupported file)" "$ERR" ||
+    grep -qE "morvane: warning: cannot load $kind Data/[^ ]+ \(.+\)$" "$ERR" ||
       fail "no warning for a damaged $kind"
   done
   # Each file is reported once, however often it is asked for.
