@@ -79,7 +79,9 @@ std::shared_ptr<VeSoundEffect> ResourceCache::GetSoundEffect(const std::string& 
         auto effect = std::make_shared<VeSoundEffect>();
         // A failure stays cached; it makes no instances. Without an audio
         // engine nothing loads, and nothing is wrong with the file.
-        if (!effect->Load(path) && AudioManager::GetInstance().IsRunning()) WarnUnreadable("sound", path);
+        std::string problem;
+        if (!effect->Load(path, &problem) && AudioManager::GetInstance().IsRunning())
+            WarnUnreadable("sound", path, problem);
         it = sounds_.emplace(path, std::move(effect)).first;
     }
     return it->second;

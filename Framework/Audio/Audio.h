@@ -99,13 +99,18 @@ class VeSoundEffect : public std::enable_shared_from_this<VeSoundEffect> {
 public:
     VeSoundEffect() = default;
     ~VeSoundEffect();
-    // Reads a WAV file (PCM 8/16 bit, float, ADPCM; mono or stereo; any
-    // rate). False without an engine or for a missing or corrupt file.
-    bool Load(const std::string& path);
-    // Reads a WAV image held in memory (same formats); pathForInfo is kept
-    // as the path. The bytes need not outlive the call; under a later engine
-    // such a sound is read again from pathForInfo, if that names a file.
-    bool LoadFromMemory(const void* data, size_t size, const std::string& pathForInfo);
+    // Reads a WAV file (PCM 8/16 bit, float, ADPCM; mono or stereo; a rate
+    // up to 192 kHz). False without an engine, for a missing or corrupt file
+    // and for a sound longer than three minutes at its own rate, which is
+    // refused from its header before it is read; when problem is given, the
+    // reason in a few words.
+    bool Load(const std::string& path, std::string* problem = nullptr);
+    // Reads a WAV image held in memory (same formats and limits);
+    // pathForInfo is kept as the path. The bytes need not outlive the call;
+    // under a later engine such a sound is read again from pathForInfo, if
+    // that names a file.
+    bool LoadFromMemory(const void* data, size_t size, const std::string& pathForInfo,
+                        std::string* problem = nullptr);
     // Empty without an engine or when nothing is loaded.
     std::shared_ptr<VeSoundInstance> CreateInstance(bool use3D);
 
@@ -120,7 +125,7 @@ public:
 
 private:
     // Decodes the stream (always closed) into a new buffer.
-    bool LoadFrom(SDL_RWops* source, const std::string& path);
+    bool LoadFrom(SDL_RWops* source, const std::string& path, std::string* problem);
 
     unsigned buffer_ = 0;
     unsigned monoBuffer_ = 0;

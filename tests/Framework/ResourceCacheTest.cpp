@@ -10,6 +10,7 @@
 #include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
 #include "Framework/ResourceCache.h"
+#include "tests/Framework/Audio/WavWriter.h"
 #include "tests/Framework/Model/GltfTestFiles.h"
 
 TEST(ResourceCache, ModelsByExactPath) {
@@ -122,4 +123,40 @@ TEST(ResourceCache, PicturesOverThePixelBudgetAreRefusedByTheirHeader) {
     ASSERT_EQ(model->materials.size(), 2u);
     EXPECT_FALSE(model->materials[size_t(huge)].baseColorTexture->IsValid());
     EXPECT_TRUE(model->materials[size_t(fine)].baseColorTexture->IsValid());
+}
+
+// A sound's length is read from its header before it is decoded: more than
+// three minutes at the file's own rate, or a rate over 192 kHz, is refused
+// with a warning that says why; three minutes load.
+TEST(ResourceCache, SoundsOverThreeMinutesAreRefusedByTheirHeader) {
+    AudioManager& audio = AudioManager::GetInstance();
+    ASSERT_TRUE(audio.InitLoopback(44100));
+    const std::string dir = gltftest::ScratchDir() + "/long_sounds";
+    std::filesystem::create_directories(dir);
+    const int rate = 8000;
+    const std::vector<float> threeMinutes(size_t(180) * rate, 0.25f);
+    std::vector<float> longer = threeMinutes;
+    longer.resize(longer.size() + rate, 0.25f);
+    wavtest::WriteWav(dir + "/three_minutes.wav", threeMinutes, 1, rate, wavtest::Encoding::Pcm8);
+    wavtest::WriteWav(dir + "/longer.wav", longer, 1, rate, wavtest::Encoding::Pcm8);
+    wavtest::WriteWav(dir + "/longer_adpcm.wav", longer, 1, rate, wavtest::Encoding::ImaAdpcm);
+    wavtest::WriteWav(dir + "/fast.wav", std::vector<float>(1000, 0.25f), 1, 200000, wavtest::Encoding::Pcm16);
+
+    ResourceCache& cache = ResourceCache::GetInstance();
+    EXPECT_TRUE(cache.GetSoundEffect(dir + "/three_minutes.wav")->IsLoaded());
+    struct Case {
+        const char* file;
+        const char* why;
+    } refused[] = {{"longer.wav", "a sound of 181 s, longer than the 180 s"},
+                   {"longer_adpcm.wav", "a sound of 181 s, longer than the 180 s"},
+                   {"fast.wav", "a rate of 200000 Hz, over the 192000 Hz"}};
+    for (const Case& c : refused) {
+        testing::internal::CaptureStderr();
+        const bool loaded = cache.GetSoundEffect(dir + "/" + c.file)->IsLoaded();
+        const std::string warning = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(loaded) << c.file;
+        EXPECT_NE(warning.find("cannot load sound " + dir + "/" + c.file + " (" + c.why), std::string::npos) << warning;
+    }
+    cache.Clear();
+    audio.Release();
 }
