@@ -1,5 +1,5 @@
 #!/usr/bin/env node
-// Validates every .gltf under a folder (default: ./Data) with the glTF
+// Validates every .gltf and .glb under a folder (default: ./Data) with the glTF
 // validator, loading the external buffers and images beside each file.
 // Exits non-zero when any file has an error or cannot be read; warnings and
 // infos are counted but do not fail.
@@ -19,7 +19,7 @@ function findGltf(dir, out) {
     for (const entry of fs.readdirSync(dir, {withFileTypes: true}).sort((a, b) => a.name.localeCompare(b.name))) {
         const full = path.join(dir, entry.name);
         if (entry.isDirectory()) findGltf(full, out);
-        else if (entry.name.toLowerCase().endsWith('.gltf')) out.push(full);
+        else if (/\.(gltf|glb)$/i.test(entry.name)) out.push(full);
     }
     return out;
 }
@@ -32,7 +32,7 @@ async function main() {
     }
     const files = findGltf(root, []);
     if (files.length === 0) {
-        console.error('no .gltf files under ' + root);
+        console.error('no .gltf or .glb files under ' + root);
         return 1;
     }
     let failed = 0, warnings = 0;

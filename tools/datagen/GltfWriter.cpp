@@ -1,6 +1,8 @@
 // glTF output through tinygltf: one .gltf, one .bin beside it, textures by
-// URI. The game's loader mirrors Z and reverses the winding, so the writer
-// does the same once and the loader gets back what was built.
+// URI; or, as modelling tools export them, a binary .glb with its pictures
+// packed in buffer views, or a .gltf with its pictures in data: URIs. The
+// game's loader mirrors Z and reverses the winding, so the writer does the
+// same once and the loader gets back what was built.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,9 +13,24 @@
 #include "DataGen.h"
 #include "MeshBuilder.h"
 
+// The glTF library's base64 encoder (exported by the library, declared only
+// in its implementation part).
+namespace tinygltf {
+std::string base64_encode(unsigned char const* bytes, unsigned int length);
+}
+
 namespace datagen {
 
 namespace {
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The media type of a picture by its file name.
+std::string MimeTypeOf(const std::string& file) {
+    return EndsWith(file, ".jpg") || EndsWith(file, ".jpeg") ? "image/jpeg" : "image/png";
+}
 
 // Factors rounded to 6 significant digits so the JSON holds short, stable
 // numbers (0.8 rather than 0.800000011920929).
@@ -102,11 +119,15 @@ private:
 
 }  // namespace
 
-bool WriteGltf(const std::string& path, const Model& src) {
+bool WriteGltf(const std::string& path, const Model& src, const EmbeddedImages* embedded) {
     if (!EnsureParentDir(path)) return false;
+    const bool binary = EndsWith(path, ".glb");
     tinygltf::Model out;
     out.asset.version = "2.0";
     out.asset.generator = "morvane_datagen";
+    // Pictures packed into a binary file's buffer come first in it.
+    BufferWriter buffers(out);
+    bool missingPicture = false;
 
     // Textures: one sampler (repeat, mipmapped), one image and texture per file.
     std::map<std::string, int> textureOf;
@@ -122,7 +143,22 @@ bool WriteGltf(const std::string& path, const Model& src) {
             out.samplers.push_back(s);
         }
         tinygltf::Image image;
-        image.uri = file;
+        if (embedded == nullptr) {
+            image.uri = file;
+        } else if (auto picture = embedded->find(file); picture == embedded->end()) {
+            std::fprintf(stderr, "%s: no picture %s to pack\n", path.c_str(), file.c_str());
+            missingPicture = true;
+        } else {
+            // Packed, the picture keeps its file name as its name.
+            image.name = file;
+            if (binary) {
+                image.bufferView = buffers.AddView(picture->second.data(), picture->second.size(), 0);
+                image.mimeType = MimeTypeOf(file);
+            } else {
+                image.uri = "data:" + MimeTypeOf(file) + ";base64," +
+                            tinygltf::base64_encode(picture->second.data(), unsigned(picture->second.size()));
+            }
+        }
         out.images.push_back(image);
         tinygltf::Texture tex;
         tex.sampler = 0;
@@ -149,7 +185,7 @@ bool WriteGltf(const std::string& path, const Model& src) {
         out.materials.push_back(mat);
     }
 
-    BufferWriter buffers(out);
+    if (missingPicture) return false;
     for (size_t ni = 0; ni < src.nodes.size(); ++ni) {
         const Node& node = src.nodes[ni];
         tinygltf::Node gnode;
@@ -220,7 +256,7 @@ bool WriteGltf(const std::string& path, const Model& src) {
     tinygltf::TinyGLTF writer;
     // Textures are written by the generator itself; the writer only refers to them.
     writer.SetImageWriter(nullptr, nullptr);
-    if (!writer.WriteGltfSceneToFile(&out, path, false, false, true, false)) {
+    if (!writer.WriteGltfSceneToFile(&out, path, false, false, !binary, binary)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return false;
     }

@@ -47,6 +47,8 @@ struct Image {
 // Both create missing folders. False on failure.
 bool WritePng(const std::string& path, const Image& image);
 bool WriteJpg(const std::string& path, const Image& image);
+// The PNG file's bytes (as WritePng writes them); empty on failure.
+std::vector<unsigned char> EncodePng(const Image& image);
 
 // Integer hash of a lattice point and a seed, in 0..1.
 inline float HashNoise(int x, int y, uint32_t seed) {

@@ -43,6 +43,19 @@ bool WritePng(const std::string& path, const Image& image) {
     return true;
 }
 
+std::vector<unsigned char> EncodePng(const Image& image) {
+    std::vector<unsigned char> png;
+    if (!ValidImage("a picture in memory", image)) return png;
+    stbi_write_png_compression_level = 9;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<unsigned char>*>(context);
+            out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+        },
+        &png, image.width, image.height, 4, image.pixels.data(), image.width * 4);
+    return png;
+}
+
 bool WriteJpg(const std::string& path, const Image& image) {
     if (!ValidImage(path, image) || !EnsureParentDir(path)) return false;
     // JPEG has no alpha: drop it (stb writes RGB when given 3 components).

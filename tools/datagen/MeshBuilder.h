@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -109,10 +110,17 @@ struct Model {
     static Model Single(const std::string& name, std::vector<Material> materials, Mesh mesh);
 };
 
+// Encoded pictures (PNG or JPEG bytes) by the file name a material gives.
+using EmbeddedImages = std::map<std::string, std::vector<unsigned char>>;
+
 // Writes path (.gltf) and its buffer (same name, .bin) with tinygltf, mirroring
 // Z (positions, normals, node matrices) and reversing each triangle's winding.
 // Texture file names are referenced by URI relative to the model. Vertex
 // colours are written as COLOR_0 (VEC4 float). Deterministic output.
-bool WriteGltf(const std::string& path, const Model& model);
+// A path ending in .glb is written as binary glTF, its buffer inside it.
+// With embedded pictures, every texture the materials name is packed into
+// the file from them instead (false when one is missing): in a .glb each in
+// a buffer view of its own, in a .gltf each as a base64 data: URI.
+bool WriteGltf(const std::string& path, const Model& model, const EmbeddedImages* embedded = nullptr);
 
 }  // namespace datagen
