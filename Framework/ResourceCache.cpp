@@ -46,6 +46,10 @@ VeModel* ResourceCache::GetModel(const std::string& path) {
     if (it != models_.end()) return it->second.get();
     auto model = std::make_unique<VeModel>();
     if (!model->Load(path)) WarnUnreadable("model", path);  // a failure stays cached as the empty model
+    if (!DataFolderMissing(path))
+        for (const VeTextureProblem& problem : model->textureProblems)
+            std::fprintf(stderr, "morvane: warning: cannot load texture %s of model %s (%s); it is drawn white\n",
+                         problem.image.c_str(), path.c_str(), problem.reason.c_str());
     VeModel* result = model.get();
     models_.emplace(path, std::move(model));
     return result;

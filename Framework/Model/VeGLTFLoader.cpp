@@ -2,13 +2,14 @@
 // mirroring Z (right-handed file data to the game's left-handed space) and
 // reversing the triangle winding to match.
 //
-// Every accessor read is checked against its buffer view and buffer, so a
-// damaged or hostile file yields an empty model instead of reading out of
-// range. External files (buffers, images) are read only from inside the data
-// folder (see ExternalFiles). Images are not decoded here: the glTF library
-// reads each external image file while parsing, and the image callback keeps
-// those bytes, by URI, for the model to decode its textures from (so no file
-// is read twice).
+// Every accessor read is checked against its buffer
+// view and buffer, so a damaged or hostile file yields an empty model instead
+// of reading out of range. External files (buffers, images) are read only
+// from inside the data folder (see ExternalFiles). Images are not decoded
+// here: the glTF library reads each external image file and each data URI
+// while parsing, the image callback keeps those bytes by image, and images
+// packed in a buffer view are cut from their buffer after a bounds check;
+// the model decodes its textures from them (so no file is read twice).
 #include <tiny_gltf.h>
 
 #include <algorithm>
@@ -40,13 +41,18 @@ struct LoadError {
 
 namespace fs = std::filesystem;
 
-// Keeps the bytes of an external image file (one with a URI) as read by the
-// library; embedded images (data URIs, buffer views) are not used.
-bool KeepImageFile(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
-                   const unsigned char* bytes, int size, void* userData) {
-    auto* files = static_cast<std::map<std::string, std::vector<unsigned char>>*>(userData);
-    if (files != nullptr && image != nullptr && !image->uri.empty() && bytes != nullptr && size > 0)
-        (*files)[image->uri].assign(bytes, bytes + size);
+// The bytes of the images the library read while parsing (external files and
+// data URIs), by image index.
+using KeptImages = std::map<int, std::vector<unsigned char>>;
+
+// Keeps an image's bytes. An image in a buffer view is left alone: the
+// library hands over its view's bytes without checking that the view lies
+// inside its buffer, so those are cut out later, checked.
+bool KeepImage(tinygltf::Image* image, const int index, std::string*, std::string*, int, int,
+               const unsigned char* bytes, int size, void* userData) {
+    auto* kept = static_cast<KeptImages*>(userData);
+    if (kept == nullptr || image == nullptr || image->bufferView >= 0) return true;
+    if (bytes != nullptr && size > 0) (*kept)[index].assign(bytes, bytes + size);
     return true;
 }
 
@@ -60,6 +66,30 @@ std::string Printable(const std::string& text) {
             out += escaped;
         } else {
             out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+// A URI with its percent-escapes decoded, as the glTF library decodes it
+// before asking for the file.
+std::string PercentDecoded(const std::string& uri) {
+    auto hex = [](unsigned char c) -> unsigned char {
+        if (c >= '0' && c <= '9') return static_cast<unsigned char>(c - '0');
+        if (c >= 'a' && c <= 'f') return static_cast<unsigned char>(c - 'a' + 10);
+        if (c >= 'A' && c <= 'F') return static_cast<unsigned char>(c - 'A' + 10);
+        return 0;
+    };
+    std::string out;
+    for (size_t i = 0; i < uri.size(); ++i) {
+        if (uri[i] == '+') {
+            out += ' ';
+        } else if (uri[i] == '%' && uri.size() > i + 2) {
+            out += static_cast<char>((hex(static_cast<unsigned char>(uri[i + 1])) << 4) |
+                                     hex(static_cast<unsigned char>(uri[i + 2])));
+            i += 2;
+        } else {
+            out += uri[i];
         }
     }
     return out;
@@ -193,6 +223,13 @@ struct ExternalFiles {
         out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         outcome[uri] = out.empty() ? "empty file" : "";
         return true;
+    }
+
+    // Why an image with this URI (as written in the file) has no bytes.
+    std::string ImageProblem(const std::string& uri) const {
+        auto it = outcome.find(PercentDecoded(uri));
+        if (it == outcome.end()) return "file missing";
+        return it->second.empty() ? "damaged file" : it->second;
     }
 
     // One warning line per refused URI (the load of a named model only).
@@ -367,11 +404,18 @@ uint8_t PackColor(float c) {
     return static_cast<uint8_t>(c * 255.0f);
 }
 
-std::string ImageUriOf(const tinygltf::Model& m, int textureIndex) {
-    if (textureIndex < 0 || size_t(textureIndex) >= m.textures.size()) return std::string();
+// The image a texture shows (-1 for none).
+int ImageIndexOf(const tinygltf::Model& m, int textureIndex) {
+    if (textureIndex < 0 || size_t(textureIndex) >= m.textures.size()) return -1;
     const int source = m.textures[size_t(textureIndex)].source;
-    if (source < 0 || size_t(source) >= m.images.size()) return std::string();
-    return m.images[size_t(source)].uri;
+    if (source < 0 || size_t(source) >= m.images.size()) return -1;
+    return source;
+}
+
+// The texture path of the material record: the image's URI, empty for an
+// embedded image (which its image index names).
+std::string ImageUriOf(const tinygltf::Model& m, int image) {
+    return image < 0 ? std::string() : m.images[size_t(image)].uri;
 }
 
 void ConvertMaterials(const tinygltf::Model& m, VeGLTFModel& out) {
@@ -384,18 +428,65 @@ void ConvertMaterials(const tinygltf::Model& m, VeGLTFModel& out) {
         const tinygltf::PbrMetallicRoughness& pbr = src.pbrMetallicRoughness;
         if (pbr.baseColorFactor.size() == 4)
             for (int i = 0; i < 4; ++i) mat.baseColorFactor[i] = float(pbr.baseColorFactor[size_t(i)]);
-        mat.baseColorTexture = ImageUriOf(m, pbr.baseColorTexture.index);
+        mat.baseColorImage = ImageIndexOf(m, pbr.baseColorTexture.index);
+        mat.baseColorTexture = ImageUriOf(m, mat.baseColorImage);
         mat.metallicFactor = float(pbr.metallicFactor);
         mat.roughnessFactor = float(pbr.roughnessFactor);
-        mat.metallicRoughnessTexture = ImageUriOf(m, pbr.metallicRoughnessTexture.index);
+        mat.metallicRoughnessImage = ImageIndexOf(m, pbr.metallicRoughnessTexture.index);
+        mat.metallicRoughnessTexture = ImageUriOf(m, mat.metallicRoughnessImage);
         if (src.emissiveFactor.size() == 3)
             for (int i = 0; i < 3; ++i) mat.emissiveFactor[i] = float(src.emissiveFactor[size_t(i)]);
-        mat.emissiveTexture = ImageUriOf(m, src.emissiveTexture.index);
-        mat.normalTexture = ImageUriOf(m, src.normalTexture.index);
-        mat.occlusionTexture = ImageUriOf(m, src.occlusionTexture.index);
+        mat.emissiveImage = ImageIndexOf(m, src.emissiveTexture.index);
+        mat.emissiveTexture = ImageUriOf(m, mat.emissiveImage);
+        mat.normalImage = ImageIndexOf(m, src.normalTexture.index);
+        mat.normalTexture = ImageUriOf(m, mat.normalImage);
+        mat.occlusionImage = ImageIndexOf(m, src.occlusionTexture.index);
+        mat.occlusionTexture = ImageUriOf(m, mat.occlusionImage);
         out.materials.push_back(std::move(mat));
     }
     if (out.materials.empty()) out.materials.emplace_back();
+}
+
+// Every image of the file with its encoded bytes: an external file's or a
+// data URI's as the library read them, a buffer view's cut from its buffer
+// once the view is found inside it. An image without bytes says why; it
+// spoils only the textures that show it.
+void ConvertImages(const tinygltf::Model& m, KeptImages& kept, const ExternalFiles& files, VeGLTFModel& out) {
+    out.images.resize(m.images.size());
+    for (size_t i = 0; i < m.images.size(); ++i) {
+        const tinygltf::Image& src = m.images[i];
+        VeGLTFImage& image = out.images[i];
+        image.uri = src.uri;
+        const std::string label = "image " + std::to_string(i) + (src.name.empty() ? "" : " \"" + Printable(src.name) + "\"");
+        auto bytes = kept.find(int(i));
+        if (src.bufferView >= 0) {
+            image.name = label + " (in the file)";
+            const tinygltf::BufferView* view =
+                size_t(src.bufferView) < m.bufferViews.size() ? &m.bufferViews[size_t(src.bufferView)] : nullptr;
+            const tinygltf::Buffer* buffer = view && view->buffer >= 0 && size_t(view->buffer) < m.buffers.size()
+                                                 ? &m.buffers[size_t(view->buffer)]
+                                                 : nullptr;
+            if (!buffer || view->byteOffset > buffer->data.size() ||
+                view->byteLength > buffer->data.size() - view->byteOffset) {
+                image.problem = "its buffer view lies outside its buffer";
+            } else if (view->byteLength == 0) {
+                image.problem = "an empty buffer view";
+            } else {
+                const auto first = buffer->data.begin() + static_cast<std::ptrdiff_t>(view->byteOffset);
+                image.bytes.assign(first, first + static_cast<std::ptrdiff_t>(view->byteLength));
+            }
+        } else if (src.uri.empty()) {
+            // A data URI the library decoded (it keeps no URI for those), or
+            // an empty URI.
+            image.name = bytes != kept.end() ? label + " (a data URI)" : label;
+            if (bytes != kept.end()) image.bytes.swap(bytes->second);
+            else image.problem = "an empty URI";
+        } else {
+            image.name = Printable(src.uri);
+            if (bytes != kept.end()) image.bytes.swap(bytes->second);
+            else image.problem = files.ImageProblem(src.uri);
+        }
+    }
 }
 
 Matrix LocalMatrixOf(const tinygltf::Node& n) {
@@ -542,9 +633,10 @@ void ConvertMesh(const tinygltf::Model& m, const tinygltf::Mesh& mesh, VeGLTFMod
     }
 }
 
-std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
+std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m, KeptImages& kept, const ExternalFiles& files) {
     auto out = std::make_shared<VeGLTFModel>();
     ConvertMaterials(m, *out);
+    ConvertImages(m, kept, files, *out);
 
     const size_t nodeCount = m.nodes.size();
     out->allNodes.reserve(nodeCount);
@@ -629,8 +721,8 @@ std::shared_ptr<VeGLTFModel> Convert(const tinygltf::Model& m) {
 std::shared_ptr<VeGLTFModel> Load(const unsigned char* data, size_t size, bool binary, ExternalFiles& files,
                                   const std::string& modelPath, std::string err) {
     tinygltf::TinyGLTF loader;
-    std::map<std::string, std::vector<unsigned char>> imageFiles;
-    loader.SetImageLoader(KeepImageFile, &imageFiles);
+    KeptImages kept;
+    loader.SetImageLoader(KeepImage, &kept);
     loader.SetFsCallbacks(tinygltf::FsCallbacks{ExistsIn, KeepPath, ReadIn, NoWriteFile, &files});
     tinygltf::Model model;
     std::string warn;
@@ -657,9 +749,7 @@ std::shared_ptr<VeGLTFModel> Load(const unsigned char* data, size_t size, bool b
         return nullptr;
     }
     try {
-        std::shared_ptr<VeGLTFModel> out = Convert(model);
-        out->imageFiles.swap(imageFiles);
-        return out;
+        return Convert(model, kept, files);
     } catch (const LoadError& e) {
         std::printf("Err: %s\n", e.message.c_str());
         std::printf("Failed to parse glTF\n");

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,17 +26,34 @@ std::shared_ptr<VeTexture> WhiteTexture() {
 
 // Model textures are shared by content: the level's floors ship the same
 // wall and floor images, every zombie part the same clothes, and each such
-// image is decoded and held once however many models name it. The entry
-// lives as long as a model holds the texture.
+// image is decoded and held once however many models name it. The key is
+// the bytes' size and two independent hashes of them, so that two different
+// pictures (another model's embedded one, say) never meet under one key.
+// The entry lives as long as a model holds the texture.
 struct ImageKey {
     size_t hash = 0;
+    uint64_t check = 0;
     size_t size = 0;
-    bool operator<(const ImageKey& o) const { return hash != o.hash ? hash < o.hash : size < o.size; }
+    bool operator<(const ImageKey& o) const {
+        if (hash != o.hash) return hash < o.hash;
+        if (check != o.check) return check < o.check;
+        return size < o.size;
+    }
+    bool operator==(const ImageKey& o) const { return hash == o.hash && check == o.check && size == o.size; }
 };
 
 ImageKey KeyOf(const std::vector<unsigned char>& bytes) {
     const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return ImageKey{std::hash<std::string_view>{}(view), bytes.size()};
+    // A multiply-xorshift hash over 8-byte words (the tail zero-padded),
+    // unrelated to the library's string hash.
+    uint64_t check = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < bytes.size(); i += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + i, std::min<size_t>(8, bytes.size() - i));
+        check = (check ^ word) * 0xFF51AFD7ED558CCDull;
+        check ^= check >> 29;
+    }
+    return ImageKey{std::hash<std::string_view>{}(view), check, bytes.size()};
 }
 
 std::map<ImageKey, std::weak_ptr<VeTexture>>& SharedTextures() {
@@ -58,70 +76,98 @@ std::shared_ptr<VeTexture> FindShared(const ImageKey& key) {
     return texture;
 }
 
-// The textures of one model, decoded from the image files the loader read
-// while parsing: each file once, shared by every material slot that names
-// it. A file that was not read or does not decode gives no texture. The
-// images that no other model has loaded yet are decoded side by side on
+// The textures of one model, by image index: each image its materials show
+// (an external file the loader read while parsing, a data URI or a picture
+// packed in the file) decoded once, with the same readers and limits as
+// every picture, and shared by every material slot that shows it. An image
+// without bytes, or that does not decode, gives no texture and a problem.
+// The images that no other model has loaded yet are decoded side by side on
 // worker threads, then made into textures here.
 class ModelTextures {
 public:
-    ModelTextures(const VeGLTFModel& gltf, const std::string& directory) {
-        std::vector<std::string> uris;
+    ModelTextures(const VeGLTFModel& gltf, const std::string& path, const std::string& directory) {
+        std::vector<int> used;
         for (const VeGLTFMaterial& m : gltf.materials)
-            for (const std::string* uri :
-                 {&m.baseColorTexture, &m.metallicRoughnessTexture, &m.emissiveTexture, &m.normalTexture})
-                if (!uri->empty() && decoded_.emplace(*uri, nullptr).second) uris.push_back(*uri);
+            for (int image : {m.baseColorImage, m.metallicRoughnessImage, m.emissiveImage, m.normalImage})
+                if (image >= 0 && size_t(image) < gltf.images.size() && decoded_.emplace(image, nullptr).second)
+                    used.push_back(image);
+        std::sort(used.begin(), used.end());
 
         struct Pending {
-            const std::vector<unsigned char>* bytes;
+            const VeGLTFImage* source;
             ImageKey key;
-            std::string uri;
             DecodedImage image;
+            std::string problem;
             bool ok = false;
         };
         std::vector<Pending> pending;
-        for (const std::string& uri : uris) {
-            auto file = gltf.imageFiles.find(uri);
-            if (file == gltf.imageFiles.end()) continue;
-            const ImageKey key = KeyOf(file->second);
+        std::vector<std::pair<int, ImageKey>> aliases;
+        for (int index : used) {
+            const VeGLTFImage& image = gltf.images[size_t(index)];
+            if (image.bytes.empty()) {
+                problems_.emplace_back(index, VeTextureProblem{image.name, image.problem});
+                continue;
+            }
+            const ImageKey key = KeyOf(image.bytes);
             if (auto shared = FindShared(key)) {
-                decoded_[uri] = shared;
+                decoded_[index] = shared;
                 continue;
             }
-            // The same bytes under two names in one model decode once.
+            // The same bytes under two images of one model decode once.
             bool same = false;
-            for (const Pending& p : pending) same = same || (p.key.hash == key.hash && p.key.size == key.size);
+            for (const Pending& p : pending) same = same || p.key == key;
             if (same) {
-                aliases_.emplace_back(uri, key);
+                aliases.emplace_back(index, key);
                 continue;
             }
-            pending.push_back(Pending{&file->second, key, uri, DecodedImage{}, false});
+            pending.push_back(Pending{&image, key, DecodedImage{}, std::string(), false});
         }
 
         DecodeAll(pending.size(), [&pending](size_t i) {
             Pending& p = pending[i];
-            p.ok = VeTexture::Decode(p.bytes->data(), p.bytes->size(), p.image);
+            p.ok = VeTexture::Decode(p.source->bytes.data(), p.source->bytes.size(), p.image, &p.problem);
         });
+        std::map<ImageKey, std::string> failed;
         for (Pending& p : pending) {
-            if (!p.ok) continue;
+            const int index = static_cast<int>(p.source - gltf.images.data());
             auto texture = std::make_shared<VeTexture>();
-            if (!texture->Upload(p.image, directory + p.uri)) continue;
+            // An external file is known by its path, an embedded picture by
+            // the model's and its own place in it.
+            const std::string where = p.source->uri.empty() ? path + " " + p.source->name : directory + p.source->uri;
+            if (!p.ok || !texture->Upload(p.image, where, &p.problem)) {
+                failed[p.key] = p.problem;
+                problems_.emplace_back(index, VeTextureProblem{p.source->name, p.problem});
+                continue;
+            }
             p.image = DecodedImage{};
             SharedTextures()[p.key] = texture;
-            decoded_[p.uri] = texture;
+            decoded_[index] = texture;
         }
-        for (const auto& alias : aliases_) decoded_[alias.first] = FindShared(alias.second);
+        for (const auto& alias : aliases) {
+            decoded_[alias.first] = FindShared(alias.second);
+            if (!decoded_[alias.first])
+                problems_.emplace_back(alias.first,
+                                       VeTextureProblem{gltf.images[size_t(alias.first)].name, failed[alias.second]});
+        }
+        std::sort(problems_.begin(), problems_.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
     }
 
-    std::shared_ptr<VeTexture> Get(const std::string& uri) {
-        if (uri.empty()) return nullptr;
-        auto known = decoded_.find(uri);
+    std::shared_ptr<VeTexture> Get(int image) {
+        auto known = decoded_.find(image);
         return known != decoded_.end() ? known->second : nullptr;
     }
 
-    std::shared_ptr<VeTexture> GetOrWhite(const std::string& uri) {
-        std::shared_ptr<VeTexture> t = Get(uri);
+    std::shared_ptr<VeTexture> GetOrWhite(int image) {
+        std::shared_ptr<VeTexture> t = Get(image);
         return t ? t : WhiteTexture();
+    }
+
+    // In image order.
+    std::vector<VeTextureProblem> TakeProblems() {
+        std::vector<VeTextureProblem> out;
+        for (auto& p : problems_) out.push_back(std::move(p.second));
+        return out;
     }
 
 private:
@@ -144,13 +190,14 @@ private:
         for (std::thread& w : workers) w.join();
     }
 
-    std::map<std::string, std::shared_ptr<VeTexture>> decoded_;
-    std::vector<std::pair<std::string, ImageKey>> aliases_;
+    std::map<int, std::shared_ptr<VeTexture>> decoded_;
+    std::vector<std::pair<int, VeTextureProblem>> problems_;
 };
 
 }  // namespace
 
 void VeModel::Release() {
+    textureProblems.clear();
     materials.clear();
     nodes.clear();
     rootNodes.clear();
@@ -166,19 +213,20 @@ bool VeModel::Load(const std::string& path) {
     std::shared_ptr<VeGLTFModel> gltf = VeLoadGLTFModel(path);
     if (!gltf) return false;
 
-    ModelTextures textures(*gltf, directory);
+    ModelTextures textures(*gltf, path, directory);
+    textureProblems = textures.TakeProblems();
     materials.reserve(gltf->materials.size());
     for (const VeGLTFMaterial& src : gltf->materials) {
         VeModelMaterial mat;
         mat.name = src.name;
         for (int i = 0; i < 4; ++i) mat.baseColorFactor[i] = src.baseColorFactor[i];
-        mat.baseColorTexture = textures.GetOrWhite(src.baseColorTexture);
+        mat.baseColorTexture = textures.GetOrWhite(src.baseColorImage);
         mat.metallicFactor = src.metallicFactor;
         mat.roughnessFactor = src.roughnessFactor;
-        mat.metallicRoughnessTexture = textures.GetOrWhite(src.metallicRoughnessTexture);
+        mat.metallicRoughnessTexture = textures.GetOrWhite(src.metallicRoughnessImage);
         for (int i = 0; i < 3; ++i) mat.emissiveFactor[i] = src.emissiveFactor[i];
-        mat.emissiveTexture = textures.GetOrWhite(src.emissiveTexture);
-        mat.normalTexture = textures.Get(src.normalTexture);
+        mat.emissiveTexture = textures.GetOrWhite(src.emissiveImage);
+        mat.normalTexture = textures.Get(src.normalImage);
         materials.push_back(std::move(mat));
     }
 

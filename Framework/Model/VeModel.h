@@ -53,20 +53,38 @@ struct VeChunk {
     VeBounds bounds;
 };
 
+// A material record. Each texture is named twice: by its image's URI (empty
+// for a picture embedded in the file, or no texture) and by its image's index
+// in VeGLTFModel::images (-1 for no texture), which names embedded pictures
+// as well.
 struct VeGLTFMaterial {
     std::string name;
     std::string alphaMode = "OPAQUE";
     float alphaCutoff = 0.5f;
     bool doubleSided = false;
     std::string baseColorTexture;
+    int baseColorImage = -1;
     float baseColorFactor[4] = {1, 1, 1, 1};
     std::string metallicRoughnessTexture;
+    int metallicRoughnessImage = -1;
     float metallicFactor = 1.0f;
     float roughnessFactor = 1.0f;
     std::string emissiveTexture;
+    int emissiveImage = -1;
     float emissiveFactor[3] = {0, 0, 0};
     std::string normalTexture;
+    int normalImage = -1;
     std::string occlusionTexture;
+    int occlusionImage = -1;
+};
+
+// One image of the file, undecoded: an external file beside the model, a
+// data URI, or a picture packed in a buffer view (a binary glTF's way).
+struct VeGLTFImage {
+    std::string name;  // for messages: the URI, or which image of the file
+    std::string uri;   // an external file's URI; empty for an embedded picture
+    std::vector<unsigned char> bytes;  // the encoded picture; empty when there is none
+    std::string problem;               // why there are no bytes
 };
 
 struct VeGLTFNode {
@@ -85,10 +103,8 @@ struct VeGLTFModel {
     std::vector<std::shared_ptr<VeGLTFNode>> allNodes;
     std::vector<std::shared_ptr<VeGLTFNode>> rootNodes;
     std::vector<VeGLTFMaterial> materials;
-    // The external image files the materials name, as read while parsing,
-    // by URI (undecoded). A file that could not be read, or is empty, is
-    // absent.
-    std::map<std::string, std::vector<unsigned char>> imageFiles;
+    // Every image of the file, by index, as read while parsing.
+    std::vector<VeGLTFImage> images;
 };
 
 // Reads a glTF (ASCII; binary when the extension is "glb") file. Empty on
@@ -100,7 +116,8 @@ struct VeGLTFModel {
 // leads outside both it and the model's own folder), is absolute or names a
 // scheme is refused, its file never read, and a warning line said on
 // standard error: a refused buffer fails the model, a refused image leaves
-// its textures white.
+// its textures white. Images packed in the file (a buffer view, a data URI)
+// are kept with the external ones.
 std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path);
 // The same from memory (fuzzing, tests); binary selects the GLB reader.
 // External files are resolved against baseDir; with none, no external file
@@ -211,13 +228,24 @@ struct VeModelMaterial {
     std::shared_ptr<VeTexture> normalTexture;
 };
 
+// A picture the model's materials show that gave no texture: the image (its
+// URI, or which embedded image) and why (file missing, refused, damaged,
+// over the size limits).
+struct VeTextureProblem {
+    std::string image;
+    std::string reason;
+};
+
 class VeModel {
 public:
-    // Replaces the contents with the file's; false (and an empty model) on failure.
+    // Replaces the contents with the file's; false (and an empty model) on
+    // failure. A texture that does not load is white (the normal texture is
+    // left out), noted in textureProblems; the rest of the model loads.
     bool Load(const std::string& path);
     void Release();
 
     std::vector<VeModelNode> nodes;
     std::vector<VeModelNode> rootNodes;
     std::vector<VeModelMaterial> materials;
+    std::vector<VeTextureProblem> textureProblems;  // one per picture, in image order
 };

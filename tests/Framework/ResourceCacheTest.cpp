@@ -1,6 +1,5 @@
 // The resource cache: one entry per path string, failures cached as empty.
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <filesystem>
 #include <string>
@@ -72,23 +71,6 @@ TEST(ResourceCache, TexturesSoundsAndRayCaster) {
     EXPECT_EQ(cache.GetRayCaster(), cache.GetRayCaster());
 }
 
-namespace {
-
-// A grey PNG of w x h pixels, all black: a small file however large the
-// picture it declares.
-std::vector<unsigned char> BlackPng(int w, int h) {
-    std::vector<unsigned char> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    std::vector<unsigned char> png;
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            auto* out = static_cast<std::vector<unsigned char>*>(context);
-            out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-        },
-        &png, w, h, 1, pixels.data(), w);
-    return png;
-}
-
-}  // namespace
 
 // A picture's size is read from its header before it is decoded: more than
 // 4096 x 4096 pixels in all is refused with a warning that says why, as a
@@ -96,8 +78,8 @@ std::vector<unsigned char> BlackPng(int w, int h) {
 TEST(ResourceCache, PicturesOverThePixelBudgetAreRefusedByTheirHeader) {
     const std::string dir = gltftest::ScratchDir() + "/budget";
     std::filesystem::create_directories(dir);
-    gltftest::WriteFile(dir + "/at_limit.png", BlackPng(8192, 2048));
-    gltftest::WriteFile(dir + "/over.png", BlackPng(8193, 2048));
+    gltftest::WriteFile(dir + "/at_limit.png", gltftest::BlackPng(8192, 2048));
+    gltftest::WriteFile(dir + "/over.png", gltftest::BlackPng(8193, 2048));
     ASSERT_LT(std::filesystem::file_size(dir + "/over.png"), 1000000u);
 
     ResourceCache& cache = ResourceCache::GetInstance();

@@ -82,6 +82,8 @@ warnings=$(grep -c "morvane: warning: cannot load" "$ERR")
 if [ "$DAMAGE" = pictures ]; then
   grep -qE "morvane: warning: cannot load texture Data/[^ ]+ \((damaged picture|not a PNG, JPEG, TGA or HDR picture, or a damaged one)\)$" "$ERR" ||
     fail "no warning for a damaged picture"
+  grep -qE "morvane: warning: cannot load texture [^ ]+ of model Data/[^ ]+ \(damaged picture\); it is drawn white$" "$ERR" ||
+    fail "no warning for a model's damaged picture"
 elif [ "$DAMAGE" = truncated ]; then
   for kind in texture model sound; do
     grep -qE "morvane: warning: cannot load $kind Data/[^ ]+ \(.+\)$" "$ERR" ||

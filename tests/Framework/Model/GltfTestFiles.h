@@ -1,6 +1,7 @@
 // Writes small glTF / GLB files for the tests with tinygltf's writer.
 #pragma once
 
+#include <stb_image_write.h>
 #include <tiny_gltf.h>
 
 #include <cstdint>
@@ -155,6 +156,23 @@ inline std::vector<unsigned char> ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A grey PNG of w x h pixels, all black: a small file however large the
+// picture it declares.
+inline std::vector<unsigned char> BlackPng(int w, int h) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    std::vector<unsigned char> png;
+    const int level = stbi_write_png_compression_level;
+    stbi_write_png_compression_level = 1;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<unsigned char>*>(context);
+            out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+        },
+        &png, w, h, 1, pixels.data(), w);
+    stbi_write_png_compression_level = level;
+    return png;
 }
 
 // A scratch directory of the test run (under the build folder).

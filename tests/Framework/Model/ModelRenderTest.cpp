@@ -8,8 +8,11 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Model/VeModel.h"
+#include "Framework/ResourceCache.h"
+#include "SampleModels.h"
 #include "tests/Framework/Graphics/GlFixture.h"
 #include "tests/Framework/Model/GltfTestFiles.h"
+#include "tests/tools/datagen/DatagenTestUtil.h"
 
 class ModelRender : public GlSuite {};
 
@@ -66,4 +69,52 @@ TEST_F(ModelRender, GltfQuadsFaceTheViewerWithTheirMaterials) {
     EXPECT_TRUE(ColourNear(Pixel(640 - 156, 360 + 218), 255, 0, 255, 8));  // no material: default
     EXPECT_TRUE(ColourNear(Pixel(640, 360), 255, 255, 255, 8));  // the gap
     model.Release();
+}
+
+// Models as modelling tools export them, drawn: a cube whose pictures are
+// packed in its binary file and one whose pictures are data URIs show the
+// pictures' colours, and one whose packed picture is damaged shows that
+// face white and the rest as it should.
+TEST_F(ModelRender, EmbeddedPicturesShowTheirColours) {
+    datagentest::ScratchDir dir("embedded_drawn");
+    ASSERT_TRUE(datagen::WriteSampleModels(dir.path.string()));
+    datagen::EmbeddedImages cut = datagen::samples::CubePictures();
+    cut["face.png"].resize(cut["face.png"].size() / 2);
+    ASSERT_TRUE(datagen::WriteGltf(dir / "cut.glb", datagen::samples::TexturedCube(), &cut));
+
+    ResourceCache& cache = ResourceCache::GetInstance();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const VeModel* packed = cache.GetModel(dir / "packed_cube.glb");
+    const VeModel* dataUri = cache.GetModel(dir / "data_uri_cube.gltf");
+    const VeModel* damaged = cache.GetModel(dir / "cut.glb");
+    testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+
+    GraphicsDevice::GetInstance().ClearTarget(0, 0, 0, 1);
+    ShaderManager& shaders = ShaderManager::GetInstance();
+    UseFrontCamera();
+    // The faces across z face the camera; turned a quarter about y, a side.
+    const struct {
+        const VeModel* model;
+        Matrix place;
+        int x, y;
+        datagen::Rgba colour;
+    } cubes[] = {
+        {packed, Matrix::CreateTranslation(-1.5f, 0.8f, 0), 640 - 208, 360 - 111, datagen::samples::kFaceColour},
+        {dataUri, Matrix::CreateTranslation(1.5f, 0.8f, 0), 640 + 208, 360 - 111, datagen::samples::kFaceColour},
+        {packed, Matrix::CreateRotationY(1.5707963f) * Matrix::CreateTranslation(-1.5f, -0.8f, 0), 640 - 208,
+         360 + 111, datagen::samples::kSideColour},
+        {damaged, Matrix::CreateTranslation(1.5f, -0.8f, 0), 640 + 208, 360 + 111, {255, 255, 255, 255}},
+        {damaged, Matrix::CreateRotationY(1.5707963f), 640, 360, datagen::samples::kSideColour},
+    };
+    for (const auto& cube : cubes) {
+        shaders.SetObjectMatrix(cube.place);
+        shaders.DrawModel(cube.model, 1, 1, 1, 1);
+    }
+    Shot("model_embedded_pictures.png");
+    for (const auto& cube : cubes)
+        EXPECT_TRUE(ColourNear(Pixel(cube.x, cube.y), cube.colour.r, cube.colour.g, cube.colour.b, 8))
+            << cube.x << ", " << cube.y;
+    cache.Clear();
 }
