@@ -2,7 +2,7 @@
 // mirroring Z (right-handed file data to the game's left-handed space) and
 // reversing the triangle winding to match.
 //
-// Every accessor read is checked against its buffer
+// Every accessor read (sparse ones included) is checked against its buffer
 // view and buffer, so a damaged or hostile file yields an empty model instead
 // of reading out of range. External files (buffers, images) are read only
 // from inside the data folder (see ExternalFiles). Images are not decoded
@@ -281,6 +281,9 @@ struct AccessorView {
     int components = 0;
     int componentType = 0;
     bool normalized = false;
+    // A sparse accessor's elements, the sparse values written over the base
+    // ones (base points here).
+    std::shared_ptr<std::vector<unsigned char>> applied;
 };
 
 // The first of count elements of elemSize bytes, stride apart, at offset in
@@ -333,7 +336,6 @@ AccessorView CheckAccessor(const tinygltf::Model& m, int index, const char* what
     };
     if (index < 0 || size_t(index) >= m.accessors.size()) fail("index out of range");
     const tinygltf::Accessor& a = m.accessors[size_t(index)];
-    if (a.sparse.isSparse) fail("sparse accessors are not supported");
     AccessorView v;
     v.components = ComponentCountOf(a.type);
     const int csize = ComponentSizeOf(a.componentType);
@@ -347,12 +349,39 @@ AccessorView CheckAccessor(const tinygltf::Model& m, int index, const char* what
 
     v.stride = elemSize;
     if (a.bufferView >= 0) {
-        // Without a buffer view every element is zero.
+        // Without a buffer view every element is zero (before sparse values).
         if (size_t(a.bufferView) < m.bufferViews.size() && m.bufferViews[size_t(a.bufferView)].byteStride)
             v.stride = m.bufferViews[size_t(a.bufferView)].byteStride;
         if (v.stride < elemSize) fail("byte stride smaller than the element");
         v.base = CheckedElements(m, a.bufferView, a.byteOffset, v.count, elemSize, v.stride, fail);
     }
+    if (!a.sparse.isSparse) return v;
+
+    // Sparse: count indices, rising, each naming an element, and as many
+    // values, both tightly packed; the values replace those elements.
+    const auto& sparse = a.sparse;
+    if (sparse.count < 1 || size_t(sparse.count) > v.count) fail("sparse count out of range");
+    const size_t n = size_t(sparse.count);
+    if (!IsIndexType(sparse.indices.componentType)) fail("sparse indices must be unsigned integers");
+    if (sparse.indices.byteOffset < 0 || sparse.values.byteOffset < 0) fail("negative sparse offset");
+    const size_t indexSize = size_t(ComponentSizeOf(sparse.indices.componentType));
+    const unsigned char* indices = CheckedElements(m, sparse.indices.bufferView, size_t(sparse.indices.byteOffset),
+                                                   n, indexSize, indexSize, fail);
+    const unsigned char* values =
+        CheckedElements(m, sparse.values.bufferView, size_t(sparse.values.byteOffset), n, elemSize, elemSize, fail);
+    auto applied = std::make_shared<std::vector<unsigned char>>(v.count * elemSize, 0);
+    if (v.base)
+        for (size_t i = 0; i < v.count; ++i) std::memcpy(applied->data() + i * elemSize, v.base + i * v.stride, elemSize);
+    for (size_t k = 0; k < n; ++k) {
+        const uint32_t target = ReadIndex(indices + k * indexSize, sparse.indices.componentType);
+        if (target >= v.count) fail("sparse index past the accessor's elements");
+        if (k > 0 && target <= ReadIndex(indices + (k - 1) * indexSize, sparse.indices.componentType))
+            fail("sparse indices do not rise");
+        std::memcpy(applied->data() + size_t(target) * elemSize, values + k * elemSize, elemSize);
+    }
+    v.applied = std::move(applied);
+    v.base = v.applied->data();
+    v.stride = elemSize;
     return v;
 }
 

@@ -108,16 +108,17 @@ struct VeGLTFModel {
 };
 
 // Reads a glTF (ASCII; binary when the extension is "glb") file. Empty on
-// failure. Every accessor read is bounds-checked: bad files give empty, never
-// a crash. External buffers and images are read only from inside the data
-// root: the nearest folder named Data above the model, or, for a model in
-// none, the model's own folder. A URI that leads out of it (by "..",
-// percent-encoded or not, backslashes taken as separators, or a link that
-// leads outside both it and the model's own folder), is absolute or names a
-// scheme is refused, its file never read, and a warning line said on
-// standard error: a refused buffer fails the model, a refused image leaves
-// its textures white. Images packed in the file (a buffer view, a data URI)
-// are kept with the external ones.
+// failure. Every accessor read, sparse ones included (their values replace
+// the base elements at their indices), is bounds-checked: bad files give
+// empty, never a crash. External buffers and images are read only from
+// inside the data root: the nearest folder named Data above the model, or,
+// for a model in none, the model's own folder. A URI that leads out of it
+// (by "..", percent-encoded or not, backslashes taken as separators, or a
+// link that leads outside both it and the model's own folder), is absolute
+// or names a scheme is refused, its file never read, and a warning line
+// said on standard error: a refused buffer fails the model, a refused image
+// leaves its textures white. Images packed in the file (a buffer view, a
+// data URI) are kept with the external ones.
 std::shared_ptr<VeGLTFModel> VeLoadGLTFModel(const std::string& path);
 // The same from memory (fuzzing, tests); binary selects the GLB reader.
 // External files are resolved against baseDir; with none, no external file

@@ -1,5 +1,6 @@
 // glTF loading: conversion to the game's left-handed space, attribute
-// defaults, primitive merging, and robustness against damaged files.
+// defaults, primitive merging, sparse accessors, and robustness against
+// damaged files.
 #include <gtest/gtest.h>
 
 #include <stb_image_write.h>
@@ -9,7 +10,9 @@
 #include <filesystem>
 
 #include "Framework/Model/VeModel.h"
+#include "SampleModels.h"
 #include "tests/Framework/Model/GltfTestFiles.h"
+#include "tests/tools/datagen/DatagenTestUtil.h"
 
 using gltftest::Builder;
 using gltftest::Prim;
@@ -427,4 +430,98 @@ TEST(GLTFLoader, TruncatedAndGarbageBinaryFromMemory) {
     const std::string external = "{\"asset\":{\"version\":\"2.0\"},\"buffers\":[{\"uri\":\"/etc/hostname\",\"byteLength\":1}]}";
     EXPECT_FALSE(VeLoadGLTFModelFromMemory(reinterpret_cast<const unsigned char*>(external.data()), external.size(), false, ""));
     testing::internal::GetCapturedStdout();
+}
+
+// ---- sparse accessors: the values replace the base elements at their
+// indices, with every part checked like any accessor.
+
+namespace {
+
+// Appends raw bytes to the builder's buffer as a view of their own.
+int AddView(Builder& b, const void* data, size_t bytes) {
+    std::vector<unsigned char>& buf = b.model.buffers[0].data;
+    while (buf.size() % 4) buf.push_back(0);
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = buf.size();
+    view.byteLength = bytes;
+    buf.insert(buf.end(), static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + bytes);
+    b.model.bufferViews.push_back(view);
+    return int(b.model.bufferViews.size()) - 1;
+}
+
+// The quad with corners 1 and 3 of its positions moved by sparse values,
+// after mutate has had its way with the accessor.
+std::shared_ptr<VeGLTFModel> LoadSparse(void (*mutate)(Builder&, tinygltf::Accessor&)) {
+    Builder b;
+    b.AddNode("q", b.AddMesh({gltftest::Quad(0)}));
+    tinygltf::Accessor& positions = b.model.accessors[0];
+    const uint8_t indices[2] = {1, 3};
+    const float values[6] = {2, 0, 0.5f, 0, 3, -0.25f};
+    positions.sparse.isSparse = true;
+    positions.sparse.count = 2;
+    positions.sparse.indices.bufferView = AddView(b, indices, sizeof indices);
+    positions.sparse.indices.byteOffset = 0;
+    positions.sparse.indices.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE;
+    positions.sparse.values.bufferView = AddView(b, values, sizeof values);
+    positions.sparse.values.byteOffset = 0;
+    mutate(b, b.model.accessors[0]);
+    return WriteAndLoad(b, "sparse.glb", true);
+}
+
+}  // namespace
+
+TEST(GLTFLoader, SparseValuesReplaceTheirElements) {
+    // The sample model the data generator writes: its moved corners are
+    // where the file puts them (mirrored in z like every position).
+    datagentest::ScratchDir dir("sparse");
+    ASSERT_TRUE(datagen::WriteSampleModels(dir.path.string()));
+    testing::internal::CaptureStdout();
+    auto sample = VeLoadGLTFModel(dir / "sparse_quad.gltf");
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(sample);
+    ASSERT_EQ(sample->allNodes[0]->vertices.size(), 4u);
+    const Vector3 file[4] = {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}};
+    for (int v = 0; v < 4; ++v) {
+        Vector3 want = file[v];
+        for (int k = 0; k < 2; ++k)
+            if (datagen::samples::SparseMovedCorners()[k] == v) want = datagen::samples::SparseMovedPositions()[k];
+        EXPECT_EQ(sample->allNodes[0]->vertices[size_t(v)].position, Vector3(want.x, want.y, -want.z)) << v;
+    }
+
+    auto moved = LoadSparse([](Builder&, tinygltf::Accessor&) {});
+    ASSERT_TRUE(moved);
+    const std::vector<VeVertex>& v = moved->allNodes[0]->vertices;
+    EXPECT_EQ(v[0].position, Vector3(0, 0, 0));
+    EXPECT_EQ(v[1].position, Vector3(2, 0, -0.5f));
+    EXPECT_EQ(v[2].position, Vector3(1, 1, 0));
+    EXPECT_EQ(v[3].position, Vector3(0, 3, 0.25f));
+    // Without a buffer view the base elements are zero.
+    auto zeros = LoadSparse([](Builder&, tinygltf::Accessor& a) { a.bufferView = -1; });
+    ASSERT_TRUE(zeros);
+    EXPECT_EQ(zeros->allNodes[0]->vertices[0].position, Vector3(0, 0, 0));
+    EXPECT_EQ(zeros->allNodes[0]->vertices[3].position, Vector3(0, 3, 0.25f));
+
+    struct Case {
+        const char* name;
+        void (*mutate)(Builder&, tinygltf::Accessor&);
+    } damaged[] = {
+        {"index past the elements", [](Builder& b, tinygltf::Accessor& a) {
+             b.model.buffers[0].data[b.model.bufferViews[size_t(a.sparse.indices.bufferView)].byteOffset + 1] = 4;
+         }},
+        {"indices that do not rise", [](Builder& b, tinygltf::Accessor& a) {
+             b.model.buffers[0].data[b.model.bufferViews[size_t(a.sparse.indices.bufferView)].byteOffset + 1] = 1;
+         }},
+        {"more values than elements", [](Builder&, tinygltf::Accessor& a) { a.sparse.count = 5; }},
+        {"values past their view", [](Builder&, tinygltf::Accessor& a) { a.sparse.values.byteOffset = 4; }},
+        {"indices past their view", [](Builder&, tinygltf::Accessor& a) { a.sparse.indices.byteOffset = 1; }},
+        {"index view out of range", [](Builder&, tinygltf::Accessor& a) { a.sparse.indices.bufferView = 40; }},
+        {"float indices", [](Builder&, tinygltf::Accessor& a) {
+             a.sparse.indices.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+         }},
+        {"view past its buffer", [](Builder& b, tinygltf::Accessor& a) {
+             b.model.bufferViews[size_t(a.sparse.values.bufferView)].byteLength = 1 << 20;
+         }},
+    };
+    for (const Case& c : damaged) EXPECT_FALSE(LoadSparse(c.mutate)) << c.name;
 }
