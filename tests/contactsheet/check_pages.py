@@ -10,7 +10,7 @@ import struct
 import sys
 import zlib
 
-CELL, VIEWS, CAPTION, GAP = 256, 4, 22, 6
+CELL, VIEWS, CAPTION, GAP = 256, 5, 22, 6
 VIEW_BG = (92, 97, 107)  # the tool's view background, 0.36/0.38/0.42 of 255
 
 

@@ -1,18 +1,23 @@
-// Contact sheets of the Data/ tree: every model (*.gltf) drawn with the game's
-// model shaders from the front, three-quarter, side and top under a neutral
-// light, framed by its mesh bounds, and every texture (PNG, JPEG) over a
-// checkerboard, several to a page, each with its file name:
+// Contact sheets of the Data/ tree: every model (*.gltf, *.glb) drawn with the
+// game's model loader and shaders from the front, three-quarter, side, top
+// and back under a neutral light, framed by its mesh bounds, and every
+// texture (PNG, JPEG) over a checkerboard, several to a page, each with its
+// file name:
 //   morvane_contactsheet [--data <Data folder>] [--out <folder>] [--limit <n>]
 // Pages are written as models_NN.png and textures_NN.png; --limit keeps the
-// first n models and n textures (a quick run). Exits non-zero when the data
-// folder is missing or holds nothing, when the window cannot be opened or a
-// page cannot be written.
+// first n models and n textures (a quick run). Every model that does not
+// load, every texture of a model that does not load (named, with the
+// reason) and every picture that does not decode counts as a problem. Exits
+// non-zero when there are problems, when the data folder is missing or holds
+// nothing, when the window cannot be opened or a page cannot be written.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -22,6 +27,7 @@
 #include "Application/App.h"
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
+#include "Framework/Graphics/VeTexture.h"
 #include "Framework/Model/VeModel.h"
 #include "SheetImage.h"
 
@@ -34,7 +40,7 @@ constexpr float kFovY = 35.0f * kDegToRad;
 
 // Model pages: one row per model, one cell per view.
 constexpr int kCell = 256;
-constexpr int kViews = 4;
+constexpr int kViews = 5;
 constexpr int kModelRows = 4;
 constexpr int kCaption = 22;
 constexpr int kGap = 6;
@@ -58,14 +64,17 @@ struct View {
     Vector3 up;
 };
 
-// Models face +z: the front view looks at them from +z, the side view from
-// their right (+x), the top view from above with their front towards the top
-// of the picture.
+// The game's models face +z: the front view looks at them from +z, the side
+// view from their right (+x), the top view from above with their front
+// towards the top of the picture. The back view looks from -z, where a model
+// made in a modelling tool faces (its +z, mirrored on loading): a one-sided
+// flat model shows only there.
 const View kViewList[kViews] = {
     {"front", Vector3(0.0f, 0.0f, 1.0f), Vector3(0.0f, 1.0f, 0.0f)},
     {"3/4", Vector3(0.62f, 0.42f, 0.66f), Vector3(0.0f, 1.0f, 0.0f)},
     {"side", Vector3(1.0f, 0.0f, 0.0f), Vector3(0.0f, 1.0f, 0.0f)},
     {"top", Vector3(0.0f, 1.0f, 0.0f), Vector3(0.0f, 0.0f, 1.0f)},
+    {"back", Vector3(0.0f, 0.0f, -1.0f), Vector3(0.0f, 1.0f, 0.0f)},
 };
 
 struct Bounds {
@@ -218,7 +227,18 @@ int ModelPages(const Options& o, const std::vector<fs::path>& models, int& failu
             char info[192];
             std::snprintf(info, sizeof(info), "  %zu triangles, size %s, min y %.2f", bounds.triangles,
                           Dims(bounds.max - bounds.min).c_str(), bounds.min.y);
-            page.Text(kGap + nameWidth, y + 8, info, kNoteColour, 1, width - 2 * kGap - nameWidth);
+            const int infoWidth = page.Text(kGap + nameWidth, y + 8, info, kNoteColour, 1, width - 2 * kGap - nameWidth);
+            // Each texture that did not load is a problem, named.
+            std::string missing;
+            for (const VeTextureProblem& problem : model.textureProblems) {
+                std::fprintf(stderr, "contactsheet: %s: texture %s: %s\n", name.c_str(), problem.image.c_str(),
+                             problem.reason.c_str());
+                missing += "  texture " + problem.image + ": " + problem.reason;
+                ++failures;
+            }
+            if (!missing.empty())
+                page.Text(kGap + nameWidth + infoWidth, y + 8, missing, kErrorColour, 1,
+                          width - 2 * kGap - nameWidth - infoWidth);
             for (int v = 0; v < kViews; ++v) {
                 const int x = kGap + v * (kCell + kGap);
                 if (RenderView(model, bounds, kViewList[v], rgba)) {
@@ -256,18 +276,22 @@ int TexturePages(const Options& o, const std::vector<fs::path>& textures, int& f
             const std::string name = fs::relative(path, o.data).generic_string();
             const int x = kGap + static_cast<int>(i % kTexCols) * (kTexCell + kGap);
             const int y = kGap + static_cast<int>(i / kTexCols) * rowHeight;
+            // Decoded as the game decodes it: the same readers and limits.
+            std::ifstream file(path, std::ios::binary);
+            const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            DecodedImage image;
+            std::string problem;
             int w = 0, h = 0, channels = 0;
-            stbi_uc* pixels = stbi_load(path.string().c_str(), &w, &h, &channels, 4);
-            if (pixels == nullptr) {
+            if (!VeTexture::Decode(bytes.data(), bytes.size(), image, &problem) ||
+                stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels) == 0) {
                 page.Fill(x, y, kTexCell, kTexCell, Rgb{80, 0, 0});
                 page.Text(x, y + kTexCell + 3, name, kErrorColour, 1, kTexCell);
-                page.Text(x, y + kTexCell + 14, "unreadable", kErrorColour, 1, kTexCell);
-                std::fprintf(stderr, "contactsheet: %s: unreadable image\n", name.c_str());
+                page.Text(x, y + kTexCell + 14, problem, kErrorColour, 1, kTexCell);
+                std::fprintf(stderr, "contactsheet: %s: %s\n", name.c_str(), problem.c_str());
                 ++failures;
                 continue;
             }
-            page.DrawImageFitted(x, y, kTexCell, kTexCell, pixels, w, h);
-            stbi_image_free(pixels);
+            page.DrawImageFitted(x, y, kTexCell, kTexCell, image.pixels.get(), image.width, image.height);
             page.Text(x, y + kTexCell + 3, name, kCaptionColour, 1, kTexCell);
             char info[64];
             std::snprintf(info, sizeof(info), "%d x %d, %d channel%s", w, h, channels, channels == 1 ? "" : "s");
@@ -297,7 +321,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "contactsheet: no data folder at %s\n", o.data.string().c_str());
         return 1;
     }
-    std::vector<fs::path> models = FindFiles(o.data, {".gltf"});
+    std::vector<fs::path> models = FindFiles(o.data, {".gltf", ".glb"});
     std::vector<fs::path> textures = FindFiles(o.data, {".png", ".jpg", ".jpeg"});
     if (o.limit > 0) {
         if (models.size() > o.limit) models.resize(o.limit);
@@ -319,6 +343,8 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     const int modelPages = ModelPages(o, models, failures);
+    // The texture pages scale the decoded pictures themselves: no mip levels.
+    VeTexture::SetGenerateMips(false);
     const int texturePages = modelPages < 0 ? -1 : TexturePages(o, textures, failures);
     app.Shutdown();
     if (modelPages < 0 || texturePages < 0) return 1;
