@@ -8,6 +8,7 @@
 #include "Framework/Graphics/GraphicsDevice.h"
 #include "Framework/Graphics/ShaderManager.h"
 #include "Framework/Model/VeModel.h"
+#include "Framework/Render/Renderer.h"
 #include "Framework/ResourceCache.h"
 #include "SampleModels.h"
 #include "tests/Framework/Graphics/GlFixture.h"
@@ -116,5 +117,86 @@ TEST_F(ModelRender, EmbeddedPicturesShowTheirColours) {
     for (const auto& cube : cubes)
         EXPECT_TRUE(ColourNear(Pixel(cube.x, cube.y), cube.colour.r, cube.colour.g, cube.colour.b, 8))
             << cube.x << ", " << cube.y;
+    cache.Clear();
+}
+
+// Flat and thin models (no depth at all, a tenth of a unit, or squashed to
+// none by their placing) are never left out by the renderer's bounds tests
+// while any part of them is in view: a frame of them facing the eye, across
+// each edge of the view, lying on the floor below it, edge on, near and far,
+// draws the same to the pixel with culling on and off, and only the two
+// placed wholly out of view are left out.
+TEST_F(ModelRender, CullingNeverDropsAFlatModelInView) {
+    datagentest::ScratchDir dir("flat_culled");
+    ASSERT_TRUE(datagen::WriteSampleModels(dir.path.string()));
+    ResourceCache& cache = ResourceCache::GetInstance();
+    testing::internal::CaptureStdout();
+    const VeModel* triangle = cache.GetModel(dir / "flat_triangle.gltf");
+    const VeModel* quad = cache.GetModel(dir / "flat_quad.gltf");
+    const VeModel* thin = cache.GetModel(dir / "thin_triangle.gltf");
+    const VeModel* sparse = cache.GetModel(dir / "sparse_quad.gltf");
+    testing::internal::GetCapturedStdout();
+    for (const VeModel* m : {triangle, quad, thin, sparse}) ASSERT_EQ(m->nodes.size(), 1u);
+
+    // The eye at (0, 0, -6) looking along +z: at z = 0 the view spans about
+    // x -6.2 .. 6.2 and y -3.5 .. 3.5. The models face -z, the eye.
+    Render::Frame frame;
+    frame.camera.eye = Vector3(0, 0, -6);
+    frame.camera.view = Matrix::CreateLookTo(frame.camera.eye, Vector3(0, 0, 1), Vector3(0, 1, 0));
+    frame.camera.projection =
+        Matrix::CreatePerspectiveFieldOfView(60.0f * Math::kDegToRad, 16.0f / 9.0f, 0.01f, 1000.0f);
+    const float quarter = 1.5707963f;
+    const struct {
+        const VeModel* model;
+        Matrix world;
+    } placed[] = {
+        {triangle, Matrix::CreateTranslation(-2.0f, 0.5f, 0)},
+        {quad, Matrix::CreateTranslation(0.5f, 0.5f, 0)},
+        {thin, Matrix::CreateTranslation(2.5f, 0.5f, 0)},
+        {sparse, Matrix::CreateTranslation(-4.0f, -1.5f, 2)},
+        {thin, Matrix::CreateScale(1, 1, 0) * Matrix::CreateTranslation(3.5f, -1.5f, 0)},
+        // Across the right, left, top and bottom edges of the view.
+        {quad, Matrix::CreateTranslation(5.7f, 0, 0)},
+        {quad, Matrix::CreateTranslation(-6.6f, 0, 0)},
+        {triangle, Matrix::CreateTranslation(0, 3.0f, 0)},
+        {quad, Matrix::CreateTranslation(-1.0f, -3.9f, 0)},
+        // On the floor below the eye, facing up; edge on; near; far.
+        {quad, Matrix::CreateScale(4, 4, 1) * Matrix::CreateRotationX(quarter) * Matrix::CreateTranslation(-2.0f, -2.5f, 4)},
+        {quad, Matrix::CreateRotationY(quarter) * Matrix::CreateTranslation(1.0f, 1.5f, 0)},
+        {triangle, Matrix::CreateScale(0.01f) * Matrix::CreateTranslation(0, -0.005f, -5.9f)},
+        {quad, Matrix::CreateScale(80) * Matrix::CreateTranslation(-300, 200, 900)},
+        // Wholly out of view: behind the eye, and far to the right.
+        {quad, Matrix::CreateTranslation(0, 0, -10)},
+        {triangle, Matrix::CreateTranslation(20, 0, 0)},
+    };
+    for (const auto& p : placed) {
+        Render::ModelDraw draw;
+        draw.model = p.model;
+        draw.world = p.world;
+        draw.lit = false;
+        frame.opaque.push_back(draw);
+    }
+
+    Render::Renderer& renderer = Render::Renderer::GetInstance();
+    GraphicsDevice& device = GraphicsDevice::GetInstance();
+    auto draw = [&](bool cull) {
+        renderer.GetOptions().cull = cull;
+        device.SetBackBufferAsTarget();
+        device.ClearTarget(0.1f, 0.1f, 0.1f, 1);
+        device.ClearDepthStencil(1.0f, 0);
+        renderer.DrawWorld(frame);
+        return GlPicture::Grab();
+    };
+    const GlPicture whole = draw(false);
+    const GlPicture culled = draw(true);
+    const int modelsCulled = renderer.GetStats().modelsCulled;
+    Shot("model_flat_culled.png");
+    renderer.GetOptions() = Render::Options{};
+    EXPECT_EQ(GlPicture::CountDifferent(whole, culled), 0u);
+    EXPECT_EQ(modelsCulled, 2);
+    // Every placing in view drew: far more than the background.
+    size_t shown = 0;
+    for (size_t i = 0; i + 3 < culled.rgba.size(); i += 4) shown += culled.rgba[i] > 40 || culled.rgba[i + 1] > 40 || culled.rgba[i + 2] > 40;
+    EXPECT_GT(shown, 50000u);
     cache.Clear();
 }
