@@ -9,7 +9,9 @@
 //   separated by kPartSeparator. The parts are written into a private folder
 //   (a part left out means its file is missing) and the model is loaded from
 //   there by VeModel::Load: the file reader, the external buffer and image
-//   reads, and the textures decoded from the files the materials name.
+//   reads (confined to that folder, the model's data root), and the
+//   textures decoded from the files, data URIs and buffer views the
+//   materials name.
 #include <unistd.h>
 
 #include <cstddef>
@@ -60,7 +62,9 @@ void CheckConverted(const VeGLTFModel& model) {
 }
 
 void CheckTexture(const std::shared_ptr<VeTexture>& t) {
-    if (t && t->IsValid() && (t->GetWidth() > 16384 || t->GetHeight() > 16384)) __builtin_trap();
+    if (t && t->IsValid() && static_cast<long long>(t->GetWidth()) * t->GetHeight() >
+                                 static_cast<long long>(kMaxPictureSide) * kMaxPictureSide)
+        __builtin_trap();
 }
 
 void LoadFromFiles(const uint8_t* data, size_t size) {
@@ -94,6 +98,9 @@ void LoadFromFiles(const uint8_t* data, size_t size) {
         return;
     }
     if (loaded.materials.empty()) __builtin_trap();
+    // Every texture that did not load says which picture and why.
+    for (const VeTextureProblem& p : loaded.textureProblems)
+        if (p.image.empty() || p.reason.empty()) __builtin_trap();
     for (const VeModelMaterial& m : loaded.materials) {
         CheckTexture(m.baseColorTexture);
         CheckTexture(m.metallicRoughnessTexture);
